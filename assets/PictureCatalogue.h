@@ -1,0 +1,26 @@
+#pragma once
+// The 72 built-in figure pictures, each a complete baseline JFIF file stored under its picture
+// number: six sets of twelve, figure f being picture base + f.
+//
+//   1-12      exposure, variant A     166 x 146      13-24      answer, variant A     127 x 112
+//   101-112   exposure, variant B     166 x 146      113-124    answer, variant B     127 x 112
+//   1001-1012 practice example         56 x 49       1013-1024  practice palette       37 x 33
+//
+// The files are compiled into the program as Qt resources (:/pictures/NNNN.jpg, four digits);
+// tools/figures/make_figures draws them. Errors are thrown as kavr::KavrError.
+#include <QByteArray>
+#include <QtGlobal>
+
+// LoadPicture(number), the picture as pixels, comes with the catalogue.
+#include "JpegDecoder.h"
+
+namespace kavr::assets {
+
+// True for 1-24, 101-124 and 1001-1024.
+bool IsPictureNumber(qint32 number);
+
+// The stored JPEG bytes, read anew on every call (nothing is cached). Throws "No picture
+// number N" for a number outside the catalogue.
+QByteArray PictureData(qint32 number);
+
+} // namespace kavr::assets

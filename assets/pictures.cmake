@@ -1,0 +1,16 @@
+# pictures: catalogue, decoder and the 72 JPEG files (drawn by tools/figures/make_figures)
+target_sources(kavr_assets PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/PictureCatalogue.h ${CMAKE_CURRENT_LIST_DIR}/PictureCatalogue.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/JpegDecoder.h ${CMAKE_CURRENT_LIST_DIR}/JpegDecoder.cpp)
+set(kavr_picture_files)
+foreach(base 0 12 100 112 1000 1012)
+    foreach(figure RANGE 1 12)
+        math(EXPR number "${base} + ${figure}")
+        string(LENGTH "${number}" digits)
+        math(EXPR padding "4 - ${digits}")
+        string(REPEAT "0" ${padding} zeros)
+        list(APPEND kavr_picture_files ${CMAKE_CURRENT_LIST_DIR}/pictures/${zeros}${number}.jpg)
+    endforeach()
+endforeach()
+qt_add_resources(kavr_assets "pictures" PREFIX "/pictures" BASE ${CMAKE_CURRENT_LIST_DIR}/pictures
+    FILES ${kavr_picture_files})

@@ -1,0 +1,44 @@
+#pragma once
+// The five desktop services the test needs: sounds, keyboard layout, pointer, taskbar and the
+// window-menu entry. Kept free of Qt so that the Windows implementation compiles without it.
+// No caller ever examines a result of these calls except where a return value says how the
+// platform offers something (the menu entry); failures are silent.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace kavr::platform {
+
+class DesktopServices
+{
+public:
+    virtual ~DesktopServices() = default;
+
+    // Starts a built-in sound ("ID_start", "ID_Finish"; names match case-insensitively) and
+    // returns at once. A sound still playing is cut. No audio device: silence.
+    virtual void PlaySound(const std::string &name) = 0;
+
+    // Makes a keyboard layout active: "00000409" English (US), "00000419" Russian.
+    virtual void LoadKeyboardLayout(const std::string &layoutId) = 0;
+
+    // Moves the pointer to a point in screen coordinates (device-independent pixels).
+    virtual void SetCursorPos(int x, int y) = 0;
+
+    // Makes the desktop's taskbar visible, where there is one.
+    virtual void ShowTaskbar() = 0;
+
+    // Appends a separator and the item textUtf8 with commandId to the window's own system
+    // menu. Returns false where the platform has no window menu a program can extend; the
+    // caller then offers the entry itself and delivers its command the same way.
+    virtual bool AddSystemMenuEntry(std::uintptr_t nativeWindow, unsigned commandId,
+                                    const std::string &textUtf8) = 0;
+
+    // For the window's native event hook: true when nativeMessage is a system command, whose
+    // whole command value is stored in command.
+    virtual bool IsSystemCommand(const void *nativeMessage, unsigned &command) const = 0;
+};
+
+// The implementation for the platform the program was built for.
+std::unique_ptr<DesktopServices> CreateDesktopServices();
+
+} // namespace kavr::platform

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the program and starts it. Protocols go to build/Result/.
+set -euo pipefail
+cd "$(dirname "$0")"
+. scripts/common.sh
+kavr_install_packages
+kavr_build build
+mkdir -p build/Result
+exec build/kavr-im

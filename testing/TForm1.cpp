@@ -1,0 +1,501 @@
+#include "testing/TForm1.h"
+
+#include "assets/Icons.h"
+#include "assets/PictureCatalogue.h"
+#include "platform/DesktopServices.h"
+#include "testing/BoardGeometry.h"
+#include "testing/core/Protocol.h"
+#include "testing/core/Scoring.h"
+#include "testing/core/SubjectEntryCheck.h"
+#include "ui/BitButton.h"
+#include "ui/FigureImage.h"
+#include "ui/GroupBox.h"
+#include "ui/InstructionMemo.h"
+#include "ui/LookAndFeel.h"
+#include "ui/Panel.h"
+#include "ui/SystemColors.h"
+#include "ui/TAboutBox.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QWindow>
+
+namespace kavr {
+
+namespace {
+
+constexpr int ExposureMs = protocol::ExposureSeconds * 1000;
+constexpr int AnswerMs = protocol::AnswerSeconds * 1000;
+
+const char *const EnglishLayout = "00000409";
+const char *const RussianLayout = "00000419";
+const char *const StartSound = "ID_start";
+const char *const FinishSound = "ID_Finish";
+const char *const AboutItemText = "О программе";
+
+const char *const SubjectCodeCaption = "Введите код обследуемого";
+const char *const SubjectNameCaption = "Введите Фамилию И.О. обследуемого";
+const char *const FinishedCaption = "Инструкция.";
+const char *const FinishedMessage[] = {
+    "",
+    "",
+    "Тест закончен. Спасибо за работу.",
+    "",
+    "Спокойно сидите в кресле, пока не получите новых инструкций от психолога.",
+    "",
+    "Внимание! Просьба не разговаривать и не вертеться.",
+};
+constexpr int FinishedMessagePixels = 32; // 24 pt
+const QColor FinishedMessageColor{0, 0, 255};
+
+} // namespace
+
+TForm1::TForm1(platform::DesktopServices &desktop, Clock &clock, SaveTarget saveTarget,
+               FormatSettings format, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+                          | Qt::MSWindowsFixedSizeDialogHint),
+      m_desktop(desktop),
+      m_clock(clock),
+      m_saveTarget(std::move(saveTarget)),
+      m_format(std::move(format))
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("KAVR.IM"));
+    setWindowIcon(assets::ProgramIcon());
+    setFocusPolicy(Qt::StrongFocus);
+    setAutoFillBackground(true);
+    resize(1028, 753);
+    static_cast<ui::MainWindowControls &>(*this) = ui::BuildMainWindowLayout(this);
+
+    Timer.setTimerType(Qt::PreciseTimer); // a coarse timer may miss 30 s by a second and more
+    Timer.setInterval(1000);
+    connect(&Timer, &QTimer::timeout, this, [this] { guarded([this] { TimerTimer(); }); });
+    connect(BtnEnter, &QPushButton::clicked, this, [this] { guarded([this] { BtnEnterClick(); }); });
+    connect(BtnExit, &QPushButton::clicked, this, [this] { guarded([this] { BtnExitClick(); }); });
+    connect(bbTest, &QPushButton::clicked, this, [this] { guarded([this] { bbTestClick(); }); });
+
+    m_errorSink = [this](const QString &text) { ui::ShowErrorMessage(this, text); };
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::guarded(const std::function<void()> &handler)
+{
+    ui::RunGuarded(m_errorSink, handler);
+}
+
+// ---- Stages -------------------------------------------------------------------------------
+
+void TForm1::FormCreate()
+{
+    m_desktop.PlaySound(StartSound);
+    m_desktop.LoadKeyboardLayout(EnglishLayout);
+    SessionOpen = false;
+    cbVariant->setCurrentIndex(0);
+    BringToFront(PaPassword);
+    m_nativeSystemMenu = m_desktop.AddSystemMenuEntry(std::uintptr_t(winId()), AboutCommand,
+                                                      AboutItemText);
+    // The window's own key hook: it sees every key before the focused control does.
+    windowHandle()->installEventFilter(this);
+    ResultLog = std::make_unique<QStringList>();
+}
+
+void TForm1::FormClose()
+{
+    Timer.stop();
+    m_desktop.ShowTaskbar();
+    ResultLog.reset();
+}
+
+void TForm1::WMSysCommand(unsigned command)
+{
+    if (command == AboutCommand && m_aboutBox)
+        m_aboutBox->ShowModeless();
+}
+
+void TForm1::ShowEntryControls()
+{
+    for (QWidget *control : {static_cast<QWidget *>(GroupBoxUser), static_cast<QWidget *>(GroupBoxPasswrd),
+                             static_cast<QWidget *>(gbVariant), static_cast<QWidget *>(BtnExit),
+                             static_cast<QWidget *>(BtnEnter)})
+        control->show();
+}
+
+void TForm1::BtnEnterClick()
+{
+    const bool codeGiven = !EditUser->text().isEmpty();
+    const bool nameGiven = !EditPassword->text().isEmpty();
+    if (SessionOpen && codeGiven && nameGiven) {
+        if (const auto problem = CheckSubjectEntry(EditUser->text(), EditPassword->text())) {
+            ShowEntryProblem(problem->field == EntryProblem::Field::Code ? EditUser : EditPassword,
+                             problem->reason);
+            return;
+        }
+        laEntryProblem->clear();
+        laEntryProblem->hide();
+        PrepareTest();
+        return;
+    }
+    if (SessionOpen) {
+        EditPassword->setFocus();
+        return;
+    }
+    if (codeGiven || nameGiven) {
+        EditPassword->clear();
+        EditPassword->setFocus();
+        return;
+    }
+    // The log-in succeeds exactly when both fields are empty.
+    m_desktop.LoadKeyboardLayout(RussianLayout);
+    SessionOpen = true;
+    EditPassword->setEchoMode(QLineEdit::Normal);
+    EditPassword->clear();
+    EditUser->clear();
+    Tag = 1;
+    EditUser->setFocus();
+    GroupBoxUser->setCaption(QString::fromUtf8(SubjectCodeCaption));
+    GroupBoxPasswrd->setCaption(QString::fromUtf8(SubjectNameCaption));
+}
+
+void TForm1::ShowEntryProblem(QLineEdit *field, const QString &reason)
+{
+    laEntryProblem->setText(reason);
+    laEntryProblem->show();
+    field->setFocus();
+    field->selectAll();
+}
+
+void TForm1::BtnExitClick()
+{
+    close();
+}
+
+void TForm1::bbTestClick()
+{
+    if (Tag != 2)
+        return; // the timed test starts only from the instruction, with the boards built
+    ResultLog->append(protocol::InstructionLine(SecondsSince(m_clock, MarkTime), m_format));
+    BringToFront(paTest);
+    bbTest->hide();
+    gbIn1->hide();
+    gbIn2->hide();
+    Tag = 3;
+    // The figures are on screen before the 30 s start to count.
+    paTest->repaint();
+    Timer.start(ExposureMs);
+    SelectedFigure = 0;
+}
+
+void TForm1::TimerTimer()
+{
+    if (SessionOpen) {
+        // End of the exposure.
+        gbAnswer->show();
+        PlacePointer(AnswerImages[1], AnswerStartPoint);
+        Timer.stop();
+        SessionOpen = false;
+        ChoiceNo = 1;
+        for (int i = 1; i <= FigureCount; ++i)
+            TaskImages[i]->hide();
+        paTest->repaint();
+        MarkTime = m_clock.ClockMs();
+        AnswerStartTime = MarkTime;
+        Timer.start(AnswerMs);
+    } else {
+        FinishTest(); // the answer time has run out
+    }
+}
+
+void TForm1::FormKeyDown(int key)
+{
+    switch (Tag) {
+    case 0:
+    case 1:
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            // Before the about box's OK the entry fields are not there to take the log-in.
+            if (!GroupBoxUser->isHidden())
+                BtnEnterClick();
+        } else if (key == Qt::Key_Escape) {
+            BtnExitClick();
+        }
+        break;
+    case 2:
+        if (key == Qt::Key_F1)
+            bbTestClick();
+        break;
+    default:
+        break; // no key does anything during and after the test
+    }
+}
+
+// ---- Boards -------------------------------------------------------------------------------
+
+void TForm1::PrepareTest()
+{
+    // A timer still running from an earlier set-up must not end this one's exposure.
+    Timer.stop();
+    ResultLog->append(protocol::HeaderLines(EditUser->text(), EditPassword->text(),
+                                            m_clock.now(), m_format));
+    VariantIndex = cbVariant->currentIndex();
+    if (cbVariant->currentText() != cbVariant->itemText(VariantIndex))
+        VariantIndex = -1; // text typed into the field names no item
+    if (VariantIndex < 0 || VariantIndex > 1)
+        VariantIndex = 0;
+    setWindowTitle(windowTitle() + QLatin1Char(' ') + VariantText());
+
+    m_random.reseedFromClock();
+    KeyOrder = DrawPermutation(m_random);
+    const int v = VariantIndex == 1 ? VariantBOffset : 0;
+
+    for (int i = 1; i <= FigureCount; ++i) {
+        TaskPanels[i] = CreatePanel(paTest, TaskPanelFamily, i);
+        TaskPanels[i]->Tag = KeyOrder[i];
+        TaskPanels[i]->setOnClick([this](ui::Panel *p) { guarded([this, p] { paTask0Click(p); }); });
+        ExamplePanels[i] = CreatePanel(gbIn1, ExamplePanelFamily, i);
+        ExampleImages[i] = CreateImage(ExamplePanels[i], ExampleBase + KeyOrder[i]);
+        PracticePanels[i] = CreatePanel(gbIn2, PracticePanelFamily, i);
+        PracticePanels[i]->setOnClick([this](ui::Panel *p) { guarded([this, p] { PaInstClick(p); }); });
+        TaskImages[i] = CreateImage(TaskPanels[i], ExposureBase + KeyOrder[i] + v);
+    }
+    for (int i = 1; i <= FigureCount; ++i) {
+        AnswerPanels[i] = CreatePanel(gbAnswer, AnswerPanelFamily, i);
+        AnswerPanels[i]->setColor(ui::ButtonFace);
+        AnswerPanels[i]->Tag = 0;
+        FigurePanels[i] = CreatePanel(gbIn3, FigurePanelFamily, i);
+        FigurePanels[i]->setColor(ui::ButtonFace);
+    }
+    const Permutation OfferOrder = DrawPermutation(m_random);
+    for (int i = 1; i <= FigureCount; ++i) {
+        const int offered = KeyOrder[OfferOrder[i]];
+        AnswerImages[i] = CreateImage(AnswerPanels[i], offered + AnswerBase + v);
+        AnswerImages[i]->Hint = QString::number(i);
+        AnswerImages[i]->Tag = offered;
+        AnswerImages[i]->setCursor(Qt::PointingHandCursor);
+        AnswerImages[i]->setOnClick([this](ui::FigureImage *im) { guarded([this, im] { imAnswer0Click(im); }); });
+        FigureImages[i] = CreateImage(FigurePanels[i], PaletteBase + OfferOrder[i]);
+        FigureImages[i]->Hint = QString::number(i);
+        FigureImages[i]->setCursor(Qt::PointingHandCursor);
+        FigureImages[i]->setOnClick([this](ui::FigureImage *im) { guarded([this, im] { ImInstrClick(im); }); });
+    }
+
+    for (int i = 1; i <= FigureCount; ++i) {
+        Choices[i].Time = 0.0;
+        Choices[i].PanelNo = -1;
+    }
+    // A set-up repeated after F1 finds the practice boards and the start button hidden.
+    for (QWidget *instruction : {static_cast<QWidget *>(gbIn1), static_cast<QWidget *>(gbIn2),
+                                 static_cast<QWidget *>(bbTest)})
+        instruction->show();
+    BringToFront(paInstr);
+    Tag = 2;
+    PlacePointer(gbIn3, ui::PaletteStartPoint);
+    MarkTime = m_clock.ClockMs();
+    SelectedFigure = 0;
+}
+
+ui::Panel *TForm1::CreatePanel(QWidget *parent, const PanelFamily &family, int i)
+{
+    auto *panel = new ui::Panel(parent);
+    panel->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(family.name)).arg(i));
+    panel->setGeometry(family.geometry(i));
+    panel->setBevels(ui::Panel::Bevel::Raised, ui::Panel::Bevel::Lowered);
+    panel->setBorderWidth(family.borderWidth);
+    panel->setCaption(QString::number(i));
+    panel->setCaptionColor(Qt::black);
+    panel->setFont(ui::PixelFont(QStringLiteral("Times New Roman"), family.fontPixels));
+    if (family.handPointer)
+        panel->setCursor(Qt::PointingHandCursor);
+    panel->show();
+    return panel;
+}
+
+ui::FigureImage *TForm1::CreateImage(ui::Panel *panel, qint32 pictureNumber)
+{
+    auto *image = new ui::FigureImage(panel);
+    image->setGeometry(panel->clientRect());
+    image->show();
+    LoadFigurePicture(image, pictureNumber);
+    return image;
+}
+
+void TForm1::LoadFigurePicture(ui::FigureImage *image, qint32 number)
+{
+    // Decoded anew on every call; a failure throws before the image is touched.
+    image->setPicture(assets::LoadPicture(number));
+}
+
+// ---- Placements ---------------------------------------------------------------------------
+
+void TForm1::HighlightPick(Board<ui::Panel> &panels, int position)
+{
+    ui::Panel *picked = panels[position];
+    if (picked->Tag == 0) {
+        for (int i = 1; i <= FigureCount; ++i) {
+            panels[i]->setColor(ui::ButtonFace);
+            panels[i]->Tag = 0;
+        }
+        picked->setColor(ui::HighlightRed);
+        picked->Tag = 1;
+    } else {
+        // A second click takes the frame away but keeps the pick.
+        picked->setColor(ui::ButtonFace);
+        picked->Tag = 0;
+    }
+    SelectedFigure = quint8(position);
+}
+
+void TForm1::imAnswer0Click(ui::FigureImage *sender)
+{
+    const int figure = sender->Tag;
+    const int position = sender->Hint.toInt();
+    Choices[ChoiceNo].PictureNo = position;
+    Choices[ChoiceNo].Answer = figure;
+    HighlightPick(AnswerPanels, position);
+}
+
+void TForm1::paTask0Click(ui::Panel *sender)
+{
+    if (SelectedFigure == 0)
+        return;
+    const int key = sender->Tag;
+    const int panelNo = sender->caption().toInt();
+    Choices[ChoiceNo].PanelNo = panelNo;
+    Choices[ChoiceNo].Key = key;
+    TaskPanels[panelNo]->setOnClick(nullptr);
+    TaskPanels[panelNo]->setCursor(Qt::ArrowCursor);
+    sender->setCaption(QString());
+    AnswerPanels[SelectedFigure]->hide();
+    SelectedFigure = 0;
+    Choices[ChoiceNo].Time += SecondsSince(m_clock, MarkTime);
+    MarkTime = m_clock.ClockMs();
+    ++ChoiceNo;
+    if (ChoiceNo == 13)
+        FinishTest();
+}
+
+void TForm1::ImInstrClick(ui::FigureImage *sender)
+{
+    HighlightPick(FigurePanels, sender->Hint.toInt());
+}
+
+void TForm1::PaInstClick(ui::Panel *sender)
+{
+    if (SelectedFigure == 0)
+        return;
+    sender->setOnClick(nullptr);
+    sender->setCaption(QString());
+    sender->setCursor(Qt::ArrowCursor);
+    FigurePanels[SelectedFigure]->hide();
+    SelectedFigure = 0;
+    setFocus();
+}
+
+// ---- End of the test ----------------------------------------------------------------------
+
+void TForm1::FinishTest()
+{
+    if (ChoiceNo != 13)
+        Choices[ChoiceNo].Time += SecondsSince(m_clock, MarkTime); // the placement in progress
+    Timer.stop();
+    Tag = 4;
+    const double answerTime = SecondsSince(m_clock, AnswerStartTime);
+    m_desktop.PlaySound(FinishSound);
+    BringToFront(paInstr);
+    gbInstr->setCaption(QString::fromUtf8(FinishedCaption));
+
+    mInstruction->setUpdatesEnabled(false);
+    mInstruction->clear();
+    mInstruction->setFont(ui::PixelFont(mInstruction->font().family(), FinishedMessagePixels, true));
+    QPalette palette = mInstruction->palette();
+    palette.setColor(QPalette::Text, FinishedMessageColor);
+    mInstruction->setPalette(palette);
+    QStringList message;
+    for (const char *line : FinishedMessage)
+        message << QString::fromUtf8(line);
+    mInstruction->setLines(message, true);
+    mInstruction->setUpdatesEnabled(true);
+
+    ResultLog->append(protocol::FinishTimeLine(m_clock.now().time(), m_format));
+    const Score score = ScoreChoices(Choices);
+    ResultLog->append(protocol::ResultLines(VariantText(), answerTime, score, Choices, m_format));
+    ProtocolPath = SaveProtocol(m_saveTarget, EditUser->text(), *ResultLog);
+}
+
+QString TForm1::VariantText() const
+{
+    return cbVariant->itemText(VariantIndex);
+}
+
+// ---- Window plumbing ----------------------------------------------------------------------
+
+void TForm1::BringToFront(ui::Panel *layer)
+{
+    // Covered layers are hidden outright, so no control behind the front one can take the
+    // focus, a key or a click.
+    m_front = layer;
+    layer->show();
+    layer->raise();
+    for (ui::Panel *other : {PaPassword, paTest, paInstr})
+        if (other != layer)
+            other->hide();
+    QWidget *focus = focusWidget();
+    if (!focus || !layer->isAncestorOf(focus))
+        setFocus();
+}
+
+void TForm1::PlacePointer(QWidget *control, QPoint point)
+{
+    const QPoint screen = control->mapToGlobal(point);
+    m_desktop.SetCursorPos(screen.x(), screen.y());
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    guarded([this] { FormClose(); });
+    event->accept();
+}
+
+void TForm1::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    for (ui::Panel *layer : {PaPassword, paTest, paInstr})
+        layer->setGeometry(rect());
+}
+
+void TForm1::contextMenuEvent(QContextMenuEvent *event)
+{
+    // Where the window menu cannot carry the entry, a context menu anywhere in the window
+    // offers it and delivers the same command.
+    if (m_nativeSystemMenu)
+        return;
+    QMenu menu(this);
+    QAction *about = menu.addAction(QString::fromUtf8(AboutItemText));
+    if (menu.exec(event->globalPos()) == about)
+        guarded([this] { WMSysCommand(AboutCommand); });
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == windowHandle() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        guarded([this, key] { FormKeyDown(key); });
+    }
+    return false; // the key still goes on to the focused control
+}
+
+bool TForm1::nativeEvent(const QByteArray &eventType, void *message, qintptr *result)
+{
+    unsigned command = 0;
+    if (m_desktop.IsSystemCommand(message, command))
+        guarded([this, command] { WMSysCommand(command); });
+    return QWidget::nativeEvent(eventType, message, result); // default handling goes on
+}
+
+} // namespace kavr

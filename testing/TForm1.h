@@ -1,0 +1,133 @@
+#pragma once
+// The main window of the test and its handlers.
+//
+// One test runs through fixed stages, kept in Tag:
+//   0 log-in (entry controls hidden until the about box's OK) -> 1 subject entry ->
+//   2 instruction and practice (boards built by PrepareTest) -> 3 exposure (30 s), then the
+//   answer phase (60 s, SessionOpen false) -> 4 finished (FinishTest scored and saved).
+// Three opaque layers fill the client area; only the one in front is shown, so input can
+// reach nothing behind it. Everything runs on the GUI thread inside event handlers; whatever
+// a handler throws goes to the general error handler and the program goes on.
+//
+// The pieces that need no window (clock, permutation draw, scoring, protocol lines, save) live
+// in testing/core; the desktop services come through platform::DesktopServices.
+#include "testing/core/ChoiceRecord.h"
+#include "testing/core/Clock.h"
+#include "testing/core/Format.h"
+#include "testing/core/Permutation.h"
+#include "testing/core/ProtocolFile.h"
+#include "ui/AboutBoxClient.h"
+#include "ui/GeneralErrorHandler.h"
+#include "ui/MainWindowLayout.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+namespace kavr::platform {
+class DesktopServices;
+}
+
+namespace kavr {
+
+namespace ui {
+class FigureImage;
+class TAboutBox;
+} // namespace ui
+
+struct PanelFamily;
+
+class TForm1 final : public QWidget, public ui::MainWindowControls, public ui::AboutBoxClient
+{
+public:
+    // The system-menu command of the item "О программе".
+    static constexpr unsigned AboutCommand = 1025;
+
+    TForm1(platform::DesktopServices &desktop, Clock &clock, SaveTarget saveTarget,
+           FormatSettings format, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    void setAboutBox(ui::TAboutBox *aboutBox) { m_aboutBox = aboutBox; }
+    // Where errors that escape a handler go; a message box unless replaced.
+    void setErrorSink(ui::ErrorSink sink) { m_errorSink = std::move(sink); }
+
+    // Handlers.
+    void FormCreate();
+    void FormClose();
+    void WMSysCommand(unsigned command);
+    void BtnEnterClick() override;
+    void BtnExitClick();
+    void bbTestClick();
+    void TimerTimer();
+    void FormKeyDown(int key);
+    void imAnswer0Click(ui::FigureImage *sender);
+    void paTask0Click(ui::Panel *sender);
+    void ImInstrClick(ui::FigureImage *sender);
+    void PaInstClick(ui::Panel *sender);
+    void ShowEntryControls() override;
+
+    // Steps of the test.
+    void PrepareTest();
+    void LoadFigurePicture(ui::FigureImage *image, qint32 number);
+    void FinishTest();
+
+    // Test state.
+    int Tag = 0; // the stage
+    bool SessionOpen = false;
+    qint32 VariantIndex = 0;
+    Permutation KeyOrder{};
+    ChoiceTable Choices{};
+    quint8 ChoiceNo = 0;
+    quint8 SelectedFigure = 0;
+    qint64 MarkTime = 0;
+    qint64 AnswerStartTime = 0;
+    std::unique_ptr<QStringList> ResultLog;
+    QTimer Timer;
+
+    // Run-time boards, indexed 1..12 (element 0 unused).
+    template <typename T> using Board = std::array<T *, 13>;
+    Board<ui::Panel> TaskPanels{};
+    Board<ui::FigureImage> TaskImages{};
+    Board<ui::Panel> AnswerPanels{};
+    Board<ui::FigureImage> AnswerImages{};
+    Board<ui::Panel> ExamplePanels{};
+    Board<ui::FigureImage> ExampleImages{};
+    Board<ui::Panel> PracticePanels{};
+    Board<ui::Panel> FigurePanels{};
+    Board<ui::FigureImage> FigureImages{};
+
+    // The path the last protocol was written to; empty until one was.
+    QString ProtocolPath;
+    // The layer in front.
+    ui::Panel *FrontLayer() const { return m_front; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
+
+private:
+    void guarded(const std::function<void()> &handler);
+    void BringToFront(ui::Panel *layer);
+    void ShowEntryProblem(QLineEdit *field, const QString &reason);
+    ui::Panel *CreatePanel(QWidget *parent, const PanelFamily &family, int i);
+    ui::FigureImage *CreateImage(ui::Panel *panel, qint32 pictureNumber);
+    void PlacePointer(QWidget *control, QPoint point);
+    void HighlightPick(Board<ui::Panel> &panels, int position);
+    QString VariantText() const;
+
+    platform::DesktopServices &m_desktop;
+    Clock &m_clock;
+    SaveTarget m_saveTarget;
+    FormatSettings m_format;
+    RandomSource m_random;
+    ui::TAboutBox *m_aboutBox = nullptr;
+    ui::ErrorSink m_errorSink;
+    ui::Panel *m_front = nullptr;
+    bool m_nativeSystemMenu = false;
+};
+
+} // namespace kavr

@@ -1,0 +1,34 @@
+#pragma once
+// The permutation draw of the board set-up: each position takes (r mod 12) + 1 for a uniform
+// r in 0..999 and is drawn again while the value repeats an earlier one. The bias of
+// 1000 mod 12 (1-4 slightly likelier per single draw) is part of the method and kept.
+#include <array>
+#include <cstdint>
+#include <random>
+
+namespace kavr {
+
+constexpr int FigureCount = 12;
+
+// 1-based like the rest of the test state: element 0 is unused.
+using Permutation = std::array<std::uint8_t, FigureCount + 1>;
+
+class RandomSource
+{
+public:
+    explicit RandomSource(std::uint64_t seed = 0) : m_engine(seed) {}
+    void reseed(std::uint64_t seed) { m_engine.seed(seed); }
+    void reseedFromClock();
+    // Uniform in 0..999.
+    int drawBelow1000() { return m_dist(m_engine); }
+
+private:
+    std::mt19937_64 m_engine;
+    std::uniform_int_distribution<int> m_dist{0, 999};
+};
+
+Permutation DrawPermutation(RandomSource &random);
+
+bool IsPermutation(const Permutation &p);
+
+} // namespace kavr

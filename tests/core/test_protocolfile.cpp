@@ -1,0 +1,264 @@
+// Saving the protocol: bytes on disk, the Result folder, replacing, failures and fallbacks.
+// The tests run as root, who ignores permission bits, so a folder that cannot take the file is
+// made otherwise: a Result path below a regular file (the folder cannot be created), a folder
+// in place of the file, or a file-size limit standing in for a full disk.
+#include "testing/core/KavrError.h"
+#include "testing/core/ProtocolFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+using namespace kavr;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Code = u"Иванов-01"_s;
+
+QStringList SampleLines()
+{
+    return {u"Результаты выполнения теста \"Образная память\""_s,
+            u"Код: Иванов-01  Имя: Иванов И.И.  Дата ПФО: 07.12.2026 14:05:09"_s, Code};
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QStringList Entries(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+QString Native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// Saves and returns the KavrError text; empty when nothing was thrown.
+QString SaveError(const SaveTarget &target, const QString &code, const QStringList &lines)
+{
+    try {
+        SaveProtocol(target, code, lines);
+    } catch (const KavrError &error) {
+        return error.message();
+    }
+    return {};
+}
+
+} // namespace
+
+class TestProtocolFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fileName();
+    void encodesLinesWithCrLf();
+    void refusesLineWithoutWindows1251();
+    void savedFileHasCrLfAndNoBom();
+    void createsMissingResultFolder();
+    void replacesExistingFile();
+    void resultBelowRegularFileFallsBack();
+    void folderInPlaceOfFileFallsBackToNextWorkingFolder();
+    void everyFolderFailing();
+    void noFallbackGiven();
+    void earlierProtocolSurvivesFailedWrite();
+    void separatorInCodeWritesNothingElsewhere();
+    void defaultTarget();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestProtocolFile::fileName()
+{
+    QCOMPARE(ProtocolFileName(Code), u"Иванов-01.IM.txt"_s);
+    QCOMPARE(ProtocolFileName(u"A.B"_s), u"A.B.IM.txt"_s);
+}
+
+void TestProtocolFile::encodesLinesWithCrLf()
+{
+    QCOMPARE(EncodeProtocol({u"Код: 1"_s, QString(), u"x"_s}),
+             QByteArray::fromHex("caeee43a2031" "0d0a" "0d0a" "78" "0d0a"));
+    QCOMPARE(EncodeProtocol({}), QByteArray());
+}
+
+void TestProtocolFile::refusesLineWithoutWindows1251()
+{
+    try {
+        EncodeProtocol({u"Код"_s, u"Имя: 李"_s});
+        QFAIL("no error");
+    } catch (const KavrError &error) {
+        QVERIFY2(error.message().startsWith(u"Строка 2 "_s), qPrintable(error.message()));
+    }
+}
+
+void TestProtocolFile::savedFileHasCrLfAndNoBom()
+{
+    const QString result = m_dir.filePath(u"bytes/Result"_s);
+    const QString path = SaveProtocol({result, {}}, Code, SampleLines());
+    QCOMPARE(path, result + u"/Иванов-01.IM.txt"_s);
+
+    const QByteArray bytes = ReadAll(path);
+    QCOMPARE(bytes, EncodeProtocol(SampleLines()));
+    QCOMPARE(quint8(bytes.at(0)), quint8(0xD0)); // "Р", no byte order mark before it
+    QVERIFY(bytes.endsWith("\r\n"));
+    QCOMPARE(bytes.count("\r\n"), 3);
+    QCOMPARE(bytes.count('\n'), 3);
+    QCOMPARE(bytes.count('\r'), 3);
+    QVERIFY(bytes.contains(QByteArray::fromHex("caeee43a20")));  // "Код: "
+}
+
+void TestProtocolFile::createsMissingResultFolder()
+{
+    const QString result = m_dir.filePath(u"missing/deeper/Result"_s);
+    QVERIFY(!QFileInfo::exists(result));
+    const QString path = SaveProtocol({result, {m_dir.path()}}, Code, SampleLines());
+    QVERIFY(QFileInfo(result).isDir());
+    QCOMPARE(ReadAll(path), EncodeProtocol(SampleLines()));
+    QCOMPARE(Entries(result), QStringList{u"Иванов-01.IM.txt"_s});
+}
+
+void TestProtocolFile::replacesExistingFile()
+{
+    const QString result = m_dir.filePath(u"replace/Result"_s);
+    QVERIFY(QDir().mkpath(result));
+    const QString path = result + u"/Иванов-01.IM.txt"_s;
+    WriteFile(path, QByteArray(5000, 'x'));
+
+    QCOMPARE(SaveProtocol({result, {}}, Code, SampleLines()), path);
+    QCOMPARE(ReadAll(path), EncodeProtocol(SampleLines()));
+    QCOMPARE(Entries(result), QStringList{u"Иванов-01.IM.txt"_s}); // no temporary left
+}
+
+void TestProtocolFile::resultBelowRegularFileFallsBack()
+{
+    const QString base = m_dir.filePath(u"belowfile"_s);
+    QVERIFY(QDir().mkpath(base + u"/fallback"_s));
+    WriteFile(base + u"/plain"_s, "not a folder");
+    const QString result = base + u"/plain/Result"_s;
+
+    const QString message = SaveError({result, {base + u"/fallback"_s}}, Code, SampleLines());
+    const QString fallbackFile = base + u"/fallback/Иванов-01.IM.txt"_s;
+    QCOMPARE(message, u"Cannot create file "_s + Native(result + u"/Иванов-01.IM.txt"_s)
+                          + u"\nПротокол сохранён в файле "_s + Native(fallbackFile));
+    QCOMPARE(ReadAll(fallbackFile), EncodeProtocol(SampleLines()));
+    QCOMPARE(ReadAll(base + u"/plain"_s), QByteArray("not a folder"));
+}
+
+void TestProtocolFile::folderInPlaceOfFileFallsBackToNextWorkingFolder()
+{
+    const QString base = m_dir.filePath(u"folderinplace"_s);
+    const QString result = base + u"/Result"_s;
+    const QString intended = result + u"/Иванов-01.IM.txt"_s;
+    QVERIFY(QDir().mkpath(intended + u"/inside"_s));
+    QVERIFY(QDir().mkpath(base + u"/second"_s));
+
+    // The first fallback does not exist and is not created; the second takes the file.
+    const QString message = SaveError(
+        {result, {base + u"/absent"_s, base + u"/second"_s}}, Code, SampleLines());
+    const QString fallbackFile = base + u"/second/Иванов-01.IM.txt"_s;
+    QCOMPARE(message, u"Cannot create file "_s + Native(intended)
+                          + u"\nПротокол сохранён в файле "_s + Native(fallbackFile));
+    QCOMPARE(ReadAll(fallbackFile), EncodeProtocol(SampleLines()));
+    QVERIFY(!QFileInfo::exists(base + u"/absent"_s));
+    QCOMPARE(Entries(intended), QStringList{u"inside"_s});
+    QCOMPARE(Entries(result), QStringList{u"Иванов-01.IM.txt"_s});
+}
+
+void TestProtocolFile::everyFolderFailing()
+{
+    const QString base = m_dir.filePath(u"allfail"_s);
+    QVERIFY(QDir().mkpath(base));
+    WriteFile(base + u"/plain"_s, "x");
+    const QString result = base + u"/plain/Result"_s;
+
+    const QString message = SaveError({result, {base + u"/plain"_s, base + u"/absent"_s}}, Code,
+                                      SampleLines());
+    const QString firstLine = u"Cannot create file "_s + Native(result + u"/Иванов-01.IM.txt"_s);
+    QVERIFY2(message.startsWith(firstLine + u'\n'), qPrintable(message));
+    QVERIFY2(message.contains(u"не удалось"_s), qPrintable(message));
+    QVERIFY(message.contains(Native(base + u"/absent"_s)));
+    QCOMPARE(Entries(base), QStringList{u"plain"_s});
+}
+
+void TestProtocolFile::noFallbackGiven()
+{
+    const QString base = m_dir.filePath(u"nofallback"_s);
+    QVERIFY(QDir().mkpath(base));
+    WriteFile(base + u"/plain"_s, "x");
+    const QString result = base + u"/plain/Result"_s;
+    QCOMPARE(SaveError({result, {}}, Code, SampleLines()),
+             u"Cannot create file "_s + Native(result + u"/Иванов-01.IM.txt"_s));
+}
+
+void TestProtocolFile::earlierProtocolSurvivesFailedWrite()
+{
+#ifdef Q_OS_UNIX
+    const QString base = m_dir.filePath(u"diskfull"_s);
+    const QString result = base + u"/Result"_s;
+    const QString fallback = base + u"/fallback"_s;
+    QVERIFY(QDir().mkpath(fallback));
+    const QStringList earlier = {u"раньше"_s};
+    const QString path = SaveProtocol({result, {}}, Code, earlier);
+
+    // A file-size limit makes every write past 16 bytes fail, as a full disk would.
+    struct rlimit old {};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit tight = old;
+    tight.rlim_cur = 16;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    const QString message = SaveError({result, {fallback}}, Code, SampleLines());
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QVERIFY2(message.startsWith(u"Cannot create file "_s + Native(path) + u'\n'),
+             qPrintable(message));
+    QCOMPARE(ReadAll(path), EncodeProtocol(earlier));
+    QCOMPARE(Entries(result), QStringList{u"Иванов-01.IM.txt"_s});
+    QCOMPARE(Entries(fallback), QStringList());
+#else
+    QSKIP("needs a POSIX file-size limit");
+#endif
+}
+
+void TestProtocolFile::separatorInCodeWritesNothingElsewhere()
+{
+    const QString base = m_dir.filePath(u"separator"_s);
+    const QString result = base + u"/Result"_s;
+    QVERIFY(QDir().mkpath(result));
+    const QString message = SaveError({result, {}}, u"../x"_s, SampleLines());
+    QVERIFY2(message.startsWith(u"Cannot create file "_s), qPrintable(message));
+    QCOMPARE(Entries(base), QStringList{u"Result"_s});
+    QCOMPARE(Entries(result), QStringList());
+}
+
+void TestProtocolFile::defaultTarget()
+{
+    const SaveTarget target = DefaultSaveTarget(u"/opt/kavr"_s);
+    QCOMPARE(target.resultDir, u"/opt/kavr/Result"_s);
+    QCOMPARE(target.fallbackDirs, (QStringList{QDir::homePath(), QDir::tempPath()}));
+}
+
+QTEST_GUILESS_MAIN(TestProtocolFile)
+#include "test_protocolfile.moc"

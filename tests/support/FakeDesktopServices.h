@@ -1,0 +1,23 @@
+#pragma once
+// Records every desktop-service call, in order, as one line of text each.
+#include "platform/DesktopServices.h"
+
+#include <QStringList>
+
+namespace kavr::test {
+
+class FakeDesktopServices final : public platform::DesktopServices
+{
+public:
+    void PlaySound(const std::string &name) override;
+    void LoadKeyboardLayout(const std::string &layoutId) override;
+    void SetCursorPos(int x, int y) override;
+    void ShowTaskbar() override;
+    bool AddSystemMenuEntry(std::uintptr_t nativeWindow, unsigned commandId,
+                            const std::string &textUtf8) override;
+    bool IsSystemCommand(const void *nativeMessage, unsigned &command) const override;
+
+    QStringList calls;
+};
+
+} // namespace kavr::test

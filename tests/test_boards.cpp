@@ -1,0 +1,200 @@
+// The boards a set-up builds: which picture lies where, the geometry and data of every
+// created control, and what a second set-up does.
+#include "assets/PictureCatalogue.h"
+#include "support/FormFixture.h"
+#include "testing/BoardGeometry.h"
+#include "ui/FigureImage.h"
+#include "ui/GroupBox.h"
+#include "ui/Panel.h"
+#include "ui/SystemColors.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+
+using namespace kavr;
+using namespace kavr::test;
+
+class BoardsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void picturesFollowKeyAndOfferOrder_data();
+    void picturesFollowKeyAndOfferOrder();
+    void panelsHaveTheirGeometryAndData();
+    void imagesFillTheInnerAreaAtNaturalSize();
+    void typedVariantTextCountsAsFirstVariant();
+    void secondSetUpBuildsOverTheFirst();
+    void choicesAreResetWhateverTheyHeld();
+};
+
+namespace {
+
+// The figure an image shows, found by comparing its pixels with the catalogue's pictures.
+int shownNumber(const ui::FigureImage *image, const QList<int> &candidates)
+{
+    for (int number : candidates)
+        if (assets::LoadPicture(number) == image->picture())
+            return number;
+    return -1;
+}
+
+QList<int> range(int first, int last)
+{
+    QList<int> numbers;
+    for (int n = first; n <= last; ++n)
+        numbers << n;
+    return numbers;
+}
+
+} // namespace
+
+void BoardsTest::picturesFollowKeyAndOfferOrder_data()
+{
+    QTest::addColumn<int>("variant");
+    QTest::addColumn<int>("v");
+    QTest::newRow("A") << 0 << 0;
+    QTest::newRow("B") << 1 << 100;
+}
+
+void BoardsTest::picturesFollowKeyAndOfferOrder()
+{
+    QFETCH(int, variant);
+    QFETCH(int, v);
+    FormFixture f;
+    f.enterSubject(QStringLiteral("77"), QStringLiteral("Сидорова В.В."), variant);
+    TForm1 &form = *f.form;
+    QCOMPARE(form.VariantIndex, variant);
+    QVERIFY(IsPermutation(form.KeyOrder));
+
+    Permutation answerFigures{};
+    Permutation paletteFigures{};
+    for (int i = 1; i <= 12; ++i) {
+        QCOMPARE(shownNumber(form.TaskImages[i], range(1 + v, 12 + v)), form.KeyOrder[i] + v);
+        QCOMPARE(shownNumber(form.ExampleImages[i], range(1001, 1012)), 1000 + form.KeyOrder[i]);
+        const int answer = shownNumber(form.AnswerImages[i], range(13 + v, 24 + v));
+        QCOMPARE(answer - 12 - v, form.AnswerImages[i]->Tag);
+        answerFigures[i] = std::uint8_t(form.AnswerImages[i]->Tag);
+        paletteFigures[i] = std::uint8_t(shownNumber(form.FigureImages[i], range(1013, 1024)) - 1012);
+        QCOMPARE(form.TaskPanels[i]->Tag, int(form.KeyOrder[i]));
+    }
+    // Each figure once in the answer row and once in the palette; the answer row offers
+    // KeyOrder[OfferOrder[i]] where the palette shows OfferOrder[i].
+    QVERIFY(IsPermutation(answerFigures));
+    QVERIFY(IsPermutation(paletteFigures));
+    for (int i = 1; i <= 12; ++i)
+        QCOMPARE(answerFigures[i], form.KeyOrder[paletteFigures[i]]);
+    QCOMPARE(form.windowTitle(), QStringLiteral("KAVR.IM ") + form.cbVariant->itemText(variant));
+}
+
+void BoardsTest::panelsHaveTheirGeometryAndData()
+{
+    FormFixture f;
+    f.enterSubject();
+    TForm1 &form = *f.form;
+    struct Family
+    {
+        const TForm1::Board<ui::Panel> &panels;
+        const PanelFamily &spec;
+        QWidget *parent;
+        bool clickable;
+    };
+    const Family families[] = {
+        {form.TaskPanels, TaskPanelFamily, form.paTest, true},
+        {form.ExamplePanels, ExamplePanelFamily, form.gbIn1, false},
+        {form.PracticePanels, PracticePanelFamily, form.gbIn2, true},
+        {form.AnswerPanels, AnswerPanelFamily, form.gbAnswer, false},
+        {form.FigurePanels, FigurePanelFamily, form.gbIn3, false},
+    };
+    for (const Family &family : families) {
+        for (int i = 1; i <= 12; ++i) {
+            const ui::Panel *panel = family.panels[i];
+            QCOMPARE(panel->parentWidget(), family.parent);
+            QCOMPARE(panel->geometry(), family.spec.geometry(i));
+            QCOMPARE(panel->caption(), QString::number(i));
+            QCOMPARE(panel->font().pixelSize(), family.spec.fontPixels);
+            QCOMPARE(panel->hasOnClick(), family.clickable);
+            QCOMPARE(panel->cursor().shape(), family.spec.handPointer ? Qt::PointingHandCursor : Qt::ArrowCursor);
+        }
+    }
+    // Corners of the grids as laid out.
+    QCOMPARE(form.TaskPanels[12]->geometry(), QRect(715, 308, 170, 150));
+    QCOMPARE(form.ExamplePanels[7]->geometry(), QRect(248, 80, 60, 53));
+    QCOMPARE(form.AnswerPanels[7]->geometry(), QRect(8, 144, 133, 118));
+    QCOMPARE(form.FigurePanels[6]->geometry(), QRect(285, 24, 43, 39));
+    for (int i = 1; i <= 12; ++i) {
+        QCOMPARE(form.AnswerImages[i]->Hint, QString::number(i));
+        QCOMPARE(form.FigureImages[i]->Hint, QString::number(i));
+        QCOMPARE(form.AnswerImages[i]->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(form.AnswerPanels[i]->Tag, 0);
+        QCOMPARE(form.FigurePanels[i]->Tag, 0);
+        QCOMPARE(form.AnswerPanels[i]->color(), ui::ButtonFace);
+    }
+}
+
+void BoardsTest::imagesFillTheInnerAreaAtNaturalSize()
+{
+    FormFixture f;
+    f.enterSubject();
+    TForm1 &form = *f.form;
+    QCOMPARE(form.TaskImages[1]->geometry(), QRect(2, 2, 166, 146));
+    QCOMPARE(form.AnswerImages[1]->geometry(), QRect(3, 3, 127, 112));
+    QCOMPARE(form.FigureImages[1]->geometry(), QRect(3, 3, 37, 33));
+    // Example pictures are two pixels larger than their panel's inner area and cut off.
+    QCOMPARE(form.ExampleImages[1]->geometry(), QRect(3, 3, 54, 47));
+    QCOMPARE(form.ExampleImages[1]->picture().size(), QSize(56, 49));
+    // Drawn from the top-left: the rendered example shows the picture's top-left 54 x 47.
+    const QImage shown = form.ExampleImages[1]->grab().toImage().convertToFormat(QImage::Format_RGB888);
+    QCOMPARE(shown.size(), QSize(54, 47));
+    QCOMPARE(shown, form.ExampleImages[1]->picture().copy(0, 0, 54, 47));
+}
+
+void BoardsTest::typedVariantTextCountsAsFirstVariant()
+{
+    FormFixture f;
+    f.logIn();
+    f.form->EditUser->setText(QStringLiteral("5"));
+    f.form->EditPassword->setText(QStringLiteral("Н."));
+    f.form->cbVariant->setCurrentIndex(1);
+    f.form->cbVariant->setEditText(QStringLiteral("что-то"));
+    f.pressKey(Qt::Key_Return);
+    QCOMPARE(f.form->VariantIndex, 0);
+    QCOMPARE(f.form->windowTitle(), QStringLiteral("KAVR.IM Вариант A"));
+}
+
+void BoardsTest::secondSetUpBuildsOverTheFirst()
+{
+    FormFixture f;
+    f.enterSubject(QStringLiteral("9"), QStringLiteral("Н."), 1);
+    const ui::Panel *first = f.form->TaskPanels[3];
+    f.logIn(); // the about box's OK in Stage 2 sets the test up again
+    QCOMPARE(f.form->Tag, 2);
+    QVERIFY(f.form->TaskPanels[3] != first);
+    QCOMPARE(first->parentWidget(), f.form->paTest); // left in place beneath
+    QCOMPARE(f.form->windowTitle(), QStringLiteral("KAVR.IM Вариант B Вариант B"));
+    QCOMPARE(f.form->ResultLog->size(), 6);
+    QCOMPARE(f.form->ResultLog->at(3), f.form->ResultLog->at(0));
+    // The new board is the one on top.
+    const QPoint centre = f.form->TaskPanels[3]->geometry().center();
+    QCOMPARE(f.form->paTest->childAt(centre)->parentWidget(), f.form->TaskPanels[3]);
+}
+
+void BoardsTest::choicesAreResetWhateverTheyHeld()
+{
+    FormFixture f;
+    for (int i = 1; i <= 12; ++i)
+        f.form->Choices[i] = ChoiceRecord{7.5, 4, 9, 3, 2};
+    f.enterSubject();
+    for (int i = 1; i <= 12; ++i) {
+        QCOMPARE(f.form->Choices[i].Time, 0.0);
+        QCOMPARE(f.form->Choices[i].PanelNo, -1);
+        QCOMPARE(f.form->Choices[i].Key, 9); // the rest keeps what it held
+        QCOMPARE(f.form->Choices[i].Answer, 2);
+    }
+    QCOMPARE(f.form->SelectedFigure, 0);
+    QCOMPARE(f.form->MarkTime, f.clock.ClockMs());
+}
+
+QTEST_MAIN(BoardsTest)
+#include "test_boards.moc"

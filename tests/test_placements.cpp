@@ -1,0 +1,253 @@
+// Picking and placing figures, in practice and in the test; the timing of placements; the end
+// of the test by the twelfth placement or by the time-out, and the protocol it leaves.
+#include "support/FormFixture.h"
+#include "testing/core/CodePage.h"
+#include "ui/FigureImage.h"
+#include "ui/GroupBox.h"
+#include "ui/InstructionMemo.h"
+#include "ui/Panel.h"
+#include "ui/SystemColors.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QTest>
+
+using namespace kavr;
+using namespace kavr::test;
+
+class PlacementsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void practicePlacementRecordsNothing();
+    void panelClickWithoutPickDoesNothing();
+    void pickToggleAndRepick();
+    void unhighlightedPickStillPlaces();
+    void placementsAreTimedFromTheirMark();
+    void twelfthPlacementFinishesAndSavesProtocol();
+    void timeOutChargesThePickInProgress();
+    void saveFailureReachesErrorHandler();
+};
+
+namespace {
+
+void pick(FormFixture &f, int position)
+{
+    f.click(f.form->AnswerImages[position]);
+}
+
+void placeOn(FormFixture &f, int panel)
+{
+    f.click(f.form->TaskPanels[panel]);
+}
+
+} // namespace
+
+void PlacementsTest::practicePlacementRecordsNothing()
+{
+    FormFixture f;
+    f.enterSubject();
+    TForm1 &form = *f.form;
+    f.click(form.FigureImages[4]);
+    QCOMPARE(form.SelectedFigure, 4);
+    QCOMPARE(form.FigurePanels[4]->color(), ui::HighlightRed);
+    QCOMPARE(form.FigurePanels[4]->Tag, 1);
+    f.click(form.PracticePanels[9]);
+    QCOMPARE(form.SelectedFigure, 0);
+    QVERIFY(form.FigurePanels[4]->isHidden());
+    QVERIFY(form.PracticePanels[9]->caption().isEmpty());
+    QVERIFY(!form.PracticePanels[9]->hasOnClick());
+    QCOMPARE(form.focusWidget(), &form);
+    // The blank panel takes nothing more.
+    f.click(form.FigureImages[5]);
+    f.click(form.PracticePanels[9]);
+    QCOMPARE(form.SelectedFigure, 5);
+    QVERIFY(form.FigurePanels[5]->isVisible());
+    QCOMPARE(form.ChoiceNo, 0);
+    for (int i = 1; i <= 12; ++i)
+        QCOMPARE(form.Choices[i].PanelNo, -1);
+    // F1 drops a practice pick: nothing carries over into the test.
+    f.pressKey(Qt::Key_F1);
+    QCOMPARE(form.SelectedFigure, 0);
+}
+
+void PlacementsTest::panelClickWithoutPickDoesNothing()
+{
+    FormFixture f;
+    f.enterSubject();
+    f.click(f.form->PracticePanels[1]);
+    QCOMPARE(f.form->PracticePanels[1]->caption(), QStringLiteral("1"));
+    f.startAnswerPhase();
+    placeOn(f, 3);
+    QCOMPARE(f.form->ChoiceNo, 1);
+    QCOMPARE(f.form->TaskPanels[3]->caption(), QStringLiteral("3"));
+    QCOMPARE(f.form->Choices[1].PanelNo, -1);
+}
+
+void PlacementsTest::pickToggleAndRepick()
+{
+    FormFixture f;
+    f.enterSubject();
+    f.startAnswerPhase();
+    TForm1 &form = *f.form;
+    pick(f, 2);
+    QCOMPARE(form.AnswerPanels[2]->color(), ui::HighlightRed);
+    pick(f, 7); // picking another moves the frame
+    QCOMPARE(form.AnswerPanels[2]->color(), ui::ButtonFace);
+    QCOMPARE(form.AnswerPanels[2]->Tag, 0);
+    QCOMPARE(form.AnswerPanels[7]->color(), ui::HighlightRed);
+    QCOMPARE(form.Choices[1].PictureNo, 7);
+    QCOMPARE(form.Choices[1].Answer, form.AnswerImages[7]->Tag);
+    pick(f, 7); // second click: frame off, still picked
+    QCOMPARE(form.AnswerPanels[7]->color(), ui::ButtonFace);
+    QCOMPARE(form.SelectedFigure, 7);
+    pick(f, 7); // third click frames it again
+    QCOMPARE(form.AnswerPanels[7]->color(), ui::HighlightRed);
+    QCOMPARE(form.AnswerPanels[7]->Tag, 1);
+}
+
+void PlacementsTest::unhighlightedPickStillPlaces()
+{
+    FormFixture f;
+    f.enterSubject();
+    f.startAnswerPhase();
+    TForm1 &form = *f.form;
+    pick(f, 5);
+    pick(f, 5);
+    const int figure = form.AnswerImages[5]->Tag;
+    placeOn(f, 11);
+    QCOMPARE(form.Choices[1].PanelNo, 11);
+    QCOMPARE(form.Choices[1].Key, int(form.KeyOrder[11]));
+    QCOMPARE(form.Choices[1].PictureNo, 5);
+    QCOMPARE(form.Choices[1].Answer, figure);
+    QVERIFY(form.AnswerPanels[5]->isHidden());
+    QVERIFY(form.TaskPanels[11]->caption().isEmpty());
+    QVERIFY(!form.TaskPanels[11]->hasOnClick());
+    QCOMPARE(form.TaskPanels[11]->cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(form.ChoiceNo, 2);
+    // The used panel takes no second figure.
+    pick(f, 6);
+    placeOn(f, 11);
+    QCOMPARE(form.ChoiceNo, 2);
+    QCOMPARE(form.Choices[2].PanelNo, -1);
+}
+
+void PlacementsTest::placementsAreTimedFromTheirMark()
+{
+    FormFixture f;
+    f.enterSubject();
+    f.startAnswerPhase();
+    f.clock.advanceMs(1'250);
+    pick(f, 1);
+    f.clock.advanceMs(875); // choosing counts too
+    placeOn(f, 1);
+    QCOMPARE(f.form->Choices[1].Time, 2.125);
+    f.clock.advanceMs(3'001);
+    pick(f, 2);
+    placeOn(f, 2);
+    QCOMPARE(f.form->Choices[2].Time, 3.001);
+    QCOMPARE(f.form->MarkTime, f.clock.ClockMs());
+}
+
+void PlacementsTest::twelfthPlacementFinishesAndSavesProtocol()
+{
+    FormFixture f;
+    f.clock.setWall(QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9)));
+    f.enterSubject(QStringLiteral("Код-7"), QStringLiteral("Петров А.Б."), 1);
+    f.clock.advanceMs(20'000);
+    f.startAnswerPhase();
+    TForm1 &form = *f.form;
+    // Figures 1..12 in turn; the first three on the wrong panels, the rest right.
+    const int wrongPanel[] = {0, 2, 3, 1};
+    for (int figure = 1; figure <= 12; ++figure) {
+        f.clock.advanceMs(1000 + 125 * figure);
+        pick(f, f.offerPositionOf(figure));
+        const int right = f.panelOf(figure);
+        placeOn(f, figure <= 3 ? f.panelOf(wrongPanel[figure]) : right);
+    }
+    QCOMPARE(form.ChoiceNo, 13);
+    QCOMPARE(form.Tag, 4);
+    QVERIFY(!form.Timer.isActive());
+    QVERIFY(f.errors.isEmpty());
+    QCOMPARE(form.mInstruction->font().pixelSize(), 32);
+    QVERIFY(form.mInstruction->font().bold());
+    QVERIFY(form.mInstruction->toPlainText().contains(QStringLiteral("Тест закончен. Спасибо за работу.")));
+
+    const QStringList &log = *form.ResultLog;
+    QCOMPARE(log.size(), 23);
+    QCOMPARE(log[0], QStringLiteral("Результаты выполнения теста \"Образная память\""));
+    QCOMPARE(log[1], QStringLiteral("Код: Код-7  Имя: Петров А.Б.  Дата ПФО: 07.12.2026 14:05:09"));
+    QCOMPARE(log[2], QStringLiteral("Код-7"));
+    QCOMPARE(log[3], QStringLiteral("Время изучения инструкции  20 сек"));
+    QCOMPARE(log[5], QStringLiteral("Вариант B. Время экспозиции  30 сек. Время для ответа  60 сек."));
+    // 12 placements of 1.125 .. 2.5 s: 21.75 s in all.
+    QCOMPARE(log[6], QStringLiteral("T ответа =  22 сек,  N[+] = 9,  N[-] = 3,  N[0] = 0"));
+    QCOMPARE(log[10], QStringLiteral("N выбора      Время N панели  Ключ N рисунка Ответ"));
+    for (int i = 1; i <= 12; ++i) {
+        const ChoiceRecord &c = form.Choices[i];
+        const QString row = log[10 + i];
+        QCOMPARE(row.size(), 55);
+        QVERIFY(row.endsWith(i <= 3 ? QLatin1String("    -") : QLatin1String("    +")));
+        QCOMPARE(row.mid(0, 8).trimmed().toInt(), i);
+        QCOMPARE(row.mid(19, 9).trimmed().toInt(), c.PanelNo);
+        QCOMPARE(row.mid(28, 6).trimmed().toInt(), c.Key);
+        QCOMPARE(row.mid(44, 6).trimmed().toInt(), i);
+    }
+    // 1.125 s rounds half away from zero.
+    QCOMPARE(log[11].mid(8, 11), QStringLiteral("       1,13"));
+
+    QFile file(f.resultDir() + QStringLiteral("/Код-7.IM.txt"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QCOMPARE(bytes, *ToWindows1251(QString(log.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"))));
+    QCOMPARE(form.ProtocolPath, QFileInfo(file).absoluteFilePath());
+}
+
+void PlacementsTest::timeOutChargesThePickInProgress()
+{
+    FormFixture f;
+    f.enterSubject();
+    f.startAnswerPhase();
+    TForm1 &form = *f.form;
+    f.clock.advanceMs(4'000);
+    pick(f, 1);
+    placeOn(f, 1);
+    f.clock.advanceMs(7'500);
+    pick(f, 3);
+    f.clock.advanceMs(48'500);
+    form.TimerTimer();
+    QCOMPARE(form.Tag, 4);
+    QCOMPARE(form.Choices[2].Time, 56.0);
+    QCOMPARE(form.Choices[2].PanelNo, -1);
+    QCOMPARE(form.Choices[2].PictureNo, 3);
+    QCOMPARE(form.Choices[2].Key, 0);
+    QCOMPARE(form.Choices[3].Time, 0.0);
+    const QStringList &log = *form.ResultLog;
+    QVERIFY(log[6].endsWith(QLatin1String("N[0] = 11")));
+    QCOMPARE(log[6].left(15), QStringLiteral("T ответа =  60 "));
+    QCOMPARE(log[12], QStringLiteral("       2      56,00       -1     0         3%1     ")
+                          .arg(form.Choices[2].Answer, 6));
+}
+
+void PlacementsTest::saveFailureReachesErrorHandler()
+{
+    FormFixture f;
+    // A file where the Result folder should be: neither it nor the fallback can be written.
+    QFile blocker(f.resultDir());
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    f.enterSubject(QStringLiteral("X1"));
+    f.startAnswerPhase();
+    for (int figure = 1; figure <= 12; ++figure) {
+        pick(f, f.offerPositionOf(figure));
+        placeOn(f, f.panelOf(figure));
+    }
+    QCOMPARE(f.form->Tag, 4); // everything before the save stays done
+    QCOMPARE(f.errors.size(), 1);
+    QVERIFY2(f.errors.first().startsWith(QStringLiteral("Cannot create file ")), qPrintable(f.errors.first()));
+    QVERIFY(f.errors.first().contains(QStringLiteral("X1.IM.txt")));
+}
+
+QTEST_MAIN(PlacementsTest)
+#include "test_placements.moc"

@@ -1,0 +1,410 @@
+// The stages of a test: log-in, subject entry, set-up, exposure, answer phase, end; the keys
+// of each stage; the about box in every stage; the desktop calls in their order.
+#include "support/FormFixture.h"
+#include "ui/BitButton.h"
+#include "ui/FigureImage.h"
+#include "ui/GroupBox.h"
+#include "ui/Panel.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QDir>
+#include "testing/core/KavrError.h"
+#include "ui/GeneralErrorHandler.h"
+
+using namespace kavr;
+using namespace kavr::test;
+
+class StagesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startsOnEmptyLogInLayer();
+    void enterBeforeAboutDoesNothingAndOkStillLogsIn();
+    void aboutOkLogsInToSubjectEntry();
+    void onlyCommand1025OpensAboutBox_data();
+    void onlyCommand1025OpensAboutBox();
+    void aboutBoxCloseOnlyHides();
+    void incompleteEntryFocusesName_data();
+    void incompleteEntryFocusesName();
+    void refusedLogInEmptiesName();
+    void completeEntryPreparesTestOnce();
+    void keysOutsideTheirStageDoNothing_data();
+    void keysOutsideTheirStageDoNothing();
+    void f1StartsExposureOnPreciseTimer();
+    void firstTickOpensAnswerPhase();
+    void secondTickFinishesTest();
+    void aboutOkDuringExposureRerunsSetUpAndStopsTimer();
+    void aboutOkInAnswerPhaseOnlyEmptiesName();
+    void unsafeEntryIsRefusedWithReason_data();
+    void unsafeEntryIsRefusedWithReason();
+    void keysAfterSetUpNeverReachTheCode();
+    void escClosesInEntryStagesAndShowsTaskbar();
+    void errorsInHandlersReachTheErrorSink();
+};
+
+void StagesTest::startsOnEmptyLogInLayer()
+{
+    FormFixture f;
+    QCOMPARE(f.form->Tag, 0);
+    QVERIFY(!f.form->SessionOpen);
+    QCOMPARE(f.form->FrontLayer(), f.form->PaPassword);
+    QVERIFY(f.form->paTest->isHidden() && f.form->paInstr->isHidden());
+    for (QWidget *w : {static_cast<QWidget *>(f.form->gbVariant), static_cast<QWidget *>(f.form->GroupBoxUser),
+                       static_cast<QWidget *>(f.form->GroupBoxPasswrd), static_cast<QWidget *>(f.form->BtnEnter),
+                       static_cast<QWidget *>(f.form->BtnExit)})
+        QVERIFY2(w->isHidden(), qPrintable(w->objectName()));
+    QCOMPARE(f.form->cbVariant->currentIndex(), 0);
+    QCOMPARE(f.form->cbVariant->currentText(), QStringLiteral("Вариант A"));
+    QCOMPARE(f.form->windowTitle(), QStringLiteral("KAVR.IM"));
+    QVERIFY(!f.form->Timer.isActive());
+    QCOMPARE(f.desktop.calls, QStringList({QStringLiteral("PlaySound ID_start"),
+                                           QStringLiteral("LoadKeyboardLayout 00000409"),
+                                           QStringLiteral("AddSystemMenuEntry 1025 О программе")}));
+    QVERIFY(f.form->ResultLog && f.form->ResultLog->isEmpty());
+}
+
+void StagesTest::enterBeforeAboutDoesNothingAndOkStillLogsIn()
+{
+    FormFixture f;
+    f.pressKey(Qt::Key_Return);
+    f.pressKey(Qt::Key_Enter);
+    QCOMPARE(f.form->Tag, 0);
+    QVERIFY(!f.form->SessionOpen);
+    QCOMPARE(f.desktop.calls.size(), 3);
+    f.logIn();
+    QCOMPARE(f.form->Tag, 1);
+    QCOMPARE(f.form->GroupBoxUser->caption(), QStringLiteral("Введите код обследуемого"));
+}
+
+void StagesTest::aboutOkLogsInToSubjectEntry()
+{
+    FormFixture f;
+    f.form->WMSysCommand(TForm1::AboutCommand);
+    QVERIFY(f.about->isVisible());
+    f.about->OKButtonClick();
+    QVERIFY(!f.about->isVisible());
+    QCOMPARE(f.form->Tag, 1);
+    QVERIFY(f.form->SessionOpen);
+    for (QWidget *w : {static_cast<QWidget *>(f.form->gbVariant), static_cast<QWidget *>(f.form->GroupBoxUser),
+                       static_cast<QWidget *>(f.form->GroupBoxPasswrd), static_cast<QWidget *>(f.form->BtnEnter),
+                       static_cast<QWidget *>(f.form->BtnExit)})
+        QVERIFY2(w->isVisible(), qPrintable(w->objectName()));
+    QCOMPARE(f.form->GroupBoxUser->caption(), QStringLiteral("Введите код обследуемого"));
+    QCOMPARE(f.form->GroupBoxPasswrd->caption(), QStringLiteral("Введите Фамилию И.О. обследуемого"));
+    QCOMPARE(f.form->EditPassword->echoMode(), QLineEdit::Normal);
+    QVERIFY(f.form->EditUser->text().isEmpty() && f.form->EditPassword->text().isEmpty());
+    QCOMPARE(f.form->focusWidget(), f.form->EditUser);
+    QCOMPARE(f.desktop.calls.last(), QStringLiteral("LoadKeyboardLayout 00000419"));
+}
+
+void StagesTest::onlyCommand1025OpensAboutBox_data()
+{
+    QTest::addColumn<unsigned>("command");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("1024") << 1024u << false;
+    QTest::newRow("1025") << 1025u << true;
+    QTest::newRow("1026") << 1026u << false;
+    QTest::newRow("1039") << 1039u << false;
+    QTest::newRow("SC_CLOSE") << 0xF060u << false;
+}
+
+void StagesTest::onlyCommand1025OpensAboutBox()
+{
+    QFETCH(unsigned, command);
+    QFETCH(bool, opens);
+    FormFixture f;
+    f.form->WMSysCommand(command);
+    QCOMPARE(f.about->isVisible(), opens);
+    f.form->WMSysCommand(command); // again: an open box stays open
+    QCOMPARE(f.about->isVisible(), opens);
+    QCOMPARE(f.form->Tag, 0);
+}
+
+void StagesTest::aboutBoxCloseOnlyHides()
+{
+    FormFixture f;
+    f.form->WMSysCommand(TForm1::AboutCommand);
+    const QPoint where(40, 50);
+    f.about->move(where);
+    f.about->close();
+    QVERIFY(!f.about->isVisible());
+    QVERIFY(f.form->GroupBoxUser->isHidden());
+    QCOMPARE(f.form->Tag, 0);
+    QTest::keyClick(f.about.get(), Qt::Key_Escape);
+    f.form->WMSysCommand(TForm1::AboutCommand);
+    QVERIFY(f.about->isVisible());
+    QCOMPARE(f.about->pos(), where); // reappears where it was, not centred again
+    QTest::keyClick(f.about.get(), Qt::Key_Escape);
+    QVERIFY(f.about->isVisible()); // Esc does nothing
+    QTest::keyClick(f.about.get(), Qt::Key_Return); // Enter presses OK
+    QVERIFY(!f.about->isVisible());
+    QCOMPARE(f.form->Tag, 1);
+}
+
+void StagesTest::incompleteEntryFocusesName_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("both empty") << QString() << QString();
+    QTest::newRow("code only") << QStringLiteral("12") << QString();
+    QTest::newRow("name only") << QString() << QStringLiteral("Иванов");
+}
+
+void StagesTest::incompleteEntryFocusesName()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, name);
+    FormFixture f;
+    f.logIn();
+    f.form->EditUser->setText(code);
+    f.form->EditPassword->setText(name);
+    f.form->EditUser->setFocus();
+    for (int i = 0; i < 3; ++i) {
+        f.pressKey(Qt::Key_Return);
+        QCOMPARE(f.form->Tag, 1);
+        QCOMPARE(f.form->focusWidget(), f.form->EditPassword);
+        QCOMPARE(f.form->EditUser->text(), code);
+        QCOMPARE(f.form->EditPassword->text(), name);
+    }
+    QVERIFY(f.form->ResultLog->isEmpty());
+}
+
+void StagesTest::refusedLogInEmptiesName()
+{
+    FormFixture f;
+    f.form->ShowEntryControls();
+    f.form->EditUser->setText(QStringLiteral("admin"));
+    f.form->EditPassword->setText(QStringLiteral("secret"));
+    f.form->BtnEnterClick();
+    QCOMPARE(f.form->Tag, 0);
+    QVERIFY(!f.form->SessionOpen);
+    QVERIFY(f.form->EditPassword->text().isEmpty());
+    QCOMPARE(f.form->EditUser->text(), QStringLiteral("admin"));
+    QCOMPARE(f.form->focusWidget(), f.form->EditPassword);
+}
+
+void StagesTest::completeEntryPreparesTestOnce()
+{
+    FormFixture f;
+    f.enterSubject();
+    QCOMPARE(f.form->Tag, 2);
+    QCOMPARE(f.form->FrontLayer(), f.form->paInstr);
+    QCOMPARE(f.form->ResultLog->size(), 3);
+    QCOMPARE(f.form->windowTitle(), QStringLiteral("KAVR.IM Вариант A"));
+    const QPoint palette = f.form->gbIn3->mapToGlobal(QPoint(31, 34));
+    QCOMPARE(f.desktop.calls.last(), QStringLiteral("SetCursorPos %1 %2").arg(palette.x()).arg(palette.y()));
+    QCOMPARE(f.form->FigurePanels[1]->mapToGlobal(QPoint(21, 10)), palette);
+    f.pressKey(Qt::Key_Return);
+    QCOMPARE(f.form->Tag, 2);
+    QCOMPARE(f.form->ResultLog->size(), 3);
+}
+
+void StagesTest::keysOutsideTheirStageDoNothing_data()
+{
+    QTest::addColumn<int>("stage");
+    QTest::addColumn<int>("key");
+    for (int stage : {0, 1, 3, 4})
+        QTest::addRow("F1 in %d", stage) << stage << int(Qt::Key_F1);
+    for (int stage : {2, 3, 4}) {
+        QTest::addRow("Enter in %d", stage) << stage << int(Qt::Key_Return);
+        QTest::addRow("Esc in %d", stage) << stage << int(Qt::Key_Escape);
+    }
+}
+
+void StagesTest::keysOutsideTheirStageDoNothing()
+{
+    QFETCH(int, stage);
+    QFETCH(int, key);
+    FormFixture f;
+    if (stage >= 1)
+        f.logIn();
+    if (stage >= 2)
+        f.enterSubject();
+    if (stage >= 3)
+        f.pressKey(Qt::Key_F1);
+    if (stage >= 4) {
+        f.form->TimerTimer();
+        f.form->TimerTimer();
+    }
+    QCOMPARE(f.form->Tag, stage);
+    const QStringList log = *f.form->ResultLog;
+    const bool timerActive = f.form->Timer.isActive();
+    f.pressKey(key);
+    QCOMPARE(f.form->Tag, stage);
+    QVERIFY(f.form->isVisible());
+    QCOMPARE(*f.form->ResultLog, log);
+    QCOMPARE(f.form->Timer.isActive(), timerActive);
+}
+
+void StagesTest::f1StartsExposureOnPreciseTimer()
+{
+    FormFixture f;
+    f.enterSubject();
+    f.clock.advanceMs(12'500);
+    f.pressKey(Qt::Key_F1);
+    QCOMPARE(f.form->Tag, 3);
+    QVERIFY(f.form->SessionOpen);
+    QCOMPARE(f.form->FrontLayer(), f.form->paTest);
+    QVERIFY(f.form->bbTest->isHidden() && f.form->gbIn1->isHidden() && f.form->gbIn2->isHidden());
+    QVERIFY(f.form->gbAnswer->isHidden());
+    QVERIFY(f.form->Timer.isActive());
+    QCOMPARE(f.form->Timer.interval(), 30'000);
+    QCOMPARE(f.form->Timer.timerType(), Qt::PreciseTimer);
+    QCOMPARE(f.form->ResultLog->last(), QStringLiteral("Время изучения инструкции  13 сек"));
+    f.form->bbTestClick(); // a second start is refused
+    QCOMPARE(f.form->ResultLog->size(), 4);
+}
+
+void StagesTest::firstTickOpensAnswerPhase()
+{
+    FormFixture f;
+    f.enterSubject();
+    f.startAnswerPhase();
+    QCOMPARE(f.form->Tag, 3);
+    QVERIFY(!f.form->SessionOpen);
+    QVERIFY(f.form->gbAnswer->isVisible());
+    QCOMPARE(f.form->ChoiceNo, 1);
+    for (int i = 1; i <= 12; ++i)
+        QVERIFY(f.form->TaskImages[i]->isHidden());
+    QCOMPARE(f.form->MarkTime, f.clock.ClockMs());
+    QCOMPARE(f.form->AnswerStartTime, f.form->MarkTime);
+    QVERIFY(f.form->Timer.isActive());
+    QCOMPARE(f.form->Timer.interval(), 60'000);
+    const QPoint target = f.form->AnswerPanels[1]->mapToGlobal(QPoint(63, 68));
+    QCOMPARE(f.desktop.calls.last(), QStringLiteral("SetCursorPos %1 %2").arg(target.x()).arg(target.y()));
+}
+
+void StagesTest::secondTickFinishesTest()
+{
+    FormFixture f;
+    f.enterSubject();
+    f.startAnswerPhase();
+    f.clock.advanceMs(60'000);
+    f.form->TimerTimer();
+    QCOMPARE(f.form->Tag, 4);
+    QVERIFY(!f.form->Timer.isActive());
+    QCOMPARE(f.form->FrontLayer(), f.form->paInstr);
+    QCOMPARE(f.form->gbInstr->caption(), QStringLiteral("Инструкция."));
+    QVERIFY(f.form->bbTest->isHidden() && f.form->gbIn1->isHidden());
+    QCOMPARE(f.desktop.calls.last(), QStringLiteral("PlaySound ID_Finish"));
+    QCOMPARE(f.form->ResultLog->size(), 23);
+    QVERIFY(f.errors.isEmpty());
+}
+
+void StagesTest::aboutOkDuringExposureRerunsSetUpAndStopsTimer()
+{
+    FormFixture f;
+    f.enterSubject();
+    f.pressKey(Qt::Key_F1);
+    QVERIFY(f.form->Timer.isActive());
+    ui::Panel *firstBoard = f.form->TaskPanels[1];
+    f.logIn();
+    QCOMPARE(f.form->Tag, 2);
+    QVERIFY(!f.form->Timer.isActive()); // no tick of the first exposure reaches the new set-up
+    QVERIFY(f.form->TaskPanels[1] != firstBoard);
+    QCOMPARE(f.form->ResultLog->size(), 7);
+    QCOMPARE(f.form->windowTitle(), QStringLiteral("KAVR.IM Вариант A Вариант A"));
+    for (int i = 1; i <= 12; ++i)
+        QVERIFY(f.form->PracticePanels[i]->isVisible());
+}
+
+void StagesTest::aboutOkInAnswerPhaseOnlyEmptiesName()
+{
+    FormFixture f;
+    f.enterSubject();
+    f.startAnswerPhase();
+    f.logIn();
+    QCOMPARE(f.form->Tag, 3);
+    QVERIFY(f.form->EditPassword->text().isEmpty());
+    QCOMPARE(f.form->EditUser->text(), QStringLiteral("Код-7"));
+    QCOMPARE(f.form->FrontLayer(), f.form->paTest);
+    QVERIFY(f.form->Timer.isActive());
+}
+
+void StagesTest::unsafeEntryIsRefusedWithReason_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("codeAtFault");
+    QTest::newRow("separator") << QStringLiteral("../x") << QStringLiteral("Иванов") << true;
+    QTest::newRow("device") << QStringLiteral("con") << QStringLiteral("Иванов") << true;
+    QTest::newRow("trailing dot") << QStringLiteral("x.") << QStringLiteral("Иванов") << true;
+    QTest::newRow("too long") << QString(201, QLatin1Char('7')) << QStringLiteral("Иванов") << true;
+    QTest::newRow("emoji name") << QStringLiteral("12") << QStringLiteral("Иванов 🙂") << false;
+    QTest::newRow("line break name") << QStringLiteral("12") << QStringLiteral("Иванов\nПетров") << false;
+}
+
+void StagesTest::unsafeEntryIsRefusedWithReason()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, name);
+    QFETCH(bool, codeAtFault);
+    FormFixture f;
+    f.enterSubject(code, name);
+    QCOMPARE(f.form->Tag, 1);
+    QVERIFY(f.form->ResultLog->isEmpty());
+    QVERIFY(f.form->laEntryProblem->isVisible());
+    QVERIFY(!f.form->laEntryProblem->text().isEmpty());
+    QLineEdit *field = codeAtFault ? f.form->EditUser : f.form->EditPassword;
+    QCOMPARE(f.form->focusWidget(), field);
+    QCOMPARE(field->selectedText(), field->text());
+    QCOMPARE(f.form->EditUser->text(), code); // nothing else changes
+    f.form->EditUser->setText(QStringLiteral("12"));
+    f.form->EditPassword->setText(QStringLiteral("Иванов"));
+    f.pressKey(Qt::Key_Return);
+    QCOMPARE(f.form->Tag, 2);
+    QVERIFY(f.form->laEntryProblem->isHidden());
+}
+
+void StagesTest::keysAfterSetUpNeverReachTheCode()
+{
+    FormFixture f;
+    f.enterSubject(QStringLiteral("A1"));
+    f.typeText("zz");
+    f.pressKey(Qt::Key_Backspace);
+    f.pressKey(Qt::Key_Tab);
+    f.typeText("qq");
+    QCOMPARE(f.form->EditUser->text(), QStringLiteral("A1"));
+    QVERIFY(!f.form->PaPassword->isAncestorOf(f.form->focusWidget()));
+    f.pressKey(Qt::Key_F1);
+    f.typeText("ww");
+    QCOMPARE(f.form->EditUser->text(), QStringLiteral("A1"));
+}
+
+void StagesTest::escClosesInEntryStagesAndShowsTaskbar()
+{
+    FormFixture f;
+    f.logIn();
+    f.pressKey(Qt::Key_Escape);
+    QVERIFY(!f.form->isVisible());
+    QCOMPARE(f.desktop.calls.last(), QStringLiteral("ShowTaskbar"));
+    QVERIFY(!f.form->ResultLog);
+    QVERIFY(!QDir(f.resultDir()).exists());
+}
+
+void StagesTest::errorsInHandlersReachTheErrorSink()
+{
+    FormFixture f;
+    f.enterSubject();
+    // A picture number outside the catalogue fails and the image keeps its picture.
+    const QImage before = f.form->TaskImages[1]->picture();
+    QVERIFY_THROWS_EXCEPTION(KavrError, f.form->LoadFigurePicture(f.form->TaskImages[1], 1000));
+    QCOMPARE(f.form->TaskImages[1]->picture(), before);
+    // Reloading replaces the picture.
+    f.form->LoadFigurePicture(f.form->TaskImages[1], 1013);
+    QCOMPARE(f.form->TaskImages[1]->picture().size(), QSize(37, 33));
+    // Through a handler, the error goes to the general error handler and the program goes on.
+    QStringList shown;
+    ui::RunGuarded([&](const QString &text) { shown << text; },
+                   [&] { f.form->LoadFigurePicture(f.form->TaskImages[1], 25); });
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.first().contains(QLatin1String("25")), qPrintable(shown.first()));
+    QCOMPARE(ui::ErrorMessageText(QStringLiteral("Cannot create file X")), QStringLiteral("Cannot create file X."));
+}
+
+QTEST_MAIN(StagesTest)
+#include "test_stages.moc"

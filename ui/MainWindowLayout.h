@@ -1,0 +1,63 @@
+#pragma once
+// The static layout of the main window: three layers that fill its client area, and on them
+// every control that exists from the start. Positions and sizes are pixels at 96 dpi relative
+// to the parent's client area; the boards of figures are built later, at run time, inside the
+// group boxes and the test layer named here.
+#include <QPoint>
+#include <QStringList>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QWidget;
+
+namespace kavr::ui {
+
+class BitButton;
+class GroupBox;
+class InstructionMemo;
+class Panel;
+
+struct MainWindowControls
+{
+    // Layers, bottom to top in the order of creation.
+    Panel *PaPassword = nullptr;
+    Panel *paTest = nullptr;
+    Panel *paInstr = nullptr;
+
+    // Log-in layer: all hidden until the about box's OK.
+    GroupBox *gbVariant = nullptr;
+    QComboBox *cbVariant = nullptr;
+    GroupBox *GroupBoxUser = nullptr;
+    QLineEdit *EditUser = nullptr;
+    GroupBox *GroupBoxPasswrd = nullptr;
+    QLineEdit *EditPassword = nullptr;
+    BitButton *BtnEnter = nullptr;
+    BitButton *BtnExit = nullptr;
+    // Why a subject entry was refused; empty and hidden otherwise.
+    QLabel *laEntryProblem = nullptr;
+
+    // Test layer.
+    GroupBox *gbAnswer = nullptr;
+
+    // Instruction layer.
+    GroupBox *gbInstr = nullptr;
+    InstructionMemo *mInstruction = nullptr;
+    Panel *paExample = nullptr;
+    BitButton *bbTest = nullptr;
+    GroupBox *gbIn1 = nullptr;
+    GroupBox *gbIn2 = nullptr;
+    GroupBox *gbIn3 = nullptr;
+};
+
+// The point of gbIn3 where the pointer is put after the set-up: point (21, 10) of the first
+// palette place (left 10, top 24 in gbIn3).
+inline constexpr QPoint PaletteStartPoint{10 + 21, 24 + 10};
+
+// Builds every static control on form, which owns them.
+MainWindowControls BuildMainWindowLayout(QWidget *form);
+
+// The instruction text as the window shows it at start.
+QStringList InstructionLines();
+
+} // namespace kavr::ui
