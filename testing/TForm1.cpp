@@ -133,6 +133,13 @@ void TForm1::BtnEnterClick()
     const bool codeGiven = !EditUser->text().isEmpty();
     const bool nameGiven = !EditPassword->text().isEmpty();
     if (SessionOpen && codeGiven && nameGiven) {
+        // Pasted text may spell й or ё as a letter and a combining mark; composed, it fits
+        // the protocol's code page.
+        for (QLineEdit *field : {EditUser, EditPassword}) {
+            const QString composed = field->text().normalized(QString::NormalizationForm_C);
+            if (composed != field->text())
+                field->setText(composed);
+        }
         if (const auto problem = CheckSubjectEntry(EditUser->text(), EditPassword->text())) {
             ShowEntryProblem(problem->field == EntryProblem::Field::Code ? EditUser : EditPassword,
                              problem->reason);

@@ -9,6 +9,7 @@
 #include "ui/SystemColors.h"
 
 #include <QFile>
+#include <QTextOption>
 #include <QLineEdit>
 #include <QTest>
 
@@ -172,7 +173,10 @@ void PlacementsTest::twelfthPlacementFinishesAndSavesProtocol()
     QVERIFY(f.errors.isEmpty());
     QCOMPARE(form.mInstruction->font().pixelSize(), 32);
     QVERIFY(form.mInstruction->font().bold());
-    QVERIFY(form.mInstruction->toPlainText().contains(QStringLiteral("Тест закончен. Спасибо за работу.")));
+    QCOMPARE(form.mInstruction->palette().color(QPalette::Text), QColor(0, 0, 255));
+    QCOMPARE(form.mInstruction->document()->defaultTextOption().alignment(), Qt::AlignHCenter);
+    QCOMPARE(form.mInstruction->toPlainText().split(QLatin1Char('\n')).value(2),
+             QStringLiteral("Тест закончен. Спасибо за работу."));
 
     const QStringList &log = *form.ResultLog;
     QCOMPARE(log.size(), 23);

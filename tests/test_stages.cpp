@@ -41,6 +41,7 @@ private slots:
     void aboutOkInAnswerPhaseOnlyEmptiesName();
     void unsafeEntryIsRefusedWithReason_data();
     void unsafeEntryIsRefusedWithReason();
+    void decomposedLettersAreComposedAtEntry();
     void keysAfterSetUpNeverReachTheCode();
     void escClosesInEntryStagesAndShowsTaskbar();
     void errorsInHandlersReachTheErrorSink();
@@ -336,6 +337,7 @@ void StagesTest::unsafeEntryIsRefusedWithReason_data()
     QTest::newRow("too long") << QString(201, QLatin1Char('7')) << QStringLiteral("Иванов") << true;
     QTest::newRow("emoji name") << QStringLiteral("12") << QStringLiteral("Иванов 🙂") << false;
     QTest::newRow("line break name") << QStringLiteral("12") << QStringLiteral("Иванов\nПетров") << false;
+    QTest::newRow("lone combining mark") << QStringLiteral("\u0301x") << QStringLiteral("Иванов") << true;
 }
 
 void StagesTest::unsafeEntryIsRefusedWithReason()
@@ -358,6 +360,17 @@ void StagesTest::unsafeEntryIsRefusedWithReason()
     f.pressKey(Qt::Key_Return);
     QCOMPARE(f.form->Tag, 2);
     QVERIFY(f.form->laEntryProblem->isHidden());
+}
+
+void StagesTest::decomposedLettersAreComposedAtEntry()
+{
+    FormFixture f;
+    // "Йо" spelt as И + combining breve, о: composed it fits Windows-1251.
+    f.enterSubject(QStringLiteral("\u0418\u0306\u043E-1"), QStringLiteral("Е\u0308лкин"));
+    QCOMPARE(f.form->Tag, 2);
+    QCOMPARE(f.form->EditUser->text(), QStringLiteral("Йо-1"));
+    QCOMPARE(f.form->ResultLog->at(2), QStringLiteral("Йо-1"));
+    QVERIFY(f.form->ResultLog->at(1).contains(QStringLiteral("Ёлкин")));
 }
 
 void StagesTest::keysAfterSetUpNeverReachTheCode()

@@ -2,8 +2,8 @@
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
-#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextOption>
 
 namespace kavr::ui {
 
@@ -22,12 +22,13 @@ InstructionMemo::InstructionMemo(QWidget *parent) : QPlainTextEdit(parent)
 
 void InstructionMemo::setLines(const QStringList &lines, bool centred)
 {
+    // Centred text is the closing message, whose lines must be read whole: it wraps at the
+    // box's edge. The instruction keeps the line breaks set by hand.
+    QTextOption option = document()->defaultTextOption();
+    option.setAlignment(centred ? Qt::AlignHCenter : Qt::AlignLeft);
+    document()->setDefaultTextOption(option);
+    setLineWrapMode(centred ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
     setPlainText(lines.join(QLatin1Char('\n')));
-    QTextCursor cursor(document());
-    cursor.select(QTextCursor::Document);
-    QTextBlockFormat format;
-    format.setAlignment(centred ? Qt::AlignHCenter : Qt::AlignLeft);
-    cursor.mergeBlockFormat(format);
     moveCursor(QTextCursor::Start);
 }
 

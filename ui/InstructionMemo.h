@@ -10,7 +10,7 @@ class InstructionMemo : public QPlainTextEdit
 public:
     explicit InstructionMemo(QWidget *parent = nullptr);
 
-    // Replaces the text; centred lines when centred is set.
+    // Replaces the text: left-aligned lines as given, or centred lines wrapped at the edge.
     void setLines(const QStringList &lines, bool centred);
 
 protected:
