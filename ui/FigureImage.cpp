@@ -23,17 +23,13 @@ void FigureImage::paintEvent(QPaintEvent *)
 
 void FigureImage::mousePressEvent(QMouseEvent *event)
 {
-    m_pressed = event->button() == Qt::LeftButton;
-    event->accept();
+    m_click.press(event);
 }
 
 void FigureImage::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool click = m_pressed && event->button() == Qt::LeftButton
-        && rect().contains(event->position().toPoint());
-    m_pressed = false;
-    event->accept();
-    if (click && m_onClick) {
+    if (m_click.release(event, rect()) && m_onClick) {
+        // The handler may take itself off the control: call a copy.
         const ClickHandler handler = m_onClick;
         handler(this);
     }

@@ -2,6 +2,8 @@
 // An image control that draws its picture at natural size from its top-left corner, neither
 // stretched nor centred; what lies beyond its bounds is cut off. It takes every mouse click
 // over it, so a click on a figure never falls through to the panel beneath.
+#include "ui/ClickDetector.h"
+
 #include <QImage>
 #include <QWidget>
 #include <functional>
@@ -31,7 +33,7 @@ protected:
 private:
     QImage m_picture;
     ClickHandler m_onClick;
-    bool m_pressed = false;
+    ClickDetector m_click;
 };
 
 } // namespace kavr::ui

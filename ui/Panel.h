@@ -2,6 +2,8 @@
 // A panel with separate outer and inner bevels and a border between them, a centred caption
 // and an integer tag. Its client area lies inside the bevels and the border; children that
 // fill it (figure images) are placed there. A click is a left button released over it.
+#include "ui/ClickDetector.h"
+
 #include <QWidget>
 #include <functional>
 
@@ -45,7 +47,7 @@ private:
     QColor m_captionColor;
     QString m_caption;
     ClickHandler m_onClick;
-    bool m_pressed = false;
+    ClickDetector m_click;
 };
 
 } // namespace kavr::ui
