@@ -99,15 +99,16 @@ void TAboutBox::ShowModeless()
 {
     if (isVisible())
         return;
+    show();
     if (!m_placed) {
+        // Centred with its frame, which is known once the box is shown.
         const QScreen *screen = parentWidget() && parentWidget()->screen()
             ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-        QRect frame(QPoint(0, 0), size());
+        QRect frame = frameGeometry();
         frame.moveCenter(screen->geometry().center());
         move(frame.topLeft());
         m_placed = true;
     }
-    show();
     raise();
     activateWindow();
 }
