@@ -1,0 +1,112 @@
+#include "report/CsvReport.h"
+
+#include "testing/core/Format.h"
+#include "testing/core/Protocol.h"
+
+namespace kavr::report {
+
+namespace {
+
+QString Fixed(double value, int decimals, const CsvFormat &format)
+{
+    FormatSettings settings;
+    settings.decimalSeparator = format.decimalMark;
+    return FormatFixed(value, decimals, settings);
+}
+
+QString Text(const QString &text)
+{
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    if (!text.isEmpty() && formulaStarts.contains(text.front()))
+        return u'\'' + text;
+    return text;
+}
+
+QString Quoted(const QString &field, QChar separator)
+{
+    if (!field.contains(separator) && !field.contains(u'"') && !field.contains(u'\n')
+        && !field.contains(u'\r'))
+        return field;
+    QString quoted = field;
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
+}
+
+QString Row(const QStringList &fields, QChar separator)
+{
+    QStringList quoted;
+    quoted.reserve(fields.size());
+    for (const QString &field : fields)
+        quoted << Quoted(field, separator);
+    return quoted.join(separator) + QStringLiteral("\r\n");
+}
+
+} // namespace
+
+CsvFormat CsvFormat::fromLocale(const QLocale &locale)
+{
+    CsvFormat format;
+    format.decimalMark = locale.decimalPoint();
+    format.separator = format.decimalMark == QStringLiteral(",") ? u';' : u',';
+    return format;
+}
+
+QStringList CsvColumns()
+{
+    QStringList columns = {QStringLiteral("Код"),
+                           QStringLiteral("Имя"),
+                           QStringLiteral("Дата ПФО"),
+                           QStringLiteral("Вариант"),
+                           QStringLiteral("Время изучения инструкции, сек"),
+                           QStringLiteral("T ответа, сек"),
+                           QStringLiteral("N[+]"),
+                           QStringLiteral("N[-]"),
+                           QStringLiteral("N[0]"),
+                           QStringLiteral("Tcp, сек"),
+                           QStringLiteral("SD, сек"),
+                           QStringLiteral("V, %")};
+    // The protocol's own column titles, after the placement number.
+    QStringList perPlacement;
+    for (qsizetype c = 1; c < qsizetype(protocol::ColumnTitles.size()); ++c)
+        perPlacement << protocol::ColumnTitles[c].trimmed().toString();
+    perPlacement << QStringLiteral("Отметка");
+    for (int i = 1; i <= 12; ++i) {
+        for (const QString &title : perPlacement)
+            columns << QStringLiteral("%1: %2").arg(i).arg(title);
+    }
+    return columns;
+}
+
+QStringList CsvFields(const ProtocolRecord &record, const CsvFormat &format)
+{
+    const Score &s = record.score;
+    QStringList fields = {Text(record.code),
+                          Text(record.name),
+                          Text(record.dateTime),
+                          Text(record.variant),
+                          Fixed(record.instructionSeconds, 0, format),
+                          Fixed(record.answerSeconds, 0, format),
+                          QString::number(s.correct),
+                          QString::number(s.wrong),
+                          QString::number(s.missing),
+                          Fixed(s.mean, 2, format),
+                          Fixed(s.sd, 2, format),
+                          Fixed(s.cv, 0, format)};
+    for (int i = 1; i <= 12; ++i) {
+        const ChoiceRecord &c = record.choices[i];
+        fields << Fixed(c.Time, 2, format) << QString::number(c.PanelNo) << QString::number(c.Key)
+               << QString::number(c.PictureNo) << QString::number(c.Answer)
+               << protocol::RowMark(c).toString();
+    }
+    return fields;
+}
+
+QByteArray CsvReport(const QList<ProtocolRecord> &records, const CsvFormat &format)
+{
+    QString text = Row(CsvColumns(), format.separator);
+    for (const ProtocolRecord &record : records)
+        text += Row(CsvFields(record, format), format.separator);
+    return "\xEF\xBB\xBF" + text.toUtf8();
+}
+
+} // namespace kavr::report

@@ -1,0 +1,33 @@
+#pragma once
+// The protocols of a folder as one CSV table for spreadsheets, one row per protocol: UTF-8
+// with a byte-order mark (spreadsheet programs then take the Cyrillic right), CR LF row ends,
+// fields quoted where they need it (RFC 4180). Figures keep the protocol's decimals.
+#include "report/ProtocolRecord.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QLocale>
+#include <QStringList>
+
+namespace kavr::report {
+
+struct CsvFormat
+{
+    QChar separator = u',';
+    QString decimalMark = QStringLiteral(".");
+
+    // The locale's decimal mark; fields separated by ';' where that mark is ',' (as
+    // spreadsheets there expect), by ',' elsewhere.
+    static CsvFormat fromLocale(const QLocale &locale);
+};
+
+// Code, name, date and time, variant, instruction time, answer time, N[+], N[-], N[0], Tcp,
+// SD, V, then time, panel, key, picture, answer and mark of placements 1 to 12.
+QStringList CsvColumns();
+// One protocol's fields, unquoted. Texts that a spreadsheet would take for a formula (a
+// leading =, +, -, @, tab or CR) get a leading apostrophe: the folder may hold files from
+// anyone in the users' group.
+QStringList CsvFields(const ProtocolRecord &record, const CsvFormat &format);
+QByteArray CsvReport(const QList<ProtocolRecord> &records, const CsvFormat &format);
+
+} // namespace kavr::report

@@ -1,0 +1,35 @@
+#pragma once
+// The command line of kavr-im-report:
+//   kavr-im-report [RESULT_FOLDER] [-o OUT.csv] [--html OUT.html] [--separator C] [--decimal C]
+#include "report/CsvReport.h"
+
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace kavr::report {
+
+struct ReportOptions
+{
+    QString folder; // the Result folder to read
+    QString csvPath; // empty: the CSV goes to standard output
+    QString htmlPath; // empty: no HTML summary
+    CsvFormat format; // from the locale unless --separator / --decimal say otherwise
+    bool help = false;
+    bool version = false;
+};
+
+struct OptionsOutcome
+{
+    std::optional<ReportOptions> options;
+    QString error; // a usage error when options is empty
+};
+
+// arguments without the program name. The folder defaults to defaultFolder (Result beside the
+// executable). Does not look at the file system.
+OptionsOutcome ParseReportOptions(const QStringList &arguments, const QLocale &locale,
+                                  const QString &defaultFolder);
+QString ReportUsage();
+
+} // namespace kavr::report

@@ -1,0 +1,29 @@
+#include "report/ResultFolder.h"
+
+#include <QCollator>
+#include <QDir>
+
+#include <algorithm>
+
+namespace kavr::report {
+
+QStringList ListProtocolFiles(const QString &folder)
+{
+    const QDir dir(folder);
+    QStringList names = dir.entryList({QStringLiteral("*.IM.txt")},
+                                      QDir::Files | QDir::Hidden | QDir::CaseSensitive);
+    QCollator collator{QLocale::c()};
+    collator.setNumericMode(true);
+    // Same names up to case still come out in one fixed order.
+    std::sort(names.begin(), names.end(), [&](const QString &a, const QString &b) {
+        const int order = collator.compare(a, b);
+        return order != 0 ? order < 0 : a < b;
+    });
+    QStringList paths;
+    paths.reserve(names.size());
+    for (const QString &name : names)
+        paths << dir.filePath(name);
+    return paths;
+}
+
+} // namespace kavr::report

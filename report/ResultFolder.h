@@ -1,0 +1,12 @@
+#pragma once
+// The protocol files of a Result folder.
+#include <QString>
+#include <QStringList>
+
+namespace kavr::report {
+
+// Every file named *.IM.txt in folder (not below it), as full paths, ordered by name with
+// numbers inside names counted as numbers (Иванов-2 before Иванов-10).
+QStringList ListProtocolFiles(const QString &folder);
+
+} // namespace kavr::report

@@ -1,0 +1,170 @@
+#include "ScriptedTest.h"
+
+#include "testing/core/Protocol.h"
+#include "testing/core/ProtocolFile.h"
+#include "testing/core/Scoring.h"
+
+using namespace Qt::StringLiterals;
+
+namespace kavr::test {
+
+namespace {
+
+// A value as the protocol prints it, read back.
+double Printed(double value, int decimals)
+{
+    return FormatFixed(value, decimals, FormatSettings{}).toDouble();
+}
+
+ChoiceTable MixedChoices()
+{
+    ChoiceTable c{};
+    c[1] = {3.214, 5, 7, 2, 7};
+    c[2] = {2.125, 11, 3, 9, 3};
+    c[3] = {4.5, 1, 12, 4, 8};
+    c[4] = {1.005, 8, 1, 12, 1};
+    c[5] = {10.875, 2, 9, 6, 9};
+    c[6] = {6.0, 12, 4, 1, 5};
+    c[7] = {3.0, 3, 6, 10, 6};
+    return c;
+}
+
+} // namespace
+
+FormatSettings Russian()
+{
+    return FormatSettings::fromLocale(QLocale(QLocale::Russian, QLocale::Russia));
+}
+
+FormatSettings American()
+{
+    return FormatSettings::fromLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+QStringList ScriptedTest::lines() const
+{
+    // Earlier set-ups 40 s apart under the earlier name; the last one is the test that ran.
+    const int all = setUps + (setUpAgainAfterStart ? 1 : 0);
+    auto header = [&](int j) {
+        return protocol::HeaderLines(code, j == all - 1 ? name : earlierName,
+                                     setUp.addSecs(-40 * (all - 1 - j)), settings);
+    };
+    QStringList log;
+    for (int j = 0; j < setUps; ++j)
+        log << header(j);
+    if (setUpAgainAfterStart)
+        log << protocol::InstructionLine(instructionSeconds + 17.3, settings) << header(all - 1);
+    log << protocol::InstructionLine(instructionSeconds, settings)
+        << protocol::FinishTimeLine(finish, settings)
+        << protocol::ResultLines(variant, answerSeconds, ScoreChoices(choices), choices, settings);
+    return log;
+}
+
+QByteArray ScriptedTest::bytes() const
+{
+    return EncodeProtocol(lines());
+}
+
+QString ScriptedTest::save(const QString &resultDir) const
+{
+    return SaveProtocol({resultDir, {}}, code, lines());
+}
+
+report::ProtocolRecord ScriptedTest::expected() const
+{
+    report::ProtocolRecord r;
+    r.code = code;
+    r.name = name;
+    r.dateTime = DateTimeToStr(setUp, settings);
+    r.setUps = setUps + (setUpAgainAfterStart ? 1 : 0);
+    r.instructionSeconds = Printed(instructionSeconds, 0);
+    r.finishTime = TimeToStr(finish, settings);
+    r.variant = variant;
+    r.answerSeconds = Printed(answerSeconds, 0);
+    const Score score = ScoreChoices(choices);
+    r.score = score;
+    r.score.mean = Printed(score.mean, 2);
+    r.score.sd = Printed(score.sd, 2);
+    r.score.cv = Printed(score.cv, 0);
+    r.choices = choices;
+    for (int i = 1; i <= 12; ++i)
+        r.choices[i].Time = Printed(choices[i].Time, 2);
+    return r;
+}
+
+ScriptedTest CompleteTest()
+{
+    ScriptedTest t;
+    t.code = u"Иванов-01"_s;
+    t.name = u"Иванов И.И."_s;
+    t.setUp = QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9));
+    t.instructionSeconds = 47.6;
+    t.finish = QTime(14, 7, 31);
+    t.variant = u"Вариант A"_s;
+    t.answerSeconds = 41.27;
+    t.choices = MixedChoices();
+    t.choices[8] = {2.5, 4, 2, 5, 2};
+    t.choices[9] = {1.75, 6, 11, 7, 11};
+    t.choices[10] = {2.0, 7, 5, 3, 5};
+    t.choices[11] = {1.125, 9, 8, 8, 10};
+    t.choices[12] = {3.375, 10, 10, 11, 10};
+    t.settings = Russian();
+    return t;
+}
+
+ScriptedTest TimeOutTest()
+{
+    ScriptedTest t;
+    t.code = u"P-0042"_s;
+    t.name = u"Petrov P.P."_s;
+    t.setUp = QDateTime(QDate(2026, 3, 1), QTime(9, 15, 0));
+    t.instructionSeconds = 112.5;
+    t.finish = QTime(9, 19, 48);
+    t.variant = u"Вариант B"_s;
+    t.answerSeconds = 60.016;
+    t.choices = MixedChoices();
+    t.choices[8] = {29.281, -1, 0, 3, 11};
+    t.settings = American();
+    return t;
+}
+
+ScriptedTest TwiceSetUpTest()
+{
+    ScriptedTest t = CompleteTest();
+    t.code = u"Сидорова-7"_s;
+    t.name = u"Сидорова А.Б."_s;
+    t.earlierName = u"Сидорова А."_s;
+    t.setUps = 2;
+    return t;
+}
+
+ScriptedTest SetUpAgainAfterStartTest()
+{
+    ScriptedTest t = TimeOutTest();
+    t.code = u"Петров-0043"_s;
+    t.settings = Russian();
+    t.earlierName = u"Петров П."_s;
+    t.setUpAgainAfterStart = true;
+    return t;
+}
+
+ScriptedTest NothingPlacedTest()
+{
+    ScriptedTest t = CompleteTest();
+    t.code = u"Пусто"_s;
+    t.choices = {};
+    t.choices[1].Time = 60.004;
+    t.answerSeconds = 60.004;
+    return t;
+}
+
+ScriptedTest CyrillicCodeTest()
+{
+    ScriptedTest t = CompleteTest();
+    t.code = u"Ёлкина Щ-Ъ №3"_s;
+    t.name = u"Ёлкина Щ.Ъ."_s;
+    t.variant = u"Вариант B"_s;
+    return t;
+}
+
+} // namespace kavr::test

@@ -1,0 +1,121 @@
+// The CSV table: its columns, the locale's separators, and texts that need quotes or a guard
+// against being taken for formulas. (Its figures, read back against the protocols, are
+// checked through the command itself.)
+#include "CsvReader.h"
+#include "ScriptedTest.h"
+#include "report/CsvReport.h"
+#include "report/ProtocolReader.h"
+
+#include <QTest>
+
+using namespace kavr;
+using namespace kavr::report;
+using namespace kavr::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+ProtocolRecord Read(const ScriptedTest &test)
+{
+    const ReadOutcome outcome = ReadProtocol(test.bytes());
+    if (!outcome.record)
+        qFatal("fixture not read: %s", qPrintable(outcome.error.message));
+    return *outcome.record;
+}
+
+// The table as text, after checking and dropping the byte-order mark.
+QString Text(const QByteArray &csv)
+{
+    if (!csv.startsWith("\xEF\xBB\xBF"))
+        return {};
+    return QString::fromUtf8(csv.sliced(3));
+}
+
+} // namespace
+
+class TestCsvReport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void columns();
+    void localeDefaults_data();
+    void localeDefaults();
+    void awkwardTexts_data();
+    void awkwardTexts();
+};
+
+void TestCsvReport::columns()
+{
+    const QStringList columns = CsvColumns();
+    QCOMPARE(columns.size(), 12 + 12 * 6);
+    QCOMPARE(columns.at(0), u"Код"_s);
+    QCOMPARE(columns.at(11), u"V, %"_s);
+    QCOMPARE(columns.mid(12, 6),
+             (QStringList{u"1: Время"_s, u"1: N панели"_s, u"1: Ключ"_s, u"1: N рисунка"_s,
+                          u"1: Ответ"_s, u"1: Отметка"_s}));
+    QCOMPARE(columns.last(), u"12: Отметка"_s);
+
+    const QByteArray csv = CsvReport({}, CsvFormat{});
+    QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
+    QVERIFY(csv.endsWith("12: Отметка\r\n"));
+    QCOMPARE(csv.count('\n'), 1);
+}
+
+void TestCsvReport::localeDefaults_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QChar>("separator");
+    QTest::addColumn<QString>("decimalMark");
+    QTest::newRow("Russian") << QLocale(QLocale::Russian, QLocale::Russia) << QChar(u';') << u","_s;
+    QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << QChar(u';') << u","_s;
+    QTest::newRow("American") << QLocale(QLocale::English, QLocale::UnitedStates) << QChar(u',')
+                              << u"."_s;
+    QTest::newRow("C") << QLocale::c() << QChar(u',') << u"."_s;
+}
+
+void TestCsvReport::localeDefaults()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QChar, separator);
+    QFETCH(QString, decimalMark);
+    const CsvFormat format = CsvFormat::fromLocale(locale);
+    QCOMPARE(format.separator, separator);
+    QCOMPARE(format.decimalMark, decimalMark);
+}
+
+void TestCsvReport::awkwardTexts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("shown"); // what the spreadsheet gets
+    QTest::newRow("separator") << u"Иванов; И.И."_s << u"Иванов; И.И."_s;
+    QTest::newRow("quotes") << u"\"Ива\"нов"_s << u"\"Ива\"нов"_s;
+    QTest::newRow("line end") << u"Иванов\r\nИ.И."_s << u"Иванов\r\nИ.И."_s;
+    QTest::newRow("formula") << u"=HYPERLINK(\"x\")"_s << u"'=HYPERLINK(\"x\")"_s;
+    QTest::newRow("plus") << u"+7 900"_s << u"'+7 900"_s;
+    QTest::newRow("minus") << u"-1+2"_s << u"'-1+2"_s;
+    QTest::newRow("at") << u"@SUM(A1)"_s << u"'@SUM(A1)"_s;
+    QTest::newRow("tab") << u"\tИванов"_s << u"'\tИванов"_s;
+    QTest::newRow("plain") << u"Ёлкина Щ.Ъ."_s << u"Ёлкина Щ.Ъ."_s;
+}
+
+void TestCsvReport::awkwardTexts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, shown);
+    ProtocolRecord record = Read(CompleteTest());
+    record.name = name;
+    record.code = name;
+    const CsvFormat format{u';', u","_s};
+    const std::optional<QList<QStringList>> rows
+        = ReadCsv(Text(CsvReport({record}, format)), format.separator);
+    QVERIFY(rows);
+    QCOMPARE(rows->size(), 2);
+    QCOMPARE(rows->at(1).size(), CsvColumns().size());
+    QCOMPARE(rows->at(1).at(0), shown);
+    QCOMPARE(rows->at(1).at(1), shown);
+    QCOMPARE(rows->at(1).at(6), u"9"_s); // the fields after still in their columns
+}
+
+QTEST_GUILESS_MAIN(TestCsvReport)
+#include "test_csvreport.moc"

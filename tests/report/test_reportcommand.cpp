@@ -1,0 +1,331 @@
+// kavr-im-report itself, run on folders of protocols saved by the program's own code: the CSV
+// it writes read back against the protocols, the files it skips and why, its exit status, the
+// locale's separators, the default folder beside the executable, and progress on stderr.
+#include "CsvReader.h"
+#include "ScriptedTest.h"
+#include "report/CsvReport.h"
+#include "report/ProgressLine.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kavr;
+using namespace kavr::report;
+using namespace kavr::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QString err;
+};
+
+Run RunReport(const QStringList &arguments, const QString &locale = u"C"_s,
+              const QString &program = QStringLiteral(KAVR_REPORT))
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"LC_ALL"_s, locale);
+    env.insert(u"LANG"_s, locale);
+    process.setProcessEnvironment(env);
+    process.start(program, arguments);
+    Run run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QList<ScriptedTest> GoodTests()
+{
+    return {CompleteTest(),      TimeOutTest(),     TwiceSetUpTest(), SetUpAgainAfterStartTest(),
+            NothingPlacedTest(), CyrillicCodeTest()};
+}
+
+double Number(QString text, const QString &decimalMark)
+{
+    text.replace(decimalMark, u"."_s);
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    return ok ? value : qQNaN();
+}
+
+// Rows of the CSV by code, after checking the byte-order mark and the header.
+QHash<QString, QStringList> RowsByCode(const QByteArray &csv, QChar separator)
+{
+    QHash<QString, QStringList> rows;
+    if (!csv.startsWith("\xEF\xBB\xBF"))
+        return rows;
+    const std::optional<QList<QStringList>> table
+        = ReadCsv(QString::fromUtf8(csv.sliced(3)), separator);
+    if (!table || table->isEmpty() || table->first() != CsvColumns())
+        return rows;
+    for (qsizetype r = 1; r < table->size(); ++r)
+        rows.insert(table->at(r).at(0), table->at(r));
+    return rows;
+}
+
+// The row's figures against the protocol's.
+void CompareRow(const QStringList &f, const ScriptedTest &test, const QString &decimalMark)
+{
+    const ProtocolRecord e = test.expected();
+    QCOMPARE(f.size(), CsvColumns().size());
+    QCOMPARE(f.at(0), e.code);
+    QCOMPARE(f.at(1), e.name);
+    QCOMPARE(f.at(2), e.dateTime);
+    QCOMPARE(f.at(3), e.variant);
+    QCOMPARE(Number(f.at(4), decimalMark), e.instructionSeconds);
+    QCOMPARE(Number(f.at(5), decimalMark), e.answerSeconds);
+    QCOMPARE(f.at(6).toInt(), e.score.correct);
+    QCOMPARE(f.at(7).toInt(), e.score.wrong);
+    QCOMPARE(f.at(8).toInt(), e.score.missing);
+    QCOMPARE(Number(f.at(9), decimalMark), e.score.mean);
+    QCOMPARE(Number(f.at(10), decimalMark), e.score.sd);
+    QCOMPARE(Number(f.at(11), decimalMark), e.score.cv);
+    for (int i = 1; i <= 12; ++i) {
+        const qsizetype at = 12 + (i - 1) * 6;
+        QCOMPARE(Number(f.at(at), decimalMark), e.choices[i].Time);
+        QCOMPARE(f.at(at + 1).toInt(), e.choices[i].PanelNo);
+        QCOMPARE(f.at(at + 2).toInt(), e.choices[i].Key);
+        QCOMPARE(f.at(at + 3).toInt(), e.choices[i].PictureNo);
+        QCOMPARE(f.at(at + 4).toInt(), e.choices[i].Answer);
+    }
+}
+
+} // namespace
+
+class TestReportCommand : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void everyProtocolRead();
+    void damagedFilesSkipped();
+    void separatorsFollowLocale_data();
+    void separatorsFollowLocale();
+    void standardOutputByDefault();
+    void htmlSummary();
+    void defaultFolderBesideExecutable();
+    void emptyFolder();
+    void usageErrors_data();
+    void usageErrors();
+    void reportNotWritten();
+    void progressForLargeFolders();
+
+private:
+    QString resultDir() const { return m_dir->filePath(u"Result"_s); }
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    void saveGood();
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestReportCommand::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QVERIFY(QDir().mkpath(resultDir()));
+}
+
+void TestReportCommand::saveGood()
+{
+    for (const ScriptedTest &test : GoodTests())
+        test.save(resultDir());
+}
+
+void TestReportCommand::everyProtocolRead()
+{
+    saveGood();
+    WriteAll(path(u"Result/notes.txt"_s), "not a protocol, not read");
+    const Run run = RunReport({resultDir(), u"-o"_s, path(u"all.csv"_s)});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.err.contains(u"6 of 6 protocol files read"_s), qPrintable(run.err));
+    QVERIFY(run.out.isEmpty());
+
+    const QHash<QString, QStringList> rows = RowsByCode(ReadAll(path(u"all.csv"_s)), u',');
+    QCOMPARE(rows.size(), 6);
+    for (const ScriptedTest &test : GoodTests()) {
+        QVERIFY2(rows.contains(test.code), qPrintable(test.code));
+        CompareRow(rows.value(test.code), test, u"."_s);
+    }
+}
+
+void TestReportCommand::damagedFilesSkipped()
+{
+    saveGood();
+    QByteArray damaged = CompleteTest().bytes();
+    damaged.replace("     8    -\r\n", "     8    +\r\n"); // row 3: a wrong placement marked right
+    WriteAll(path(u"Result/Повреждён.IM.txt"_s), damaged);
+    WriteAll(path(u"Result/Обрезан.IM.txt"_s), TimeOutTest().bytes().first(700));
+
+    const Run run = RunReport({resultDir(), u"-o"_s, path(u"all.csv"_s)});
+    QCOMPARE(run.exitCode, 1);
+    const QString damagedAt = QDir::toNativeSeparators(path(u"Result/Повреждён.IM.txt:14: "_s));
+    QVERIFY2(run.err.contains(damagedAt + u"the mark \"+\" does not agree"_s), qPrintable(run.err));
+    const QString cutAt = QDir::toNativeSeparators(path(u"Result/Обрезан.IM.txt:"_s));
+    QVERIFY2(run.err.contains(cutAt), qPrintable(run.err));
+    QVERIFY(run.err.contains(u"cut short"_s));
+    QVERIFY(run.err.contains(u"6 of 8 protocol files read"_s));
+    QVERIFY(run.err.contains(u"2 skipped"_s));
+    // The others are in the table all the same.
+    QCOMPARE(RowsByCode(ReadAll(path(u"all.csv"_s)), u',').size(), 6);
+}
+
+void TestReportCommand::separatorsFollowLocale_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QChar>("separator");
+    QTest::addColumn<QString>("decimalMark");
+    QTest::newRow("Russian") << u"ru_RU.UTF-8"_s << QStringList{} << QChar(u';') << u","_s;
+    QTest::newRow("C") << u"C"_s << QStringList{} << QChar(u',') << u"."_s;
+    QTest::newRow("American") << u"en_US.UTF-8"_s << QStringList{} << QChar(u',') << u"."_s;
+    QTest::newRow("Russian, overridden")
+        << u"ru_RU.UTF-8"_s << QStringList{u"--separator"_s, u"tab"_s, u"--decimal"_s, u"."_s}
+        << QChar(u'\t') << u"."_s;
+}
+
+void TestReportCommand::separatorsFollowLocale()
+{
+    QFETCH(QString, locale);
+    QFETCH(QStringList, options);
+    QFETCH(QChar, separator);
+    QFETCH(QString, decimalMark);
+    saveGood();
+    const Run run
+        = RunReport(QStringList{resultDir(), u"-o"_s, path(u"all.csv"_s)} + options, locale);
+    QCOMPARE(run.exitCode, 0);
+    const QHash<QString, QStringList> rows = RowsByCode(ReadAll(path(u"all.csv"_s)), separator);
+    QCOMPARE(rows.size(), 6);
+    for (const ScriptedTest &test : GoodTests())
+        CompareRow(rows.value(test.code), test, decimalMark);
+    QVERIFY(rows.value(CompleteTest().code).at(9).contains(decimalMark));
+}
+
+void TestReportCommand::standardOutputByDefault()
+{
+    saveGood();
+    const Run toFile = RunReport({resultDir(), u"-o"_s, path(u"all.csv"_s)});
+    const Run toStdout = RunReport({resultDir()});
+    QCOMPARE(toStdout.exitCode, 0);
+    QVERIFY(toStdout.out.startsWith("\xEF\xBB\xBF"));
+    QCOMPARE(toStdout.out, ReadAll(path(u"all.csv"_s)));
+}
+
+void TestReportCommand::htmlSummary()
+{
+    saveGood();
+    const Run run
+        = RunReport({resultDir(), u"-o"_s, path(u"all.csv"_s), u"--html"_s, path(u"all.html"_s)});
+    QCOMPARE(run.exitCode, 0);
+    const QString html = QString::fromUtf8(ReadAll(path(u"all.html"_s)));
+    QCOMPARE(html.count(u"<svg"_s), 6);
+    for (const ScriptedTest &test : GoodTests())
+        QVERIFY2(html.contains(test.code.toHtmlEscaped()), qPrintable(test.code));
+}
+
+void TestReportCommand::defaultFolderBesideExecutable()
+{
+    const QString program = path(u"kavr-im-report"_s);
+    QVERIFY(QFile::copy(QStringLiteral(KAVR_REPORT), program));
+    CyrillicCodeTest().save(resultDir());
+    const Run run = RunReport({u"-o"_s, path(u"all.csv"_s)}, u"C"_s, program);
+    QCOMPARE(run.exitCode, 0);
+    const QHash<QString, QStringList> rows = RowsByCode(ReadAll(path(u"all.csv"_s)), u',');
+    QCOMPARE(rows.keys(), QStringList{CyrillicCodeTest().code});
+}
+
+void TestReportCommand::emptyFolder()
+{
+    const Run run = RunReport({resultDir()});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(run.out.startsWith("\xEF\xBB\xBF"));
+    QCOMPARE(ReadCsv(QString::fromUtf8(run.out.sliced(3)), u','), QList<QStringList>{CsvColumns()});
+    QVERIFY(run.err.contains(u"0 of 0 protocol files read"_s));
+}
+
+void TestReportCommand::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("unknown option") << QStringList{u"--cvs"_s} << 2 << u"cvs"_s;
+    QTest::newRow("no such folder")
+        << QStringList{u"/nonexistent/Result"_s} << 2 << u"no folder /nonexistent/Result"_s;
+    QTest::newRow("help") << QStringList{u"--help"_s} << 0 << QString();
+}
+
+void TestReportCommand::usageErrors()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    const Run run = RunReport(arguments);
+    QCOMPARE(run.exitCode, exitCode);
+    if (exitCode == 0) {
+        QVERIFY(run.out.startsWith("Usage: kavr-im-report"));
+        return;
+    }
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QVERIFY(run.err.contains(u"--help"_s));
+    QVERIFY(run.out.isEmpty());
+}
+
+void TestReportCommand::reportNotWritten()
+{
+    saveGood();
+    // A folder where the file should be: it cannot be replaced.
+    QVERIFY(QDir().mkpath(path(u"busy.csv"_s)));
+    const Run run = RunReport({resultDir(), u"-o"_s, path(u"busy.csv"_s)});
+    QCOMPARE(run.exitCode, 3);
+    QVERIFY2(run.err.contains(u"cannot write"_s), qPrintable(run.err));
+
+    const Run noFolder = RunReport({resultDir(), u"-o"_s, path(u"none/all.csv"_s)});
+    QCOMPARE(noFolder.exitCode, 3);
+}
+
+void TestReportCommand::progressForLargeFolders()
+{
+    saveGood();
+    const Run small = RunReport({resultDir(), u"-o"_s, path(u"all.csv"_s)});
+    QVERIFY(!small.err.contains(u"reading protocols"_s));
+
+    ScriptedTest test = CompleteTest();
+    const int total = ProgressLine::Threshold + 10;
+    for (int n = int(GoodTests().size()); n < total; ++n) {
+        test.code = u"Испытуемый-%1"_s.arg(n);
+        test.save(resultDir());
+    }
+    const Run large = RunReport({resultDir(), u"-o"_s, path(u"all.csv"_s)});
+    QCOMPARE(large.exitCode, 0);
+    const QStringList progress = large.err.split(u'\n').filter(u"reading protocols: "_s);
+    QVERIFY2(progress.size() >= 2 && progress.size() <= 11, qPrintable(large.err));
+    QCOMPARE(progress.last(), u"reading protocols: %1 of %1"_s.arg(total));
+    QVERIFY(!large.err.contains(u'\r')); // not a terminal: whole lines
+    QCOMPARE(RowsByCode(ReadAll(path(u"all.csv"_s)), u',').size(), total);
+}
+
+QTEST_GUILESS_MAIN(TestReportCommand)
+#include "test_reportcommand.moc"
