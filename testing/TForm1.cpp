@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QWindow>
 
 namespace kavr {
@@ -52,6 +53,28 @@ const char *const FinishedMessage[] = {
 };
 constexpr int FinishedMessagePixels = 32; // 24 pt
 const QColor FinishedMessageColor{0, 0, 255};
+
+// Qt sleeps for its timers in poll(), and Linux lets a poll() overshoot by 0.1% of its
+// timeout: 30 ms on the exposure, 60 ms on the answer time. A wake-up shortly before the end
+// leaves a last wait so short that Timer fires within a millisecond.
+constexpr int WakeAheadMs = 100;
+
+void StartPrecisely(QTimer &timer, int intervalMs)
+{
+    timer.start(intervalMs);
+    QTimer::singleShot(intervalMs - WakeAheadMs, Qt::PreciseTimer, &timer, [] {});
+}
+
+// The closing message drawn once off screen, so that its glyphs are rendered before the answer
+// time is up rather than in the paint that ends it.
+void PrepareGlyphs(const QFont &font)
+{
+    QImage scratch(1024, 2 * FinishedMessagePixels, QImage::Format_RGB32);
+    QPainter painter(&scratch);
+    painter.setFont(font);
+    for (const char *line : FinishedMessage)
+        painter.drawText(0, FinishedMessagePixels, QString::fromUtf8(line));
+}
 
 } // namespace
 
@@ -196,25 +219,32 @@ void TForm1::bbTestClick()
     Tag = 3;
     // The figures are on screen before the 30 s start to count.
     paTest->repaint();
-    Timer.start(ExposureMs);
+    StartPrecisely(Timer, ExposureMs);
     SelectedFigure = 0;
 }
 
 void TForm1::TimerTimer()
 {
     if (SessionOpen) {
-        // End of the exposure.
-        gbAnswer->show();
-        PlacePointer(AnswerImages[1], AnswerStartPoint);
-        Timer.stop();
-        SessionOpen = false;
-        ChoiceNo = 1;
+        // End of the exposure. The figures go first, in the cheapest paint there is, then the
+        // answer row comes and the answer time starts as it shows: the 30 s and the 60 s are
+        // what the subject sees.
         for (int i = 1; i <= FigureCount; ++i)
             TaskImages[i]->hide();
         paTest->repaint();
+        gbAnswer->show();
+        // repaint() of an opaque widget leaves the opaque children it has just shown to a later
+        // pass: the answer row is painted panel by panel, to be on screen when the time starts.
+        gbAnswer->repaint();
+        for (int i = 1; i <= FigureCount; ++i)
+            AnswerPanels[i]->repaint();
         MarkTime = m_clock.ClockMs();
         AnswerStartTime = MarkTime;
-        Timer.start(AnswerMs);
+        StartPrecisely(Timer, AnswerMs);
+        SessionOpen = false;
+        ChoiceNo = 1;
+        PlacePointer(AnswerImages[1], AnswerStartPoint);
+        PrepareGlyphs(ui::PixelFont(mInstruction->font().family(), FinishedMessagePixels, true));
     } else {
         FinishTest(); // the answer time has run out
     }
@@ -296,6 +326,9 @@ void TForm1::PrepareTest()
         Choices[i].Time = 0.0;
         Choices[i].PanelNo = -1;
     }
+    // Styled now rather than on their first show, which would otherwise lengthen the end of
+    // the exposure by a millisecond.
+    paTest->ensurePolished();
     // A set-up repeated after F1 finds the practice boards and the start button hidden.
     for (QWidget *instruction : {static_cast<QWidget *>(gbIn1), static_cast<QWidget *>(gbIn2),
                                  static_cast<QWidget *>(bbTest)})
@@ -428,6 +461,7 @@ void TForm1::FinishTest()
         message << QString::fromUtf8(line);
     mInstruction->setLines(message, true);
     mInstruction->setUpdatesEnabled(true);
+    paInstr->repaint(); // the message shows when the time is up, not after the save
 
     ResultLog->append(protocol::FinishTimeLine(m_clock.now().time(), m_format));
     const Score score = ScoreChoices(Choices);

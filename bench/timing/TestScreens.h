@@ -1,0 +1,55 @@
+#pragma once
+// The screens of one test as seen from outside, the same for the program and the browser
+// peer (whose page puts things where the program does): the start key and the figures
+// appearing, their hiding with the answer row, the placements, the closing message.
+#include "InputDriver.h"
+#include "RunResult.h"
+#include "ScreenWatcher.h"
+
+#include <QImage>
+#include <QList>
+#include <QPoint>
+#include <QRandomGenerator>
+
+#include <cstdint>
+#include <optional>
+
+namespace kavr::bench {
+
+class TestScreens
+{
+public:
+    // origin: the screen position of the client area's (or the page's) top left corner.
+    TestScreens(ScreenWatcher &watcher, InputDriver &input, QPoint origin);
+
+    QPoint at(QPoint client) const { return client + m_origin; }
+    QRect at(const QRect &client) const { return client.translated(m_origin); }
+
+    // Presses key, dates the figures appearing and, about 30 s later, their hiding and the
+    // answer row appearing; fills onset and exposure. Returns when the answer row appeared
+    // (the answer phase's start), empty with result.error set when something never showed.
+    std::optional<std::int64_t> watchExposure(const char *key, RunResult &result);
+
+    // Twelve placements at a varied pace, each a click on the offered figure at position i
+    // (when pickFirst) and then the dated click on task panel i. Returns the intervals
+    // measured outside, in ms: answer start to the first placement, then placement to
+    // placement.
+    QList<double> placeAll(std::int64_t answerStartNs, bool pickFirst, RunResult &result);
+
+    // Dates the closing message; fine polling from fineFromNs on.
+    std::optional<Transition> watchClosingMessage(std::int64_t sinceNs, std::int64_t fineFromNs,
+                                                  std::int64_t deadlineNs, RunResult &result);
+
+    // Widens result's widest bracket by t's.
+    static void Note(const Transition &t, RunResult &result);
+
+private:
+    ScreenWatcher &m_watcher;
+    InputDriver &m_input;
+    QPoint m_origin;
+    QList<QImage> m_exposurePictures;
+    QList<QImage> m_answerPictures;
+    QRandomGenerator m_random{20261207u};
+};
+
+} // namespace kavr::bench

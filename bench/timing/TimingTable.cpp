@@ -1,0 +1,138 @@
+#include "TimingTable.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kavr::bench {
+
+namespace {
+
+constexpr double ExposureMs = 30'000.0;
+constexpr double AnswerMs = 60'000.0;
+
+using Pick = std::function<QList<double>(const RunResult &)>;
+
+QList<double> Collect(const QList<RunResult> &runs, const Pick &pick)
+{
+    QList<double> values;
+    for (const RunResult &run : runs)
+        if (run.error.isEmpty())
+            values << pick(run);
+    return values;
+}
+
+Pick Optional(std::optional<double> RunResult::*field, double minus = 0.0)
+{
+    return [field, minus](const RunResult &run) {
+        return (run.*field) ? QList<double>{*(run.*field) - minus} : QList<double>{};
+    };
+}
+
+QString Number(std::optional<double> value, int decimals = 1)
+{
+    return value ? QString::number(*value, 'f', decimals) : QStringLiteral("—");
+}
+
+} // namespace
+
+std::optional<double> TimingTable::median(QList<double> values)
+{
+    if (values.isEmpty())
+        return std::nullopt;
+    std::sort(values.begin(), values.end());
+    const qsizetype n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
+std::optional<double> TimingTable::worstAbsolute(const QList<double> &values)
+{
+    if (values.isEmpty())
+        return std::nullopt;
+    double worst = 0.0;
+    for (double v : values)
+        worst = std::max(worst, std::abs(v));
+    return worst;
+}
+
+QList<TimingTable::Row> TimingTable::rows() const
+{
+    auto medianOf = [](const Pick &pick) {
+        return [pick](const QList<RunResult> &runs) { return median(Collect(runs, pick)); };
+    };
+    auto worstOf = [](const Pick &pick) {
+        return [pick](const QList<RunResult> &runs) { return worstAbsolute(Collect(runs, pick)); };
+    };
+    const Pick exposure = Optional(&RunResult::exposureMs, ExposureMs);
+    const Pick answer = [](const RunResult &run) {
+        return !run.placements && run.answerMs ? QList<double>{*run.answerMs - AnswerMs} : QList<double>{};
+    };
+    const Pick placement = [](const RunResult &run) { return run.placementErrorsMs; };
+    const Pick placementSize = [](const RunResult &run) {
+        QList<double> sizes;
+        for (double e : run.placementErrorsMs)
+            sizes << std::abs(e);
+        return sizes;
+    };
+    const Pick startup = Optional(&RunResult::startupMs);
+    const Pick bracket = [](const RunResult &run) { return QList<double>{run.widestBracketMs}; };
+    return {
+        {QStringLiteral("Exposure error, median (ms)"), medianOf(exposure), 1.0},
+        {QStringLiteral("Exposure error, worst (ms)"), worstOf(exposure), 3.0},
+        {QStringLiteral("Answer time error, median (ms)"), medianOf(answer), 1.0},
+        {QStringLiteral("Answer time error, worst (ms)"), worstOf(answer), 3.0},
+        {QStringLiteral("Placement time error, median size (ms)"), medianOf(placementSize), 10.0},
+        {QStringLiteral("Placement time error, worst (ms)"), worstOf(placement), 10.0},
+        {QStringLiteral("Start key → figures on screen, median (ms)"), medianOf(Optional(&RunResult::onsetMs)), std::nullopt},
+        {QStringLiteral("Start-up to mapped window, median (ms)"), medianOf(startup), 300.0},
+        {QStringLiteral("Start-up to mapped window, worst (ms)"), worstOf(startup), std::nullopt},
+        {QStringLiteral("Enter → instruction screen painted, median (ms)"), medianOf(Optional(&RunResult::prepareMs)), std::nullopt},
+        {QStringLiteral("Peak RSS, worst (MiB)"), worstOf(Optional(&RunResult::peakRssMb)), 80.0},
+        {QStringLiteral("Widest bracket of a dated screen change (ms)"), worstOf(bracket), std::nullopt},
+    };
+}
+
+QString TimingTable::markdown() const
+{
+    auto count = [](const QList<RunResult> &runs) {
+        return static_cast<int>(std::count_if(runs.begin(), runs.end(),
+                                              [](const RunResult &r) { return r.error.isEmpty(); }));
+    };
+    QString text = QStringLiteral("| Measure | KAVR.IM | jsPsych in Chromium | Peer / KAVR.IM | Target (KAVR.IM) |\n"
+                                  "|---|---:|---:|---:|---|\n");
+    text += QStringLiteral("| Runs completed | %1 of %2 | %3 of %4 | | |\n")
+                .arg(count(m_program)).arg(m_program.size()).arg(count(m_peer)).arg(m_peer.size());
+    for (const Row &row : rows()) {
+        const std::optional<double> ours = row.value(m_program);
+        const std::optional<double> peer = row.value(m_peer);
+        QString ratio = QStringLiteral("—");
+        if (ours && peer) {
+            // Below the watcher's resolution a ratio means nothing: bound it instead.
+            const double floor = 0.1;
+            ratio = std::abs(*ours) < floor
+                        ? QStringLiteral("≥ %1×").arg(std::abs(*peer) / floor, 0, 'f', 0)
+                        : QStringLiteral("%1×").arg(std::abs(*peer) / std::abs(*ours), 0, 'f', 1);
+        }
+        QString target;
+        if (row.limit && ours)
+            target = QStringLiteral("≤ %1 %2").arg(*row.limit).arg(std::abs(*ours) <= *row.limit ? QStringLiteral("met")
+                                                                                                 : QStringLiteral("**missed**"));
+        else if (row.limit)
+            target = QStringLiteral("≤ %1").arg(*row.limit);
+        text += QStringLiteral("| %1 | %2 | %3 | %4 | %5 |\n")
+                    .arg(row.measure, Number(ours, 2), Number(peer, 2), ratio, target);
+    }
+    return text;
+}
+
+QStringList TimingTable::missedTargets() const
+{
+    QStringList missed;
+    for (const Row &row : rows()) {
+        const std::optional<double> ours = row.value(m_program);
+        if (row.limit && ours && std::abs(*ours) > *row.limit)
+            missed << QStringLiteral("%1: %2, target ≤ %3").arg(row.measure, Number(ours, 2)).arg(*row.limit);
+    }
+    return missed;
+}
+
+} // namespace kavr::bench

@@ -1,0 +1,183 @@
+// The timing of the test measured from outside: the real program and a jsPsych page in
+// Chromium under a private Xvfb, driven through XTest and watched by polling the screen.
+//   bench_timing [--runs N] [--peer-runs N] [--program PATH] [--peer-folder DIR]
+//                [--chromium PATH] [--work DIR]
+// Runs alternate between one left to time out (answer time) and one with twelve placements.
+// Prints the machine, every run, and a Markdown table; exits 1 when the program missed a
+// target, 2 when it could not measure.
+#include "PeerRun.h"
+#include "ProgramRun.h"
+#include "TimingTable.h"
+#include "XvfbSession.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <cstdio>
+#include <sched.h>
+
+using namespace kavr::bench;
+
+namespace {
+
+QString ReadFirstLine(const QString &path, const QByteArray &prefix = {})
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    for (const QByteArray &line : file.readAll().split('\n'))
+        if (line.startsWith(prefix))
+            return QString::fromUtf8(prefix.isEmpty() ? line : line.mid(line.indexOf(':') + 1)).trimmed();
+    return {};
+}
+
+QString Output(const QString &program, const QStringList &args)
+{
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForFinished(20000))
+        return {};
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+QString Machine(const QString &chromium, const QString &peerFolder)
+{
+    const QString jspsych = QJsonDocument::fromJson([&] {
+        QFile file(QDir(peerFolder).filePath(QStringLiteral("node_modules/jspsych/package.json")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }()).object().value(QStringLiteral("version")).toString();
+    return QStringLiteral("- CPU: %1, %2 logical cores; memory %3\n"
+                          "- System: %4, kernel %5; Qt %6; Xvfb 1280x1024x24, no window manager\n"
+                          "- Peer: %7, jsPsych %8, Node %9\n"
+                          "- Load average at start: %10\n")
+        .arg(ReadFirstLine(QStringLiteral("/proc/cpuinfo"), "model name"))
+        .arg(QThread::idealThreadCount())
+        .arg(ReadFirstLine(QStringLiteral("/proc/meminfo"), "MemTotal"))
+        .arg(QSysInfo::prettyProductName(), QSysInfo::kernelVersion(), QString::fromLatin1(qVersion()))
+        .arg(Output(chromium, {QStringLiteral("--version")}), jspsych.isEmpty() ? QStringLiteral("?") : jspsych,
+             Output(QStringLiteral("node"), {QStringLiteral("--version")}))
+        .arg(ReadFirstLine(QStringLiteral("/proc/loadavg")));
+}
+
+QString Describe(const char *tool, int index, const RunResult &run)
+{
+    auto ms = [](std::optional<double> v) { return v ? QString::number(*v, 'f', 2) : QStringLiteral("—"); };
+    QString text = QStringLiteral("%1 run %2 (%3): ").arg(QLatin1String(tool)).arg(index)
+                       .arg(run.placements ? QStringLiteral("12 placements") : QStringLiteral("no placement"));
+    if (!run.error.isEmpty())
+        return text + QStringLiteral("FAILED: ") + run.error;
+    text += QStringLiteral("start-up %1 ms, set-up %2 ms, key→figures %3 ms, exposure %4 ms")
+                .arg(ms(run.startupMs), ms(run.prepareMs), ms(run.onsetMs), ms(run.exposureMs));
+    if (run.answerMs)
+        text += QStringLiteral(", answer %1 ms").arg(ms(run.answerMs));
+    if (!run.placementErrorsMs.isEmpty()) {
+        QStringList errors;
+        for (double e : run.placementErrorsMs)
+            errors << QString::number(e, 'f', 1);
+        text += QStringLiteral(", placement errors [%1] ms").arg(errors.join(QLatin1Char(' ')));
+    }
+    return text + QStringLiteral(", peak RSS %1 MiB, widest bracket %2 ms").arg(ms(run.peakRssMb), ms(run.widestBracketMs));
+}
+
+void Say(const QString &line)
+{
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+void Trace(const RunResult &run)
+{
+    for (const auto &[what, ns] : run.events)
+        Say(QStringLiteral("  %1 %2").arg(ns).arg(what));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Timing of the test measured outside the program, beside a jsPsych peer."));
+    parser.addHelpOption();
+    const QString here = QCoreApplication::applicationDirPath();
+    const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("Runs of the program (default 2)."), QStringLiteral("N"), QStringLiteral("2"));
+    const QCommandLineOption peerRunsOption(QStringLiteral("peer-runs"), QStringLiteral("Runs of the peer (default: as --runs; 0: none)."), QStringLiteral("N"));
+    const QCommandLineOption programOption(QStringLiteral("program"), QStringLiteral("The program."), QStringLiteral("PATH"), QDir(here).filePath(QStringLiteral("kavr-im")));
+    const QCommandLineOption peerOption(QStringLiteral("peer-folder"), QStringLiteral("The peer's page with node_modules and pictures."), QStringLiteral("DIR"), QDir(here).filePath(QStringLiteral("bench-timing-peer")));
+    const QCommandLineOption chromiumOption(QStringLiteral("chromium"), QStringLiteral("The browser."), QStringLiteral("PATH"), QStringLiteral("chromium"));
+    const QCommandLineOption traceOption(QStringLiteral("trace"), QStringLiteral("Print every input and screen change on CLOCK_MONOTONIC (ns)."));
+    const QCommandLineOption workOption(QStringLiteral("work"), QStringLiteral("Scratch folder (default: a temporary one)."), QStringLiteral("DIR"));
+    parser.addOptions({traceOption, runsOption, peerRunsOption, programOption, peerOption, chromiumOption, workOption});
+    parser.process(app);
+
+    const int runs = parser.value(runsOption).toInt();
+    const int peerRuns = parser.isSet(peerRunsOption) ? parser.value(peerRunsOption).toInt() : runs;
+    QTemporaryDir scratch;
+    const QString work = parser.isSet(workOption) ? parser.value(workOption) : scratch.path();
+    QDir().mkpath(work);
+
+    // The watcher wakes on time however busy the program and the X server keep the two cores;
+    // what the bench starts runs at the ordinary policy. Where this is not allowed, the
+    // brackets in the table come out wider.
+    const sched_param priority{1};
+    const bool realTime = sched_setscheduler(0, SCHED_FIFO | SCHED_RESET_ON_FORK, &priority) == 0;
+
+    kavr::test::XvfbSession xvfb;
+    if (!xvfb.start()) {
+        Say(QStringLiteral("Xvfb did not start"));
+        return 2;
+    }
+    ScreenWatcher watcher;
+    InputDriver input;
+    if (!watcher.open(xvfb.display()) || !input.open(xvfb.display())) {
+        Say(watcher.errorString() + input.errorString());
+        return 2;
+    }
+
+    const QString machine = Machine(parser.value(chromiumOption), parser.value(peerOption));
+    std::printf("Machine:\n%s- Screen read through %s, watcher %s\n\n", machine.toUtf8().constData(),
+                watcher.usesSharedMemory() ? "MIT-SHM" : "XGetImage",
+                realTime ? "at real-time priority (SCHED_FIFO 1)" : "at normal priority");
+    std::fflush(stdout);
+
+    TimingTable table;
+    ProgramRun program(watcher, input, xvfb.display(), parser.value(programOption), work);
+    PeerRun peer(watcher, input, xvfb.display(), parser.value(chromiumOption), parser.value(peerOption), work);
+    if (peerRuns > 0 && !peer.start()) {
+        Say(peer.errorString());
+        return 2;
+    }
+    // Interleaved, so that a slow spell of a shared machine falls on both.
+    for (int i = 1; i <= std::max(runs, peerRuns); ++i) {
+        const bool placements = i % 2 == 0;
+        if (i <= runs) {
+            const RunResult run = program.run(i, placements);
+            Say(Describe("KAVR.IM", i, run));
+            if (parser.isSet(traceOption))
+                Trace(run);
+            table.addProgram(run);
+        }
+        if (i <= peerRuns) {
+            const RunResult run = peer.run(i, placements);
+            Say(Describe("peer", i, run));
+            if (parser.isSet(traceOption))
+                Trace(run);
+            table.addPeer(run);
+        }
+    }
+
+    std::printf("%s\nLoad average at the end: %s\n", table.markdown().toUtf8().constData(),
+                ReadFirstLine(QStringLiteral("/proc/loadavg")).toUtf8().constData());
+    const QStringList missed = table.missedTargets();
+    for (const QString &line : missed)
+        std::printf("Missed: %s\n", line.toUtf8().constData());
+    return missed.isEmpty() ? 0 : 1;
+}

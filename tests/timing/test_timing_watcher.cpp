@@ -1,0 +1,373 @@
+// The timing bench's eyes and hands: what ScreenWatcher reads off a private X server and when it
+// says a change happened, compared with changes made at known moments by a second connection;
+// the dates InputDriver gives its events; the conditions; reading a protocol's Time column.
+#include "InputDriver.h"
+#include "MonotonicTime.h"
+#include "ProtocolTimes.h"
+#include "ScreenWatcher.h"
+#include "XvfbSession.h"
+
+#include <QStringEncoder>
+#include <QTest>
+
+#include <thread>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+using namespace kavr::bench;
+
+namespace {
+
+constexpr std::int64_t Ms = NsPerMs;
+// Bounds loose enough for a CI machine running other tests beside this one, tight enough to
+// catch a wrong clock, a date off by a polling period or a swapped bracket.
+constexpr std::int64_t Slack = 8 * Ms;
+
+// A plain window of one colour on a connection of its own, so that another thread may change it.
+class ColourWindow
+{
+public:
+    // A window that is not mapped at once is an ordinary top-level one, as a program's window
+    // is; the others are override-redirect, as menus are.
+    ColourWindow(const QString &display, const QRect &geometry, QRgb colour, bool mapNow = true)
+    {
+        m_display = XOpenDisplay(display.toLocal8Bit().constData());
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = mapNow ? True : False;
+        attributes.background_pixel = colour & 0xFFFFFF;
+        m_window = XCreateWindow(m_display, DefaultRootWindow(m_display), geometry.x(), geometry.y(),
+                                 unsigned(geometry.width()), unsigned(geometry.height()), 0, CopyFromParent,
+                                 InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
+        if (mapNow)
+            map();
+    }
+    ~ColourWindow()
+    {
+        XDestroyWindow(m_display, m_window);
+        XCloseDisplay(m_display);
+    }
+
+    // Each returns the moments just before the request was sent and just after the server had
+    // done it.
+    std::pair<std::int64_t, std::int64_t> map()
+    {
+        const std::int64_t before = MonotonicNs();
+        XMapWindow(m_display, m_window);
+        XSync(m_display, False);
+        return {before, MonotonicNs()};
+    }
+    std::pair<std::int64_t, std::int64_t> fill(QRgb colour)
+    {
+        const std::int64_t before = MonotonicNs();
+        XSetWindowBackground(m_display, m_window, colour & 0xFFFFFF);
+        XClearWindow(m_display, m_window);
+        XSync(m_display, False);
+        return {before, MonotonicNs()};
+    }
+    void put(const QImage &picture)
+    {
+        QImage image = picture.convertToFormat(QImage::Format_RGB32);
+        XImage *x = XCreateImage(m_display, DefaultVisual(m_display, DefaultScreen(m_display)), 24, ZPixmap, 0,
+                                 reinterpret_cast<char *>(image.bits()), unsigned(image.width()),
+                                 unsigned(image.height()), 32, int(image.bytesPerLine()));
+        XPutImage(m_display, m_window, DefaultGC(m_display, DefaultScreen(m_display)), x, 0, 0, 0, 0,
+                  unsigned(image.width()), unsigned(image.height()));
+        XSync(m_display, False);
+        x->data = nullptr;
+        XDestroyImage(x);
+    }
+
+private:
+    Display *m_display = nullptr;
+    Window m_window = 0;
+};
+
+// A picture with structure in every channel, so that a swapped or shifted read shows.
+QImage Pattern(int width, int height, int seed)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb((x * 7 + seed) % 256, (y * 5 + seed * 3) % 256, ((x ^ y) + seed * 11) % 256));
+    return image;
+}
+
+} // namespace
+
+class TimingWatcherTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void grabReadsThePixelsOfTheArea_data();
+    void grabReadsThePixelsOfTheArea();
+    void grabRefusesAreasOffTheScreen();
+
+    void conditions_data();
+    void conditions();
+
+    void changeIsDatedWithinItsBracket_data();
+    void changeIsDatedWithinItsBracket();
+    void everyProbeGetsItsOwnDate();
+    void probeHoldingAtOnceIsDatedFromSince();
+    void nothingChangingEndsAtTheDeadline();
+
+    void mapOfAWindowIsDatedAndSmallOnesIgnored();
+    void clickIsDatedBetweenSendingAndItsArrival();
+
+    void protocolTimes_data();
+    void protocolTimes();
+
+private:
+    kavr::test::XvfbSession m_x;
+    ScreenWatcher m_watcher;
+};
+
+void TimingWatcherTest::initTestCase()
+{
+    QVERIFY2(m_x.start(QStringLiteral("640x480x24")), "Xvfb did not start");
+    QVERIFY2(m_watcher.open(m_x.display()), qPrintable(m_watcher.errorString()));
+    QCOMPARE(m_watcher.screenSize(), QSize(640, 480));
+}
+
+void TimingWatcherTest::grabReadsThePixelsOfTheArea_data()
+{
+    QTest::addColumn<QRect>("window");
+    QTest::addColumn<QRect>("area"); // in the window
+    QTest::newRow("whole window") << QRect(10, 20, 64, 48) << QRect(0, 0, 64, 48);
+    QTest::newRow("inner part, odd size") << QRect(100, 50, 166, 146) << QRect(3, 5, 37, 33);
+    QTest::newRow("one row") << QRect(300, 300, 200, 10) << QRect(0, 4, 200, 1);
+}
+
+void TimingWatcherTest::grabReadsThePixelsOfTheArea()
+{
+    QFETCH(QRect, window);
+    QFETCH(QRect, area);
+    ColourWindow shown(m_x.display(), window, 0xFF000000);
+    const QImage pattern = Pattern(window.width(), window.height(), window.x());
+    shown.put(pattern);
+    const QImage read = m_watcher.grab(area.translated(window.topLeft()));
+    QCOMPARE(read.format(), QImage::Format_RGB32);
+    QCOMPARE(read, pattern.copy(area));
+}
+
+void TimingWatcherTest::grabRefusesAreasOffTheScreen()
+{
+    QVERIFY(m_watcher.grab(QRect(600, 400, 100, 100)).isNull());
+    QVERIFY(m_watcher.grab(QRect(-1, 0, 10, 10)).isNull());
+    QVERIFY(m_watcher.grab(QRect(0, 0, 0, 10)).isNull());
+}
+
+void TimingWatcherTest::conditions_data()
+{
+    QTest::addColumn<QImage>("shown");
+    QTest::addColumn<bool>("oneOf");
+    QTest::addColumn<bool>("blueText");
+    const QImage a = Pattern(40, 30, 1);
+    QImage slightlyOff = a;
+    slightlyOff.setPixel(0, 0, qRgb(0, 0, 0)); // one pixel: still the same picture
+    QImage blue(40, 30, QImage::Format_RGB32);
+    blue.fill(Qt::white);
+    for (int x = 0; x < 25; ++x)
+        blue.setPixel(x, 10, qRgb(20, 20, 250));
+    QTest::newRow("the picture itself") << a << true << false;
+    QTest::newRow("the picture, one pixel off") << slightlyOff << true << false;
+    // In grey only, so that no pixel passes for blue.
+    const QImage grey = Pattern(40, 30, 90).convertToFormat(QImage::Format_Grayscale8).convertToFormat(QImage::Format_RGB32);
+    QTest::newRow("another picture") << grey << false << false;
+    QTest::newRow("another size") << a.copy(0, 0, 39, 30) << false << false;
+    QTest::newRow("blue text, 25 pixels") << blue << false << true;
+    QImage fewBlue = blue;
+    for (int x = 5; x < 25; ++x)
+        fewBlue.setPixel(x, 10, qRgb(255, 255, 255));
+    QTest::newRow("blue, too few pixels") << fewBlue << false << false;
+}
+
+void TimingWatcherTest::conditions()
+{
+    QFETCH(QImage, shown);
+    QFETCH(bool, oneOf);
+    QFETCH(bool, blueText);
+    const QList<QImage> pictures{Pattern(40, 30, 7), Pattern(40, 30, 1)};
+    QCOMPARE(ShowsOneOf(pictures, 4.0)(shown), oneOf);
+    QCOMPARE(ShowsNoneOf(pictures, 4.0)(shown), !oneOf);
+    QCOMPARE(HasColour(0xFF0000FF, 20, 40)(shown), blueText);
+}
+
+void TimingWatcherTest::changeIsDatedWithinItsBracket_data()
+{
+    QTest::addColumn<int>("delayMs");
+    QTest::addColumn<bool>("coarseUntilClose");
+    QTest::newRow("soon, fine polling") << 30 << false;
+    QTest::newRow("later, coarse then fine") << 400 << true;
+}
+
+void TimingWatcherTest::changeIsDatedWithinItsBracket()
+{
+    QFETCH(int, delayMs);
+    QFETCH(bool, coarseUntilClose);
+    const QRect area(200, 200, 60, 40);
+    ColourWindow window(m_x.display(), area, 0xFFF0F0F0);
+    const std::int64_t start = MonotonicNs();
+    const std::int64_t due = start + delayMs * Ms;
+    std::pair<std::int64_t, std::int64_t> done;
+    std::thread changer([&] {
+        SleepUntilNs(due);
+        done = window.fill(0xFF0000FF);
+    });
+    WatchPace pace;
+    if (coarseUntilClose)
+        pace.fineFromNs = due - 50 * Ms;
+    const auto seen = m_watcher.waitFor({{QStringLiteral("blue"), area.adjusted(10, 10, -10, -10), HasColour(0xFF0000FF, 100, 2)}},
+                                        start, start + 5000 * Ms, pace)[0];
+    changer.join();
+    QVERIFY(seen.has_value());
+    // The screen changed between the two moments the other connection noted: the bracket must
+    // overlap that span, and be narrow.
+    QVERIFY2(seen->lastFalseNs <= done.second, qPrintable(QString::number(ToMs(seen->lastFalseNs - done.second))));
+    QVERIFY2(seen->firstTrueNs >= done.first, qPrintable(QString::number(ToMs(done.first - seen->firstTrueNs))));
+    QVERIFY2(seen->uncertaintyNs() < Slack / 2, qPrintable(QString::number(ToMs(seen->uncertaintyNs()))));
+    QVERIFY(std::abs(seen->atNs() - (done.first + done.second) / 2) < Slack);
+}
+
+void TimingWatcherTest::everyProbeGetsItsOwnDate()
+{
+    const QRect left(20, 300, 50, 50), right(120, 300, 50, 50);
+    ColourWindow first(m_x.display(), left, 0xFFFFFFFF);
+    ColourWindow second(m_x.display(), right, 0xFFFFFFFF);
+    const std::int64_t start = MonotonicNs();
+    std::pair<std::int64_t, std::int64_t> one, two;
+    std::thread changer([&] {
+        SleepUntilNs(start + 40 * Ms);
+        one = first.fill(0xFFFF0000);
+        SleepUntilNs(start + 140 * Ms);
+        two = second.fill(0xFFFF0000);
+    });
+    const auto seen = m_watcher.waitFor({{QStringLiteral("left"), left, HasColour(0xFFFF0000, 100, 2)},
+                                         {QStringLiteral("right"), right, HasColour(0xFFFF0000, 100, 2)}},
+                                        start, start + 5000 * Ms);
+    changer.join();
+    QVERIFY(seen[0] && seen[1]);
+    QVERIFY(std::abs(seen[0]->atNs() - one.first) < Slack);
+    QVERIFY(std::abs(seen[1]->atNs() - two.first) < Slack);
+    QVERIFY(std::abs(seen[1]->atNs() - seen[0]->atNs() - (two.first - one.first)) < Slack);
+}
+
+void TimingWatcherTest::probeHoldingAtOnceIsDatedFromSince()
+{
+    const QRect area(400, 40, 30, 30);
+    ColourWindow window(m_x.display(), area, 0xFF00FF00);
+    const std::int64_t since = MonotonicNs() - 250 * Ms;
+    const auto seen = m_watcher.waitFor({{QString(), area, HasColour(0xFF00FF00, 100, 2)}}, since, MonotonicNs() + 1000 * Ms)[0];
+    QVERIFY(seen.has_value());
+    QCOMPARE(seen->lastFalseNs, since);
+    QVERIFY(seen->firstTrueNs > since + 250 * Ms);
+}
+
+void TimingWatcherTest::nothingChangingEndsAtTheDeadline()
+{
+    const QRect area(500, 100, 30, 30);
+    ColourWindow window(m_x.display(), area, 0xFFFFFFFF);
+    const std::int64_t start = MonotonicNs();
+    WatchPace pace;
+    pace.fineFromNs = start + 100 * Ms;
+    const auto seen = m_watcher.waitFor({{QString(), area, HasColour(0xFF0000FF, 1, 2)}}, start, start + 200 * Ms, pace)[0];
+    const std::int64_t returned = MonotonicNs();
+    QVERIFY(!seen.has_value());
+    QVERIFY(returned >= start + 200 * Ms);
+    QVERIFY2(returned < start + 200 * Ms + Slack, qPrintable(QString::number(ToMs(returned - start))));
+}
+
+void TimingWatcherTest::mapOfAWindowIsDatedAndSmallOnesIgnored()
+{
+    m_watcher.watchMaps();
+    ColourWindow small(m_x.display(), QRect(5, 5, 50, 50), 0xFFFFFFFF, false);
+    ColourWindow big(m_x.display(), QRect(30, 40, 420, 320), 0xFFFFFFFF, false);
+    const std::int64_t start = MonotonicNs();
+    std::pair<std::int64_t, std::int64_t> mapped;
+    std::thread mapper([&] {
+        SleepUntilNs(start + 30 * Ms);
+        small.map();
+        SleepUntilNs(start + 80 * Ms);
+        mapped = big.map();
+    });
+    const auto seen = m_watcher.waitForMappedWindow(QSize(400, 300), start + 5000 * Ms);
+    mapper.join();
+    QVERIFY(seen.has_value());
+    QCOMPARE(seen->geometry, QRect(30, 40, 420, 320));
+    QVERIFY(seen->atNs >= mapped.first);
+    QVERIFY2(seen->atNs - mapped.second < Slack, qPrintable(QString::number(ToMs(seen->atNs - mapped.second))));
+    QVERIFY(!m_watcher.waitForMappedWindow(QSize(400, 300), MonotonicNs() + 100 * Ms).has_value());
+}
+
+void TimingWatcherTest::clickIsDatedBetweenSendingAndItsArrival()
+{
+    // A window that turns red on the button release it receives: the release's date must lie
+    // before the change is seen and after the call began.
+    Display *display = XOpenDisplay(m_x.display().toLocal8Bit().constData());
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.background_pixel = 0xFFFFFF;
+    attributes.event_mask = ButtonReleaseMask;
+    const Window window = XCreateWindow(display, DefaultRootWindow(display), 300, 100, 80, 60, 0, CopyFromParent,
+                                        InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel | CWEventMask,
+                                        &attributes);
+    XMapWindow(display, window);
+    XSync(display, False);
+    std::int64_t received = 0;
+    std::thread receiver([&] {
+        XEvent event;
+        do
+            XNextEvent(display, &event);
+        while (event.type != ButtonRelease);
+        received = MonotonicNs();
+    });
+    InputDriver input;
+    QVERIFY2(input.open(m_x.display()), qPrintable(input.errorString()));
+    const std::int64_t before = MonotonicNs();
+    const std::int64_t dated = input.click(QPoint(340, 130));
+    receiver.join();
+    QVERIFY(dated >= before);
+    QVERIFY2(dated <= received, qPrintable(QString::number(ToMs(dated - received))));
+    QVERIFY2(received - dated < Slack, qPrintable(QString::number(ToMs(received - dated))));
+    XDestroyWindow(display, window);
+    XCloseDisplay(display);
+}
+
+void TimingWatcherTest::protocolTimes_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QList<double>>("expected");
+    QString rows;
+    QString commaRows;
+    QList<double> seconds;
+    for (int i = 1; i <= 12; ++i) {
+        const double t = i <= 3 ? 1.05 * i : 0.0;
+        seconds << QString::number(t, 'f', 2).toDouble();
+        rows += QStringLiteral("%1%2%3     0         0     0     \r\n")
+                    .arg(i, 8).arg(QString::number(t, 'f', 2), 11).arg(i <= 3 ? i : -1, 9);
+    }
+    commaRows = QString(rows).replace(QLatin1Char('.'), QLatin1Char(','));
+    const QString head = QStringLiteral("Результаты\r\nT ответа =  60 сек\r\nN выбора      Время N панели  Ключ N рисунка Ответ\r\n");
+    QTest::newRow("decimal point") << head + rows << seconds;
+    QTest::newRow("decimal comma") << head + commaRows << seconds;
+    QTest::newRow("row missing") << head + rows.section(QStringLiteral("\r\n"), 0, 10) << QList<double>{};
+    QTest::newRow("no table") << QStringLiteral("Результаты\r\n") << QList<double>{};
+}
+
+void TimingWatcherTest::protocolTimes()
+{
+    QFETCH(QString, table);
+    QFETCH(QList<double>, expected);
+    QStringEncoder encoder("windows-1251");
+    QString error;
+    const QList<double> read = ProtocolTimes(encoder(table), &error);
+    QCOMPARE(read, expected);
+    QCOMPARE(error.isEmpty(), !expected.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TimingWatcherTest)
+#include "test_timing_watcher.moc"
