@@ -1,7 +1,9 @@
 #include "testing/core/SubjectEntryCheck.h"
 
 #include "testing/core/CodePage.h"
+#include "testing/core/ProtocolFile.h"
 
+#include <QFile>
 #include <array>
 
 namespace kavr {
@@ -9,6 +11,11 @@ namespace kavr {
 namespace {
 
 using Field = EntryProblem::Field;
+
+// A file system counts a name in bytes (UTF-8 on Linux, two for a Cyrillic letter); replacing
+// an earlier protocol first links the new one under its name and ".XXXXXX".
+constexpr qsizetype MaxFileNameBytes = 255;
+constexpr qsizetype SaveTemporarySuffix = 7;
 
 // Characters Windows refuses in file names ('/' also on Linux).
 constexpr QStringView ForbiddenInFileName = u"\\/:*?\"<>|";
@@ -91,6 +98,8 @@ std::optional<EntryProblem> CheckCode(const QString &code)
         return problem(QStringLiteral("совпадает с именем устройства «%1»").arg(device));
     if (!FitsWindows1251(code))
         return problem(QStringLiteral("содержит символ, которого нет в кодировке Windows-1251"));
+    if (QFile::encodeName(ProtocolFileName(code)).size() + SaveTemporarySuffix > MaxFileNameBytes)
+        return problem(QStringLiteral("слишком длинный для имени файла"));
     return std::nullopt;
 }
 

@@ -17,6 +17,7 @@ constexpr int Code = 0;
 constexpr int Name = 1;
 
 const QString CodeTooLong = u"Код обследуемого длиннее 200 символов"_s;
+const QString CodeFileName = u"Код обследуемого слишком длинный для имени файла"_s;
 const QString CodeControl = u"Код обследуемого содержит управляющий символ"_s;
 const QString CodeOnlyDots = u"Код обследуемого не может состоять только из точек и пробелов"_s;
 const QString CodeLeadingBlank = u"Код обследуемого не может начинаться с пробела"_s;
@@ -61,7 +62,7 @@ void TestSubjectEntryCheck::check_data()
     QTest::newRow("initials and blank in code")
         << u"А.Б. Петров"_s << GoodName << None << QString();
     QTest::newRow("one character") << u"7"_s << u"Я"_s << None << QString();
-    QTest::newRow("200 characters") << QString(200, u'ж') << QString(200, u'Ж') << None
+    QTest::newRow("200 characters") << QString(200, u'z') << QString(200, u'Ж') << None
                                     << QString();
     QTest::newRow("Windows-1251 punctuation") << u"№5 «тест» — ёж"_s << u"Ёлкин Ё.Ё."_s << None
                                               << QString();
@@ -82,6 +83,14 @@ void TestSubjectEntryCheck::check_data()
     QTest::newRow("201 characters") << QString(201, u'ж') << GoodName << Code << CodeTooLong;
     QTest::newRow("10000 characters") << QString(10000, u'1') << GoodName << Code << CodeTooLong;
     QTest::newRow("name 201 characters") << GoodCode << QString(201, u'Ж') << Name << NameTooLong;
+#ifndef Q_OS_WIN
+    // The file name in bytes, with room for the save's temporary name beside it: 255 at most.
+    QTest::newRow("120 Cyrillic letters") << QString(120, u'ж') << GoodName << None << QString();
+    QTest::newRow("121 Cyrillic letters") << QString(121, u'ж') << GoodName << Code << CodeFileName;
+    QTest::newRow("200 Cyrillic letters") << QString(200, u'ж') << GoodName << Code << CodeFileName;
+    QTest::newRow("80 signs №") << QString(80, u'№') << GoodName << None << QString();
+    QTest::newRow("81 signs №") << QString(81, u'№') << GoodName << Code << CodeFileName;
+#endif
     // 150 emoji are 300 UTF-16 units but 150 characters: refused for the code page.
     QString emoji150;
     for (int i = 0; i < 150; ++i)

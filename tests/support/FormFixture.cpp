@@ -21,14 +21,20 @@ FormatSettings RussianSettings()
     return settings;
 }
 
-FormFixture::FormFixture()
+FormFixture::FormFixture() : FormFixture(SaveTarget{})
+{
+}
+
+FormFixture::FormFixture(SaveTarget target)
 {
     static bool styled = false;
     if (!styled) {
         ui::ApplyLookAndFeel(*qApp);
         styled = true;
     }
-    form = std::make_unique<TForm1>(desktop, clock, SaveTarget{resultDir(), {}}, RussianSettings());
+    if (target.resultDir.isEmpty())
+        target.resultDir = resultDir();
+    form = std::make_unique<TForm1>(desktop, clock, std::move(target), RussianSettings());
     form->setErrorSink([this](const QString &text) { errors << text; });
     about = std::make_unique<ui::TAboutBox>(*form, form.get());
     form->setAboutBox(about.get());

@@ -16,6 +16,8 @@ class FormFixture
 {
 public:
     FormFixture();
+    // Saves where target says; an empty resultDir stands for the private one.
+    explicit FormFixture(SaveTarget target);
     ~FormFixture();
 
     // About box OK: the log-in. Leaves Stage 1.

@@ -1,0 +1,59 @@
+#include "Unprivileged.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kavr::test {
+
+namespace {
+
+constexpr uid_t Nobody = 65534;
+constexpr gid_t NoGroup = 65534;
+
+} // namespace
+
+Unprivileged::Unprivileged()
+{
+    if (::geteuid() != 0)
+        return;
+    m_switched = ::setegid(NoGroup) == 0 && ::seteuid(Nobody) == 0;
+    if (!m_switched)
+        ::setegid(0); // possible() said so before
+}
+
+Unprivileged::~Unprivileged()
+{
+    if (m_switched && (::seteuid(0) != 0 || ::setegid(0) != 0))
+        qFatal("cannot become root again");
+}
+
+bool Unprivileged::possible(const QString &path)
+{
+    if (::geteuid() != 0)
+        return true;
+    if (::setegid(NoGroup) != 0 || ::seteuid(Nobody) != 0) {
+        ::setegid(0);
+        return false;
+    }
+    if (::seteuid(0) != 0 || ::setegid(0) != 0)
+        qFatal("cannot become root again");
+    for (QFileInfo info(path);; info = QFileInfo(info.absolutePath())) {
+        struct stat st {};
+        if (::stat(QFile::encodeName(info.absoluteFilePath()).constData(), &st) != 0
+            || !(st.st_mode & S_IXOTH))
+            return false;
+        if (info.isRoot())
+            return true;
+    }
+}
+
+void Unprivileged::giveTo(const QString &path)
+{
+    if (::geteuid() == 0 && ::chown(QFile::encodeName(path).constData(), Nobody, NoGroup) != 0)
+        qWarning("chown %s failed", qPrintable(path));
+}
+
+} // namespace kavr::test

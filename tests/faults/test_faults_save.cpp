@@ -1,0 +1,291 @@
+// The protocol's save at the end of a test, when the Result folder cannot take it: missing,
+// read-only, a file of that name, a folder where the protocol should go, a full disk. The
+// main window runs with recording fakes; the save itself is the real one. Each fault ends with
+// the message box's text naming the file, the protocol recoverable from the fallback folder,
+// byte for byte what the Result file would have held, and an earlier protocol of that code
+// untouched. The save runs with the rights of an ordinary user (nobody when the tests run as
+// root, who would ignore permission bits).
+#include "FullDisk.h"
+#include "Unprivileged.h"
+#include "support/FormFixture.h"
+#include "testing/core/ProtocolFile.h"
+#include "ui/FigureImage.h"
+#include "ui/InstructionMemo.h"
+#include "ui/Panel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace kavr;
+using namespace kavr::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Code = u"Петров-12"_s;
+const QString FileName = Code + u".IM.txt"_s;
+const QByteArray Earlier = "an earlier protocol of this code\r\n";
+
+enum class Fault { ReadOnlyResult, MissingInReadOnlyFolder, FileNamedResult, FolderInPlaceOfFile };
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QStringList Entries(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QString Native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+constexpr QFile::Permissions ReadOnly = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
+    | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+constexpr QFile::Permissions Open = ReadOnly | QFile::WriteOwner;
+
+// A test with twelve placements, three of them wrong; the twelfth, which ends the test and so
+// saves the protocol, inside guard.
+template <typename Guard>
+QByteArray RunToTheEnd(FormFixture &f)
+{
+    f.enterSubject(Code, u"Петров П.П."_s, 1);
+    f.clock.advanceMs(12'000);
+    f.startAnswerPhase();
+    const int panels[13] = {0, 2, 1, 3, 4, 5, 6, 7, 9, 8, 10, 11, 12};
+    for (int figure = 1; figure <= 12; ++figure) {
+        f.clock.advanceMs(2'345);
+        f.click(f.form->AnswerImages[f.offerPositionOf(figure)]);
+        if (figure < 12) {
+            f.click(f.form->TaskPanels[f.panelOf(panels[figure])]);
+        } else {
+            Guard guard;
+            f.click(f.form->TaskPanels[f.panelOf(panels[figure])]);
+        }
+    }
+    // What the Result file would have held.
+    return EncodeProtocol(*f.form->ResultLog);
+}
+
+struct NoGuard
+{
+};
+
+} // namespace
+
+class FaultsSaveTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void missingResultIsCreated();
+    void readOnlyEarlierProtocolIsReplaced();
+    void unwritableResultFallsBack_data();
+    void unwritableResultFallsBack();
+    void fullDiskFallsBack();
+    void fullEverywhereLeavesNothingHalfWritten();
+
+private:
+    void checkFinished(const FormFixture &f);
+    QString m_base, m_app, m_result, m_fallback;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void FaultsSaveTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_base = m_dir->path();
+    QFile::setPermissions(m_base, Open);
+    m_app = m_base + u"/app"_s;
+    m_result = m_app + u"/Result"_s;
+    m_fallback = m_base + u"/home"_s;
+    QVERIFY(QDir().mkpath(m_app));
+    QVERIFY(QDir().mkpath(m_fallback));
+    // The program's user owns its home; the program folder belongs to whoever installed it.
+    Unprivileged::giveTo(m_fallback);
+}
+
+void FaultsSaveTest::checkFinished(const FormFixture &f)
+{
+    // Everything before the save stays done: the closing message, stage 4, the timer stopped.
+    QCOMPARE(f.form->Tag, 4);
+    QVERIFY(!f.form->Timer.isActive());
+    QVERIFY(f.form->mInstruction->toPlainText().contains(u"Тест закончен"_s));
+    QCOMPARE(f.form->FrontLayer(), f.form->paInstr);
+}
+
+void FaultsSaveTest::missingResultIsCreated()
+{
+    Unprivileged::giveTo(m_app);
+    FormFixture f(SaveTarget{m_result, {m_fallback}});
+    const QByteArray expected = RunToTheEnd<Unprivileged>(f);
+    QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join(u'\n')));
+    checkFinished(f);
+    QCOMPARE(Entries(m_result), QStringList{FileName});
+    QCOMPARE(ReadAll(m_result + u'/' + FileName), expected);
+    QCOMPARE(Entries(m_fallback), QStringList());
+}
+
+void FaultsSaveTest::readOnlyEarlierProtocolIsReplaced()
+{
+    // A file the program may not write, in a folder it may: replaced, as any earlier protocol.
+    QVERIFY(QDir().mkpath(m_result));
+    Unprivileged::giveTo(m_result);
+    QVERIFY(WriteAll(m_result + u'/' + FileName, Earlier));
+    QFile::setPermissions(m_result + u'/' + FileName, QFile::ReadOwner | QFile::ReadOther);
+    FormFixture f(SaveTarget{m_result, {m_fallback}});
+    const QByteArray expected = RunToTheEnd<Unprivileged>(f);
+    QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join(u'\n')));
+    QCOMPARE(Entries(m_result), QStringList{FileName});
+    QCOMPARE(ReadAll(m_result + u'/' + FileName), expected);
+}
+
+void FaultsSaveTest::unwritableResultFallsBack_data()
+{
+    QTest::addColumn<Fault>("fault");
+    QTest::newRow("Result read-only") << Fault::ReadOnlyResult;
+    QTest::newRow("Result missing, program folder read-only") << Fault::MissingInReadOnlyFolder;
+    QTest::newRow("a file named Result") << Fault::FileNamedResult;
+    QTest::newRow("a folder in place of the protocol") << Fault::FolderInPlaceOfFile;
+}
+
+void FaultsSaveTest::unwritableResultFallsBack()
+{
+    QFETCH(Fault, fault);
+    const bool permissions = fault == Fault::ReadOnlyResult || fault == Fault::MissingInReadOnlyFolder;
+    if (permissions && !Unprivileged::possible(m_base))
+        QSKIP("no user without rights here, or the temporary folder is closed to one");
+    QStringList resultBefore;
+    switch (fault) {
+    case Fault::ReadOnlyResult:
+        QVERIFY(QDir().mkpath(m_result));
+        QVERIFY(WriteAll(m_result + u'/' + FileName, Earlier));
+        QVERIFY(QFile::setPermissions(m_result, ReadOnly));
+        break;
+    case Fault::MissingInReadOnlyFolder:
+        QVERIFY(QFile::setPermissions(m_app, ReadOnly));
+        break;
+    case Fault::FileNamedResult:
+        QVERIFY(WriteAll(m_result, "not a folder"));
+        break;
+    case Fault::FolderInPlaceOfFile:
+        QVERIFY(QDir().mkpath(m_result + u'/' + FileName));
+        QVERIFY(WriteAll(m_result + u'/' + FileName + u"/inside"_s, Earlier));
+        Unprivileged::giveTo(m_result);
+        break;
+    }
+    const QFileInfo before(m_result);
+    const QByteArray resultBytes = before.isFile() ? ReadAll(m_result) : QByteArray();
+    if (before.isDir())
+        resultBefore = Entries(m_result);
+
+    FormFixture f(SaveTarget{m_result, {m_fallback}});
+    const QByteArray expected = RunToTheEnd<Unprivileged>(f);
+    QFile::setPermissions(m_app, Open);
+    if (QFileInfo(m_result).isDir())
+        QFile::setPermissions(m_result, Open);
+
+    checkFinished(f);
+    QCOMPARE(f.errors.size(), 1);
+    const QString fallbackFile = m_fallback + u'/' + FileName;
+    QCOMPARE(f.errors.first(), u"Cannot create file "_s + Native(m_result + u'/' + FileName)
+                                   + u"\nПротокол сохранён в файле "_s + Native(fallbackFile));
+    QCOMPARE(ReadAll(fallbackFile), expected);
+    QCOMPARE(Entries(m_fallback), QStringList{FileName});
+    // What stood in Result stands as it was.
+    QCOMPARE(QFileInfo(m_result).isFile(), before.isFile());
+    QCOMPARE(QFileInfo(m_result).isDir(), before.isDir());
+    if (before.isFile())
+        QCOMPARE(ReadAll(m_result), resultBytes);
+    if (before.isDir())
+        QCOMPARE(Entries(m_result), resultBefore);
+    if (fault == Fault::ReadOnlyResult)
+        QCOMPARE(ReadAll(m_result + u'/' + FileName), Earlier);
+    if (fault == Fault::FolderInPlaceOfFile)
+        QCOMPARE(ReadAll(m_result + u'/' + FileName + u"/inside"_s), Earlier);
+    QCOMPARE(Entries(m_base), (QStringList{u"app"_s, u"home"_s}));
+}
+
+void FaultsSaveTest::fullDiskFallsBack()
+{
+    QVERIFY(QDir().mkpath(m_result));
+    FullDisk disk(m_result);
+    if (!disk.mounted())
+        QSKIP(qPrintable(u"no tmpfs may be mounted here ("_s + disk.error()
+                         + u"); fullEverywhereLeavesNothingHalfWritten stands in"_s));
+    QVERIFY(WriteAll(m_result + u'/' + FileName, Earlier));
+    QVERIFY(disk.fill(u"filler"_s) > 0);
+
+    FormFixture f(SaveTarget{m_result, {m_fallback}});
+    const QByteArray expected = RunToTheEnd<Unprivileged>(f);
+    checkFinished(f);
+    QCOMPARE(f.errors.size(), 1);
+    const QString fallbackFile = m_fallback + u'/' + FileName;
+    QCOMPARE(f.errors.first(), u"Cannot create file "_s + Native(m_result + u'/' + FileName)
+                                   + u"\nПротокол сохранён в файле "_s + Native(fallbackFile));
+    QCOMPARE(ReadAll(fallbackFile), expected);
+    QCOMPARE(ReadAll(m_result + u'/' + FileName), Earlier);
+    QCOMPARE(Entries(m_result), (QStringList{u"filler"_s, FileName}));
+}
+
+namespace {
+
+// Every file write past 256 bytes fails, as on a disk full everywhere.
+struct FileSizeLimit
+{
+    FileSizeLimit()
+    {
+        getrlimit(RLIMIT_FSIZE, &old);
+        oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit tight = old;
+        tight.rlim_cur = 256;
+        setrlimit(RLIMIT_FSIZE, &tight);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+    }
+    struct rlimit old {};
+    void (*oldHandler)(int) = nullptr;
+};
+
+} // namespace
+
+void FaultsSaveTest::fullEverywhereLeavesNothingHalfWritten()
+{
+    QVERIFY(QDir().mkpath(m_result));
+    QVERIFY(WriteAll(m_result + u'/' + FileName, Earlier));
+    FormFixture f(SaveTarget{m_result, {m_fallback}});
+    RunToTheEnd<FileSizeLimit>(f);
+    checkFinished(f);
+    QCOMPARE(f.errors.size(), 1);
+    const QString message = f.errors.first();
+    QVERIFY2(message.startsWith(u"Cannot create file "_s + Native(m_result + u'/' + FileName) + u'\n'),
+             qPrintable(message));
+    QVERIFY2(message.contains(u"не удалось"_s) && message.contains(Native(m_fallback)), qPrintable(message));
+    // Nothing can be saved, and nothing is cut: the earlier protocol stands, no partial file.
+    QCOMPARE(ReadAll(m_result + u'/' + FileName), Earlier);
+    QCOMPARE(Entries(m_result), QStringList{FileName});
+    QCOMPARE(Entries(m_fallback), QStringList());
+}
+
+QTEST_MAIN(FaultsSaveTest)
+#include "test_faults_save.moc"
