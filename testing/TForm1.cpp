@@ -287,6 +287,14 @@ void TForm1::PrepareTest()
         VariantIndex = 0;
     setWindowTitle(windowTitle() + QLatin1Char(' ') + VariantText());
 
+    // A repeated set-up builds new boards over the old ones, which stay owned by the window
+    // but hidden: an old figure showing through where a new one was placed could be placed
+    // again.
+    for (const auto *board : {&TaskPanels, &AnswerPanels, &ExamplePanels, &PracticePanels, &FigurePanels})
+        for (int i = 1; i <= FigureCount; ++i)
+            if ((*board)[i])
+                (*board)[i]->hide();
+
     m_random.reseedFromClock();
     KeyOrder = DrawPermutation(m_random);
     const int v = VariantIndex == 1 ? VariantBOffset : 0;

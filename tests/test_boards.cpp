@@ -171,7 +171,8 @@ void BoardsTest::secondSetUpBuildsOverTheFirst()
     f.logIn(); // the about box's OK in Stage 2 sets the test up again
     QCOMPARE(f.form->Tag, 2);
     QVERIFY(f.form->TaskPanels[3] != first);
-    QCOMPARE(first->parentWidget(), f.form->paTest); // left in place beneath
+    QCOMPARE(first->parentWidget(), f.form->paTest); // left in place beneath, hidden
+    QVERIFY(first->isHidden());
     QCOMPARE(f.form->windowTitle(), QStringLiteral("KAVR.IM Вариант B Вариант B"));
     QCOMPARE(f.form->ResultLog->size(), 6);
     QCOMPARE(f.form->ResultLog->at(3), f.form->ResultLog->at(0));
