@@ -96,7 +96,7 @@ void BoardsTest::panelsHaveTheirGeometryAndData()
     struct Family
     {
         const TForm1::Board<ui::Panel> &panels;
-        const PanelFamily &spec;
+        const PanelFamily &layout;
         QWidget *parent;
         bool clickable;
     };
@@ -111,11 +111,11 @@ void BoardsTest::panelsHaveTheirGeometryAndData()
         for (int i = 1; i <= 12; ++i) {
             const ui::Panel *panel = family.panels[i];
             QCOMPARE(panel->parentWidget(), family.parent);
-            QCOMPARE(panel->geometry(), family.spec.geometry(i));
+            QCOMPARE(panel->geometry(), family.layout.geometry(i));
             QCOMPARE(panel->caption(), QString::number(i));
-            QCOMPARE(panel->font().pixelSize(), family.spec.fontPixels);
+            QCOMPARE(panel->font().pixelSize(), family.layout.fontPixels);
             QCOMPARE(panel->hasOnClick(), family.clickable);
-            QCOMPARE(panel->cursor().shape(), family.spec.handPointer ? Qt::PointingHandCursor : Qt::ArrowCursor);
+            QCOMPARE(panel->cursor().shape(), family.layout.handPointer ? Qt::PointingHandCursor : Qt::ArrowCursor);
         }
     }
     // Corners of the grids as laid out.

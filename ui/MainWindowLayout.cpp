@@ -84,37 +84,37 @@ const char *const Instruction[] = {
 };
 
 template <typename W>
-W *place(W *widget, const ControlSpec &spec)
+W *place(W *widget, const ControlSpec &layout)
 {
-    widget->setObjectName(QString::fromUtf8(spec.name));
-    widget->setGeometry(spec.geometry);
-    if (spec.font.face)
-        widget->setFont(PixelFont(QString::fromUtf8(spec.font.face), spec.font.pixels, spec.font.bold));
+    widget->setObjectName(QString::fromUtf8(layout.name));
+    widget->setGeometry(layout.geometry);
+    if (layout.font.face)
+        widget->setFont(PixelFont(QString::fromUtf8(layout.font.face), layout.font.pixels, layout.font.bold));
     return widget;
 }
 
-GroupBox *groupBox(QWidget *parent, const ControlSpec &spec)
+GroupBox *groupBox(QWidget *parent, const ControlSpec &layout)
 {
-    auto *box = place(new GroupBox(parent), spec);
-    box->setCaption(QString::fromUtf8(spec.text));
-    box->setCaptionColor(spec.font.color);
+    auto *box = place(new GroupBox(parent), layout);
+    box->setCaption(QString::fromUtf8(layout.text));
+    box->setCaptionColor(layout.font.color);
     return box;
 }
 
-QLineEdit *edit(QWidget *parent, const ControlSpec &spec)
+QLineEdit *edit(QWidget *parent, const ControlSpec &layout)
 {
-    auto *field = place(new QLineEdit(parent), spec);
+    auto *field = place(new QLineEdit(parent), layout);
     QPalette palette = field->palette();
-    palette.setColor(QPalette::Text, spec.font.color);
+    palette.setColor(QPalette::Text, layout.font.color);
     field->setPalette(palette);
     return field;
 }
 
-BitButton *button(QWidget *parent, const ControlSpec &spec)
+BitButton *button(QWidget *parent, const ControlSpec &layout)
 {
-    auto *b = place(new BitButton(parent), spec);
-    b->setText(QString::fromUtf8(spec.text));
-    b->setCaptionColor(spec.font.color);
+    auto *b = place(new BitButton(parent), layout);
+    b->setText(QString::fromUtf8(layout.text));
+    b->setCaptionColor(layout.font.color);
     b->setAutoDefault(false);
     return b;
 }

@@ -75,14 +75,14 @@ TAboutBox::TAboutBox(AboutBoxClient &client, QWidget *parent)
     webLabel->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11, true));
     webLabel->setToolTip(QStringLiteral("RX Library Web Site"));
 
-    for (const LabelSpec &spec : AboutLabels) {
-        auto *label = new QLabel(QString::fromUtf8(spec.text), Panel2);
-        label->setObjectName(QString::fromUtf8(spec.name));
-        label->setAlignment(spec.alignment | Qt::AlignTop);
-        label->setGeometry(spec.geometry);
-        if (spec.autoSize) {
+    for (const LabelSpec &layout : AboutLabels) {
+        auto *label = new QLabel(QString::fromUtf8(layout.text), Panel2);
+        label->setObjectName(QString::fromUtf8(layout.name));
+        label->setAlignment(layout.alignment | Qt::AlignTop);
+        label->setGeometry(layout.geometry);
+        if (layout.autoSize) {
             label->adjustSize();
-            label->move(spec.geometry.topLeft());
+            label->move(layout.geometry.topLeft());
         } else {
             label->setWordWrap(true);
         }
