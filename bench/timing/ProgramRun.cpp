@@ -128,18 +128,7 @@ RunResult ProgramRun::run(int index, bool placements)
     if (!answerStart)
         return fail(result.error);
 
-    QList<double> intervals;
-    std::optional<Transition> closing;
-    if (placements) {
-        intervals = screens.placeAll(*answerStart, true, result);
-        const std::int64_t last = MonotonicNs();
-        closing = screens.watchClosingMessage(last, last, last + 5 * Second, result);
-    } else {
-        closing = screens.watchClosingMessage(*answerStart, *answerStart + 59 * Second + Second / 2,
-                                              *answerStart + 70 * Second, result);
-        if (closing)
-            result.answerMs = ToMs(closing->atNs() - *answerStart);
-    }
+    const auto [intervals, closing] = screens.runAnswerPhase(*answerStart, placements, true, result);
     if (!closing)
         return fail(result.error);
     result.peakRssMb = PeakRssMb(process.processId());

@@ -110,4 +110,21 @@ std::optional<Transition> TestScreens::watchClosingMessage(std::int64_t sinceNs,
     return closing;
 }
 
+TestScreens::AnswerPhase TestScreens::runAnswerPhase(std::int64_t answerStartNs, bool placements,
+                                                     bool pickFirst, RunResult &result)
+{
+    AnswerPhase phase;
+    if (placements) {
+        phase.intervals = placeAll(answerStartNs, pickFirst, result);
+        const std::int64_t last = MonotonicNs();
+        phase.closing = watchClosingMessage(last, last, last + 5 * Second, result);
+    } else {
+        phase.closing = watchClosingMessage(answerStartNs, answerStartNs + 59 * Second + Second / 2,
+                                            answerStartNs + 70 * Second, result);
+        if (phase.closing)
+            result.answerMs = ToMs(phase.closing->atNs() - answerStartNs);
+    }
+    return phase;
+}
+
 } // namespace kavr::bench

@@ -36,6 +36,18 @@ public:
     // placement.
     QList<double> placeAll(std::int64_t answerStartNs, bool pickFirst, RunResult &result);
 
+    // The answer phase after the answer row appeared: twelve placements (placeAll) and the
+    // closing message right after them, or no placement and the closing message at the time-out,
+    // whose distance from answerStartNs goes into result.answerMs. closing is empty, with
+    // result.error set, when the message never showed.
+    struct AnswerPhase
+    {
+        QList<double> intervals;
+        std::optional<Transition> closing;
+    };
+    AnswerPhase runAnswerPhase(std::int64_t answerStartNs, bool placements, bool pickFirst,
+                               RunResult &result);
+
     // Dates the closing message; fine polling from fineFromNs on.
     std::optional<Transition> watchClosingMessage(std::int64_t sinceNs, std::int64_t fineFromNs,
                                                   std::int64_t deadlineNs, RunResult &result);

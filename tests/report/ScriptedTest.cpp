@@ -1,5 +1,6 @@
 #include "ScriptedTest.h"
 
+#include "report/ProtocolReader.h"
 #include "testing/core/Protocol.h"
 #include "testing/core/ProtocolFile.h"
 #include "testing/core/Scoring.h"
@@ -63,6 +64,14 @@ QStringList ScriptedTest::lines() const
 QByteArray ScriptedTest::bytes() const
 {
     return EncodeProtocol(lines());
+}
+
+report::ProtocolRecord ScriptedTest::read() const
+{
+    const report::ReadOutcome outcome = report::ReadProtocol(bytes());
+    if (!outcome.record)
+        qFatal("fixture not read: %s", qPrintable(outcome.error.message));
+    return *outcome.record;
 }
 
 QString ScriptedTest::save(const QString &resultDir) const

@@ -29,6 +29,7 @@ struct ScriptedTest
 
     QStringList lines() const; // the protocol, line by line
     QByteArray bytes() const; // as saved
+    report::ProtocolRecord read() const; // bytes() through the report's reader; fatal if refused
     QString save(const QString &resultDir) const; // SaveProtocol; the path written
     // What reading the file back must give: the figures as printed, rounded as printed.
     report::ProtocolRecord expected() const;

@@ -15,14 +15,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-ProtocolRecord Read(const ScriptedTest &test)
-{
-    const ReadOutcome outcome = ReadProtocol(test.bytes());
-    if (!outcome.record)
-        qFatal("fixture not read: %s", qPrintable(outcome.error.message));
-    return *outcome.record;
-}
-
 // The table as text, after checking and dropping the byte-order mark.
 QString Text(const QByteArray &csv)
 {
@@ -103,7 +95,7 @@ void TestCsvReport::awkwardTexts()
 {
     QFETCH(QString, name);
     QFETCH(QString, shown);
-    ProtocolRecord record = Read(CompleteTest());
+    ProtocolRecord record = CompleteTest().read();
     record.name = name;
     record.code = name;
     const CsvFormat format{u';', u","_s};

@@ -16,14 +16,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-ProtocolRecord Read(const ScriptedTest &test)
-{
-    const ReadOutcome outcome = ReadProtocol(test.bytes());
-    if (!outcome.record)
-        qFatal("fixture not read: %s", qPrintable(outcome.error.message));
-    return *outcome.record;
-}
-
 struct Bar
 {
     QString cssClass;
@@ -115,7 +107,7 @@ void TestHtmlReport::tableAndCharts()
         = {CompleteTest(), TimeOutTest(), TwiceSetUpTest(), NothingPlacedTest()};
     QList<ProtocolRecord> records;
     for (const ScriptedTest &t : tests)
-        records << Read(t);
+        records << t.read();
     const Page page = Parse(HtmlReport(records, u","_s, u"/opt/kavr-im/Result"_s));
     QVERIFY2(page.error.isEmpty(), qPrintable(page.error));
     QCOMPARE(page.title, protocol::TitleLine.toString());
@@ -152,7 +144,7 @@ void TestHtmlReport::tableAndCharts()
 
 void TestHtmlReport::textsEscaped()
 {
-    ProtocolRecord record = Read(CompleteTest());
+    ProtocolRecord record = CompleteTest().read();
     record.name = u"<script>alert(1)</script> & \"Co\""_s;
     record.code = u"</td></tr><tr><td>x"_s;
     const QByteArray html = HtmlReport({record}, u"."_s, u"<folder>"_s);
@@ -167,7 +159,7 @@ void TestHtmlReport::textsEscaped()
 void TestHtmlReport::selfContained()
 {
     const QByteArray html
-        = HtmlReport({Read(CompleteTest()), Read(TimeOutTest())}, u","_s, u"Result"_s);
+        = HtmlReport({CompleteTest().read(), TimeOutTest().read()}, u","_s, u"Result"_s);
     for (const char *reference :
          {"http:", "https:", "src=", "href=", "url(", "@import", "<script", "<link", "<img"})
         QVERIFY2(!html.contains(reference), reference);
