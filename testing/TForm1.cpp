@@ -19,11 +19,12 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPainter>
+#include <QPixmap>
 #include <QWindow>
 
 namespace kavr {
@@ -54,28 +55,6 @@ const char *const FinishedMessage[] = {
 constexpr int FinishedMessagePixels = 32; // 24 pt
 const QColor FinishedMessageColor{0, 0, 255};
 
-// Qt sleeps for its timers in poll(), and Linux lets a poll() overshoot by 0.1% of its
-// timeout: 30 ms on the exposure, 60 ms on the answer time. A wake-up shortly before the end
-// leaves a last wait so short that Timer fires within a millisecond.
-constexpr int WakeAheadMs = 100;
-
-void StartPrecisely(QTimer &timer, int intervalMs)
-{
-    timer.start(intervalMs);
-    QTimer::singleShot(intervalMs - WakeAheadMs, Qt::PreciseTimer, &timer, [] {});
-}
-
-// The closing message drawn once off screen, so that its glyphs are rendered before the answer
-// time is up rather than in the paint that ends it.
-void PrepareGlyphs(const QFont &font)
-{
-    QImage scratch(1024, 2 * FinishedMessagePixels, QImage::Format_RGB32);
-    QPainter painter(&scratch);
-    painter.setFont(font);
-    for (const char *line : FinishedMessage)
-        painter.drawText(0, FinishedMessagePixels, QString::fromUtf8(line));
-}
-
 } // namespace
 
 TForm1::TForm1(platform::DesktopServices &desktop, Clock &clock, SaveTarget saveTarget,
@@ -96,9 +75,9 @@ TForm1::TForm1(platform::DesktopServices &desktop, Clock &clock, SaveTarget save
     resize(1028, 753);
     static_cast<ui::MainWindowControls &>(*this) = ui::BuildMainWindowLayout(this);
 
-    Timer.setTimerType(Qt::PreciseTimer); // a coarse timer may miss 30 s by a second and more
     Timer.setInterval(1000);
-    connect(&Timer, &QTimer::timeout, this, [this] { guarded([this] { TimerTimer(); }); });
+    connect(&Timer, &PhaseTimer::ending, this, [this] { guarded([this] { PrepareNextScreen(); }); });
+    connect(&Timer, &PhaseTimer::timeout, this, [this] { guarded([this] { TimerTimer(); }); });
     connect(BtnEnter, &QPushButton::clicked, this, [this] { guarded([this] { BtnEnterClick(); }); });
     connect(BtnExit, &QPushButton::clicked, this, [this] { guarded([this] { BtnExitClick(); }); });
     connect(bbTest, &QPushButton::clicked, this, [this] { guarded([this] { bbTestClick(); }); });
@@ -217,36 +196,52 @@ void TForm1::bbTestClick()
     gbIn1->hide();
     gbIn2->hide();
     Tag = 3;
-    // The figures are on screen before the 30 s start to count.
-    paTest->repaint();
-    StartPrecisely(Timer, ExposureMs);
+    // The 30 s start to count as the figures are handed to the window system, in one piece,
+    // as the screen that ends them will be at the deadline.
+    m_nextScreen.draw(this, paTest->geometry());
+    Timer.start(ExposureMs);
+    m_nextScreen.show();
     SelectedFigure = 0;
 }
 
 void TForm1::TimerTimer()
 {
+    // The screen that ends the phase is handed to the window system at its deadline: drawn
+    // shortly before (Timer's ending) and put up here in one piece.
+    PrepareNextScreen();
     if (SessionOpen) {
-        // End of the exposure. The figures go first, in the cheapest paint there is, then the
-        // answer row comes and the answer time starts as it shows: the 30 s and the 60 s are
-        // what the subject sees.
-        for (int i = 1; i <= FigureCount; ++i)
-            TaskImages[i]->hide();
-        paTest->repaint();
-        gbAnswer->show();
-        // repaint() of an opaque widget leaves the opaque children it has just shown to a later
-        // pass: the answer row is painted panel by panel, to be on screen when the time starts.
-        gbAnswer->repaint();
-        for (int i = 1; i <= FigureCount; ++i)
-            AnswerPanels[i]->repaint();
+        // The answer time starts as the answer row is put up, just as the exposure did: the
+        // 30 s and the 60 s are what the subject sees.
         MarkTime = m_clock.ClockMs();
         AnswerStartTime = MarkTime;
-        StartPrecisely(Timer, AnswerMs);
+        Timer.start(AnswerMs);
+        m_nextScreen.show();
         SessionOpen = false;
         ChoiceNo = 1;
         PlacePointer(AnswerImages[1], AnswerStartPoint);
-        PrepareGlyphs(ui::PixelFont(mInstruction->font().family(), FinishedMessagePixels, true));
+        PrepareClosingMessage();
     } else {
+        m_nextScreen.show();
         FinishTest(); // the answer time has run out
+    }
+}
+
+void TForm1::PrepareNextScreen()
+{
+    if (m_nextScreen.isDrawn())
+        return;
+    if (SessionOpen) {
+        // End of the exposure: the figures go, the answer row comes.
+        QRegion changed = gbAnswer->geometry();
+        for (int i = 1; i <= FigureCount; ++i) {
+            TaskImages[i]->hide();
+            changed += QRect(TaskImages[i]->mapTo(paTest, QPoint(0, 0)), TaskImages[i]->size());
+        }
+        gbAnswer->show();
+        m_nextScreen.draw(this, changed.translated(paTest->pos()));
+    } else {
+        BringToFront(paInstr); // the closing message, set up when the answer time began
+        m_nextScreen.draw(this, paInstr->geometry());
     }
 }
 
@@ -334,8 +329,8 @@ void TForm1::PrepareTest()
         Choices[i].Time = 0.0;
         Choices[i].PanelNo = -1;
     }
-    // Styled now rather than on their first show, which would otherwise lengthen the end of
-    // the exposure by a millisecond.
+    // Styled now rather than on their first show, which would otherwise fall into the last
+    // milliseconds of the exposure.
     paTest->ensurePolished();
     // A set-up repeated after F1 finds the practice boards and the start button hidden.
     for (QWidget *instruction : {static_cast<QWidget *>(gbIn1), static_cast<QWidget *>(gbIn2),
@@ -454,11 +449,21 @@ void TForm1::FinishTest()
     Timer.stop();
     Tag = 4;
     const double answerTime = SecondsSince(m_clock, AnswerStartTime);
-    m_desktop.PlaySound(FinishSound);
     BringToFront(paInstr);
-    gbInstr->setCaption(QString::fromUtf8(FinishedCaption));
+    ShowNow(paInstr); // the message shows when the time is up: before the sound and the save
+    m_desktop.PlaySound(FinishSound);
 
-    mInstruction->setUpdatesEnabled(false);
+    ResultLog->append(protocol::FinishTimeLine(m_clock.now().time(), m_format));
+    const Score score = ScoreChoices(Choices);
+    ResultLog->append(protocol::ResultLines(VariantText(), answerTime, score, Choices, m_format));
+    ProtocolPath = SaveProtocol(m_saveTarget, EditUser->text(), *ResultLog);
+}
+
+// Set on the hidden instruction layer while the answer time runs, so that the end of the test
+// is a layer switch and one paint.
+void TForm1::PrepareClosingMessage()
+{
+    gbInstr->setCaption(QString::fromUtf8(FinishedCaption));
     mInstruction->clear();
     mInstruction->setFont(ui::PixelFont(mInstruction->font().family(), FinishedMessagePixels, true));
     QPalette palette = mInstruction->palette();
@@ -468,13 +473,10 @@ void TForm1::FinishTest()
     for (const char *line : FinishedMessage)
         message << QString::fromUtf8(line);
     mInstruction->setLines(message, true);
-    mInstruction->setUpdatesEnabled(true);
-    paInstr->repaint(); // the message shows when the time is up, not after the save
-
-    ResultLog->append(protocol::FinishTimeLine(m_clock.now().time(), m_format));
-    const Score score = ScoreChoices(Choices);
-    ResultLog->append(protocol::ResultLines(VariantText(), answerTime, score, Choices, m_format));
-    ProtocolPath = SaveProtocol(m_saveTarget, EditUser->text(), *ResultLog);
+    // Drawn once off screen: the text is laid out and its glyphs rendered now, not in the paint
+    // that ends the answer time.
+    QPixmap scratch(paInstr->size());
+    paInstr->render(&scratch);
 }
 
 QString TForm1::VariantText() const
@@ -497,6 +499,15 @@ void TForm1::BringToFront(ui::Panel *layer)
     QWidget *focus = focusWidget();
     if (!focus || !layer->isAncestorOf(focus))
         setFocus();
+}
+
+void TForm1::ShowNow(QWidget *control)
+{
+    // A widget shown inside a visible one leaves its first paint, and its children's, to the
+    // event loop; delivered now, the whole of it is on screen when this returns.
+    control->show();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
+    control->repaint();
 }
 
 void TForm1::PlacePointer(QWidget *control, QPoint point)

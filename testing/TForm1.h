@@ -15,12 +15,13 @@
 #include "testing/core/Clock.h"
 #include "testing/core/Format.h"
 #include "testing/core/Permutation.h"
+#include "testing/core/PhaseTimer.h"
 #include "testing/core/ProtocolFile.h"
 #include "ui/AboutBoxClient.h"
 #include "ui/GeneralErrorHandler.h"
 #include "ui/MainWindowLayout.h"
+#include "ui/PreparedFrame.h"
 
-#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -71,6 +72,7 @@ public:
     void PrepareTest();
     void LoadFigurePicture(ui::FigureImage *image, qint32 number);
     void FinishTest();
+    void PrepareNextScreen();
 
     // Test state.
     int Tag = 0; // the stage
@@ -83,7 +85,7 @@ public:
     qint64 MarkTime = 0;
     qint64 AnswerStartTime = 0;
     std::unique_ptr<QStringList> ResultLog;
-    QTimer Timer;
+    PhaseTimer Timer;
 
     // Run-time boards, indexed 1..12 (element 0 unused).
     template <typename T> using Board = std::array<T *, 13>;
@@ -115,6 +117,8 @@ private:
     void ShowEntryProblem(QLineEdit *field, const QString &reason);
     ui::Panel *CreatePanel(QWidget *parent, const PanelFamily &family, int i);
     ui::FigureImage *CreateImage(ui::Panel *panel, qint32 pictureNumber);
+    void PrepareClosingMessage();
+    void ShowNow(QWidget *control);
     void PlacePointer(QWidget *control, QPoint point);
     void HighlightPick(Board<ui::Panel> &panels, int position);
     QString VariantText() const;
@@ -127,6 +131,7 @@ private:
     ui::TAboutBox *m_aboutBox = nullptr;
     ui::ErrorSink m_errorSink;
     ui::Panel *m_front = nullptr;
+    ui::PreparedFrame m_nextScreen; // the screen that ends the running phase, drawn ahead
     bool m_nativeSystemMenu = false;
 };
 

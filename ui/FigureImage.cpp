@@ -10,15 +10,16 @@ FigureImage::FigureImage(QWidget *parent) : QWidget(parent) {}
 void FigureImage::setPicture(const QImage &picture)
 {
     m_picture = picture;
+    m_drawn = QPixmap::fromImage(picture);
     update();
 }
 
 void FigureImage::paintEvent(QPaintEvent *)
 {
-    if (m_picture.isNull())
+    if (m_drawn.isNull())
         return;
     QPainter p(this);
-    p.drawImage(QPoint(0, 0), m_picture);
+    p.drawPixmap(QPoint(0, 0), m_drawn);
 }
 
 void FigureImage::mousePressEvent(QMouseEvent *event)

@@ -5,6 +5,7 @@
 #include "ui/ClickDetector.h"
 
 #include <QImage>
+#include <QPixmap>
 #include <QWidget>
 #include <functional>
 
@@ -32,6 +33,7 @@ protected:
 
 private:
     QImage m_picture;
+    QPixmap m_drawn; // in the screen's own format, so that a paint is a plain copy
     ClickHandler m_onClick;
     ClickDetector m_click;
 };
