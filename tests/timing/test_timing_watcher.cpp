@@ -305,8 +305,9 @@ void TimingWatcherTest::mapOfAWindowIsDatedAndSmallOnesIgnored()
 
 void TimingWatcherTest::clickIsDatedBetweenSendingAndItsArrival()
 {
-    // A window that turns red on the button release it receives: the release's date must lie
-    // before the change is seen and after the call began.
+    // A window that receives the button release: the release is dated after the call began and
+    // within a fraction of a millisecond of its arrival, on either side (the date is the middle
+    // of a round trip, and the server may take the event anywhere within it).
     Display *display = XOpenDisplay(m_x.display().toLocal8Bit().constData());
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
@@ -331,8 +332,7 @@ void TimingWatcherTest::clickIsDatedBetweenSendingAndItsArrival()
     const std::int64_t dated = input.click(QPoint(340, 130));
     receiver.join();
     QVERIFY(dated >= before);
-    QVERIFY2(dated <= received, qPrintable(QString::number(ToMs(dated - received))));
-    QVERIFY2(received - dated < Slack, qPrintable(QString::number(ToMs(received - dated))));
+    QVERIFY2(std::abs(received - dated) < Slack, qPrintable(QString::number(ToMs(received - dated))));
     XDestroyWindow(display, window);
     XCloseDisplay(display);
 }
