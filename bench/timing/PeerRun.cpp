@@ -2,6 +2,7 @@
 
 #include "MonotonicTime.h"
 #include "ProcessMemory.h"
+#include "StopProcess.h"
 #include "TestScreens.h"
 
 #include <QDir>
@@ -16,17 +17,6 @@ namespace {
 
 constexpr std::int64_t Second = 1'000'000'000;
 const QRgb Marker = 0xFFFF00FF; // the page's top left corner, once its pictures are loaded
-
-void Stop(QProcess &process)
-{
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(5000)) {
-        process.kill();
-        process.waitForFinished(2000);
-    }
-}
 
 constexpr int MarkerSize = 16;
 
@@ -66,7 +56,7 @@ PeerRun::PeerRun(ScreenWatcher &watcher, InputDriver &input, QString display, QS
 
 PeerRun::~PeerRun()
 {
-    Stop(m_server);
+    StopProcess(m_server);
 }
 
 bool PeerRun::start()
@@ -120,7 +110,7 @@ RunResult PeerRun::run(int index, bool placements)
     auto fail = [&](const QString &why) {
         result.error = why + QStringLiteral(" (screen: peer-failure-%1.png)").arg(index);
         m_watcher.grab(QRect(QPoint(0, 0), screen)).save(QDir(m_workFolder).filePath(QStringLiteral("peer-failure-%1.png").arg(index)));
-        Stop(browser);
+        StopProcess(browser);
         return result;
     };
     const auto mapped = m_watcher.waitForMappedWindow({400, 300}, spawned + 30 * Second);
@@ -164,7 +154,7 @@ RunResult PeerRun::run(int index, bool placements)
         for (int i = 0; i < 12; ++i)
             result.placementErrorsMs << recorded[i] - intervals[i];
     }
-    Stop(browser);
+    StopProcess(browser);
     profile.removeRecursively();
     return result;
 }

@@ -3,6 +3,7 @@
 #include "BoardAreas.h"
 #include "MonotonicTime.h"
 #include "ProcessMemory.h"
+#include "StopProcess.h"
 #include "ProtocolTimes.h"
 #include "TestScreens.h"
 #include "assets/JpegDecoder.h"
@@ -25,17 +26,6 @@ QList<QImage> PalettePictures()
     for (int n = 1013; n <= 1024; ++n)
         pictures << assets::LoadPicture(n);
     return pictures;
-}
-
-void Stop(QProcess &process)
-{
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(5000)) {
-        process.kill();
-        process.waitForFinished(2000);
-    }
 }
 
 } // namespace
@@ -79,7 +69,7 @@ RunResult ProgramRun::run(int index, bool placements)
     const auto mapped = m_watcher.waitForMappedWindow({400, 300}, spawned + 20 * Second);
     if (!mapped) {
         result.error = QStringLiteral("the main window was not mapped");
-        Stop(process);
+        StopProcess(process);
         return result;
     }
     result.startupMs = ToMs(mapped->atNs - spawned);
@@ -88,7 +78,7 @@ RunResult ProgramRun::run(int index, bool placements)
     auto fail = [&](const QString &why) {
         result.error = why + QStringLiteral(" (screen: program-failure-%1.png)").arg(index);
         m_watcher.grab(QRect(QPoint(0, 0), m_watcher.screenSize())).save(folder.filePath(QStringLiteral("../program-failure-%1.png").arg(index)));
-        Stop(process);
+        StopProcess(process);
         return result;
     };
     auto waitUntil = [&](const QRect &area, const ImageCondition &condition, std::int64_t since, std::int64_t within) {
@@ -147,7 +137,7 @@ RunResult ProgramRun::run(int index, bool placements)
     if (placements)
         for (int i = 0; i < 12; ++i)
             result.placementErrorsMs << printed[i] * 1000.0 - intervals[i];
-    Stop(process);
+    StopProcess(process);
     return result;
 }
 

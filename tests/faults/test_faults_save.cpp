@@ -103,6 +103,7 @@ private slots:
 
 private:
     void checkFinished(const FormFixture &f);
+    void checkFellBack(const FormFixture &f, const QByteArray &expected);
     QString m_base, m_app, m_result, m_fallback;
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -129,6 +130,16 @@ void FaultsSaveTest::checkFinished(const FormFixture &f)
     QVERIFY(!f.form->Timer.isActive());
     QVERIFY(f.form->mInstruction->toPlainText().contains(u"Тест закончен"_s));
     QCOMPARE(f.form->FrontLayer(), f.form->paInstr);
+}
+
+void FaultsSaveTest::checkFellBack(const FormFixture &f, const QByteArray &expected)
+{
+    // One message naming both files, and the whole protocol in the fallback folder.
+    QCOMPARE(f.errors.size(), 1);
+    const QString fallbackFile = m_fallback + u'/' + FileName;
+    QCOMPARE(f.errors.first(), u"Cannot create file "_s + Native(m_result + u'/' + FileName)
+                                   + u"\nПротокол сохранён в файле "_s + Native(fallbackFile));
+    QCOMPARE(ReadAll(fallbackFile), expected);
 }
 
 void FaultsSaveTest::missingResultIsCreated()
@@ -203,11 +214,7 @@ void FaultsSaveTest::unwritableResultFallsBack()
         QFile::setPermissions(m_result, Open);
 
     checkFinished(f);
-    QCOMPARE(f.errors.size(), 1);
-    const QString fallbackFile = m_fallback + u'/' + FileName;
-    QCOMPARE(f.errors.first(), u"Cannot create file "_s + Native(m_result + u'/' + FileName)
-                                   + u"\nПротокол сохранён в файле "_s + Native(fallbackFile));
-    QCOMPARE(ReadAll(fallbackFile), expected);
+    checkFellBack(f, expected);
     QCOMPARE(Entries(m_fallback), QStringList{FileName});
     // What stood in Result stands as it was.
     QCOMPARE(QFileInfo(m_result).isFile(), before.isFile());
@@ -236,11 +243,7 @@ void FaultsSaveTest::fullDiskFallsBack()
     FormFixture f(SaveTarget{m_result, {m_fallback}});
     const QByteArray expected = RunToTheEnd<Unprivileged>(f);
     checkFinished(f);
-    QCOMPARE(f.errors.size(), 1);
-    const QString fallbackFile = m_fallback + u'/' + FileName;
-    QCOMPARE(f.errors.first(), u"Cannot create file "_s + Native(m_result + u'/' + FileName)
-                                   + u"\nПротокол сохранён в файле "_s + Native(fallbackFile));
-    QCOMPARE(ReadAll(fallbackFile), expected);
+    checkFellBack(f, expected);
     QCOMPARE(ReadAll(m_result + u'/' + FileName), Earlier);
     QCOMPARE(Entries(m_result), (QStringList{u"filler"_s, FileName}));
 }
