@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/common.sh
-kavr_install_packages
-kavr_build build
+kavr_install_packages "${KAVR_BUILD_PACKAGES[@]}"
+kavr_build build kavr-im kavr-im-report
 mkdir -p build/Result
 exec build/kavr-im

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/common.sh
-kavr_install_packages
+kavr_install_packages "${KAVR_BUILD_PACKAGES[@]}" "${KAVR_TEST_PACKAGES[@]}"
 kavr_build build
 ctest --test-dir build --output-on-failure -j 2
 kavr_sanitizer_tests build-asan

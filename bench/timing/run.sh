@@ -14,7 +14,7 @@ if [ "${1:-}" = "--build" ]; then
     shift 2
 fi
 
-kavr_install_packages
+kavr_install_packages "${KAVR_BUILD_PACKAGES[@]}" "${KAVR_TEST_PACKAGES[@]}"
 missing=()
 command -v chromium >/dev/null || missing+=(chromium)
 command -v node >/dev/null || missing+=(nodejs)

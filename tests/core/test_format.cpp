@@ -2,6 +2,7 @@
 // regional settings for the decimal separator, dates and times.
 #include "testing/core/Format.h"
 #include "testing/core/KavrError.h"
+#include "support/TestSettings.h"
 
 #include <QProcess>
 #include <QTest>
@@ -11,14 +12,10 @@
 #include <limits>
 
 using namespace kavr;
+using namespace kavr::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-FormatSettings Russian()
-{
-    return FormatSettings::fromLocale(QLocale(QLocale::Russian, QLocale::Russia));
-}
 
 FormatArg ToArg(const QVariant &v)
 {

@@ -1,17 +1,14 @@
 // The protocol's lines for scripted tests, compared with texts written out by hand.
 #include "testing/core/Protocol.h"
+#include "support/TestSettings.h"
 
 #include <QTest>
 
 using namespace kavr;
+using namespace kavr::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-FormatSettings Russian()
-{
-    return FormatSettings::fromLocale(QLocale(QLocale::Russian, QLocale::Russia));
-}
 
 // Seven placements, then the answer time ran out with a figure picked (record 8).
 ChoiceTable ScriptedChoices()

@@ -4,6 +4,7 @@
 // in place of the file, or a file-size limit standing in for a full disk.
 #include "testing/core/KavrError.h"
 #include "testing/core/ProtocolFile.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,7 @@
 #endif
 
 using namespace kavr;
+using namespace kavr::test;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -26,14 +28,6 @@ QStringList SampleLines()
 {
     return {u"Результаты выполнения теста \"Образная память\""_s,
             u"Код: Иванов-01  Имя: Иванов И.И.  Дата ПФО: 07.12.2026 14:05:09"_s, Code};
-}
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
 }
 
 void WriteFile(const QString &path, const QByteArray &bytes)

@@ -5,6 +5,7 @@
 // replacement links the new file there before renaming it), and is counted.
 #include "ProtocolVersions.h"
 #include "testing/core/ProtocolFile.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,12 +36,6 @@ bool SaveVersions(const QString &program, const QString &dir, int first, int las
     child.start(program, {dir, Code, QString::number(first), QString::number(last)});
     return child.waitForFinished(120'000) && child.exitStatus() == QProcess::NormalExit
         && child.exitCode() == 0;
-}
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Whether process pid has a file below dir open.

@@ -12,6 +12,7 @@
 #include "ui/FigureImage.h"
 #include "ui/InstructionMemo.h"
 #include "ui/Panel.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,18 +33,6 @@ const QString FileName = Code + u".IM.txt"_s;
 const QByteArray Earlier = "an earlier protocol of this code\r\n";
 
 enum class Fault { ReadOnlyResult, MissingInReadOnlyFolder, FileNamedResult, FolderInPlaceOfFile };
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 QStringList Entries(const QString &dir)
 {

@@ -2,7 +2,7 @@
 // against being taken for formulas. (Its figures, read back against the protocols, are
 // checked through the command itself.)
 #include "CsvReader.h"
-#include "ScriptedTest.h"
+#include "support/ScriptedTest.h"
 #include "report/CsvReport.h"
 #include "report/ProtocolReader.h"
 

@@ -1,7 +1,7 @@
 // The HTML summary, read back as XML: one table row per protocol, twelve bars per chart in the
 // colours of the marks and in the order of the times, texts escaped, nothing fetched from
 // anywhere.
-#include "ScriptedTest.h"
+#include "support/ScriptedTest.h"
 #include "report/HtmlReport.h"
 #include "report/ProtocolReader.h"
 #include "testing/core/Protocol.h"

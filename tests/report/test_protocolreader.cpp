@@ -1,7 +1,7 @@
 // Protocols read back: files the program's own code wrote (complete, time-out, set up twice,
 // set up again after the start, nothing placed, Cyrillic codes) give back their figures;
 // converted files are still read; damaged and cut files are refused at the right line.
-#include "ScriptedTest.h"
+#include "support/ScriptedTest.h"
 #include "report/ProtocolReader.h"
 #include "testing/core/CodePage.h"
 

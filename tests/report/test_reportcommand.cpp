@@ -2,9 +2,10 @@
 // it writes read back against the protocols, the files it skips and why, its exit status, the
 // locale's separators, the default folder beside the executable, and progress on stderr.
 #include "CsvReader.h"
-#include "ScriptedTest.h"
+#include "support/ScriptedTest.h"
 #include "report/CsvReport.h"
 #include "report/ProgressLine.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,19 +43,6 @@ Run RunReport(const QStringList &arguments, const QString &locale = u"C"_s,
     run.out = process.readAllStandardOutput();
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
-}
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 QList<ScriptedTest> GoodTests()
@@ -158,7 +146,7 @@ void TestReportCommand::saveGood()
 void TestReportCommand::everyProtocolRead()
 {
     saveGood();
-    WriteAll(path(u"Result/notes.txt"_s), "not a protocol, not read");
+    QVERIFY(WriteAll(path(u"Result/notes.txt"_s), "not a protocol, not read"));
     const Run run = RunReport({resultDir(), u"-o"_s, path(u"all.csv"_s)});
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.err.contains(u"6 of 6 protocol files read"_s), qPrintable(run.err));
@@ -177,8 +165,8 @@ void TestReportCommand::damagedFilesSkipped()
     saveGood();
     QByteArray damaged = CompleteTest().bytes();
     damaged.replace("     8    -\r\n", "     8    +\r\n"); // row 3: a wrong placement marked right
-    WriteAll(path(u"Result/Повреждён.IM.txt"_s), damaged);
-    WriteAll(path(u"Result/Обрезан.IM.txt"_s), TimeOutTest().bytes().first(700));
+    QVERIFY(WriteAll(path(u"Result/Повреждён.IM.txt"_s), damaged));
+    QVERIFY(WriteAll(path(u"Result/Обрезан.IM.txt"_s), TimeOutTest().bytes().first(700)));
 
     const Run run = RunReport({resultDir(), u"-o"_s, path(u"all.csv"_s)});
     QCOMPARE(run.exitCode, 1);

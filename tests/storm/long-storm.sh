@@ -8,7 +8,7 @@ cd "$(dirname "$0")/../.."
 minutes=${1:-10}
 build=${2:-build}
 . scripts/common.sh
-kavr_install_packages
+kavr_install_packages "${KAVR_BUILD_PACKAGES[@]}" "${KAVR_TEST_PACKAGES[@]}"
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi

@@ -12,15 +12,6 @@
 
 namespace kavr::test {
 
-FormatSettings RussianSettings()
-{
-    FormatSettings settings;
-    settings.decimalSeparator = QStringLiteral(",");
-    settings.shortDateFormat = QStringLiteral("dd.MM.yyyy");
-    settings.longTimeFormat = QStringLiteral("HH:mm:ss");
-    return settings;
-}
-
 FormFixture::FormFixture() : FormFixture(SaveTarget{})
 {
 }

@@ -2,6 +2,7 @@
 // A main window with recording fakes, a clock moved by hand and a private Result folder.
 #include "support/FakeClock.h"
 #include "support/FakeDesktopServices.h"
+#include "support/TestSettings.h"
 #include "testing/TForm1.h"
 #include "ui/TAboutBox.h"
 
@@ -9,8 +10,6 @@
 #include <memory>
 
 namespace kavr::test {
-
-FormatSettings RussianSettings();
 
 class FormFixture
 {

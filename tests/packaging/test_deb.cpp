@@ -205,4 +205,4 @@ void TestPackage::reportRunsWhereInstalled()
 }
 
 QTEST_GUILESS_MAIN(TestPackage)
-#include "test_package.moc"
+#include "test_deb.moc"

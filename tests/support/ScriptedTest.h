@@ -4,6 +4,7 @@
 // (SaveProtocol), so the files are byte for byte what the program writes.
 #include "report/ProtocolRecord.h"
 #include "testing/core/ChoiceRecord.h"
+#include "support/TestSettings.h"
 #include "testing/core/Format.h"
 
 #include <QDateTime>
@@ -34,9 +35,6 @@ struct ScriptedTest
     // What reading the file back must give: the figures as printed, rounded as printed.
     report::ProtocolRecord expected() const;
 };
-
-FormatSettings Russian();
-FormatSettings American();
 
 // All twelve placed, two of them wrong; Russian settings.
 ScriptedTest CompleteTest();

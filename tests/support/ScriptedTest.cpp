@@ -1,4 +1,4 @@
-#include "ScriptedTest.h"
+#include "support/ScriptedTest.h"
 
 #include "report/ProtocolReader.h"
 #include "testing/core/Protocol.h"
@@ -31,16 +31,6 @@ ChoiceTable MixedChoices()
 }
 
 } // namespace
-
-FormatSettings Russian()
-{
-    return FormatSettings::fromLocale(QLocale(QLocale::Russian, QLocale::Russia));
-}
-
-FormatSettings American()
-{
-    return FormatSettings::fromLocale(QLocale(QLocale::English, QLocale::UnitedStates));
-}
 
 QStringList ScriptedTest::lines() const
 {
