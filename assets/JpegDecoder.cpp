@@ -1,7 +1,7 @@
 #include "JpegDecoder.h"
 
 #include "PictureCatalogue.h"
-#include "testing/core/KavrError.h"
+#include "error/KavrError.h"
 
 #include <csetjmp>
 #include <cstdio>

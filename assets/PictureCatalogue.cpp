@@ -1,6 +1,6 @@
 #include "PictureCatalogue.h"
 
-#include "testing/core/KavrError.h"
+#include "error/KavrError.h"
 
 #include <QFile>
 

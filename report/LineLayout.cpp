@@ -1,6 +1,6 @@
 #include "report/LineLayout.h"
 
-#include "testing/core/KavrError.h"
+#include "error/KavrError.h"
 
 namespace kavr::report {
 

@@ -1,6 +1,6 @@
 #include "ui/GeneralErrorHandler.h"
 
-#include "testing/core/KavrError.h"
+#include "error/KavrError.h"
 
 #include <QMessageBox>
 

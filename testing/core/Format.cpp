@@ -1,6 +1,6 @@
 #include "testing/core/Format.h"
 
-#include "testing/core/KavrError.h"
+#include "error/KavrError.h"
 
 #include <cmath>
 #include <cstdio>

@@ -3,7 +3,7 @@
 #include "JpegStructure.h"
 #include "assets/JpegDecoder.h"
 #include "assets/PictureCatalogue.h"
-#include "testing/core/KavrError.h"
+#include "error/KavrError.h"
 
 #include <QBuffer>
 #include <QImageWriter>

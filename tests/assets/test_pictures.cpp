@@ -1,7 +1,7 @@
 // The 72 built-in figure pictures: numbering, how each file is encoded, and what it shows.
 #include "JpegStructure.h"
 #include "assets/PictureCatalogue.h"
-#include "testing/core/KavrError.h"
+#include "error/KavrError.h"
 
 #include <QRegularExpression>
 #include <QtTest>

@@ -1,7 +1,7 @@
 // The protocol's printf-like formatting: fixed-point rounding, field widths, argument checks,
 // regional settings for the decimal separator, dates and times.
 #include "testing/core/Format.h"
-#include "testing/core/KavrError.h"
+#include "error/KavrError.h"
 #include "support/TestSettings.h"
 
 #include <QProcess>

@@ -2,7 +2,7 @@
 // The tests run as root, who ignores permission bits, so a folder that cannot take the file is
 // made otherwise: a Result path below a regular file (the folder cannot be created), a folder
 // in place of the file, or a file-size limit standing in for a full disk.
-#include "testing/core/KavrError.h"
+#include "error/KavrError.h"
 #include "testing/core/ProtocolFile.h"
 #include "support/TestFiles.h"
 

@@ -11,7 +11,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QDir>
-#include "testing/core/KavrError.h"
+#include "error/KavrError.h"
 #include "ui/GeneralErrorHandler.h"
 
 using namespace kavr;
