@@ -1,5 +1,6 @@
 // The protocol's lines for scripted tests, compared with texts written out by hand.
 #include "testing/core/Protocol.h"
+#include "support/TestChoices.h"
 #include "support/TestSettings.h"
 
 #include <QTest>
@@ -9,21 +10,6 @@ using namespace kavr::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Seven placements, then the answer time ran out with a figure picked (record 8).
-ChoiceTable ScriptedChoices()
-{
-    ChoiceTable c{};
-    c[1] = {3.214, 5, 7, 2, 7};
-    c[2] = {2.125, 11, 3, 9, 3};
-    c[3] = {4.5, 1, 12, 4, 8};
-    c[4] = {1.005, 8, 1, 12, 1};
-    c[5] = {10.875, 2, 9, 6, 9};
-    c[6] = {6.0, 12, 4, 1, 5};
-    c[7] = {3.0, 3, 6, 10, 6};
-    c[8] = {29.281, -1, 0, 3, 11};
-    return c;
-}
 
 QStringList WholeProtocol(const ChoiceTable &choices, double answerSeconds)
 {
@@ -80,7 +66,7 @@ void TestProtocol::scriptedTest()
         u"      11" u"       0,00" u"       -1" u"     0" u"         0" u"     0" u"     "_s,
         u"      12" u"       0,00" u"       -1" u"     0" u"         0" u"     0" u"     "_s,
     };
-    const QStringList actual = WholeProtocol(ScriptedChoices(), 60.016);
+    const QStringList actual = WholeProtocol(TimeOutChoices(), 60.016);
     QCOMPARE(actual.size(), 23);
     for (qsizetype i = 0; i < expected.size(); ++i)
         QCOMPARE(actual.at(i), expected.at(i));
@@ -104,7 +90,7 @@ void TestProtocol::nothingPlaced()
 
 void TestProtocol::columnWidths()
 {
-    const QStringList lines = WholeProtocol(ScriptedChoices(), 60.016);
+    const QStringList lines = WholeProtocol(TimeOutChoices(), 60.016);
     QCOMPARE(lines.at(10).size(), 50);
     for (int row = 11; row < 23; ++row)
         QCOMPARE(lines.at(row).size(), 55);

@@ -1,5 +1,7 @@
 #include "support/ScriptedTest.h"
 
+#include "support/TestChoices.h"
+
 #include "report/ProtocolReader.h"
 #include "testing/core/Protocol.h"
 #include "testing/core/ProtocolFile.h"
@@ -15,19 +17,6 @@ namespace {
 double Printed(double value, int decimals)
 {
     return FormatFixed(value, decimals, FormatSettings{}).toDouble();
-}
-
-ChoiceTable MixedChoices()
-{
-    ChoiceTable c{};
-    c[1] = {3.214, 5, 7, 2, 7};
-    c[2] = {2.125, 11, 3, 9, 3};
-    c[3] = {4.5, 1, 12, 4, 8};
-    c[4] = {1.005, 8, 1, 12, 1};
-    c[5] = {10.875, 2, 9, 6, 9};
-    c[6] = {6.0, 12, 4, 1, 5};
-    c[7] = {3.0, 3, 6, 10, 6};
-    return c;
 }
 
 } // namespace
@@ -101,12 +90,7 @@ ScriptedTest CompleteTest()
     t.finish = QTime(14, 7, 31);
     t.variant = u"Вариант A"_s;
     t.answerSeconds = 41.27;
-    t.choices = MixedChoices();
-    t.choices[8] = {2.5, 4, 2, 5, 2};
-    t.choices[9] = {1.75, 6, 11, 7, 11};
-    t.choices[10] = {2.0, 7, 5, 3, 5};
-    t.choices[11] = {1.125, 9, 8, 8, 10};
-    t.choices[12] = {3.375, 10, 10, 11, 10};
+    t.choices = AllPlacedChoices();
     t.settings = Russian();
     return t;
 }
@@ -121,8 +105,7 @@ ScriptedTest TimeOutTest()
     t.finish = QTime(9, 19, 48);
     t.variant = u"Вариант B"_s;
     t.answerSeconds = 60.016;
-    t.choices = MixedChoices();
-    t.choices[8] = {29.281, -1, 0, 3, 11};
+    t.choices = TimeOutChoices();
     t.settings = American();
     return t;
 }
