@@ -1,5 +1,7 @@
 #include "assets/SoundBank.h"
 
+#include "assets/RiffChunks.h"
+
 #include <QDir>
 #include <QFile>
 #include <QtEndian>
@@ -28,25 +30,21 @@ struct WaveLayout
 WaveLayout ReadLayout(const QByteArray &wave)
 {
     WaveLayout layout;
-    if (wave.size() < 12 || !wave.startsWith("RIFF") || wave.mid(8, 4) != "WAVE")
+    const RiffFile riff = ReadRiffChunks(wave);
+    if (riff.formType != "WAVE")
         return layout;
     const auto *bytes = reinterpret_cast<const uchar *>(wave.constData());
-    qsizetype pos = 12;
-    while (pos + 8 <= wave.size()) {
-        const QByteArray id = wave.mid(pos, 4);
-        const qsizetype size = qFromLittleEndian<quint32>(bytes + pos + 4);
-        const qsizetype body = pos + 8;
-        const qsizetype available = std::min(size, wave.size() - body);
-        if (id == "fmt " && available >= 16) {
-            layout.formatTag = qFromLittleEndian<quint16>(bytes + body);
-            layout.blockAlign = qFromLittleEndian<quint16>(bytes + body + 12);
-        } else if (id == "fact" && available >= 4) {
-            layout.factFrames = qFromLittleEndian<quint32>(bytes + body);
-        } else if (id == "data" && layout.dataOffset < 0) {
-            layout.dataOffset = body;
-            layout.dataSize = available;
+    for (const RiffChunk &chunk : riff.chunks) {
+        if (chunk.id == "fmt " && chunk.available >= 16) {
+            layout.formatTag = qFromLittleEndian<quint16>(bytes + chunk.offset);
+            layout.blockAlign = qFromLittleEndian<quint16>(bytes + chunk.offset + 12);
+        } else if (chunk.id == "fact" && chunk.available >= 4) {
+            layout.factFrames = qFromLittleEndian<quint32>(bytes + chunk.offset);
+        } else if (chunk.id == "data" && layout.dataOffset < 0) {
+            // A data chunk cut short keeps what is there.
+            layout.dataOffset = chunk.offset;
+            layout.dataSize = chunk.available;
         }
-        pos = body + size + (size & 1);
     }
     return layout;
 }

@@ -25,44 +25,84 @@ OptionsOutcome Error(const QString &message)
     return {std::nullopt, message};
 }
 
+// The options and the folder argument, described once for parsing and for the help text.
+struct CommandLine
+{
+    CommandLine()
+    {
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+        parser.setApplicationDescription(QStringLiteral(
+            "Reads every *.IM.txt protocol in RESULT_FOLDER and writes one CSV row per protocol:\n"
+            "code, name, date and time, variant, instruction time, answer time, N[+], N[-],\n"
+            "N[0], Tcp, SD, V, and time, panel, key, picture, answer and mark of each of the\n"
+            "twelve placements.\n"
+            "\n"
+            "The CSV is UTF-8 with a byte-order mark. Files that cannot be read are named on\n"
+            "standard error with the line at fault, and skipped.\n"
+            "Exit status: 0 all protocols read, 1 some files skipped, 2 usage error (also a\n"
+            "missing folder), 3 the report could not be written."));
+        parser.addOptions({output, html, separator, decimal, help, version});
+        parser.addPositionalArgument(QStringLiteral("RESULT_FOLDER"),
+                                     QStringLiteral("The folder of protocols (default: Result "
+                                                    "beside this program)."),
+                                     QStringLiteral("[RESULT_FOLDER]"));
+    }
+
+    QCommandLineParser parser;
+    const QCommandLineOption output{
+        QStringList{QStringLiteral("o"), QStringLiteral("output")},
+        QStringLiteral("Write the CSV to <file> (default: standard output)."), QStringLiteral("file")};
+    const QCommandLineOption html{QStringLiteral("html"),
+                                  QStringLiteral("Also write an HTML summary with a chart per "
+                                                 "subject to <file>."),
+                                  QStringLiteral("file")};
+    const QCommandLineOption separator{
+        QStringLiteral("separator"),
+        QStringLiteral("Field separator: one character, or tab. Default ';' where the locale's "
+                       "decimal mark is ',', else ','."),
+        QStringLiteral("c")};
+    const QCommandLineOption decimal{
+        QStringLiteral("decimal"),
+        QStringLiteral("Decimal mark. Default the locale's (LC_NUMERIC)."), QStringLiteral("c")};
+    // Named by hand rather than with addHelpOption() and addVersionOption(), which would also
+    // take -v, -? and --help-all.
+    const QCommandLineOption help{QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this text.")};
+    const QCommandLineOption version{QStringLiteral("version"),
+                                     QStringLiteral("Show the version.")};
+};
+
 } // namespace
 
 OptionsOutcome ParseReportOptions(const QStringList &arguments, const QLocale &locale,
                                   const QString &defaultFolder)
 {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
-    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")}, {},
-                                    QStringLiteral("file"));
-    const QCommandLineOption html(QStringLiteral("html"), {}, QStringLiteral("file"));
-    const QCommandLineOption separatorOption(QStringLiteral("separator"), {}, QStringLiteral("c"));
-    const QCommandLineOption decimalOption(QStringLiteral("decimal"), {}, QStringLiteral("c"));
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions({output, html, separatorOption, decimalOption, help, version});
+    CommandLine commandLine;
+    QCommandLineParser &parser = commandLine.parser;
     // The program name first, as QCommandLineParser expects.
     if (!parser.parse(QStringList{QStringLiteral("kavr-im-report")} + arguments))
         return Error(parser.errorText());
 
     ReportOptions options;
-    options.help = parser.isSet(help);
-    options.version = parser.isSet(version);
+    options.help = parser.isSet(commandLine.help);
+    options.version = parser.isSet(commandLine.version);
     if (options.help || options.version)
         return {options, {}};
-    for (const QCommandLineOption *option : {&output, &html, &separatorOption, &decimalOption}) {
+    for (const QCommandLineOption *option : {&commandLine.output, &commandLine.html,
+                                             &commandLine.separator, &commandLine.decimal}) {
         const QStringList values = parser.values(*option);
         if (values.size() > 1)
             return Error(QStringLiteral("--%1 given twice").arg(option->names().last()));
         if (values.size() == 1 && values.front().isEmpty())
             return Error(QStringLiteral("--%1 needs a value").arg(option->names().last()));
     }
-    options.csvPath = parser.value(output);
-    options.htmlPath = parser.value(html);
+    options.csvPath = parser.value(commandLine.output);
+    options.htmlPath = parser.value(commandLine.html);
     options.format = CsvFormat::fromLocale(locale);
-    const bool separatorTaken = parser.isSet(separatorOption);
-    const bool decimalTaken = parser.isSet(decimalOption);
-    const QString separator = parser.value(separatorOption);
-    const QString decimal = parser.value(decimalOption);
+    const bool separatorTaken = parser.isSet(commandLine.separator);
+    const bool decimalTaken = parser.isSet(commandLine.decimal);
+    const QString separator = parser.value(commandLine.separator);
+    const QString decimal = parser.value(commandLine.decimal);
 
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1)
@@ -100,27 +140,7 @@ OptionsOutcome ParseReportOptions(const QStringList &arguments, const QLocale &l
 
 QString ReportUsage()
 {
-    return QStringLiteral(
-        "Usage: kavr-im-report [RESULT_FOLDER] [-o OUT.csv] [--html OUT.html]\n"
-        "                      [--separator C] [--decimal C]\n"
-        "\n"
-        "Reads every *.IM.txt protocol in RESULT_FOLDER (default: Result beside this program)\n"
-        "and writes one CSV row per protocol: code, name, date and time, variant, instruction\n"
-        "time, answer time, N[+], N[-], N[0], Tcp, SD, V, and time, panel, key, picture,\n"
-        "answer and mark of each of the twelve placements.\n"
-        "\n"
-        "  -o, --output FILE   write the CSV to FILE (default: standard output)\n"
-        "      --html FILE     also write an HTML summary with a chart per subject\n"
-        "      --separator C   field separator (one character, or tab); default ';' where\n"
-        "                      the locale's decimal mark is ',', else ','\n"
-        "      --decimal C     decimal mark; default the locale's (LC_NUMERIC)\n"
-        "  -h, --help          show this text\n"
-        "      --version       show the version\n"
-        "\n"
-        "The CSV is UTF-8 with a byte-order mark. Files that cannot be read are named on\n"
-        "standard error with the line at fault, and skipped.\n"
-        "Exit status: 0 all protocols read, 1 some files skipped, 2 usage error (also a\n"
-        "missing folder), 3 the report could not be written.\n");
+    return CommandLine().parser.helpText();
 }
 
 } // namespace kavr::report

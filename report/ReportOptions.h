@@ -30,6 +30,7 @@ struct OptionsOutcome
 // executable). Does not look at the file system.
 OptionsOutcome ParseReportOptions(const QStringList &arguments, const QLocale &locale,
                                   const QString &defaultFolder);
+// The help text, laid out by QCommandLineParser from the options it parses.
 QString ReportUsage();
 
 } // namespace kavr::report

@@ -1,11 +1,21 @@
 #include "ui/FigureImage.h"
 
-#include <QMouseEvent>
+#include <QEvent>
 #include <QPainter>
 
 namespace kavr::ui {
 
-FigureImage::FigureImage(QWidget *parent) : QWidget(parent) {}
+FigureImage::FigureImage(QWidget *parent) : QAbstractButton(parent)
+{
+    setFocusPolicy(Qt::NoFocus);
+    connect(this, &QAbstractButton::clicked, this, [this] {
+        if (m_onClick) {
+            // The handler may take itself off the image: call a copy.
+            const ClickHandler handler = m_onClick;
+            handler(this);
+        }
+    });
+}
 
 void FigureImage::setPicture(const QImage &picture)
 {
@@ -22,18 +32,13 @@ void FigureImage::paintEvent(QPaintEvent *)
     p.drawPixmap(QPoint(0, 0), m_drawn);
 }
 
-void FigureImage::mousePressEvent(QMouseEvent *event)
+void FigureImage::changeEvent(QEvent *event)
 {
-    m_click.press(event);
-}
-
-void FigureImage::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (m_click.release(event, rect()) && m_onClick) {
-        // The handler may take itself off the control: call a copy.
-        const ClickHandler handler = m_onClick;
-        handler(this);
-    }
+    // Qt's buttons swallow the mouse while disabled; a disabled control here lets clicks
+    // through to what lies beneath, as a control that takes no mouse input.
+    if (event->type() == QEvent::EnabledChange)
+        setAttribute(Qt::WA_TransparentForMouseEvents, !isEnabled());
+    QAbstractButton::changeEvent(event);
 }
 
 } // namespace kavr::ui

@@ -4,6 +4,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <qdrawutil.h>
 
 namespace kavr::ui {
 
@@ -18,12 +19,11 @@ void GroupBox::paintEvent(QPaintEvent *)
     p.fillRect(rect(), ButtonFace);
     const QFontMetrics metrics(font());
     const int frameTop = metrics.height() / 2;
-    const QRect frame = rect().adjusted(0, frameTop, -1, -1);
-    // Etched: a dark rectangle with a light one one pixel to the lower right.
-    p.setPen(ButtonHighlight);
-    p.drawRect(frame.adjusted(1, 1, 0, 0));
-    p.setPen(ButtonShadow);
-    p.drawRect(frame.adjusted(0, 0, -1, -1));
+    // Etched: a dark frame with a light one a pixel to the lower right, each one pixel wide.
+    // (qDrawShadeRect's etched frame would also light the top-right and bottom-left corners.)
+    const QRect frame(0, frameTop, width() - 1, height() - frameTop - 1);
+    qDrawPlainRect(&p, frame.translated(1, 1), ButtonHighlight);
+    qDrawPlainRect(&p, frame, ButtonShadow);
     if (m_caption.isEmpty())
         return;
     const QRect text(8, 0, metrics.horizontalAdvance(m_caption), metrics.height());

@@ -2,35 +2,49 @@
 
 #include "ui/SystemColors.h"
 
-#include <QMouseEvent>
+#include <QEvent>
 #include <QPainter>
+#include <qdrawutil.h>
 
 namespace kavr::ui {
 
 namespace {
 
-// One pixel of bevel: light on the top and left, dark on the bottom and right when raised.
-void drawBevel(QPainter &p, QRect &r, Panel::Bevel bevel)
+// The bevels' light and shadow, whatever the application's palette says.
+const QPalette &BevelPalette()
+{
+    static const QPalette palette = [] {
+        QPalette p;
+        p.setColor(QPalette::Light, ButtonHighlight);
+        p.setColor(QPalette::Dark, ButtonShadow);
+        return p;
+    }();
+    return palette;
+}
+
+// One pixel of bevel around r, then r shrunk past it.
+void DrawBevel(QPainter &p, QRect &r, Panel::Bevel bevel)
 {
     if (bevel == Panel::Bevel::None)
         return;
-    const QColor topLeft = bevel == Panel::Bevel::Raised ? ButtonHighlight : ButtonShadow;
-    const QColor bottomRight = bevel == Panel::Bevel::Raised ? ButtonShadow : ButtonHighlight;
-    p.setPen(topLeft);
-    p.drawLine(r.left(), r.top(), r.right(), r.top());
-    p.drawLine(r.left(), r.top(), r.left(), r.bottom());
-    p.setPen(bottomRight);
-    p.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
-    p.drawLine(r.right(), r.top(), r.right(), r.bottom());
+    qDrawShadePanel(&p, r, BevelPalette(), bevel == Panel::Bevel::Lowered, 1);
     r.adjust(1, 1, -1, -1);
 }
 
 } // namespace
 
 Panel::Panel(QWidget *parent)
-    : QWidget(parent), m_color(ButtonFace), m_captionColor(WindowText)
+    : QAbstractButton(parent), m_color(ButtonFace), m_captionColor(WindowText)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::NoFocus);
+    connect(this, &QAbstractButton::clicked, this, [this] {
+        if (m_onClick) {
+            // The handler may take itself off the panel: call a copy.
+            const ClickHandler handler = m_onClick;
+            handler(this);
+        }
+    });
 }
 
 void Panel::setColor(const QColor &color)
@@ -50,9 +64,9 @@ void Panel::paintEvent(QPaintEvent *)
     QPainter p(this);
     p.fillRect(rect(), m_color);
     QRect r = rect();
-    drawBevel(p, r, m_outer);
+    DrawBevel(p, r, m_outer);
     r.adjust(m_borderWidth, m_borderWidth, -m_borderWidth, -m_borderWidth);
-    drawBevel(p, r, m_inner);
+    DrawBevel(p, r, m_inner);
     if (!m_caption.isEmpty()) {
         p.setPen(m_captionColor);
         p.setFont(font());
@@ -60,18 +74,13 @@ void Panel::paintEvent(QPaintEvent *)
     }
 }
 
-void Panel::mousePressEvent(QMouseEvent *event)
+void Panel::changeEvent(QEvent *event)
 {
-    m_click.press(event);
-}
-
-void Panel::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (m_click.release(event, rect()) && m_onClick) {
-        // The handler may take itself off the control: call a copy.
-        const ClickHandler handler = m_onClick;
-        handler(this);
-    }
+    // Qt's buttons swallow the mouse while disabled; a disabled control here lets clicks
+    // through to what lies beneath, as a control that takes no mouse input.
+    if (event->type() == QEvent::EnabledChange)
+        setAttribute(Qt::WA_TransparentForMouseEvents, !isEnabled());
+    QAbstractButton::changeEvent(event);
 }
 
 } // namespace kavr::ui

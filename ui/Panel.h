@@ -1,15 +1,17 @@
 #pragma once
 // A panel with separate outer and inner bevels and a border between them, a centred caption
 // and an integer tag. Its client area lies inside the bevels and the border; children that
-// fill it (figure images) are placed there. A click is a left button released over it.
-#include "ui/ClickDetector.h"
-
-#include <QWidget>
+// fill it (figure images) are placed there.
+//
+// A click is Qt's button click: the left button pressed and released over the panel, so a
+// drag that ends elsewhere is none. The panel never takes the keyboard focus, so the keys stay
+// with the window; disabled, it lets clicks through to what lies beneath.
+#include <QAbstractButton>
 #include <functional>
 
 namespace kavr::ui {
 
-class Panel : public QWidget
+class Panel : public QAbstractButton
 {
 public:
     enum class Bevel { None, Lowered, Raised };
@@ -31,13 +33,13 @@ public:
     int Tag = 0;
     QString Hint; // data, never shown as a tooltip
 
+    // Called on each click; nullptr takes the handler off (also from within the handler).
     void setOnClick(ClickHandler handler) { m_onClick = std::move(handler); }
     bool hasOnClick() const { return bool(m_onClick); }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     Bevel m_outer = Bevel::None;
@@ -47,7 +49,6 @@ private:
     QColor m_captionColor;
     QString m_caption;
     ClickHandler m_onClick;
-    ClickDetector m_click;
 };
 
 } // namespace kavr::ui

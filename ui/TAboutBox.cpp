@@ -31,7 +31,7 @@ const LabelSpec AboutLabels[] = {
     {"Label3", {69, 28, 161, 39},
      "Диагностика кратковременной\nобразной памяти\nЛаборатория психодиагностики",
      Qt::AlignHCenter, true},
-    {"Label1", {13, 76, 62, 13}, " Version 2.01", Qt::AlignLeft, true},
+    {"Label1", {13, 76, 62, 13}, " Version " KAVR_VERSION, Qt::AlignLeft, true},
     {"Label2", {13, 95, 179, 13}, "Для работы психолога с обследуемым", Qt::AlignLeft, true},
     {"Label4", {16, 128, 250, 13}, "Contact points are: ", Qt::AlignHCenter, false},
     {"Label5", {16, 147, 250, 13}, "Методический отдел лаборатории", Qt::AlignHCenter, false},

@@ -17,9 +17,9 @@ namespace kavr::platform {
 
 namespace {
 
-// SND_RESOURCE | SND_ASYNC: a WAVE resource of the module, played in the background. Without
-// SND_NODEFAULT a sound that cannot be played gives the default alert sound instead.
-constexpr DWORD kPlayResourceAsync = 0x40005;
+// A WAVE resource of the module, played in the background. Without SND_NODEFAULT a sound that
+// cannot be played gives the default alert sound instead.
+constexpr DWORD kPlayResourceAsync = SND_RESOURCE | SND_ASYNC;
 constexpr WORD kPositionPastEnd = 0xFFFF;
 constexpr int kLayoutDpi = 96;
 

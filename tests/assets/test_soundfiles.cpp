@@ -1,4 +1,5 @@
 // The two built-in WAVE files, byte by byte, and their decoding.
+#include "assets/RiffChunks.h"
 #include "assets/SoundBank.h"
 
 #include <QFile>
@@ -15,33 +16,31 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Chunk
-{
-    QByteArray id;
-    qsizetype offset = -1; // of the body
-    quint32 size = 0;
-};
-
 // The chunks of a RIFF WAVE file in order; empty when they do not tile the file exactly.
-QList<Chunk> Chunks(const QByteArray &wave)
+QList<RiffChunk> Chunks(const QByteArray &wave)
 {
-    QList<Chunk> chunks;
-    qsizetype pos = 12;
-    while (pos + 8 <= wave.size()) {
-        const quint32 size = qFromLittleEndian<quint32>(wave.constData() + pos + 4);
-        chunks.append({wave.mid(pos, 4), pos + 8, size});
-        pos += 8 + size + (size & 1);
-    }
-    return pos == wave.size() ? chunks : QList<Chunk>{};
+    const RiffFile riff = ReadRiffChunks(wave);
+    return riff.exact ? riff.chunks : QList<RiffChunk>{};
 }
 
-Chunk Find(const QList<Chunk> &chunks, const char *id)
+RiffChunk Find(const QList<RiffChunk> &chunks, const char *id)
 {
-    for (const Chunk &chunk : chunks)
+    for (const RiffChunk &chunk : chunks)
         if (chunk.id == id)
             return chunk;
     return {};
 }
+
+// A chunk header declaring `declared` bytes, followed by `present` bytes of body.
+QByteArray ChunkBytes(const char *id, quint32 declared, qsizetype present)
+{
+    QByteArray bytes(id, 4);
+    bytes.resize(8);
+    qToLittleEndian<quint32>(declared, bytes.data() + 4);
+    return bytes + QByteArray(present, '\x5a');
+}
+
+QByteArray WaveHeader() { return QByteArray("RIFF\0\0\0\0WAVE", 12); }
 
 quint16 U16(const QByteArray &bytes, qsizetype at) { return qFromLittleEndian<quint16>(bytes.constData() + at); }
 quint32 U32(const QByteArray &bytes, qsizetype at) { return qFromLittleEndian<quint32>(bytes.constData() + at); }
@@ -72,6 +71,8 @@ class TestSoundFiles : public QObject
     Q_OBJECT
 
 private slots:
+    void riffWalk_data();
+    void riffWalk();
     void riffLayout_data();
     void riffLayout();
     void startIsMicrosoftAdpcm();
@@ -92,6 +93,67 @@ private slots:
     void refusesWhatIsNoWave_data();
     void refusesWhatIsNoWave();
 };
+
+void TestSoundFiles::riffWalk_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("formType");
+    QTest::addColumn<QByteArrayList>("ids");
+    QTest::addColumn<QList<qsizetype>>("offsets");
+    QTest::addColumn<QList<qsizetype>>("available");
+    QTest::addColumn<bool>("exact");
+    const QByteArray header = WaveHeader();
+    QTest::newRow("even sizes") << header + ChunkBytes("fmt ", 16, 16) + ChunkBytes("data", 4, 4)
+                                << QByteArray("WAVE") << QByteArrayList{"fmt ", "data"}
+                                << QList<qsizetype>{20, 44} << QList<qsizetype>{16, 4} << true;
+    QTest::newRow("odd size, pad byte skipped")
+        << header + ChunkBytes("data", 3, 4) + ChunkBytes("LIST", 2, 2) << QByteArray("WAVE")
+        << QByteArrayList{"data", "LIST"} << QList<qsizetype>{20, 32} << QList<qsizetype>{3, 2}
+        << true;
+    QTest::newRow("odd size, pad byte missing at the end")
+        << header + ChunkBytes("data", 3, 3) << QByteArray("WAVE") << QByteArrayList{"data"}
+        << QList<qsizetype>{20} << QList<qsizetype>{3} << false;
+    QTest::newRow("last chunk cut short")
+        << header + ChunkBytes("fmt ", 16, 16) + ChunkBytes("data", 100, 10)
+        << QByteArray("WAVE") << QByteArrayList{"fmt ", "data"} << QList<qsizetype>{20, 44}
+        << QList<qsizetype>{16, 10} << false;
+    QTest::newRow("size near 4 GB") << header + ChunkBytes("data", 0xFFFFFFFFu, 6)
+                                      << QByteArray("WAVE") << QByteArrayList{"data"}
+                                      << QList<qsizetype>{20} << QList<qsizetype>{6} << false;
+    QTest::newRow("bytes short of a chunk header")
+        << header + ChunkBytes("fmt ", 2, 2) + QByteArray("data") << QByteArray("WAVE")
+        << QByteArrayList{"fmt "} << QList<qsizetype>{20} << QList<qsizetype>{2} << false;
+    QTest::newRow("header only") << header << QByteArray("WAVE") << QByteArrayList{}
+                                 << QList<qsizetype>{} << QList<qsizetype>{} << true;
+    QTest::newRow("no RIFF header") << QByteArray("RIFX\0\0\0\0WAVEfmt \0\0\0\0", 20)
+                                    << QByteArray() << QByteArrayList{} << QList<qsizetype>{}
+                                    << QList<qsizetype>{} << false;
+    QTest::newRow("shorter than a header") << QByteArray("RIFF\0\0\0\0WAV", 11) << QByteArray()
+                                           << QByteArrayList{} << QList<qsizetype>{}
+                                           << QList<qsizetype>{} << false;
+}
+
+void TestSoundFiles::riffWalk()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<qsizetype>, offsets);
+    QFETCH(QList<qsizetype>, available);
+    const RiffFile riff = ReadRiffChunks(bytes);
+    QTEST(riff.formType, "formType");
+    QTEST(riff.exact, "exact");
+    QByteArrayList ids;
+    for (qsizetype i = 0; i < riff.chunks.size(); ++i) {
+        const RiffChunk &chunk = riff.chunks.at(i);
+        ids << chunk.id;
+        QCOMPARE(chunk.offset, offsets.value(i));
+        QCOMPARE(chunk.available, available.value(i));
+        // Only the last chunk can be cut short.
+        QCOMPARE(chunk.truncated(), qsizetype(chunk.size) > chunk.available);
+        QVERIFY(!chunk.truncated() || i == riff.chunks.size() - 1);
+    }
+    QTEST(ids, "ids");
+    QCOMPARE(riff.find("data") != nullptr, ids.contains("data"));
+}
 
 void TestSoundFiles::riffLayout_data()
 {
@@ -117,9 +179,9 @@ void TestSoundFiles::riffLayout()
     QCOMPARE(wave.left(4), QByteArray("RIFF"));
     QCOMPARE(U32(wave, 4), quint32(wave.size() - 8));
     QCOMPARE(wave.mid(8, 4), QByteArray("WAVE"));
-    const QList<Chunk> chunks = Chunks(wave);
+    const QList<RiffChunk> chunks = Chunks(wave);
     QByteArrayList ids;
-    for (const Chunk &chunk : chunks)
+    for (const RiffChunk &chunk : chunks)
         ids << chunk.id;
     QCOMPARE(ids, order);
     QCOMPARE(Find(chunks, "fmt ").size, fmtSize);
@@ -129,7 +191,7 @@ void TestSoundFiles::riffLayout()
 void TestSoundFiles::startIsMicrosoftAdpcm()
 {
     const QByteArray wave = WaveData(u"ID_START"_s);
-    const QList<Chunk> chunks = Chunks(wave);
+    const QList<RiffChunk> chunks = Chunks(wave);
     const qsizetype fmt = Find(chunks, "fmt ").offset;
     QVERIFY(fmt > 0);
     QCOMPARE(U16(wave, fmt), quint16(2));          // WAVE_FORMAT_ADPCM
@@ -146,7 +208,7 @@ void TestSoundFiles::startIsMicrosoftAdpcm()
         QCOMPARE(S16(wave, fmt + 22 + 4 * i), qint16(standard[i][0]));
         QCOMPARE(S16(wave, fmt + 24 + 4 * i), qint16(standard[i][1]));
     }
-    const Chunk fact = Find(chunks, "fact");
+    const RiffChunk fact = Find(chunks, "fact");
     QCOMPARE(fact.size, 4u);
     QCOMPARE(U32(wave, fact.offset), 46806u);
     // The data holds exactly the blocks that 46 806 samples need: 46 full, 254 samples in the last.
@@ -156,7 +218,7 @@ void TestSoundFiles::startIsMicrosoftAdpcm()
 void TestSoundFiles::finishIsUnsigned8Bit()
 {
     const QByteArray wave = WaveData(u"ID_FINISH"_s);
-    const QList<Chunk> chunks = Chunks(wave);
+    const QList<RiffChunk> chunks = Chunks(wave);
     const qsizetype fmt = Find(chunks, "fmt ").offset;
     QVERIFY(fmt > 0);
     QCOMPARE(U16(wave, fmt), quint16(1));         // PCM
@@ -250,7 +312,7 @@ void TestSoundFiles::decodesEveryStoredSample()
 void TestSoundFiles::decodesUnsigned8BitExactly()
 {
     const QByteArray wave = WaveData(u"ID_FINISH"_s);
-    const Chunk data = Find(Chunks(wave), "data");
+    const RiffChunk data = Find(Chunks(wave), "data");
     const PcmSound sound = DecodeWave(wave);
     QCOMPARE(sound.samples.size(), qsizetype(data.size));
     for (qsizetype i = 0; i < sound.samples.size(); ++i) {
@@ -265,7 +327,7 @@ void TestSoundFiles::decodesUnsigned8BitExactly()
 void TestSoundFiles::paddedLastBlockDecodesToTheSameSamples()
 {
     const QByteArray wave = WaveData(u"ID_START"_s);
-    const Chunk data = Find(Chunks(wave), "data");
+    const RiffChunk data = Find(Chunks(wave), "data");
     QVERIFY(data.size % 512 != 0);
     const quint32 paddedSize = (data.size / 512 + 1) * 512;
     QByteArray padded = wave.left(data.offset + data.size) + QByteArray(paddedSize - data.size, '\0');

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -119,6 +120,8 @@ private slots:
     void emptyFolder();
     void usageErrors_data();
     void usageErrors();
+    void helpAndVersion_data();
+    void helpAndVersion();
     void reportNotWritten();
     void progressForLargeFolders();
 
@@ -262,7 +265,6 @@ void TestReportCommand::usageErrors_data()
     QTest::newRow("unknown option") << QStringList{u"--cvs"_s} << 2 << u"cvs"_s;
     QTest::newRow("no such folder")
         << QStringList{u"/nonexistent/Result"_s} << 2 << u"no folder /nonexistent/Result"_s;
-    QTest::newRow("help") << QStringList{u"--help"_s} << 0 << QString();
 }
 
 void TestReportCommand::usageErrors()
@@ -272,13 +274,37 @@ void TestReportCommand::usageErrors()
     QFETCH(QString, message);
     const Run run = RunReport(arguments);
     QCOMPARE(run.exitCode, exitCode);
-    if (exitCode == 0) {
-        QVERIFY(run.out.startsWith("Usage: kavr-im-report"));
-        return;
-    }
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
     QVERIFY(run.err.contains(u"--help"_s));
     QVERIFY(run.out.isEmpty());
+}
+
+void TestReportCommand::helpAndVersion_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("shown"); // each in the text on standard output
+    const QStringList help{u"Usage: "_s, u"-o, --output <file>"_s, u"--html <file>"_s,
+                           u"--separator <c>"_s, u"--decimal <c>"_s, u"-h, --help"_s,
+                           u"--version"_s, u"[RESULT_FOLDER]"_s, u"Exit status"_s};
+    QTest::newRow("--help") << QStringList{u"--help"_s} << help;
+    QTest::newRow("-h, among other arguments")
+        << QStringList{u"/nonexistent/Result"_s, u"-h"_s} << help;
+    QTest::newRow("--version") << QStringList{u"--version"_s} << QStringList{u"kavr-im-report "_s};
+}
+
+void TestReportCommand::helpAndVersion()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, shown);
+    const Run run = RunReport(arguments);
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+    const QString out = QString::fromUtf8(run.out);
+    for (const QString &text : shown)
+        QVERIFY2(out.contains(text), qPrintable(text + u" not in:\n"_s + out));
+    if (arguments.contains(u"--version"_s)) // the project's version, as 2.01
+        QVERIFY2(QRegularExpression(u"^kavr-im-report \\d+\\.\\d+\n$"_s).match(out).hasMatch(),
+                 qPrintable(out));
 }
 
 void TestReportCommand::reportNotWritten()

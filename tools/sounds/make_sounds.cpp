@@ -6,6 +6,8 @@
 // follow the audio data; players skip them.
 //
 // Usage: make_sounds <output folder>
+#include "assets/RiffChunks.h"
+
 #include <sndfile.h>
 
 #include <algorithm>
@@ -137,7 +139,6 @@ struct Chunk
     Bytes body;
 };
 
-std::uint32_t Le32(const std::uint8_t *p) { return p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t(p[3]) << 24; }
 std::uint16_t Le16(const std::uint8_t *p) { return std::uint16_t(p[0] | p[1] << 8); }
 
 void PutLe32(Bytes &out, std::uint32_t v)
@@ -146,17 +147,15 @@ void PutLe32(Bytes &out, std::uint32_t v)
         out.push_back(std::uint8_t(v >> (8 * i)));
 }
 
+// The whole chunks of libsndfile's output, in order.
 std::vector<Chunk> ParseChunks(const Bytes &wave)
 {
     std::vector<Chunk> chunks;
-    size_t pos = 12;
-    while (pos + 8 <= wave.size()) {
-        const std::uint32_t size = Le32(&wave[pos + 4]);
-        if (pos + 8 + size > wave.size())
+    for (const kavr::assets::RiffChunk &chunk : kavr::assets::ReadRiffChunks(wave).chunks) {
+        if (chunk.truncated())
             break;
-        chunks.push_back({std::string(reinterpret_cast<const char *>(&wave[pos]), 4),
-                          Bytes(wave.begin() + long(pos + 8), wave.begin() + long(pos + 8 + size))});
-        pos += 8 + size + (size & 1);
+        const auto body = wave.begin() + long(chunk.offset);
+        chunks.push_back({chunk.id.toStdString(), Bytes(body, body + long(chunk.size))});
     }
     return chunks;
 }
