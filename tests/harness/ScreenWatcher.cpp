@@ -1,6 +1,6 @@
-#include "ScreenWatcher.h"
+#include "harness/ScreenWatcher.h"
 
-#include "MonotonicTime.h"
+#include "harness/MonotonicTime.h"
 
 #include <algorithm>
 #include <limits>
@@ -13,7 +13,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 
-namespace kavr::bench {
+namespace kavr::harness {
 
 namespace {
 
@@ -229,4 +229,4 @@ std::optional<MappedWindow> ScreenWatcher::waitForMappedWindow(QSize minSize, st
     }
 }
 
-} // namespace kavr::bench
+} // namespace kavr::harness

@@ -1,7 +1,8 @@
-#include "ProgramRun.h"
+#include "harness/ProgramRun.h"
 
-#include "TreeSnapshot.h"
-#include "../e2e/XvfbSession.h"
+#include "harness/MonotonicTime.h"
+#include "harness/TreeSnapshot.h"
+#include "harness/XvfbSession.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,7 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace kavr::test {
+namespace kavr::harness {
 
 namespace {
 
@@ -83,9 +84,10 @@ void ProgramRun::giveToProgram(const QString &path) const
         qWarning("chown %s failed", qPrintable(path));
 }
 
-bool ProgramRun::prepare(const QString &program, bool resultDir)
+bool ProgramRun::prepare(const QString &program, bool resultDir, const QString &parent)
 {
-    m_root = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/kavr-run-XXXXXX"));
+    m_root = std::make_unique<QTemporaryDir>((parent.isEmpty() ? QDir::tempPath() : parent)
+                                             + QStringLiteral("/kavr-run-XXXXXX"));
     if (!m_root->isValid())
         return false;
     m_ownUser = ::geteuid() == 0 && ReachableByAll(QDir::tempPath()) && CanBecomeProgramUser();
@@ -109,7 +111,7 @@ bool ProgramRun::prepare(const QString &program, bool resultDir)
     return true;
 }
 
-bool ProgramRun::start()
+bool ProgramRun::launch()
 {
     const QDir root(m_root->path());
     QProcessEnvironment env = m_server.environment();
@@ -142,8 +144,14 @@ bool ProgramRun::start()
     m_started = QDateTime::currentDateTime();
 
     m_window = 0;
+    m_launchedNs = MonotonicNs();
     m_process.start(root.filePath(QStringLiteral("app/kavr-im")), {});
-    if (!m_process.waitForStarted(10'000))
+    return m_process.waitForStarted(10'000);
+}
+
+bool ProgramRun::start()
+{
+    if (!launch())
         return false;
     for (int i = 0; i < 200 && !m_window; ++i) {
         QTest::qWait(100);
@@ -153,6 +161,7 @@ bool ProgramRun::start()
             if (window.name == MainTitle && !window.popup && window.geometry.width() >= 1000) {
                 m_window = window.id;
                 m_origin = window.geometry.topLeft();
+                m_size = window.geometry.size();
             }
     }
     QTest::qWait(500); // the first paint
@@ -177,6 +186,35 @@ void ProgramRun::kill()
         m_process.kill();
         m_process.waitForFinished(5000);
     }
+}
+
+void ProgramRun::stop(int ms)
+{
+    if (!running())
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(ms))
+        kill();
+}
+
+QImage ProgramRun::grab(const QRect &client) const
+{
+    return m_server.grab(at(client));
+}
+
+QImage ProgramRun::windowImage() const
+{
+    return m_window ? m_server.grab(QRect(m_origin, m_size)) : QImage();
+}
+
+QString ProgramRun::saveScreenshot(const QString &folder, const QString &name) const
+{
+    return m_server.saveScreenshot(folder, name);
+}
+
+QStringList ProgramRun::resultFiles() const
+{
+    return QDir(resultDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
 QString ProgramRun::exitDescription() const
@@ -275,4 +313,4 @@ QStringList ProgramRun::outsideWrites() const
     return found;
 }
 
-} // namespace kavr::test
+} // namespace kavr::harness
