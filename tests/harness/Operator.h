@@ -25,7 +25,7 @@ public:
     void settle();
     // "О программе" from the window's menu, then OK.
     void logIn();
-    // Replaces the text of the code or the name field (a line break is the Enter key).
+    // Replaces the text of the code or the name field (a line break is the Linefeed key).
     void fillCode(const QString &text);
     void fillName(const QString &text);
     void pressEnter();

@@ -160,7 +160,7 @@ void XInput::type(const QString &text, int pauseMs)
             SleepForMs(pauseMs);
         first = false;
         // Latin-1 keysyms are the characters themselves; the others are Unicode keysyms.
-        const unsigned long keysym = c == U'\n' ? XK_Return : c < 0x100 ? c : 0x01000000ul | c;
+        const unsigned long keysym = c == U'\n' ? XK_Linefeed : c < 0x100 ? c : 0x01000000ul | c;
         key(keysym);
     }
 }

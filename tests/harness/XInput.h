@@ -51,7 +51,8 @@ public:
     std::int64_t key(unsigned long keysym, int modifiers = NoModifier);
     // The same by keysym name ("Return", "F1", "space").
     std::int64_t key(const char *keysymName);
-    // Types text, pauseMs between characters; a line break is the Enter key. Characters on the
+    // Types text, pauseMs between characters; a line break is the Linefeed key (a line break
+    // pasted or typed by a tool, not Enter: key(XK_Return) is Enter). Characters on the
     // server's layout go through their own keys; any other (Cyrillic, CJK, emoji, combining
     // marks) through a spare key code mapped to it at its first use and left so, so that a
     // program behind with its input never reads a key after its meaning changed.
