@@ -101,7 +101,7 @@ ProtocolReport ProtocolCheck::check(const QByteArray &bytes, const QString &expe
         problems << QStringLiteral("finish time ") + record.finishTime;
     if ((record.variant != QStringLiteral("Вариант A") && record.variant != QStringLiteral("Вариант B"))
         || r[1] != record.variant + PhaseLengths)
-        problems << QStringLiteral("variant line: ") + r[1];
+        problems << QStringLiteral("variant line «%1», «%2%3» expected").arg(r[1], record.variant, PhaseLengths);
     // Every number with a fraction carries the Russian decimal comma.
     static const QRegularExpression fraction(QStringLiteral("\\d([^\\d\\s:])\\d"));
     for (int i = 2; i < ResultLineCount; ++i)
