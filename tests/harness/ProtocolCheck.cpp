@@ -1,8 +1,6 @@
 #include "harness/ProtocolCheck.h"
 
-#include "report/LineLayout.h"
 #include "report/ProtocolReader.h"
-#include "testing/core/Protocol.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -17,11 +15,21 @@ namespace kavr::harness {
 
 namespace {
 
-// Written out here rather than taken from the program's constants: a change there must show.
+// The fixed text of each line, written out here rather than taken from the program's layouts,
+// which the reader shares with the writer: a change there must show. Fractions carry the
+// Russian decimal comma.
 const QString Title = QStringLiteral("Результаты выполнения теста \"Образная память\"");
+const QString SubjectLine = QStringLiteral("Код: .*  Имя: .+  Дата ПФО: \\d\\d\\.\\d\\d\\.\\d{4}( \\d\\d:\\d\\d:\\d\\d)?");
+const QString InstructionLine = QStringLiteral("Время изучения инструкции +\\d+ сек");
+const QString FinishTimeLine = QStringLiteral("Время окончания теста : \\d\\d:\\d\\d:\\d\\d");
 const QString PhaseLengths = QStringLiteral(". Время экспозиции  30 сек. Время для ответа  60 сек.");
+const QString CountsLine = QStringLiteral("T ответа = +\\d+ сек,  N\\[\\+\\] = \\d+,  N\\[-\\] = \\d+,  N\\[0\\] = \\d+");
+const QString SpreadLine = QStringLiteral("Tcp = *\\d+,\\d сек  SD = +\\d+,\\d сек  V = +\\d+%");
+const QString SecondsLine = QStringLiteral(" *\\d+,\\d\\d");
+const QString ColumnTitles = QStringLiteral("N выбора      Время N панели  Ключ N рисунка Ответ");
+// Columns 8, 11, 9, 6, 10, 6 and 5 wide: number, time, panel, key, picture, answer, mark.
+const QString RowLine = QStringLiteral(" {6}[ 1]\\d *\\d+,\\d\\d.{9}.{6}.{10}.{6}.{4}(.)");
 constexpr int ResultLineCount = 19;
-constexpr int RowWidth = 55;
 
 bool Matches(const QString &pattern, const QString &text)
 {
@@ -67,19 +75,18 @@ ProtocolReport ProtocolCheck::check(const QByteArray &bytes, const QString &expe
         lines.removeLast();
 
     // Header blocks and instruction lines; the reader took them in any order.
-    const report::LineLayout subject(protocol::SubjectLineFormat);
-    const report::LineLayout instruction(protocol::InstructionLineFormat);
     const qsizetype resultStart = lines.size() - ResultLineCount;
     for (qsizetype i = 0; i < resultStart; ++i) {
         if (lines[i] == Title && i + 2 < resultStart) {
-            const auto fields = subject.match(lines[i + 1]);
-            if (!fields || !Matches(QStringLiteral("\\d\\d\\.\\d\\d\\.\\d{4}( \\d\\d:\\d\\d:\\d\\d)?"), fields->at(2)))
-                problems << QStringLiteral("line %1 bears no date: %2").arg(i + 2).arg(lines[i + 1]);
+            if (!Matches(SubjectLine, lines[i + 1]))
+                problems << QStringLiteral("line %1 is no dated code line: %2").arg(i + 2).arg(lines[i + 1]);
             report.codes << lines[i + 2];
             ++report.headerBlocks;
             i += 2;
-        } else if (instruction.match(lines[i])) {
+        } else if (Matches(InstructionLine, lines[i])) {
             ++report.instructionLines;
+        } else {
+            problems << QStringLiteral("line %1 unexpected: %2").arg(i + 1).arg(lines[i]);
         }
     }
     if (report.headerBlocks != record.setUps)
@@ -87,7 +94,7 @@ ProtocolReport ProtocolCheck::check(const QByteArray &bytes, const QString &expe
     if (lines.size() != 3 * report.headerBlocks + report.instructionLines + ResultLineCount)
         problems << QStringLiteral("%1 lines for %2 headers and %3 instruction lines: text after the last row")
                         .arg(lines.size()).arg(report.headerBlocks).arg(report.instructionLines);
-    if (resultStart < 1 || !instruction.match(lines[resultStart - 1]))
+    if (resultStart < 1 || !Matches(InstructionLine, lines[resultStart - 1]))
         problems << QStringLiteral("no instruction time right before the results");
     for (const QString &code : std::as_const(report.codes))
         if (code != expectedCode)
@@ -95,24 +102,31 @@ ProtocolReport ProtocolCheck::check(const QByteArray &bytes, const QString &expe
     if (resultStart < 1)
         return report;
 
-    // Result lines: the reader checked their layouts; the format and the constants here.
+    // Result lines: the reader read their values; their fixed text here.
     const QStringList r = lines.mid(resultStart);
-    if (!Matches(QStringLiteral("\\d\\d:\\d\\d:\\d\\d"), record.finishTime))
-        problems << QStringLiteral("finish time ") + record.finishTime;
+    if (!Matches(FinishTimeLine, r[0]))
+        problems << QStringLiteral("finish time line: ") + r[0];
     if ((record.variant != QStringLiteral("Вариант A") && record.variant != QStringLiteral("Вариант B"))
         || r[1] != record.variant + PhaseLengths)
         problems << QStringLiteral("variant line «%1», «%2%3» expected").arg(r[1], record.variant, PhaseLengths);
-    // Every number with a fraction carries the Russian decimal comma.
-    static const QRegularExpression fraction(QStringLiteral("\\d([^\\d\\s:])\\d"));
-    for (int i = 2; i < ResultLineCount; ++i)
-        for (const QRegularExpressionMatch &m : fraction.globalMatch(r[i]))
-            if (m.captured(1) != QLatin1String(","))
-                problems << QStringLiteral("a decimal separator other than a comma: ") + r[i];
-    if (!r[4].contains(u',') || !r[5].contains(u','))
-        problems << QStringLiteral("Tcp or SD without a decimal comma: ") + r[4] + u'|' + r[5];
-    for (int i = 1; i <= 12; ++i)
-        if (r[6 + i].size() != RowWidth)
-            problems << QStringLiteral("row %1 is %2 characters wide").arg(i).arg(r[6 + i].size());
+    if (!Matches(CountsLine, r[2]))
+        problems << QStringLiteral("score line: ") + r[2];
+    if (!Matches(SpreadLine, r[3]))
+        problems << QStringLiteral("mean line: ") + r[3];
+    if (!Matches(SecondsLine, r[4]) || !Matches(SecondsLine, r[5]))
+        problems << QStringLiteral("Tcp or SD line: ") + r[4] + u'|' + r[5];
+    if (r[6] != ColumnTitles)
+        problems << QStringLiteral("column titles: ") + r[6];
+    // The mark read off the row itself: the reader checks it with the writer's own function.
+    static const QRegularExpression row(QStringLiteral("^") + RowLine + QStringLiteral("$"));
+    for (int i = 1; i <= 12; ++i) {
+        const ChoiceRecord &choice = record.choices[i];
+        const QString mark = !choice.placed() ? QStringLiteral(" ")
+            : choice.Key == choice.Answer ? QStringLiteral("+") : QStringLiteral("-");
+        const QRegularExpressionMatch m = row.match(r[6 + i]);
+        if (!m.hasMatch() || m.captured(1) != mark)
+            problems << QStringLiteral("row %1 (mark «%2» belongs there): %3").arg(i).arg(mark, r[6 + i]);
+    }
 
     // Placements fill the rows from the first; each panel, figure and position once.
     QSet<int> panels, keys, pictures, answers;

@@ -491,7 +491,7 @@ void HarnessTest::protocolCheck_data()
     broken("a blank line after the rows", bytes + "\r\n", code, u"text after the last row"_s);
     broken("named for another code", bytes, u"Иванов-02"_s, u"file named for"_s);
     broken("a decimal point", Edited(complete, [](QStringList &l) { l[11].replace(u',', u'.'); }), code,
-           u"other than a comma"_s);
+           u"row 1 "_s);
     broken("phase lengths", Edited(complete, [](QStringList &l) { l[5].replace(u" 30 "_s, u" 20 "_s); }), code,
            u"variant line"_s);
     broken("a wrong mark", Edited(complete, [](QStringList &l) { l[11].chop(1); l[11] += u'-'; }), code,
@@ -510,7 +510,7 @@ void HarnessTest::protocolCheck_data()
     broken("a figure placed twice", t.bytes(), code, u"a figure placed twice"_s);
     t = CompleteTest();
     t.settings = American();
-    broken("American settings", t.bytes(), code, u"bears no date"_s);
+    broken("American settings", t.bytes(), code, u"no dated code line"_s);
     t = complete;
     t.choices[3].PanelNo = -1;
     broken("a placement after an unplaced row", t.bytes(), code, u"placed after an unplaced row"_s);
