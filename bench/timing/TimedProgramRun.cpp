@@ -40,7 +40,7 @@ RunResult TimedProgramRun::run(int index, bool placements)
     RunResult result;
     result.placements = placements;
     ProgramRun process(m_server, m_input);
-    if (!process.prepare(m_program, true, m_workFolder)) {
+    if (!process.prepare(m_program, true, m_workFolder, ProgramRun::Session::Shared)) {
         result.error = QStringLiteral("cannot copy %1 into %2").arg(m_program, m_workFolder);
         return result;
     }

@@ -84,13 +84,14 @@ void ProgramRun::giveToProgram(const QString &path) const
         qWarning("chown %s failed", qPrintable(path));
 }
 
-bool ProgramRun::prepare(const QString &program, bool resultDir, const QString &parent)
+bool ProgramRun::prepare(const QString &program, bool resultDir, const QString &parent, Session session)
 {
-    m_root = std::make_unique<QTemporaryDir>((parent.isEmpty() ? QDir::tempPath() : parent)
-                                             + QStringLiteral("/kavr-run-XXXXXX"));
+    const QString folder = parent.isEmpty() ? QDir::tempPath() : parent;
+    m_root = std::make_unique<QTemporaryDir>(folder + QStringLiteral("/kavr-run-XXXXXX"));
     if (!m_root->isValid())
         return false;
-    m_ownUser = ::geteuid() == 0 && ReachableByAll(QDir::tempPath()) && CanBecomeProgramUser();
+    m_session = session;
+    m_ownUser = session == Session::Own && ::geteuid() == 0 && ReachableByAll(folder) && CanBecomeProgramUser();
     QFile::setPermissions(m_root->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
                                               | QFile::ReadGroup | QFile::ExeGroup
                                               | QFile::ReadOther | QFile::ExeOther);
@@ -115,12 +116,16 @@ bool ProgramRun::launch()
 {
     const QDir root(m_root->path());
     QProcessEnvironment env = m_server.environment();
-    env.insert(QStringLiteral("HOME"), homeDir());
-    env.insert(QStringLiteral("TMPDIR"), tmpDir());
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), root.filePath(QStringLiteral("runtime")));
-    for (const char *name : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME",
-                             "QT_QPA_PLATFORM", "LC_ALL", "LANGUAGE", "SESSION_MANAGER"})
-        env.remove(QString::fromLatin1(name));
+    if (m_session == Session::Own) {
+        env.insert(QStringLiteral("HOME"), homeDir());
+        env.insert(QStringLiteral("TMPDIR"), tmpDir());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), root.filePath(QStringLiteral("runtime")));
+        for (const char *name : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME",
+                                 "LANGUAGE", "SESSION_MANAGER"})
+            env.remove(QString::fromLatin1(name));
+    }
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("LC_ALL"));
     env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
     env.insert(QStringLiteral("LC_NUMERIC"), QStringLiteral("ru_RU.UTF-8"));
     env.insert(QStringLiteral("LC_TIME"), QStringLiteral("ru_RU.UTF-8"));

@@ -28,9 +28,15 @@ public:
     // Kills the program; its folders go.
     ~ProgramRun();
 
+    // Own: home, temporary and runtime folders of the run's own and, as root, a user of its
+    // own. Shared: the caller's user and session (its home, temporary folder and sound
+    // server), as a lab's desktop runs the program: for timing it.
+    enum class Session { Own, Shared };
+
     // Copies program into a new folder below parent (the temporary folder when empty);
     // resultDir false leaves the Result folder out. False when a folder or the copy failed.
-    bool prepare(const QString &program, bool resultDir = true, const QString &parent = {});
+    bool prepare(const QString &program, bool resultDir = true, const QString &parent = {},
+                 Session session = Session::Own);
     // Starts the copy (again, after an end or a kill: same folders) and waits for its main
     // window and its first paint; false when it did not come.
     bool start();
@@ -88,6 +94,7 @@ private:
     const XInput &m_input;
     std::unique_ptr<QTemporaryDir> m_root;
     QProcess m_process;
+    Session m_session = Session::Own;
     bool m_ownUser = false;
     unsigned long m_window = 0;
     QPoint m_origin;

@@ -59,7 +59,7 @@ ScreenWatcher::~ScreenWatcher()
 bool ScreenWatcher::open(const QString &display)
 {
     // Xlib's default handler ends the process; a window that went before its map notification
-    // was read (a BadWindow) must not end the bench.
+    // was read (a BadWindow) must not end the watching program.
     XSetErrorHandler(RecordError);
     m_display = XOpenDisplay(display.toLocal8Bit().constData());
     if (!m_display) {
