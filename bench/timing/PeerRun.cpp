@@ -1,9 +1,9 @@
 #include "PeerRun.h"
 
-#include "MonotonicTime.h"
 #include "ProcessMemory.h"
 #include "StopProcess.h"
 #include "TestScreens.h"
+#include "harness/MonotonicTime.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +12,8 @@
 #include <QJsonObject>
 
 namespace kavr::bench {
+
+using namespace harness;
 
 namespace {
 
@@ -43,7 +45,7 @@ std::optional<QPoint> FindMarker(ScreenWatcher &watcher)
 
 } // namespace
 
-PeerRun::PeerRun(ScreenWatcher &watcher, InputDriver &input, QString display, QString chromium,
+PeerRun::PeerRun(ScreenWatcher &watcher, XInput &input, QString display, QString chromium,
                  QString peerFolder, QString workFolder)
     : m_watcher(watcher),
       m_input(input),

@@ -4,9 +4,9 @@
 // Its page shows the twelve figures where the program does, for 30 000 ms, then either twelve
 // one-click placements (image-button-response, the figure shown and the twelve numbered
 // panels as buttons) or one answer screen left alone for 60 000 ms, then a closing message.
-#include "InputDriver.h"
 #include "RunResult.h"
-#include "ScreenWatcher.h"
+#include "harness/ScreenWatcher.h"
+#include "harness/XInput.h"
 
 #include <QProcess>
 #include <QString>
@@ -16,7 +16,7 @@ namespace kavr::bench {
 class PeerRun
 {
 public:
-    PeerRun(ScreenWatcher &watcher, InputDriver &input, QString display, QString chromium,
+    PeerRun(harness::ScreenWatcher &watcher, harness::XInput &input, QString display, QString chromium,
             QString peerFolder, QString workFolder);
     ~PeerRun();
 
@@ -26,8 +26,8 @@ public:
     RunResult run(int index, bool placements);
 
 private:
-    ScreenWatcher &m_watcher;
-    InputDriver &m_input;
+    harness::ScreenWatcher &m_watcher;
+    harness::XInput &m_input;
     QString m_display;
     QString m_chromium;
     QString m_peerFolder;

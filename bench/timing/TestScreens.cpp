@@ -1,33 +1,29 @@
 #include "TestScreens.h"
 
-#include "BoardAreas.h"
-#include "MonotonicTime.h"
-#include "assets/JpegDecoder.h"
+#include "harness/MonotonicTime.h"
+#include "harness/ScreenMap.h"
+#include "testing/BoardGeometry.h"
 
 #include <algorithm>
 
 namespace kavr::bench {
 
+using namespace harness;
+using namespace harness::screen;
+
 namespace {
 
 constexpr std::int64_t Second = 1'000'000'000;
 
-QList<QImage> Pictures(int first)
-{
-    QList<QImage> pictures;
-    for (int n = first; n < first + 12; ++n)
-        pictures << assets::LoadPicture(n);
-    return pictures;
-}
-
 } // namespace
 
-TestScreens::TestScreens(ScreenWatcher &watcher, InputDriver &input, QPoint origin)
+// Variant A: the peer's page shows the program's pictures of variant A.
+TestScreens::TestScreens(ScreenWatcher &watcher, XInput &input, QPoint origin)
     : m_watcher(watcher),
       m_input(input),
       m_origin(origin),
-      m_exposurePictures(Pictures(1)),
-      m_answerPictures(Pictures(13))
+      m_exposed(ExposureBase),
+      m_offered(AnswerBase)
 {
 }
 
@@ -39,7 +35,7 @@ void TestScreens::Note(const Transition &t, RunResult &result)
 std::optional<std::int64_t> TestScreens::watchExposure(const char *key, RunResult &result)
 {
     const std::int64_t pressed = m_input.key(key);
-    const auto shown = m_watcher.waitFor({{QStringLiteral("figures"), at(TaskImageArea(1)), ShowsOneOf(m_exposurePictures)}},
+    const auto shown = m_watcher.waitFor({{QStringLiteral("figures"), at(TaskImageArea(1)), ShowsOneOf(m_exposed.pictures())}},
                                          pressed, pressed + 5 * Second)[0];
     if (!shown) {
         result.error = QStringLiteral("the figures did not appear");
@@ -54,8 +50,8 @@ std::optional<std::int64_t> TestScreens::watchExposure(const char *key, RunResul
     WatchPace pace;
     pace.fineFromNs = shown->atNs() + 29 * Second + Second / 2;
     const auto ended = m_watcher.waitFor(
-        {{QStringLiteral("figures hidden"), at(TaskImageArea(1)), ShowsNoneOf(m_exposurePictures)},
-         {QStringLiteral("answer row"), at(AnswerImageArea(1)), ShowsOneOf(m_answerPictures)}},
+        {{QStringLiteral("figures hidden"), at(TaskImageArea(1)), ShowsNoneOf(m_exposed.pictures())},
+         {QStringLiteral("answer row"), at(AnswerImageArea(1)), ShowsOneOf(m_offered.pictures())}},
         shown->firstTrueNs, shown->atNs() + 40 * Second, pace);
     if (!ended[0] || !ended[1]) {
         result.error = QStringLiteral("the exposure did not end (figures hidden: %1, answer row: %2, %3 ms after the figures appeared)")

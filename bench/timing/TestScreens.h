@@ -2,11 +2,11 @@
 // The screens of one test as seen from outside, the same for the program and the browser
 // peer (whose page puts things where the program does): the start key and the figures
 // appearing, their hiding with the answer row, the placements, the closing message.
-#include "InputDriver.h"
 #include "RunResult.h"
-#include "ScreenWatcher.h"
+#include "harness/FigureSet.h"
+#include "harness/ScreenWatcher.h"
+#include "harness/XInput.h"
 
-#include <QImage>
 #include <QList>
 #include <QPoint>
 #include <QRandomGenerator>
@@ -16,11 +16,11 @@
 
 namespace kavr::bench {
 
-class TestScreens
+class TestScreens final
 {
 public:
     // origin: the screen position of the client area's (or the page's) top left corner.
-    TestScreens(ScreenWatcher &watcher, InputDriver &input, QPoint origin);
+    TestScreens(harness::ScreenWatcher &watcher, harness::XInput &input, QPoint origin);
 
     QPoint at(QPoint client) const { return client + m_origin; }
     QRect at(const QRect &client) const { return client.translated(m_origin); }
@@ -43,24 +43,24 @@ public:
     struct AnswerPhase
     {
         QList<double> intervals;
-        std::optional<Transition> closing;
+        std::optional<harness::Transition> closing;
     };
     AnswerPhase runAnswerPhase(std::int64_t answerStartNs, bool placements, bool pickFirst,
                                RunResult &result);
 
     // Dates the closing message; fine polling from fineFromNs on.
-    std::optional<Transition> watchClosingMessage(std::int64_t sinceNs, std::int64_t fineFromNs,
+    std::optional<harness::Transition> watchClosingMessage(std::int64_t sinceNs, std::int64_t fineFromNs,
                                                   std::int64_t deadlineNs, RunResult &result);
 
     // Widens result's widest bracket by t's.
-    static void Note(const Transition &t, RunResult &result);
+    static void Note(const harness::Transition &t, RunResult &result);
 
 private:
-    ScreenWatcher &m_watcher;
-    InputDriver &m_input;
+    harness::ScreenWatcher &m_watcher;
+    harness::XInput &m_input;
     QPoint m_origin;
-    QList<QImage> m_exposurePictures;
-    QList<QImage> m_answerPictures;
+    harness::FigureSet m_exposed;
+    harness::FigureSet m_offered;
     QRandomGenerator m_random{20261207u};
 };
 

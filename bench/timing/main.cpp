@@ -6,9 +6,11 @@
 // Prints the machine, every run, and a Markdown table; exits 1 when the program missed a
 // target, 2 when it could not measure.
 #include "PeerRun.h"
-#include "ProgramRun.h"
+#include "TimedProgramRun.h"
 #include "TimingTable.h"
-#include "XvfbSession.h"
+#include "harness/ScreenWatcher.h"
+#include "harness/XInput.h"
+#include "harness/XvfbSession.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -25,6 +27,7 @@
 #include <sched.h>
 
 using namespace kavr::bench;
+using namespace kavr::harness;
 
 namespace {
 
@@ -130,13 +133,13 @@ int main(int argc, char *argv[])
     const sched_param priority{1};
     const bool realTime = sched_setscheduler(0, SCHED_FIFO | SCHED_RESET_ON_FORK, &priority) == 0;
 
-    kavr::test::XvfbSession xvfb;
+    XvfbSession xvfb;
     if (!xvfb.start()) {
         Say(QStringLiteral("Xvfb did not start"));
         return 2;
     }
     ScreenWatcher watcher;
-    InputDriver input;
+    XInput input;
     if (!watcher.open(xvfb.display()) || !input.open(xvfb.display())) {
         Say(watcher.errorString() + input.errorString());
         return 2;
@@ -149,7 +152,7 @@ int main(int argc, char *argv[])
     std::fflush(stdout);
 
     TimingTable table;
-    ProgramRun program(watcher, input, xvfb.display(), parser.value(programOption), work);
+    TimedProgramRun program(xvfb, watcher, input, parser.value(programOption), work);
     PeerRun peer(watcher, input, xvfb.display(), parser.value(chromiumOption), parser.value(peerOption), work);
     if (peerRuns > 0 && !peer.start()) {
         Say(peer.errorString());

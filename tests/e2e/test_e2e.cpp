@@ -1,52 +1,26 @@
-// The real program under a private X server, driven with xdotool only: log-in through the
+// The real program under a private X server, driven through XTest only: log-in through the
 // about box, subject entry, one practice placement, F1, the 30 s exposure read off the screen,
 // ten placements (two of them wrong) and the time-out; then the protocol file it wrote.
-#include "XvfbSession.h"
-#include "assets/PictureCatalogue.h"
+#include "harness/FigureSet.h"
+#include "harness/MonotonicTime.h"
+#include "harness/ProgramRun.h"
+#include "harness/ProtocolCheck.h"
+#include "harness/ScreenMap.h"
+#include "harness/XInput.h"
+#include "harness/XvfbSession.h"
+#include "testing/BoardGeometry.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
-#include <QStringDecoder>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
+#include <X11/keysym.h>
+
 using namespace kavr;
-using namespace kavr::test;
-
-namespace {
-
-// Where the boards lie in the window's client area (the layers fill it from 0, 0).
-QRect TaskImageArea(int panel)
-{
-    const int c = (panel - 1) % 4, r = (panel - 1) / 4;
-    return {115 + 200 * c + 2, 4 + 152 * r + 2, 166, 146};
-}
-
-QRect AnswerImageArea(int position)
-{
-    const int c = (position - 1) % 6, r = (position - 1) / 6;
-    return {88 + 8 + 136 * c + 3, 472 + 19 + 125 * r + 3, 127, 112};
-}
-
-// The catalogue picture among candidates that the screen area shows; 0 when none is close.
-int Recognise(const QImage &shown, int firstNumber)
-{
-    int best = 0;
-    double bestDifference = 8.0;
-    for (int n = firstNumber; n < firstNumber + 12; ++n) {
-        const double difference = MeanDifference(shown, assets::LoadPicture(n));
-        if (difference < bestDifference) {
-            best = n;
-            bestDifference = difference;
-        }
-    }
-    return best;
-}
-
-} // namespace
+using namespace kavr::harness;
 
 class EndToEndTest : public QObject
 {
@@ -58,64 +32,26 @@ private slots:
     void cleanupTestCase();
 
 private:
-    QPoint at(int x, int y) const { return m_origin + QPoint(x, y); }
-    void click(QPoint p, int button = 1);
-    QImage grab(const QRect &clientArea) const { return m_x.grab(clientArea.translated(m_origin)); }
-    void shot(const QString &name);
+    QPoint at(QPoint client) const { return m_run.at(client); }
+    void shot(const QString &name) { m_x.saveScreenshot(qEnvironmentVariable("KAVR_E2E_SHOTS"), name); }
 
     XvfbSession m_x;
-    QTemporaryDir m_dir;
-    QProcess m_program;
-    QPoint m_origin;
+    XInput m_input;
+    ProgramRun m_run{m_x, m_input};
 };
 
 void EndToEndTest::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
     QVERIFY2(m_x.start(), "Xvfb did not start");
+    QVERIFY2(m_input.open(m_x.display()), qPrintable(m_input.errorString()));
     // The protocol goes beside the executable: run a copy in a folder of our own.
-    const QString program = m_dir.filePath(QStringLiteral("kavr-im"));
-    QVERIFY(QFile::copy(QStringLiteral(KAVR_PROGRAM), program));
-    QProcessEnvironment env = m_x.environment();
-    env.insert(QStringLiteral("LC_ALL"), QString());
-    env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
-    env.insert(QStringLiteral("LC_NUMERIC"), QStringLiteral("ru_RU.UTF-8"));
-    env.insert(QStringLiteral("LC_TIME"), QStringLiteral("ru_RU.UTF-8"));
-    m_program.setProcessEnvironment(env);
-    m_program.setProcessChannelMode(QProcess::ForwardedChannels);
-    m_program.start(program, {});
-    QVERIFY(m_program.waitForStarted());
-    const QString window = m_x.xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                                        QStringLiteral("--name"), QStringLiteral("^KAVR.IM$")});
-    QVERIFY2(!window.isEmpty(), "the main window did not appear");
-    const QString geometry = m_x.xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"),
-                                          window.section(QLatin1Char('\n'), 0, 0)});
-    const QRegularExpressionMatch x = QRegularExpression(QStringLiteral("X=(\\d+)")).match(geometry);
-    const QRegularExpressionMatch y = QRegularExpression(QStringLiteral("Y=(\\d+)")).match(geometry);
-    m_origin = QPoint(x.captured(1).toInt(), y.captured(1).toInt());
-    QTest::qWait(500);
+    QVERIFY(m_run.prepare(QStringLiteral(KAVR_PROGRAM)));
+    QVERIFY2(m_run.start(), qPrintable(QStringLiteral("the main window did not appear\n") + m_run.standardError()));
 }
 
 void EndToEndTest::cleanupTestCase()
 {
-    if (m_program.state() != QProcess::NotRunning) {
-        m_program.terminate();
-        if (!m_program.waitForFinished(5000))
-            m_program.kill();
-    }
-}
-
-void EndToEndTest::click(QPoint p, int button)
-{
-    m_x.xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(p.x()),
-                 QString::number(p.y()), QStringLiteral("click"), QString::number(button)});
-}
-
-void EndToEndTest::shot(const QString &name)
-{
-    const QString folder = qEnvironmentVariable("KAVR_E2E_SHOTS");
-    if (!folder.isEmpty())
-        m_x.grab(QRect(0, 0, 1280, 1024)).save(QDir(folder).filePath(name + QStringLiteral(".png")));
+    m_run.stop();
 }
 
 void EndToEndTest::wholeTestWritesItsProtocol()
@@ -124,63 +60,67 @@ void EndToEndTest::wholeTestWritesItsProtocol()
     const QString name = QStringLiteral("Иванов И.И.");
 
     // Log-in: "О программе" from the window's context menu, OK by Enter.
-    click(at(600, 700), 3);
+    m_input.click(at(screen::MenuPoint), 3);
     QTest::qWait(300);
-    click(at(600 + 30, 700 + 12));
+    m_input.click(at(screen::MenuPoint + screen::AboutItemOffset));
     QTest::qWait(500);
-    QVERIFY2(!m_x.xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                           QStringLiteral("^About$")}).isEmpty(), "the about box did not open");
+    bool about = false;
+    for (const TopLevel &window : m_run.otherWindows())
+        about = about || window.name == QLatin1String("About");
+    QVERIFY2(about, "the about box did not open");
     shot(QStringLiteral("about"));
-    m_x.xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    m_input.key(XK_Return);
     QTest::qWait(500);
     shot(QStringLiteral("entry"));
 
     // Subject entry: code, name, variant B, Enter.
-    click(at(303 + 16 + 150, 208 + 28 + 14));
-    m_x.xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), code});
-    click(at(303 + 16 + 150, 296 + 28 + 14));
-    m_x.xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), name});
-    click(at(303 + 98 + 60, 120 + 30 + 14));
-    m_x.xdotool({QStringLiteral("key"), QStringLiteral("Down")});
+    m_input.click(at(screen::CodeField.center()));
+    m_input.type(code, 40);
+    m_input.click(at(screen::NameField.center()));
+    m_input.type(name, 40);
+    m_input.click(at(screen::VariantBox.center()));
+    m_input.key(XK_Down);
     shot(QStringLiteral("entry-filled"));
-    m_x.xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    m_input.key(XK_Return);
     QTest::qWait(800);
     shot(QStringLiteral("instruction"));
 
     // One practice placement: the first palette figure onto practice panel 1.
-    const QRect palette1(0 + 520 + 77 + 10 + 3, 352 + 8 + 200 + 24 + 3, 37, 33);
-    QVERIFY2(Recognise(grab(palette1), 1013) != 0, "the practice palette is not shown");
-    click(at(palette1.center().x(), palette1.center().y()));
-    click(at(520 + 104 + 30, 352 + 8 + 24 + 26));
+    const FigureSet palette(PaletteBase);
+    const QRect palette1 = screen::PaletteImageArea(1);
+    QVERIFY2(palette.recognise(m_run.grab(palette1)) != 0, "the practice palette is not shown");
+    m_input.click(at(palette1.center()));
+    m_input.click(at(screen::PracticePanelArea(1).center()));
     QTest::qWait(300);
-    QCOMPARE(Recognise(grab(palette1), 1013), 0); // the figure left the palette
+    QCOMPARE(palette.recognise(m_run.grab(palette1)), 0); // the figure left the palette
 
     // F1: the exposure. Read which figure lies on which panel.
-    m_x.xdotool({QStringLiteral("key"), QStringLiteral("F1")});
+    m_input.key(XK_F1);
     QTest::qWait(1000);
     shot(QStringLiteral("exposure"));
+    const FigureSet exposed(ExposureBase + VariantBOffset);
     int keyOrder[13] = {};
     int panelOf[13] = {};
     for (int panel = 1; panel <= 12; ++panel) {
-        const int number = Recognise(grab(TaskImageArea(panel)), 101);
-        QVERIFY2(number != 0, qPrintable(QStringLiteral("panel %1 shows no figure of set B").arg(panel)));
-        keyOrder[panel] = number - 100;
+        keyOrder[panel] = exposed.recognise(m_run.grab(screen::TaskImageArea(panel)));
+        QVERIFY2(keyOrder[panel] != 0, qPrintable(QStringLiteral("panel %1 shows no figure of set B").arg(panel)));
         QVERIFY(panelOf[keyOrder[panel]] == 0);
         panelOf[keyOrder[panel]] = panel;
     }
 
     // The answer phase: wait for the answer row, read it.
+    const FigureSet offeredSet(AnswerBase + VariantBOffset);
     QElapsedTimer clock;
     clock.start();
-    while (Recognise(grab(AnswerImageArea(1)), 113) == 0) {
+    while (offeredSet.recognise(m_run.grab(screen::AnswerImageArea(1))) == 0) {
         QVERIFY2(clock.elapsed() < 35'000, "the answer row did not appear");
         QThread::msleep(5);
     }
-    qint64 mark = clock.elapsed();
+    std::int64_t mark = MonotonicNs();
     shot(QStringLiteral("answer"));
     int offered[13] = {};
     for (int position = 1; position <= 12; ++position) {
-        offered[position] = Recognise(grab(AnswerImageArea(position)), 113) - 112;
+        offered[position] = offeredSet.recognise(m_run.grab(screen::AnswerImageArea(position)));
         QVERIFY(offered[position] >= 1);
     }
 
@@ -193,86 +133,65 @@ void EndToEndTest::wholeTestWritesItsProtocol()
                         : position == 7 ? panelOf[offered[12]]
                                         : panelOf[offered[position]];
         QThread::msleep(250 + 60 * position);
-        const QPoint pick = at(AnswerImageArea(position).center().x(), AnswerImageArea(position).center().y());
-        const QRect target = TaskImageArea(panel);
-        m_x.xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(pick.x()),
-                     QString::number(pick.y()), QStringLiteral("click"), QStringLiteral("1"),
-                     QStringLiteral("mousemove"), QStringLiteral("--sync"),
-                     QString::number(m_origin.x() + target.center().x()),
-                     QString::number(m_origin.y() + target.center().y()), QStringLiteral("click"),
-                     QStringLiteral("1")});
-        const qint64 now = clock.elapsed();
-        placements << Placement{position, panel, (now - mark) / 1000.0};
-        mark = now;
+        m_input.click(at(screen::AnswerImageArea(position).center()));
+        const std::int64_t placed = m_input.click(at(screen::TaskImageArea(panel).center()));
+        placements << Placement{position, panel, ToMs(placed - mark) / 1000.0};
+        mark = placed;
     }
     shot(QStringLiteral("placed"));
 
     // The time-out ends the test and writes the protocol.
-    QFile file(m_dir.filePath(QStringLiteral("Result/") + code + QStringLiteral(".IM.txt")));
-    while (!file.exists()) {
+    const QString path = QDir(m_run.resultDir()).filePath(code + QStringLiteral(".IM.txt"));
+    while (!QFile::exists(path)) {
         QVERIFY2(clock.elapsed() < 100'000, "no protocol after the answer time");
         QTest::qWait(200);
     }
     QTest::qWait(300);
     shot(QStringLiteral("finished"));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
+    QCOMPARE(m_run.resultFiles(), QStringList{code + QStringLiteral(".IM.txt")});
 
-    // Windows-1251, CR LF after every line, nothing else.
-    QVERIFY(bytes.endsWith("\r\n"));
-    QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));
-    QVERIFY(!bytes.startsWith("\xEF\xBB\xBF"));
-    QVERIFY(bytes.contains(QByteArray("\xCA\xEE\xE4: ", 5))); // "Код: "
-    QStringDecoder decoder("windows-1251");
-    const QString text = decoder(bytes);
-    QVERIFY(!decoder.hasError());
-    QStringList lines = text.split(QStringLiteral("\r\n"));
-    QCOMPARE(lines.takeLast(), QString());
-    QCOMPARE(lines.size(), 23);
-    QCOMPARE(lines[0], QStringLiteral("Результаты выполнения теста \"Образная память\""));
-    QVERIFY2(QRegularExpression(QStringLiteral("^Код: Тест-01  Имя: Иванов И\\.И\\.  Дата ПФО: \\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d$"))
-                 .match(lines[1]).hasMatch(), qPrintable(lines[1]));
-    QCOMPARE(lines[2], code);
-    QVERIFY2(QRegularExpression(QStringLiteral("^Время изучения инструкции +\\d+ сек$")).match(lines[3]).hasMatch(), qPrintable(lines[3]));
-    QVERIFY2(QRegularExpression(QStringLiteral("^Время окончания теста : \\d\\d:\\d\\d:\\d\\d$")).match(lines[4]).hasMatch(), qPrintable(lines[4]));
-    QCOMPARE(lines[5], QStringLiteral("Вариант B. Время экспозиции  30 сек. Время для ответа  60 сек."));
-    QCOMPARE(lines[6], QStringLiteral("T ответа =  60 сек,  N[+] = 8,  N[-] = 2,  N[0] = 2"));
-    QCOMPARE(lines[10], QStringLiteral("N выбора      Время N панели  Ключ N рисунка Ответ"));
+    // Windows-1251, CR LF after every line, whole and consistent (ProtocolCheck); then what
+    // this test did.
+    const ProtocolReport protocol = ProtocolCheck::checkFile(path);
+    QVERIFY2(protocol.problems.isEmpty(), qPrintable(protocol.problems.join(QLatin1Char('\n'))));
+    const report::ProtocolRecord &record = *protocol.record;
+    QCOMPARE(protocol.lines.size(), 23);
+    QCOMPARE(protocol.headerBlocks, 1);
+    QCOMPARE(protocol.instructionLines, 1);
+    QCOMPARE(record.code, code);
+    QCOMPARE(record.name, name);
+    QVERIFY2(QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d$")).match(record.dateTime).hasMatch(),
+             qPrintable(record.dateTime));
+    QCOMPARE(record.variant, QStringLiteral("Вариант B"));
+    QCOMPARE(record.answerSeconds, 60.0);
+    QCOMPARE(record.score.correct, 8);
+    QCOMPARE(record.score.wrong, 2);
+    QCOMPARE(record.score.missing, 2);
 
     double placedSum = 0;
     for (int i = 1; i <= 12; ++i) {
-        const QString row = lines[10 + i];
-        QCOMPARE(row.size(), 55);
-        QCOMPARE(row.left(8).trimmed().toInt(), i);
-        const double seconds = row.mid(8, 11).trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
-        const int panel = row.mid(19, 9).trimmed().toInt();
-        const int key = row.mid(28, 6).trimmed().toInt();
-        const int picture = row.mid(34, 10).trimmed().toInt();
-        const int answer = row.mid(44, 6).trimmed().toInt();
-        const QString mark = row.mid(50).trimmed();
+        const ChoiceRecord &row = record.choices[i];
         if (i <= 10) {
             const Placement &p = placements[i - 1];
-            QCOMPARE(panel, p.panel);
-            QCOMPARE(key, keyOrder[p.panel]);
-            QCOMPARE(picture, p.position);
-            QCOMPARE(answer, offered[p.position]);
-            QCOMPARE(mark, key == answer ? QStringLiteral("+") : QStringLiteral("-"));
-            QCOMPARE(mark == QLatin1String("-"), i == 4 || i == 7);
-            // Timed from outside: xdotool's own start-up lies between the click and our clock.
+            QCOMPARE(row.PanelNo, p.panel);
+            QCOMPARE(row.Key, keyOrder[p.panel]);
+            QCOMPARE(row.PictureNo, p.position);
+            QCOMPARE(row.Answer, offered[p.position]);
+            QCOMPARE(!row.correct(), i == 4 || i == 7);
+            // Timed from outside: the first from the answer row seen on screen, polled.
             const double tolerance = i == 1 ? 0.3 : 0.1;
-            QVERIFY2(qAbs(seconds - p.seconds) <= tolerance,
-                     qPrintable(QStringLiteral("row %1: %2 s in the protocol, %3 s measured").arg(i).arg(seconds).arg(p.seconds)));
-            placedSum += seconds;
+            QVERIFY2(qAbs(row.Time - p.seconds) <= tolerance,
+                     qPrintable(QStringLiteral("row %1: %2 s in the protocol, %3 s measured").arg(i).arg(row.Time).arg(p.seconds)));
+            placedSum += row.Time;
         } else {
-            QCOMPARE(panel, -1);
-            QCOMPARE(mark, QString());
-            QCOMPARE(key, 0);
-            QCOMPARE(picture, 0);
-            QCOMPARE(answer, 0);
+            QCOMPARE(row.PanelNo, -1);
+            QCOMPARE(row.Key, 0);
+            QCOMPARE(row.PictureNo, 0);
+            QCOMPARE(row.Answer, 0);
             // Row 11 carries the rest of the 60 s; row 12 nothing.
-            QCOMPARE(seconds > 0, i == 11);
+            QCOMPARE(row.Time > 0, i == 11);
             if (i == 11)
-                QVERIFY2(qAbs(placedSum + seconds - 60.0) < 0.25, qPrintable(QString::number(placedSum + seconds)));
+                QVERIFY2(qAbs(placedSum + row.Time - 60.0) < 0.25, qPrintable(QString::number(placedSum + row.Time)));
         }
     }
 }

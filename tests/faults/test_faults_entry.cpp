@@ -5,7 +5,7 @@
 // saves its protocol inside Result under the code as set up, replacing an earlier protocol of
 // that code, and writes nowhere else.
 #include "support/FormFixture.h"
-#include "../storm/TreeSnapshot.h"
+#include "harness/TreeSnapshot.h"
 #include "ui/GeneralErrorHandler.h"
 
 #include <QClipboard>
@@ -19,6 +19,7 @@
 
 using namespace kavr;
 using namespace kavr::test;
+using kavr::harness::TreeSnapshot;
 using namespace Qt::StringLiterals;
 
 namespace {

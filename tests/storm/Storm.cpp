@@ -1,6 +1,6 @@
 #include "Storm.h"
 
-#include "testing/BoardGeometry.h"
+#include "harness/ScreenMap.h"
 
 #include <X11/keysym.h>
 
@@ -8,28 +8,10 @@ namespace kavr::test {
 
 namespace {
 
-const QRect Window{0, 0, 1280, 1024};
-const QRect ExitButton{528, 408, 145, 33};
-const QRect StartButton{865, 692, 145, 40};
-// Offsets of the run-time boards' parents in the client area.
-const QPoint AnswerBoard{88, 472};
-const QRect AnswerRow{88, 472, 827, 272};
-const QPoint PracticeBoard{520, 360};
-const QPoint ExampleBoard{8, 360};
-const QPoint Palette{597, 560};
-const QRect EnterButton{272, 408, 145, 33};
-const QList<QRect> EntryControls = {
-    {319, 236, 305, 28},  // code
-    {319, 324, 305, 28},  // name
-    {401, 150, 137, 28},  // variant
-    EnterButton,
-    {272, 452, 401, 40},  // refusal line
-};
+using namespace harness::screen;
 
-QRect Cell(const PanelFamily &family, int i, QPoint offset = {})
-{
-    return family.geometry(i).translated(offset);
-}
+const QRect Window{0, 0, 1280, 1024};
+const QList<QRect> EntryControls = {CodeField, NameField, VariantBox, EnterButton, RefusalLine};
 
 // Keys that do something in some stage or to some control, and a few that should do nothing.
 const unsigned long PlainKeys[] = {
@@ -68,7 +50,7 @@ QPoint Storm::targetPoint(Stage stage, const QList<TopLevel> &windows)
                 + QPoint(int(m_random.bounded(qMax(1, window.geometry.width()))),
                          int(m_random.bounded(qMax(1, window.geometry.height()))));
         if (window.name == QLatin1String("About") && chance(4))
-            return window.geometry.topLeft() + QPoint(148, 208);
+            return window.geometry.topLeft() + AboutOkOffset;
     }
     QList<QRect> targets;
     switch (stage) {
@@ -78,20 +60,19 @@ QPoint Storm::targetPoint(Stage stage, const QList<TopLevel> &windows)
         break;
     case Stage::Instruction:
         for (int i = 1; i <= 12; ++i)
-            targets << Cell(FigurePanelFamily, i, Palette) << Cell(FigurePanelFamily, i, Palette)
-                    << Cell(PracticePanelFamily, i, PracticeBoard) << Cell(ExamplePanelFamily, i, ExampleBoard);
+            targets << PalettePanelArea(i) << PalettePanelArea(i) << PracticePanelArea(i) << ExamplePanelArea(i);
         targets << StartButton; // 1 in 49: the instruction gets its time before F1
         break;
     case Stage::Exposure:
     case Stage::Answer:
         for (int i = 1; i <= 12; ++i) {
-            targets << Cell(TaskPanelFamily, i);
+            targets << TaskPanelArea(i);
             if (!m_picksSeldom || chance(5))
-                targets << Cell(AnswerPanelFamily, i, AnswerBoard);
+                targets << AnswerPanelArea(i);
         }
         break;
     case Stage::Finished:
-        targets << QRect(10, 28, 1000, 300) << StartButton;
+        targets << InstructionText << StartButton;
         break;
     }
     QRect r = targets.at(int(m_random.bounded(int(targets.size()))));

@@ -5,18 +5,23 @@
 // Esc and the exit button are left out of the log-in and subject-entry stages, where they end
 // the program as they should; every other key and click can come in every stage. The keys and
 // clicks that end a stage come seldom in it, so that each stage gets its share of the storm.
-#include "StageProbe.h"
-#include "XInput.h"
+#include "harness/StageProbe.h"
+#include "harness/XInput.h"
 
 #include <QMap>
 #include <QRandomGenerator>
 
 namespace kavr::test {
 
-class Storm
+using harness::Stage;
+using harness::TopLevel;
+using harness::XInput;
+
+class Storm final
 {
 public:
-    // kinds counts the actions sent, by kind ("click anywhere", "key F1", ...).
+    // kinds counts the actions sent, by kind ("click anywhere", "key F1", ...); input and kinds
+    // must outlive the storm.
     Storm(XInput &input, QPoint windowOrigin, quint32 seed, QMap<QString, int> &kinds);
 
     // One random action; windows are the program's other windows now shown (about box, menus).
@@ -27,7 +32,6 @@ public:
     // true: figures in the answer row are seldom clicked, so that the answer time runs out
     // rather than the twelfth placement ending the test.
     void setPicksSeldom(bool seldom) { m_picksSeldom = seldom; }
-
 
 private:
     QPoint randomPoint(Stage stage);

@@ -10,13 +10,13 @@
 // KAVR_STORM_SEED           seed of the random input (printed; random when not given)
 // KAVR_STORM_REPORT         file the summary is appended to
 // KAVR_STORM_SHOTS          folder for a screenshot when a stage does not end
-#include "Operator.h"
-#include "ProgramRun.h"
-#include "ProtocolCheck.h"
-#include "StageProbe.h"
 #include "Storm.h"
-#include "XInput.h"
-#include "../e2e/XvfbSession.h"
+#include "harness/Operator.h"
+#include "harness/ProgramRun.h"
+#include "harness/ProtocolCheck.h"
+#include "harness/StageProbe.h"
+#include "harness/XInput.h"
+#include "harness/XvfbSession.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -27,7 +27,8 @@
 
 #include <X11/keysym.h>
 
-using namespace kavr::test;
+using namespace kavr::harness;
+using kavr::test::Storm;
 
 namespace {
 
@@ -97,7 +98,7 @@ void StormTest::checkNothingWritten(const ProgramRun &run)
 
 void StormTest::checkProtocol(const ProgramRun &run, const QString &knownCode, Totals &totals)
 {
-    const QStringList files = QDir(run.resultDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QStringList files = run.resultFiles();
     QVERIFY2(files.size() == 1, qPrintable(QStringLiteral("Result holds: ") + files.join(QStringLiteral(", "))));
     const QString name = files.first();
     QVERIFY2(name.endsWith(QLatin1String(".IM.txt")), qPrintable(name));
@@ -286,9 +287,7 @@ void StormTest::stormThroughEveryStage()
 QString StormTest::shot(const QString &name) const
 {
     const QString folder = qEnvironmentVariable("KAVR_STORM_SHOTS", QDir::tempPath());
-    const QString path = QDir(folder).filePath(QStringLiteral("storm-%1-%2.png").arg(name).arg(m_seed));
-    m_x.grab(QRect(0, 0, 1280, 1024)).save(path);
-    return path;
+    return m_x.saveScreenshot(folder, QStringLiteral("storm-%1-%2").arg(name).arg(m_seed));
 }
 
 void StormTest::report(const Totals &totals, qint64 ms)

@@ -8,13 +8,13 @@
 #include <QString>
 #include <functional>
 
-namespace kavr::test {
+namespace kavr::harness {
 
 enum class Stage { LogIn, SubjectEntry, Instruction, Exposure, Answer, Finished };
 
 QString StageName(Stage stage);
 
-class StageProbe
+class StageProbe final
 {
 public:
     // grab returns the screen area given, in screen coordinates.
@@ -29,4 +29,4 @@ private:
     QPoint m_origin;
 };
 
-} // namespace kavr::test
+} // namespace kavr::harness

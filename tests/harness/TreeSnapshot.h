@@ -5,9 +5,9 @@
 #include <QString>
 #include <QStringList>
 
-namespace kavr::test {
+namespace kavr::harness {
 
-class TreeSnapshot
+class TreeSnapshot final
 {
 public:
     TreeSnapshot() = default;
@@ -23,4 +23,4 @@ private:
     QHash<QString, QString> m_entries; // relative path -> kind, size, time
 };
 
-} // namespace kavr::test
+} // namespace kavr::harness

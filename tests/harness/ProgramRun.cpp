@@ -1,7 +1,8 @@
-#include "ProgramRun.h"
+#include "harness/ProgramRun.h"
 
-#include "TreeSnapshot.h"
-#include "../e2e/XvfbSession.h"
+#include "harness/MonotonicTime.h"
+#include "harness/TreeSnapshot.h"
+#include "harness/XvfbSession.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,7 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace kavr::test {
+namespace kavr::harness {
 
 namespace {
 
@@ -83,12 +84,14 @@ void ProgramRun::giveToProgram(const QString &path) const
         qWarning("chown %s failed", qPrintable(path));
 }
 
-bool ProgramRun::prepare(const QString &program, bool resultDir)
+bool ProgramRun::prepare(const QString &program, bool resultDir, const QString &parent, Session session)
 {
-    m_root = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/kavr-run-XXXXXX"));
+    const QString folder = parent.isEmpty() ? QDir::tempPath() : parent;
+    m_root = std::make_unique<QTemporaryDir>(folder + QStringLiteral("/kavr-run-XXXXXX"));
     if (!m_root->isValid())
         return false;
-    m_ownUser = ::geteuid() == 0 && ReachableByAll(QDir::tempPath()) && CanBecomeProgramUser();
+    m_session = session;
+    m_ownUser = session == Session::Own && ::geteuid() == 0 && ReachableByAll(folder) && CanBecomeProgramUser();
     QFile::setPermissions(m_root->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
                                               | QFile::ReadGroup | QFile::ExeGroup
                                               | QFile::ReadOther | QFile::ExeOther);
@@ -109,16 +112,20 @@ bool ProgramRun::prepare(const QString &program, bool resultDir)
     return true;
 }
 
-bool ProgramRun::start()
+bool ProgramRun::launch()
 {
     const QDir root(m_root->path());
     QProcessEnvironment env = m_server.environment();
-    env.insert(QStringLiteral("HOME"), homeDir());
-    env.insert(QStringLiteral("TMPDIR"), tmpDir());
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), root.filePath(QStringLiteral("runtime")));
-    for (const char *name : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME",
-                             "QT_QPA_PLATFORM", "LC_ALL", "LANGUAGE", "SESSION_MANAGER"})
-        env.remove(QString::fromLatin1(name));
+    if (m_session == Session::Own) {
+        env.insert(QStringLiteral("HOME"), homeDir());
+        env.insert(QStringLiteral("TMPDIR"), tmpDir());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), root.filePath(QStringLiteral("runtime")));
+        for (const char *name : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME",
+                                 "LANGUAGE", "SESSION_MANAGER"})
+            env.remove(QString::fromLatin1(name));
+    }
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("LC_ALL"));
     env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
     env.insert(QStringLiteral("LC_NUMERIC"), QStringLiteral("ru_RU.UTF-8"));
     env.insert(QStringLiteral("LC_TIME"), QStringLiteral("ru_RU.UTF-8"));
@@ -142,8 +149,14 @@ bool ProgramRun::start()
     m_started = QDateTime::currentDateTime();
 
     m_window = 0;
+    m_launchedNs = MonotonicNs();
     m_process.start(root.filePath(QStringLiteral("app/kavr-im")), {});
-    if (!m_process.waitForStarted(10'000))
+    return m_process.waitForStarted(10'000);
+}
+
+bool ProgramRun::start()
+{
+    if (!launch())
         return false;
     for (int i = 0; i < 200 && !m_window; ++i) {
         QTest::qWait(100);
@@ -153,6 +166,7 @@ bool ProgramRun::start()
             if (window.name == MainTitle && !window.popup && window.geometry.width() >= 1000) {
                 m_window = window.id;
                 m_origin = window.geometry.topLeft();
+                m_size = window.geometry.size();
             }
     }
     QTest::qWait(500); // the first paint
@@ -177,6 +191,35 @@ void ProgramRun::kill()
         m_process.kill();
         m_process.waitForFinished(5000);
     }
+}
+
+void ProgramRun::stop(int ms)
+{
+    if (!running())
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(ms))
+        kill();
+}
+
+QImage ProgramRun::grab(const QRect &client) const
+{
+    return m_server.grab(at(client));
+}
+
+QImage ProgramRun::windowImage() const
+{
+    return m_window ? m_server.grab(QRect(m_origin, m_size)) : QImage();
+}
+
+QString ProgramRun::saveScreenshot(const QString &folder, const QString &name) const
+{
+    return m_server.saveScreenshot(folder, name);
+}
+
+QStringList ProgramRun::resultFiles() const
+{
+    return QDir(resultDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
 QString ProgramRun::exitDescription() const
@@ -275,4 +318,4 @@ QStringList ProgramRun::outsideWrites() const
     return found;
 }
 
-} // namespace kavr::test
+} // namespace kavr::harness

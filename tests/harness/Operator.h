@@ -2,19 +2,22 @@
 // What the operator and the subject do with the real program, through the screen and the
 // input devices only: log in through the about box, fill in the subject entry, start the test,
 // place the figures; and what they see: the stage, the refusal line, a message box.
-#include "StageProbe.h"
+#include "harness/StageProbe.h"
 
 #include <QString>
 
-namespace kavr::test {
+#include <cstdint>
+
+namespace kavr::harness {
 
 class ProgramRun;
 class XInput;
 class XvfbSession;
 
-class Operator
+class Operator final
 {
 public:
+    // None is owned; all must outlive the operator. run must have started.
     Operator(const XvfbSession &server, XInput &input, const ProgramRun &run);
 
     Stage stage() const { return m_probe.stage(); }
@@ -22,12 +25,15 @@ public:
     void settle();
     // "О программе" from the window's menu, then OK.
     void logIn();
-    // Replaces the text of the code or the name field: ASCII through the keyboard's own keys,
-    // anything else with xdotool type (where a line break is the Enter key).
+    // Replaces the text of the code or the name field (a line break is the Linefeed key).
     void fillCode(const QString &text);
     void fillName(const QString &text);
     void pressEnter();
     void startTest();
+    // A click on the figure offered at answer position; the date of the click.
+    std::int64_t pick(int position);
+    // The figure at position onto task panel: two clicks; the date of the second.
+    std::int64_t place(int position, int panel);
     // Twelve placements: answer position i onto task panel i.
     void placeAll();
     // The maroon line under the buttons that says why an entry is refused.
@@ -37,7 +43,7 @@ public:
     void clickNowhere();
 
 private:
-    void fill(QPoint field, const QString &text);
+    void fill(const QRect &field, const QString &text);
 
     const XvfbSession &m_server;
     XInput &m_input;
@@ -45,4 +51,4 @@ private:
     StageProbe m_probe;
 };
 
-} // namespace kavr::test
+} // namespace kavr::harness

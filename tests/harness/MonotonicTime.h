@@ -1,11 +1,11 @@
 #pragma once
-// The bench's one time base: CLOCK_MONOTONIC in nanoseconds. The program's own clock
+// The harness's one time base: CLOCK_MONOTONIC in nanoseconds. The program's own clock
 // (std::chrono::steady_clock) reads the same clock, so a reading here and one there compare.
 #include <cerrno>
 #include <cstdint>
 #include <ctime>
 
-namespace kavr::bench {
+namespace kavr::harness {
 
 constexpr std::int64_t NsPerMs = 1'000'000;
 
@@ -33,4 +33,4 @@ inline double ToMs(std::int64_t ns)
     return double(ns) / double(NsPerMs);
 }
 
-} // namespace kavr::bench
+} // namespace kavr::harness

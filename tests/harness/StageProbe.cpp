@@ -1,15 +1,14 @@
-#include "StageProbe.h"
+#include "harness/StageProbe.h"
 
-namespace kavr::test {
+#include "harness/ScreenMap.h"
+
+namespace kavr::harness {
 
 namespace {
 
-// Areas in the window's client area.
-const QRect InstructionCaption{10, 4, 190, 22};   // caption of the instruction's group box
-const QRect StartButton{865, 692, 145, 40};       // "F1 - Тест", hidden once the test starts
-const QRect TaskPanel1{115, 4, 170, 150};         // first task panel with its bevels
-const QRect TaskImage1Inside{125, 15, 150, 125};  // inside its figure
-const QRect CodeCaption{303, 200, 338, 20};       // caption of the code's group box
+// The first task panel with its bevels, and the inside of its figure.
+const QRect TaskPanel1 = screen::TaskPanelArea(1);
+const QRect TaskImage1Inside = screen::TaskImageArea(1).adjusted(8, 9, -8, -12);
 
 template <typename Predicate>
 double Fraction(const QImage &image, Predicate predicate)
@@ -55,13 +54,13 @@ QImage StageProbe::area(const QRect &clientArea) const
 Stage StageProbe::stage() const
 {
     // Captions and buttons, which no selection in a text box can recolour.
-    if (Fraction(area(InstructionCaption), Maroon) > 0.01)
-        return Fraction(area(StartButton), Maroon) > 0.01 ? Stage::Instruction : Stage::Finished;
+    if (Fraction(area(screen::InstructionCaption), Maroon) > 0.01)
+        return Fraction(area(screen::StartButton), Maroon) > 0.01 ? Stage::Instruction : Stage::Finished;
     if (Fraction(area(TaskPanel1), [](const QColor &c) { return !Background(c); }) > 0.03)
         return Fraction(area(TaskImage1Inside), White) > 0.5 ? Stage::Exposure : Stage::Answer;
-    if (Fraction(area(CodeCaption), Maroon) > 0.01)
+    if (Fraction(area(screen::CodeCaption), Maroon) > 0.01)
         return Stage::SubjectEntry;
     return Stage::LogIn;
 }
 
-} // namespace kavr::test
+} // namespace kavr::harness

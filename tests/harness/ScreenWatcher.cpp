@@ -1,6 +1,6 @@
-#include "ScreenWatcher.h"
+#include "harness/ScreenWatcher.h"
 
-#include "MonotonicTime.h"
+#include "harness/MonotonicTime.h"
 
 #include <algorithm>
 #include <limits>
@@ -13,7 +13,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 
-namespace kavr::bench {
+namespace kavr::harness {
 
 namespace {
 
@@ -59,7 +59,7 @@ ScreenWatcher::~ScreenWatcher()
 bool ScreenWatcher::open(const QString &display)
 {
     // Xlib's default handler ends the process; a window that went before its map notification
-    // was read (a BadWindow) must not end the bench.
+    // was read (a BadWindow) must not end the watching program.
     XSetErrorHandler(RecordError);
     m_display = XOpenDisplay(display.toLocal8Bit().constData());
     if (!m_display) {
@@ -229,4 +229,4 @@ std::optional<MappedWindow> ScreenWatcher::waitForMappedWindow(QSize minSize, st
     }
 }
 
-} // namespace kavr::bench
+} // namespace kavr::harness

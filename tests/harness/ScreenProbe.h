@@ -7,7 +7,7 @@
 
 #include <functional>
 
-namespace kavr::bench {
+namespace kavr::harness {
 
 using ImageCondition = std::function<bool(const QImage &)>;
 
@@ -29,4 +29,4 @@ ImageCondition ShowsNoneOf(const QList<QImage> &pictures, double tolerance = 8.0
 // At least minCount pixels lie within channelTolerance of colour in every channel.
 ImageCondition HasColour(QRgb colour, int minCount, int channelTolerance = 40);
 
-} // namespace kavr::bench
+} // namespace kavr::harness

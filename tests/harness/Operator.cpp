@@ -1,30 +1,22 @@
-#include "Operator.h"
+#include "harness/Operator.h"
 
-#include "ProgramRun.h"
-#include "XInput.h"
-#include "../e2e/XvfbSession.h"
-#include "testing/BoardGeometry.h"
+#include "harness/ProgramRun.h"
+#include "harness/ScreenMap.h"
+#include "harness/XInput.h"
+#include "harness/XvfbSession.h"
 
 #include <QTest>
 
 #include <X11/keysym.h>
 
-namespace kavr::test {
+namespace kavr::harness {
 
 namespace {
 
-const QPoint Nowhere{1200, 1000};
-const QPoint CodeField{471, 250};
-const QPoint NameField{471, 338};
-const QRect RefusalLine{272, 452, 401, 40};
-const QPoint AnswerBoard{88, 472};
-
-bool IsAscii(const QString &text)
+// The maroon of the refusal line, counted in pixels.
+bool Maroon(const QColor &c)
 {
-    for (const QChar c : text)
-        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != u' ' && c != u'-' && c != u'.')
-            return false;
-    return true;
+    return c.red() > 90 && c.green() < 50 && c.blue() < 50;
 }
 
 } // namespace
@@ -37,7 +29,7 @@ Operator::Operator(const XvfbSession &server, XInput &input, const ProgramRun &r
 
 void Operator::clickNowhere()
 {
-    m_input.click(m_run.origin() + Nowhere);
+    m_input.click(m_run.at(screen::Nowhere));
 }
 
 void Operator::settle()
@@ -63,37 +55,34 @@ void Operator::logIn()
         return std::nullopt;
     };
     if (!about()) {
-        const QPoint menuAt = m_run.origin() + QPoint(1100, 900);
+        const QPoint menuAt = m_run.at(screen::MenuPoint);
         m_input.click(menuAt, 3);
         QTest::qWait(400);
-        m_input.click(menuAt + QPoint(30, 12)); // "О программе", the menu's only item
+        m_input.click(menuAt + screen::AboutItemOffset);
         QTest::qWait(400);
     }
     if (const auto box = about())
-        m_input.click(box->geometry.topLeft() + QPoint(148, 208)); // OK
+        m_input.click(box->geometry.topLeft() + screen::AboutOkOffset);
     QTest::qWait(400);
 }
 
-void Operator::fill(QPoint field, const QString &text)
+void Operator::fill(const QRect &field, const QString &text)
 {
-    m_input.click(m_run.origin() + field);
+    m_input.click(m_run.at(field.center()));
     m_input.key(XK_a, XInput::Control); // whatever was there goes
     m_input.key(XK_Delete);
-    if (IsAscii(text))
-        m_input.typeAscii(text);
-    else
-        m_server.xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), text});
+    m_input.type(text, 10);
     QTest::qWait(100);
 }
 
 void Operator::fillCode(const QString &text)
 {
-    fill(CodeField, text);
+    fill(screen::CodeField, text);
 }
 
 void Operator::fillName(const QString &text)
 {
-    fill(NameField, text);
+    fill(screen::NameField, text);
 }
 
 void Operator::pressEnter()
@@ -110,11 +99,21 @@ void Operator::startTest()
     QTest::qWait(600);
 }
 
+std::int64_t Operator::pick(int position)
+{
+    return m_input.click(m_run.at(screen::AnswerImageArea(position).center()));
+}
+
+std::int64_t Operator::place(int position, int panel)
+{
+    pick(position);
+    return m_input.click(m_run.at(screen::TaskImageArea(panel).center()));
+}
+
 void Operator::placeAll()
 {
     for (int i = 1; i <= 12; ++i) {
-        m_input.click(m_run.origin() + AnswerPanelFamily.geometry(i).translated(AnswerBoard).center());
-        m_input.click(m_run.origin() + TaskPanelFamily.geometry(i).center());
+        place(i, i);
         QTest::qWait(50);
     }
     QTest::qWait(500);
@@ -122,7 +121,7 @@ void Operator::placeAll()
 
 QImage Operator::refusalLine() const
 {
-    return m_server.grab(RefusalLine.translated(m_run.origin()));
+    return m_run.grab(screen::RefusalLine);
 }
 
 bool Operator::refusalShown() const
@@ -130,11 +129,9 @@ bool Operator::refusalShown() const
     const QImage line = refusalLine();
     int maroon = 0;
     for (int y = 0; y < line.height(); ++y)
-        for (int x = 0; x < line.width(); ++x) {
-            const QColor c(line.pixel(x, y));
-            maroon += c.red() > 90 && c.green() < 50 && c.blue() < 50 ? 1 : 0;
-        }
+        for (int x = 0; x < line.width(); ++x)
+            maroon += Maroon(QColor(line.pixel(x, y))) ? 1 : 0;
     return maroon > 30;
 }
 
-} // namespace kavr::test
+} // namespace kavr::harness

@@ -3,7 +3,7 @@
 // (MIT-SHM where the server offers it, else XGetImage) and dates, on CLOCK_MONOTONIC, the
 // moment each area came to show what a condition asks for. Also dates the mapping of
 // top-level windows. One thread; the connection is its own.
-#include "ScreenProbe.h"
+#include "harness/ScreenProbe.h"
 
 #include <QImage>
 #include <QRect>
@@ -17,7 +17,7 @@
 struct _XDisplay;
 struct _XImage;
 
-namespace kavr::bench {
+namespace kavr::harness {
 
 // When a probe came to hold: between the last sample that did not show it and the first that
 // did (each sample dated at the middle of its round trip to the server).
@@ -44,7 +44,7 @@ struct WatchPace
     std::int64_t finePeriodNs = 200'000;      // 0.2 ms
 };
 
-class ScreenWatcher
+class ScreenWatcher final
 {
 public:
     ScreenWatcher();
@@ -87,4 +87,4 @@ private:
     void *m_shmInfo = nullptr; // XShmSegmentInfo, kept out of this header with Xlib's macros
 };
 
-} // namespace kavr::bench
+} // namespace kavr::harness

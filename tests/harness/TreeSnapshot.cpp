@@ -1,11 +1,11 @@
-#include "TreeSnapshot.h"
+#include "harness/TreeSnapshot.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
 
-namespace kavr::test {
+namespace kavr::harness {
 
 TreeSnapshot::TreeSnapshot(const QString &root, bool recursive) : m_root(QDir(root).absolutePath())
 {
@@ -36,4 +36,4 @@ QStringList TreeSnapshot::changedIn(const TreeSnapshot &later) const
     return changed;
 }
 
-} // namespace kavr::test
+} // namespace kavr::harness

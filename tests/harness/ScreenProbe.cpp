@@ -1,8 +1,8 @@
-#include "ScreenProbe.h"
+#include "harness/ScreenProbe.h"
 
 #include <cstdlib>
 
-namespace kavr::bench {
+namespace kavr::harness {
 
 namespace {
 
@@ -71,4 +71,4 @@ ImageCondition HasColour(QRgb colour, int minCount, int channelTolerance)
     };
 }
 
-} // namespace kavr::bench
+} // namespace kavr::harness

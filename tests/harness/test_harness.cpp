@@ -1,21 +1,32 @@
-// The timing bench's eyes and hands: what ScreenWatcher reads off a private X server and when it
+// The harness's eyes and hands: what ScreenWatcher reads off a private X server and when it
 // says a change happened, compared with changes made at known moments by a second connection;
-// the dates InputDriver gives its events; the conditions; reading a protocol's Time column.
-#include "InputDriver.h"
-#include "MonotonicTime.h"
-#include "ProtocolTimes.h"
-#include "ScreenWatcher.h"
-#include "XvfbSession.h"
+// the dates XInput gives its events and the keys it types; the conditions and the figures
+// recognised; and the protocol check on protocols the program's own code writes, whole and
+// broken.
+#include "harness/FigureSet.h"
+#include "harness/MonotonicTime.h"
+#include "harness/ProtocolCheck.h"
+#include "harness/ScreenWatcher.h"
+#include "harness/XInput.h"
+#include "harness/XvfbSession.h"
+#include "assets/JpegDecoder.h"
+#include "support/ScriptedTest.h"
+#include "support/TestSettings.h"
+#include "testing/BoardGeometry.h"
+#include "testing/core/ProtocolFile.h"
 
 #include <QStringEncoder>
 #include <QTest>
 
 #include <thread>
 
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-using namespace kavr::bench;
+using namespace kavr;
+using namespace kavr::harness;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -95,7 +106,7 @@ QImage Pattern(int width, int height, int seed)
 
 } // namespace
 
-class TimingWatcherTest : public QObject
+class HarnessTest : public QObject
 {
     Q_OBJECT
 
@@ -117,23 +128,28 @@ private slots:
 
     void mapOfAWindowIsDatedAndSmallOnesIgnored();
     void clickIsDatedBetweenSendingAndItsArrival();
+    void typedTextArrivesAsItsKeysyms_data();
+    void typedTextArrivesAsItsKeysyms();
 
-    void protocolTimes_data();
-    void protocolTimes();
+    void figuresAreRecognised_data();
+    void figuresAreRecognised();
+
+    void protocolCheck_data();
+    void protocolCheck();
 
 private:
-    kavr::test::XvfbSession m_x;
+    XvfbSession m_x;
     ScreenWatcher m_watcher;
 };
 
-void TimingWatcherTest::initTestCase()
+void HarnessTest::initTestCase()
 {
     QVERIFY2(m_x.start(QStringLiteral("640x480x24")), "Xvfb did not start");
     QVERIFY2(m_watcher.open(m_x.display()), qPrintable(m_watcher.errorString()));
     QCOMPARE(m_watcher.screenSize(), QSize(640, 480));
 }
 
-void TimingWatcherTest::grabReadsThePixelsOfTheArea_data()
+void HarnessTest::grabReadsThePixelsOfTheArea_data()
 {
     QTest::addColumn<QRect>("window");
     QTest::addColumn<QRect>("area"); // in the window
@@ -142,7 +158,7 @@ void TimingWatcherTest::grabReadsThePixelsOfTheArea_data()
     QTest::newRow("one row") << QRect(300, 300, 200, 10) << QRect(0, 4, 200, 1);
 }
 
-void TimingWatcherTest::grabReadsThePixelsOfTheArea()
+void HarnessTest::grabReadsThePixelsOfTheArea()
 {
     QFETCH(QRect, window);
     QFETCH(QRect, area);
@@ -154,14 +170,14 @@ void TimingWatcherTest::grabReadsThePixelsOfTheArea()
     QCOMPARE(read, pattern.copy(area));
 }
 
-void TimingWatcherTest::grabRefusesAreasOffTheScreen()
+void HarnessTest::grabRefusesAreasOffTheScreen()
 {
     QVERIFY(m_watcher.grab(QRect(600, 400, 100, 100)).isNull());
     QVERIFY(m_watcher.grab(QRect(-1, 0, 10, 10)).isNull());
     QVERIFY(m_watcher.grab(QRect(0, 0, 0, 10)).isNull());
 }
 
-void TimingWatcherTest::conditions_data()
+void HarnessTest::conditions_data()
 {
     QTest::addColumn<QImage>("shown");
     QTest::addColumn<bool>("oneOf");
@@ -186,7 +202,7 @@ void TimingWatcherTest::conditions_data()
     QTest::newRow("blue, too few pixels") << fewBlue << false << false;
 }
 
-void TimingWatcherTest::conditions()
+void HarnessTest::conditions()
 {
     QFETCH(QImage, shown);
     QFETCH(bool, oneOf);
@@ -197,7 +213,7 @@ void TimingWatcherTest::conditions()
     QCOMPARE(HasColour(0xFF0000FF, 20, 40)(shown), blueText);
 }
 
-void TimingWatcherTest::changeIsDatedWithinItsBracket_data()
+void HarnessTest::changeIsDatedWithinItsBracket_data()
 {
     QTest::addColumn<int>("delayMs");
     QTest::addColumn<bool>("coarseUntilClose");
@@ -205,7 +221,7 @@ void TimingWatcherTest::changeIsDatedWithinItsBracket_data()
     QTest::newRow("later, coarse then fine") << 400 << true;
 }
 
-void TimingWatcherTest::changeIsDatedWithinItsBracket()
+void HarnessTest::changeIsDatedWithinItsBracket()
 {
     QFETCH(int, delayMs);
     QFETCH(bool, coarseUntilClose);
@@ -233,7 +249,7 @@ void TimingWatcherTest::changeIsDatedWithinItsBracket()
     QVERIFY(std::abs(seen->atNs() - (done.first + done.second) / 2) < Slack);
 }
 
-void TimingWatcherTest::everyProbeGetsItsOwnDate()
+void HarnessTest::everyProbeGetsItsOwnDate()
 {
     const QRect left(20, 300, 50, 50), right(120, 300, 50, 50);
     ColourWindow first(m_x.display(), left, 0xFFFFFFFF);
@@ -256,7 +272,7 @@ void TimingWatcherTest::everyProbeGetsItsOwnDate()
     QVERIFY(std::abs(seen[1]->atNs() - seen[0]->atNs() - (two.first - one.first)) < Slack);
 }
 
-void TimingWatcherTest::probeHoldingAtOnceIsDatedFromSince()
+void HarnessTest::probeHoldingAtOnceIsDatedFromSince()
 {
     const QRect area(400, 40, 30, 30);
     ColourWindow window(m_x.display(), area, 0xFF00FF00);
@@ -267,7 +283,7 @@ void TimingWatcherTest::probeHoldingAtOnceIsDatedFromSince()
     QVERIFY(seen->firstTrueNs > since + 250 * Ms);
 }
 
-void TimingWatcherTest::nothingChangingEndsAtTheDeadline()
+void HarnessTest::nothingChangingEndsAtTheDeadline()
 {
     const QRect area(500, 100, 30, 30);
     ColourWindow window(m_x.display(), area, 0xFFFFFFFF);
@@ -281,7 +297,7 @@ void TimingWatcherTest::nothingChangingEndsAtTheDeadline()
     QVERIFY2(returned < start + 200 * Ms + Slack, qPrintable(QString::number(ToMs(returned - start))));
 }
 
-void TimingWatcherTest::mapOfAWindowIsDatedAndSmallOnesIgnored()
+void HarnessTest::mapOfAWindowIsDatedAndSmallOnesIgnored()
 {
     m_watcher.watchMaps();
     ColourWindow small(m_x.display(), QRect(5, 5, 50, 50), 0xFFFFFFFF, false);
@@ -303,7 +319,7 @@ void TimingWatcherTest::mapOfAWindowIsDatedAndSmallOnesIgnored()
     QVERIFY(!m_watcher.waitForMappedWindow(QSize(400, 300), MonotonicNs() + 100 * Ms).has_value());
 }
 
-void TimingWatcherTest::clickIsDatedBetweenSendingAndItsArrival()
+void HarnessTest::clickIsDatedBetweenSendingAndItsArrival()
 {
     // A window that receives the button release: the release is dated after the call began and
     // within a fraction of a millisecond of its arrival, on either side (the date is the middle
@@ -326,7 +342,7 @@ void TimingWatcherTest::clickIsDatedBetweenSendingAndItsArrival()
         while (event.type != ButtonRelease);
         received = MonotonicNs();
     });
-    InputDriver input;
+    XInput input;
     QVERIFY2(input.open(m_x.display()), qPrintable(input.errorString()));
     const std::int64_t before = MonotonicNs();
     const std::int64_t dated = input.click(QPoint(340, 130));
@@ -337,37 +353,193 @@ void TimingWatcherTest::clickIsDatedBetweenSendingAndItsArrival()
     XCloseDisplay(display);
 }
 
-void TimingWatcherTest::protocolTimes_data()
+void HarnessTest::typedTextArrivesAsItsKeysyms_data()
 {
-    QTest::addColumn<QString>("table");
-    QTest::addColumn<QList<double>>("expected");
-    QString rows;
-    QString commaRows;
-    QList<double> seconds;
-    for (int i = 1; i <= 12; ++i) {
-        const double t = i <= 3 ? 1.05 * i : 0.0;
-        seconds << QString::number(t, 'f', 2).toDouble();
-        rows += QStringLiteral("%1%2%3     0         0     0     \r\n")
-                    .arg(i, 8).arg(QString::number(t, 'f', 2), 11).arg(i <= 3 ? i : -1, 9);
+    QTest::addColumn<QString>("text");
+    QTest::newRow("the layout's own keys, shifted ones too") << u"Ab-1. z"_s;
+    QTest::newRow("Cyrillic, CJK, emoji, a combining mark") << u"Тёст-01 李🙂е\u0301"_s;
+    QTest::newRow("the same again, keys already mapped") << u"тёТ李"_s;
+    QTest::newRow("a line break") << u"И\nИ"_s;
+}
+
+void HarnessTest::typedTextArrivesAsItsKeysyms()
+{
+    QFETCH(QString, text);
+    // A window under the pointer takes the keys (no window manager: the focus follows it).
+    Display *display = XOpenDisplay(m_x.display().toLocal8Bit().constData());
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.event_mask = KeyPressMask;
+    const Window window = XCreateWindow(display, DefaultRootWindow(display), 200, 200, 100, 100, 0, CopyFromParent,
+                                        InputOutput, CopyFromParent, CWOverrideRedirect | CWEventMask, &attributes);
+    XMapWindow(display, window);
+    XSync(display, False);
+    const KeyCode enter = XKeysymToKeycode(display, XK_Return);
+    QList<std::pair<unsigned, unsigned>> pressed; // key code, state
+    std::thread receiver([&] {
+        for (;;) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type != KeyPress)
+                continue;
+            if (event.xkey.keycode == enter)
+                return;
+            pressed << std::pair(event.xkey.keycode, event.xkey.state);
+        }
+    });
+    XInput input;
+    QVERIFY2(input.open(m_x.display()), qPrintable(input.errorString()));
+    input.moveTo(QPoint(250, 250));
+    input.type(text);
+    input.key(XK_Return);
+    receiver.join();
+
+    // Read back on a connection opened now, which knows the keys mapped meanwhile.
+    Display *fresh = XOpenDisplay(m_x.display().toLocal8Bit().constData());
+    QList<unsigned long> got;
+    for (const auto &[code, state] : pressed) {
+        const KeySym keysym = XkbKeycodeToKeysym(fresh, KeyCode(code), 0, (state & ShiftMask) ? 1 : 0);
+        if (!IsModifierKey(keysym))
+            got << keysym;
     }
-    commaRows = QString(rows).replace(QLatin1Char('.'), QLatin1Char(','));
-    const QString head = QStringLiteral("Результаты\r\nT ответа =  60 сек\r\nN выбора      Время N панели  Ключ N рисунка Ответ\r\n");
-    QTest::newRow("decimal point") << head + rows << seconds;
-    QTest::newRow("decimal comma") << head + commaRows << seconds;
-    QTest::newRow("row missing") << head + rows.section(QStringLiteral("\r\n"), 0, 10) << QList<double>{};
-    QTest::newRow("no table") << QStringLiteral("Результаты\r\n") << QList<double>{};
+    QList<unsigned long> expected;
+    for (const char32_t c : text.toUcs4())
+        expected << (c == U'\n' ? XK_Linefeed : c < 0x100 ? c : 0x01000000ul | c);
+    QCOMPARE(got, expected);
+    QCOMPARE(input.keys(), text.toUcs4().size() + 1);
+    XCloseDisplay(fresh);
+    XDestroyWindow(display, window);
+    XCloseDisplay(display);
 }
 
-void TimingWatcherTest::protocolTimes()
+void HarnessTest::figuresAreRecognised_data()
 {
-    QFETCH(QString, table);
-    QFETCH(QList<double>, expected);
-    QStringEncoder encoder("windows-1251");
-    QString error;
-    const QList<double> read = ProtocolTimes(encoder(table), &error);
-    QCOMPARE(read, expected);
-    QCOMPARE(error.isEmpty(), !expected.isEmpty());
+    QTest::addColumn<int>("shownBase");
+    QTest::addColumn<int>("figure");
+    QTest::addColumn<int>("setBase");
+    QTest::addColumn<int>("recognised");
+    QTest::newRow("exposure A, figure 5") << ExposureBase << 5 << ExposureBase << 5;
+    QTest::newRow("answer row B, figure 12") << AnswerBase + VariantBOffset << 12 << AnswerBase + VariantBOffset << 12;
+    QTest::newRow("palette, figure 1") << PaletteBase << 1 << PaletteBase << 1;
+    QTest::newRow("variant B's figure among A's") << ExposureBase + VariantBOffset << 3 << ExposureBase << 0;
+    QTest::newRow("answer figure among the exposure's") << AnswerBase << 7 << ExposureBase << 0;
 }
 
-QTEST_GUILESS_MAIN(TimingWatcherTest)
-#include "test_timing_watcher.moc"
+void HarnessTest::figuresAreRecognised()
+{
+    QFETCH(int, shownBase);
+    QFETCH(int, figure);
+    QFETCH(int, setBase);
+    QFETCH(int, recognised);
+    const QImage picture = assets::LoadPicture(shownBase + figure);
+    const QRect area(QPoint(150, 100), picture.size());
+    ColourWindow window(m_x.display(), area, 0xFFF0F0F0);
+    window.put(picture);
+    const FigureSet set(setBase);
+    QCOMPARE(set.recognise(m_x.grab(area)), recognised);
+    QCOMPARE(set.recognise(m_x.grab(area), 3), recognised);
+}
+
+namespace {
+
+// The fixtures as the program writes them: on Russian Windows settings, each offered figure
+// placed once (the fixtures' rows 10 and 11 repeat answers of rows 6 and 12).
+kavr::test::ScriptedTest OnRussianSettings(kavr::test::ScriptedTest test)
+{
+    test.settings = kavr::test::RussianSettings();
+    if (test.choices[11].placed()) {
+        test.choices[10].Answer = 4;
+        test.choices[11].Answer = 12;
+    }
+    return test;
+}
+
+QByteArray Edited(const kavr::test::ScriptedTest &test, const std::function<void(QStringList &)> &edit)
+{
+    QStringList lines = test.lines();
+    edit(lines);
+    return EncodeProtocol(lines);
+}
+
+} // namespace
+
+void HarnessTest::protocolCheck_data()
+{
+    using namespace kavr::test;
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("problem"); // a part of the problem reported; empty: none
+    QTest::addColumn<int>("placed");
+    QTest::addColumn<int>("headers");
+
+    const ScriptedTest complete = OnRussianSettings(CompleteTest());
+    for (const ScriptedTest &t : {complete, OnRussianSettings(TwiceSetUpTest()), OnRussianSettings(SetUpAgainAfterStartTest()),
+                                  OnRussianSettings(NothingPlacedTest()), OnRussianSettings(CyrillicCodeTest())})
+        QTest::newRow(qPrintable(u"whole: "_s + t.code)) << t.bytes() << t.code << QString()
+                                                          << ScoreChoices(t.choices).placed
+                                                          << t.setUps + (t.setUpAgainAfterStart ? 1 : 0);
+
+    auto broken = [](const char *name, const QByteArray &bytes, const QString &code, const QString &problem) {
+        QTest::newRow(name) << bytes << code << problem << 0 << 0;
+    };
+    const QString code = complete.code;
+    const QByteArray bytes = complete.bytes();
+    broken("LF line ends", QByteArray(bytes).replace("\r\n", "\n"), code, u"other than CR LF"_s);
+    broken("a byte order mark", "\xEF\xBB\xBF" + bytes, code, u"byte order mark"_s);
+    broken("UTF-8", complete.lines().join(u"\r\n"_s).toUtf8() + "\r\n", code, u"not in Windows-1251"_s);
+    broken("the last line cut", bytes.chopped(2), code, u"no CR LF"_s);
+    broken("a blank line after the rows", bytes + "\r\n", code, u"text after the last row"_s);
+    broken("named for another code", bytes, u"Иванов-02"_s, u"file named for"_s);
+    broken("a decimal point", Edited(complete, [](QStringList &l) { l[11].replace(u',', u'.'); }), code,
+           u"row 1 "_s);
+    broken("phase lengths", Edited(complete, [](QStringList &l) { l[5].replace(u" 30 "_s, u" 20 "_s); }), code,
+           u"variant line"_s);
+    broken("a wrong mark", Edited(complete, [](QStringList &l) { l[11].chop(1); l[11] += u'-'; }), code,
+           u"refused at line 12"_s);
+    broken("Tcp not the rows' mean", Edited(complete, [](QStringList &l) { l[8] = u"9,99"_s; }), code,
+           u"the rows give"_s);
+    ScriptedTest t = complete;
+    t.answerSeconds = 50;
+    broken("rows not adding up to the answer time", t.bytes(), code, u"rows add up to"_s);
+    t = complete;
+    t.choices[2].PanelNo = t.choices[1].PanelNo;
+    t.choices[2].Key = t.choices[1].Key;
+    broken("a panel placed twice", t.bytes(), code, u"a panel placed twice"_s);
+    t = complete;
+    t.choices[2].PictureNo = t.choices[1].PictureNo;
+    broken("a figure placed twice", t.bytes(), code, u"a figure placed twice"_s);
+    t = CompleteTest();
+    t.settings = American();
+    broken("American settings", t.bytes(), code, u"no dated code line"_s);
+    t = complete;
+    t.choices[3].PanelNo = -1;
+    broken("a placement after an unplaced row", t.bytes(), code, u"placed after an unplaced row"_s);
+    const ScriptedTest again = OnRussianSettings(SetUpAgainAfterStartTest());
+    broken("no instruction time after the last set-up",
+           Edited(again, [](QStringList &l) { l.removeAt(l.size() - 20); }), again.code,
+           u"right before the results"_s);
+}
+
+void HarnessTest::protocolCheck()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, code);
+    QFETCH(QString, problem);
+    QFETCH(int, placed);
+    QFETCH(int, headers);
+    const ProtocolReport report = ProtocolCheck::check(bytes, code);
+    const QString problems = report.problems.join(u'\n');
+    if (problem.isEmpty()) {
+        QVERIFY2(report.problems.isEmpty(), qPrintable(problems));
+        QVERIFY(report.record.has_value());
+        QCOMPARE(report.record->code, code);
+        QCOMPARE(report.placed, placed);
+        QCOMPARE(report.headerBlocks, headers);
+        QCOMPARE(report.lines.size(), 3 * headers + report.instructionLines + 19);
+    } else {
+        QVERIFY2(problems.contains(problem), qPrintable(u"expected «"_s + problem + u"», got:\n"_s + problems));
+    }
+}
+
+QTEST_GUILESS_MAIN(HarnessTest)
+#include "test_harness.moc"

@@ -1,0 +1,126 @@
+#include "TimedProgramRun.h"
+
+#include "ProcessMemory.h"
+#include "TestScreens.h"
+#include "harness/FigureSet.h"
+#include "harness/MonotonicTime.h"
+#include "harness/ProgramRun.h"
+#include "harness/ProtocolCheck.h"
+#include "harness/ScreenMap.h"
+#include "testing/BoardGeometry.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace kavr::bench {
+
+using namespace harness;
+using namespace harness::screen;
+
+namespace {
+
+constexpr std::int64_t Second = 1'000'000'000;
+const QRgb ButtonFace = 0xFFF0F0F0;
+const QRgb White = 0xFFFFFFFF;
+
+} // namespace
+
+TimedProgramRun::TimedProgramRun(const XvfbSession &server, ScreenWatcher &watcher, XInput &input,
+                                 QString program, QString workFolder)
+    : m_server(server),
+      m_watcher(watcher),
+      m_input(input),
+      m_program(std::move(program)),
+      m_workFolder(std::move(workFolder))
+{
+}
+
+RunResult TimedProgramRun::run(int index, bool placements)
+{
+    RunResult result;
+    result.placements = placements;
+    ProgramRun process(m_server, m_input);
+    if (!process.prepare(m_program, true, m_workFolder, ProgramRun::Session::Shared)) {
+        result.error = QStringLiteral("cannot copy %1 into %2").arg(m_program, m_workFolder);
+        return result;
+    }
+
+    m_watcher.watchMaps();
+    if (!process.launch()) {
+        result.error = QStringLiteral("the program did not start: %1").arg(process.standardError());
+        return result;
+    }
+    const std::int64_t spawned = process.launchedNs();
+    const auto mapped = m_watcher.waitForMappedWindow({400, 300}, spawned + 20 * Second);
+    if (!mapped) {
+        result.error = QStringLiteral("the main window was not mapped");
+        process.stop();
+        return result;
+    }
+    result.startupMs = ToMs(mapped->atNs - spawned);
+    TestScreens screens(m_watcher, m_input, mapped->geometry.topLeft());
+
+    auto fail = [&](const QString &why) {
+        result.error = why + QStringLiteral(" (screen: program-failure-%1.png)").arg(index);
+        m_server.saveScreenshot(m_workFolder, QStringLiteral("program-failure-%1").arg(index));
+        process.stop();
+        return result;
+    };
+    auto waitUntil = [&](const QRect &area, const ImageCondition &condition, std::int64_t since, std::int64_t within) {
+        return m_watcher.waitFor({{QString(), screens.at(area), condition}}, since, since + within)[0];
+    };
+
+    // Log-in: "О программе" from the context menu, the about box's OK by Enter.
+    if (!waitUntil(QRect(MenuPoint, QSize(20, 20)), HasColour(ButtonFace, 400, 2), spawned, 10 * Second))
+        return fail(QStringLiteral("the window was never painted"));
+    SleepForMs(500);
+    m_input.click(screens.at(MenuPoint), 3);
+    SleepForMs(300);
+    m_input.click(screens.at(MenuPoint + AboutItemOffset));
+    SleepForMs(500);
+    m_input.key("Return");
+    if (!waitUntil(CodeField.adjusted(10, 8, -10, -8), HasColour(White, 500, 2), MonotonicNs(), 5 * Second))
+        return fail(QStringLiteral("the subject entry did not open"));
+
+    // Subject entry, then Enter: the set-up builds the boards and paints the instruction.
+    m_input.click(screens.at(CodeField.center()));
+    m_input.type(QStringLiteral("run%1").arg(index), 15);
+    m_input.click(screens.at(NameField.center()));
+    m_input.type(QStringLiteral("Bench B.B."), 15);
+    SleepForMs(300);
+    const std::int64_t entered = m_input.key("Return");
+    const auto instruction = waitUntil(PaletteImageArea(1), ShowsOneOf(FigureSet(PaletteBase).pictures()), entered, 10 * Second);
+    if (!instruction)
+        return fail(QStringLiteral("the instruction screen did not appear"));
+    TestScreens::Note(*instruction, result);
+    result.prepareMs = ToMs(instruction->atNs() - entered);
+    result.events << std::pair(QStringLiteral("spawned"), spawned) << std::pair(QStringLiteral("mapped"), mapped->atNs)
+                  << std::pair(QStringLiteral("Return pressed"), entered)
+                  << std::pair(QStringLiteral("instruction shown"), instruction->atNs());
+    SleepForMs(1000);
+
+    const auto answerStart = screens.watchExposure("F1", result);
+    if (!answerStart)
+        return fail(result.error);
+
+    const auto [intervals, closing] = screens.runAnswerPhase(*answerStart, placements, true, result);
+    if (!closing)
+        return fail(result.error);
+    result.peakRssMb = PeakRssMb(process.processId());
+
+    // The protocol is saved by the same handler that shows the closing message.
+    const QString protocol = QDir(process.resultDir()).filePath(QStringLiteral("run%1.IM.txt").arg(index));
+    for (int i = 0; i < 100 && !QFile::exists(protocol); ++i)
+        SleepForMs(50);
+    SleepForMs(100);
+    const ProtocolReport read = ProtocolCheck::checkFile(protocol);
+    if (!read.problems.isEmpty())
+        return fail(read.problems.join(QStringLiteral("; ")));
+    if (placements)
+        for (int i = 1; i <= 12; ++i)
+            result.placementErrorsMs << read.record->choices[i].Time * 1000.0 - intervals[i - 1];
+    process.stop();
+    return result;
+}
+
+} // namespace kavr::bench

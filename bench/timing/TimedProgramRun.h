@@ -1,0 +1,33 @@
+#pragma once
+// One complete test of the real program under the bench's X server, timed: started from a
+// copy in a folder of its own (harness::ProgramRun; the protocol goes beside it), logged in
+// through the about box, subject entry, instruction, F1, exposure, then twelve placements or
+// none, closing message; the times seen on screen and sent as input are compared with the
+// protocol it wrote.
+#include "RunResult.h"
+#include "harness/ScreenWatcher.h"
+#include "harness/XInput.h"
+#include "harness/XvfbSession.h"
+
+#include <QString>
+
+namespace kavr::bench {
+
+class TimedProgramRun final
+{
+public:
+    // None is owned; all must outlive the runs. Each run's folder lies below workFolder.
+    TimedProgramRun(const harness::XvfbSession &server, harness::ScreenWatcher &watcher,
+                    harness::XInput &input, QString program, QString workFolder);
+
+    RunResult run(int index, bool placements);
+
+private:
+    const harness::XvfbSession &m_server;
+    harness::ScreenWatcher &m_watcher;
+    harness::XInput &m_input;
+    QString m_program;
+    QString m_workFolder;
+};
+
+} // namespace kavr::bench

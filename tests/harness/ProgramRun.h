@@ -1,0 +1,107 @@
+#pragma once
+// One run of the real program as a lab would have it: a copy of the executable in a folder of
+// its own with a Result folder beside it, its own home, temporary and runtime folders, and,
+// when the test runs as root, a user and group of its own (a number no one else has), so that
+// everything it writes anywhere on the machine can be found by owner afterwards. The program
+// can be killed and started again on the same folders, as a lab's power cut would have it.
+#include "harness/XInput.h"
+
+#include <QDateTime>
+#include <QImage>
+#include <QPoint>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <memory>
+
+namespace kavr::harness {
+
+class TreeSnapshot;
+class XvfbSession;
+
+class ProgramRun final
+{
+public:
+    // Neither is owned; both must outlive the run.
+    ProgramRun(const XvfbSession &server, const XInput &input);
+    // Kills the program; its folders go.
+    ~ProgramRun();
+
+    // Own: home, temporary and runtime folders of the run's own and, as root, a user of its
+    // own. Shared: the caller's user and session (its home, temporary folder and sound
+    // server), as a lab's desktop runs the program: for timing it.
+    enum class Session { Own, Shared };
+
+    // Copies program into a new folder below parent (the temporary folder when empty);
+    // resultDir false leaves the Result folder out. False when a folder or the copy failed.
+    bool prepare(const QString &program, bool resultDir = true, const QString &parent = {},
+                 Session session = Session::Own);
+    // Starts the copy (again, after an end or a kill: same folders) and waits for its main
+    // window and its first paint; false when it did not come.
+    bool start();
+    // Starts the copy and returns at once: for a caller that dates the window itself. False
+    // when the process did not start.
+    bool launch();
+    // When the last launch() or start() asked for the process, on CLOCK_MONOTONIC.
+    std::int64_t launchedNs() const { return m_launchedNs; }
+    qint64 processId() const { return m_process.processId(); }
+    bool running() const;
+    // Waits for the program to end; true when it ended by itself with exit code 0.
+    bool waitForCleanExit(int ms);
+    // SIGKILL, and waits for the end: nothing of the program's own runs after it.
+    void kill();
+    // SIGTERM, then SIGKILL after ms.
+    void stop(int ms = 5000);
+    QString exitDescription() const;
+    QString standardError() const;
+    // The program's threads and their stacks (gdb), or why they cannot be had.
+    QString backtrace() const;
+
+    QString appDir() const;
+    QString resultDir() const;
+    QString homeDir() const;
+    QString tmpDir() const;
+    // Hands a folder made by the test over to the program's user.
+    void giveToProgram(const QString &path) const;
+    bool ownUser() const { return m_ownUser; }
+
+    unsigned long mainWindow() const { return m_window; }
+    // The main window's title: each set-up of a test adds the variant to it.
+    QString mainTitle() const;
+    QPoint origin() const { return m_origin; }
+    QPoint at(QPoint client) const { return client + m_origin; }
+    QRect at(const QRect &client) const { return client.translated(m_origin); }
+    // A part of the client area as the screen shows it now.
+    QImage grab(const QRect &client) const;
+    // The main window as the screen shows it now; null before a window came.
+    QImage windowImage() const;
+    // The screen as a PNG in folder, named name.png; the path, empty when folder is empty.
+    QString saveScreenshot(const QString &folder, const QString &name) const;
+    // The names in the Result folder, hidden ones too.
+    QStringList resultFiles() const;
+    // Other windows of the program now shown: the about box, menus, message boxes.
+    QList<TopLevel> otherWindows() const;
+    // Visible windows titled "KAVR.IM" other than the main window and its menus.
+    QList<TopLevel> messageBoxes() const;
+
+    // Files made or changed since start() outside the Result folder: in the program's own
+    // folders and, when it runs as its own user, in the machine's shared temporary folders.
+    QStringList outsideWrites() const;
+
+private:
+    const XvfbSession &m_server;
+    const XInput &m_input;
+    std::unique_ptr<QTemporaryDir> m_root;
+    QProcess m_process;
+    Session m_session = Session::Own;
+    bool m_ownUser = false;
+    unsigned long m_window = 0;
+    QPoint m_origin;
+    QSize m_size;
+    std::int64_t m_launchedNs = 0;
+    QDateTime m_started;
+    QList<std::pair<QString, std::shared_ptr<TreeSnapshot>>> m_before;
+};
+
+} // namespace kavr::harness
