@@ -32,18 +32,28 @@ QStringList Folders(const SaveTarget &target)
     return folders;
 }
 
-// Whether a protocol of the test's code, in any folder the save could have used, begins with
-// the lines the journal holds: the header's date and time and the instruction time make them
-// this test's own.
-bool AlreadySaved(const SaveTarget &target, const InterruptedTest &test)
+QByteArray Head(const QString &path, qint64 size)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.read(size) : QByteArray();
+}
+
+// Whether the test's protocol is on disk already: a protocol of its code, in any folder the
+// save could have used, that begins with the lines the journal holds (the header's date and
+// time and the instruction time make them this test's own); or this very recovered protocol,
+// saved by a start that stopped before it could remove the journal.
+bool AlreadySaved(const SaveTarget &target, const InterruptedTest &test, const QByteArray &recovered)
 {
     for (const QString &dir : Folders(target)) {
-        QFile file(QDir(dir).filePath(ProtocolFileName(test.code)));
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        const QStringList lines = FromWindows1251(file.read(MaxProtocolBytes)).split(QStringLiteral("\r\n"));
+        const QStringList lines = FromWindows1251(Head(QDir(dir).filePath(ProtocolFileName(test.code)),
+                                                       MaxProtocolBytes))
+                                      .split(QStringLiteral("\r\n"));
         if (lines.size() > test.lines.size() && lines.first(test.lines.size()) == test.lines)
             return true;
+        for (int n = 1; QFileInfo::exists(QDir(dir).filePath(RecoveredFileName(test.code, n))); ++n) {
+            if (Head(QDir(dir).filePath(RecoveredFileName(test.code, n)), recovered.size() + 1) == recovered)
+                return true;
+        }
     }
     return false;
 }
@@ -92,14 +102,14 @@ RecoveryReport RecoverJournals(const SaveTarget &target)
                 report.unreadable << path;
                 continue;
             }
-            if (AlreadySaved(target, *read.test)) {
-                if (QFile::remove(path))
-                    report.removed << path;
-                continue;
-            }
             try {
-                report.recovered << SaveRecoveredProtocol(target, read.test->code,
-                                                          read.test->protocolLines());
+                const QStringList lines = read.test->protocolLines();
+                if (AlreadySaved(target, *read.test, EncodeProtocol(lines))) {
+                    if (QFile::remove(path))
+                        report.removed << path;
+                    continue;
+                }
+                report.recovered << SaveRecoveredProtocol(target, read.test->code, lines);
             } catch (const KavrError &) {
                 report.unreadable << path;
                 continue;

@@ -9,7 +9,8 @@
 //   folder) is left alone.
 // - A journal whose protocol was saved after all (the program stopped between the save and
 //   the journal's removal) is removed without a recovered file: a protocol of its code in Result
-//   or a fallback folder begins with the journal's lines.
+//   or a fallback folder begins with the journal's lines. So is one whose recovered protocol
+//   is there already, byte for byte (a start stopped between the two).
 // - A journal that cannot be read, or whose protocol no folder takes, stays where it is and is
 //   named to the operator.
 #include "testing/core/ProtocolFile.h"

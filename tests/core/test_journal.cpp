@@ -73,7 +73,8 @@ QStringList ProtocolOf(const QByteArray &journal)
 
 enum class Damage { None, CutInLastLine, LastLineOverwritten, ZerosAfterEnd, MiddleLine, CutInFirstLine,
                     NotAJournal, RecordOutOfTurn };
-enum class Recovery { TornLastLine, AlreadySaved, OtherTestSaved, RecoveredBefore, Unreadable, InFallback };
+enum class Recovery { TornLastLine, AlreadySaved, OtherTestSaved, RecoveredBefore, JournalOutlivedRecovery,
+                       Unreadable, InFallback };
 
 } // namespace
 
@@ -235,6 +236,7 @@ void TestJournalRecovery::recovery_data()
     QTest::newRow("protocol saved after all") << Recovery::AlreadySaved << QString() << false;
     QTest::newRow("protocol of another test of the code") << Recovery::OtherTestSaved << first << false;
     QTest::newRow("a code recovered before") << Recovery::RecoveredBefore << Code + u" (2).IM.recovered.txt"_s << false;
+    QTest::newRow("recovered, but the journal not yet removed") << Recovery::JournalOutlivedRecovery << QString() << false;
     QTest::newRow("a journal that cannot be read") << Recovery::Unreadable << QString() << true;
     QTest::newRow("a journal in a fallback folder") << Recovery::InFallback << first << false;
 }
@@ -255,6 +257,10 @@ void TestJournalRecovery::recovery()
         SaveProtocol(target, Code, ProtocolOf(ReadAll(WriteJournal(m_dir->path(), u"Время изучения инструкции  13 сек"_s))));
         break;
     case Recovery::RecoveredBefore: QVERIFY(WriteAll(m_result + u'/' + Code + u".IM.recovered.txt"_s, earlier)); break;
+    case Recovery::JournalOutlivedRecovery:
+        QVERIFY(WriteAll(m_result + u'/' + Code + u".IM.recovered.txt"_s, earlier));
+        SaveRecoveredProtocol(target, Code, ProtocolOf(bytes));
+        break;
     case Recovery::Unreadable: bytes[bytes.indexOf("answer")] = 'A'; break;
     case Recovery::InFallback: break;
     }
