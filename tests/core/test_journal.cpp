@@ -1,7 +1,7 @@
-// The journal of a test in progress and its recovery at start-up, without a window: lines taken
-// only whole, a journal cut or damaged anywhere, two journals of one code side by side, and the
-// recovery's cases (a torn last line, a protocol saved after all, a code recovered before, a
-// journal that cannot be read, a journal in a fallback folder).
+// The journal of a test in progress and its recovery at start-up, without a window: a journal
+// cut or damaged anywhere (a line is taken only whole), two journals of one code side by side,
+// and the recovery's cases (a torn last line, a protocol saved after all, a code recovered
+// before, a journal that cannot be read, a journal in a fallback folder).
 #include "testing/core/CodePage.h"
 #include "testing/core/JournalLine.h"
 #include "testing/core/JournalReader.h"
@@ -84,7 +84,6 @@ class TestJournalRecovery : public QObject
 
 private slots:
     void init();
-    void lineIsTakenOnlyWhole();
     void wholeJournalGivesTheTestsState();
     void damagedJournal_data();
     void damagedJournal();
@@ -104,21 +103,6 @@ void TestJournalRecovery::init()
     m_result = m_dir->filePath(u"Result"_s);
     m_fallback = m_dir->filePath(u"home"_s);
     QVERIFY(QDir().mkpath(m_fallback));
-}
-
-void TestJournalRecovery::lineIsTakenOnlyWhole()
-{
-    const QStringList fields{u"line"_s, u"a\tb\\c\nd\re"_s, QString(), u"Ёлка № 5"_s};
-    const QByteArray line = journal::EncodeLine(fields);
-    QVERIFY(line.endsWith('\n') && line.count('\n') == 1 && line.count('\t') == 4);
-    QCOMPARE(journal::DecodeLine(line.chopped(1)), fields);
-    for (qsizetype cut = 0; cut < line.size() - 1; ++cut)
-        QVERIFY2(!journal::DecodeLine(line.first(cut)), qPrintable(QString::number(cut)));
-    for (qsizetype at = 0; at < line.size() - 1; ++at) {
-        QByteArray changed = line.chopped(1);
-        changed[at] = char(changed[at] ^ 0x20);
-        QVERIFY2(!journal::DecodeLine(changed), qPrintable(QString::number(at)));
-    }
 }
 
 void TestJournalRecovery::wholeJournalGivesTheTestsState()
