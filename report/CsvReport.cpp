@@ -74,6 +74,7 @@ QStringList CsvColumns()
         for (const QString &title : perPlacement)
             columns << QStringLiteral("%1: %2").arg(i).arg(title);
     }
+    columns << QStringLiteral("Восстановлен");
     return columns;
 }
 
@@ -98,6 +99,7 @@ QStringList CsvFields(const ProtocolRecord &record, const CsvFormat &format)
                << QString::number(c.PictureNo) << QString::number(c.Answer)
                << protocol::RowMark(c).toString();
     }
+    fields << (record.recovered ? QStringLiteral("да") : QString());
     return fields;
 }
 

@@ -22,7 +22,8 @@ struct CsvFormat
 };
 
 // Code, name, date and time, variant, instruction time, answer time, N[+], N[-], N[0], Tcp,
-// SD, V, then time, panel, key, picture, answer and mark of placements 1 to 12.
+// SD, V, then time, panel, key, picture, answer and mark of placements 1 to 12, and last
+// "Восстановлен": "да" for a recovered protocol (an interrupted test), empty otherwise.
 QStringList CsvColumns();
 // One protocol's fields, unquoted. Texts that a spreadsheet would take for a formula (a
 // leading =, +, -, @, tab or CR) get a leading apostrophe: the folder may hold files from

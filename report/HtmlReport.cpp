@@ -160,10 +160,12 @@ QByteArray HtmlReport(const QList<ProtocolRecord> &records, const QString &decim
             + Cell(QString::number(s.missing), "n") + Cell(FormatFixed(s.mean, 2, numbers), "n")
             + Cell(FormatFixed(s.sd, 2, numbers), "n") + Cell(FormatFixed(s.cv, 0, numbers), "n");
         html += QStringLiteral("<td>") + Chart(r, numbers) + QStringLiteral("</td>");
-        html += Cell(r.setUps > 1
-                         ? QStringLiteral("установка обследуемого проведена ") + Times(r.setUps)
-                         : QString(),
-                     "note");
+        QStringList notes;
+        if (r.recovered)
+            notes << QStringLiteral("тест прерван, протокол восстановлен");
+        if (r.setUps > 1)
+            notes << QStringLiteral("установка обследуемого проведена ") + Times(r.setUps);
+        html += Cell(notes.join(QStringLiteral("; ")), "note");
         html += QStringLiteral("</tr>\n");
     }
     html += QStringLiteral("</tbody>\n</table>\n</body>\n</html>\n");

@@ -3,6 +3,7 @@
 #include "report/LineLayout.h"
 #include "testing/core/CodePage.h"
 #include "testing/core/Protocol.h"
+#include "testing/core/ProtocolFile.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -333,8 +334,10 @@ ReadOutcome ReadProtocolFile(const QString &path)
     if (file.error() != QFileDevice::NoError)
         return {std::nullopt, {0, QStringLiteral("cannot be read: %1").arg(file.errorString())}};
     ReadOutcome outcome = ReadProtocol(bytes);
-    if (outcome.record)
+    if (outcome.record) {
         outcome.record->path = path;
+        outcome.record->recovered = path.endsWith(RecoveredSuffix);
+    }
     return outcome;
 }
 

@@ -32,8 +32,8 @@ inline constexpr qint64 MaxProtocolBytes = 1 << 20;
 inline constexpr qsizetype MaxLineLength = 4096;
 
 ReadOutcome ReadProtocol(const QByteArray &bytes);
-// Sets the record's path; a file that cannot be opened or exceeds MaxProtocolBytes is refused
-// as a whole (line 0).
+// Sets the record's path, and recovered when its name ends in .IM.recovered.txt; a file that
+// cannot be opened or exceeds MaxProtocolBytes is refused as a whole (line 0).
 ReadOutcome ReadProtocolFile(const QString &path);
 
 } // namespace kavr::report

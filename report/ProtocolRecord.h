@@ -10,6 +10,9 @@ namespace kavr::report {
 struct ProtocolRecord
 {
     QString path; // the file it came from; empty when read from bytes
+    // Read from a recovered protocol (<code>.IM.recovered.txt): the test was interrupted and
+    // the protocol was written at the next start from the journal of its progress.
+    bool recovered = false;
     // From the last subject set-up: the test that was run and whose code names the file.
     QString code;
     QString name;

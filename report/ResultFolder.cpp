@@ -1,5 +1,7 @@
 #include "report/ResultFolder.h"
 
+#include "testing/core/ProtocolFile.h"
+
 #include <QCollator>
 #include <QDir>
 
@@ -10,7 +12,7 @@ namespace kavr::report {
 QStringList ListProtocolFiles(const QString &folder)
 {
     const QDir dir(folder);
-    QStringList names = dir.entryList({QStringLiteral("*.IM.txt")},
+    QStringList names = dir.entryList({QStringLiteral("*.IM.txt"), u'*' + RecoveredSuffix.toString()},
                                       QDir::Files | QDir::Hidden | QDir::CaseSensitive);
     QCollator collator{QLocale::c()};
     collator.setNumericMode(true);

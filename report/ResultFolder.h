@@ -5,8 +5,9 @@
 
 namespace kavr::report {
 
-// Every file named *.IM.txt in folder (not below it), as full paths, ordered by name with
-// numbers inside names counted as numbers (Иванов-2 before Иванов-10).
+// Every protocol in folder (not below it), *.IM.txt and the recovered *.IM.recovered.txt, as
+// full paths, ordered by name with numbers inside names counted as numbers (Иванов-2 before
+// Иванов-10).
 QStringList ListProtocolFiles(const QString &folder);
 
 } // namespace kavr::report

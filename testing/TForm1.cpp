@@ -4,6 +4,7 @@
 #include "assets/PictureCatalogue.h"
 #include "platform/DesktopServices.h"
 #include "testing/BoardGeometry.h"
+#include "error/KavrError.h"
 #include "testing/core/Protocol.h"
 #include "testing/core/Scoring.h"
 #include "testing/core/SubjectEntryCheck.h"
@@ -58,14 +59,15 @@ const QColor FinishedMessageColor{0, 0, 255};
 } // namespace
 
 TForm1::TForm1(platform::DesktopServices &desktop, Clock &clock, SaveTarget saveTarget,
-               FormatSettings format, QWidget *parent)
+               FormatSettings format, TestJournal::FileSync fileSync, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
                           | Qt::MSWindowsFixedSizeDialogHint),
       m_desktop(desktop),
       m_clock(clock),
       m_saveTarget(std::move(saveTarget)),
-      m_format(std::move(format))
+      m_format(format.encodable()),
+      m_journal(std::move(fileSync))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("KAVR.IM"));
@@ -128,6 +130,8 @@ void TForm1::ShowEntryControls()
                              static_cast<QWidget *>(gbVariant), static_cast<QWidget *>(BtnExit),
                              static_cast<QWidget *>(BtnEnter)})
         control->show();
+    if (!m_recoveryNotice.isEmpty())
+        ShowEntryNotice(QString());
 }
 
 void TForm1::BtnEnterClick()
@@ -147,6 +151,7 @@ void TForm1::BtnEnterClick()
                              problem->reason);
             return;
         }
+        m_recoveryNotice.clear();
         laEntryProblem->clear();
         laEntryProblem->hide();
         PrepareTest();
@@ -175,10 +180,23 @@ void TForm1::BtnEnterClick()
 
 void TForm1::ShowEntryProblem(QLineEdit *field, const QString &reason)
 {
-    laEntryProblem->setText(reason);
-    laEntryProblem->show();
+    ShowEntryNotice(reason);
     field->setFocus();
     field->selectAll();
+}
+
+// The refusal of an entry, then the protocols recovered at start-up, in one maroon label below
+// the buttons, as tall as its lines need.
+void TForm1::ShowEntryNotice(const QString &problem)
+{
+    QStringList lines = m_recoveryNotice;
+    if (!problem.isEmpty())
+        lines.prepend(problem);
+    laEntryProblem->setText(lines.join(u'\n'));
+    const int height = laEntryProblem->heightForWidth(laEntryProblem->width());
+    if (height > laEntryProblem->height())
+        laEntryProblem->resize(laEntryProblem->width(), height);
+    laEntryProblem->show();
 }
 
 void TForm1::BtnExitClick()
@@ -202,6 +220,24 @@ void TForm1::bbTestClick()
     Timer.start(ExposureMs);
     m_nextScreen.show();
     SelectedFigure = 0;
+    // From now on the subject's work must survive whatever stops the program. Journaled once
+    // the figures are up; a set-up repeated during the exposure goes on in the same journal.
+    if (m_journal.isOpen()) {
+        JournalProtocolLines();
+        m_journal.variant(VariantText(), m_clock.ClockMs(), m_clock.now());
+    } else {
+        m_journal.begin(m_saveTarget, EditUser->text(), m_format, *ResultLog, VariantText(),
+                        m_clock.ClockMs(), m_clock.now());
+        m_journaledLines = ResultLog->size();
+    }
+}
+
+void TForm1::JournalProtocolLines()
+{
+    if (!m_journal.isOpen() || m_journaledLines >= ResultLog->size())
+        return;
+    m_journal.logLines(ResultLog->mid(m_journaledLines), m_clock.ClockMs(), m_clock.now());
+    m_journaledLines = ResultLog->size();
 }
 
 void TForm1::TimerTimer()
@@ -219,6 +255,7 @@ void TForm1::TimerTimer()
         SessionOpen = false;
         ChoiceNo = 1;
         PlacePointer(AnswerImages[1], AnswerStartPoint);
+        m_journal.answerBegan(AnswerStartTime, m_clock.now());
         PrepareClosingMessage();
     } else {
         m_nextScreen.show();
@@ -341,6 +378,7 @@ void TForm1::PrepareTest()
     PlacePointer(gbIn3, ui::PaletteStartPoint);
     MarkTime = m_clock.ClockMs();
     SelectedFigure = 0;
+    JournalProtocolLines(); // a set-up repeated during the exposure
 }
 
 ui::Panel *TForm1::CreatePanel(QWidget *parent, const PanelFamily &family, int i)
@@ -401,6 +439,8 @@ void TForm1::imAnswer0Click(ui::FigureImage *sender)
     Choices[ChoiceNo].PictureNo = position;
     Choices[ChoiceNo].Answer = figure;
     HighlightPick(AnswerPanels, position);
+    if (ChoiceNo >= 1 && ChoiceNo <= FigureCount)
+        m_journal.pick(ChoiceNo, Choices[ChoiceNo], m_clock.ClockMs(), m_clock.now());
 }
 
 void TForm1::paTask0Click(ui::Panel *sender)
@@ -418,6 +458,9 @@ void TForm1::paTask0Click(ui::Panel *sender)
     SelectedFigure = 0;
     Choices[ChoiceNo].Time += SecondsSince(m_clock, MarkTime);
     MarkTime = m_clock.ClockMs();
+    // The time is taken and the screen changed; the journal line costs one write().
+    if (ChoiceNo >= 1 && ChoiceNo <= FigureCount)
+        m_journal.place(ChoiceNo, Choices[ChoiceNo], MarkTime, m_clock.now());
     ++ChoiceNo;
     if (ChoiceNo == 13)
         FinishTest();
@@ -456,7 +499,12 @@ void TForm1::FinishTest()
     ResultLog->append(protocol::FinishTimeLine(m_clock.now().time(), m_format));
     const Score score = ScoreChoices(Choices);
     ResultLog->append(protocol::ResultLines(VariantText(), answerTime, score, Choices, m_format));
-    ProtocolPath = SaveProtocol(m_saveTarget, EditUser->text(), *ResultLog);
+    const SaveOutcome saved = TrySaveProtocol(m_saveTarget, EditUser->text(), *ResultLog);
+    if (!saved.path.isEmpty())
+        m_journal.discard(); // the protocol is safe; saved nowhere, the journal still holds it
+    if (!saved.error.isEmpty())
+        throw KavrError(saved.error);
+    ProtocolPath = saved.path;
 }
 
 // Set on the hidden instruction layer while the answer time runs, so that the end of the test

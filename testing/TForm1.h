@@ -17,6 +17,7 @@
 #include "testing/core/Permutation.h"
 #include "testing/core/PhaseTimer.h"
 #include "testing/core/ProtocolFile.h"
+#include "testing/core/TestJournal.h"
 #include "ui/AboutBoxClient.h"
 #include "ui/GeneralErrorHandler.h"
 #include "ui/MainWindowLayout.h"
@@ -45,13 +46,18 @@ public:
     // The system-menu command of the item "О программе".
     static constexpr unsigned AboutCommand = 1025;
 
+    // format is made encodable() first: whatever the regional settings, the protocol can be
+    // saved. fileSync makes the journal of the test in progress durable (TestJournal.h).
     TForm1(platform::DesktopServices &desktop, Clock &clock, SaveTarget saveTarget,
-           FormatSettings format, QWidget *parent = nullptr);
+           FormatSettings format, TestJournal::FileSync fileSync, QWidget *parent = nullptr);
     ~TForm1() override;
 
     void setAboutBox(ui::TAboutBox *aboutBox) { m_aboutBox = aboutBox; }
     // Where errors that escape a handler go; a message box unless replaced.
     void setErrorSink(ui::ErrorSink sink) { m_errorSink = std::move(sink); }
+    // Lines for the operator about protocols recovered at start-up (RecoveryReport): shown
+    // with the entry controls, where an entry is refused, until the first valid entry.
+    void setRecoveryNotice(const QStringList &lines) { m_recoveryNotice = lines; }
 
     // Handlers.
     void FormCreate();
@@ -101,6 +107,8 @@ public:
 
     // The path the last protocol was written to; empty until one was.
     QString ProtocolPath;
+    // The journal of the test in progress, open from F1 until the protocol is saved.
+    const TestJournal &Journal() const { return m_journal; }
     // The layer in front.
     ui::Panel *FrontLayer() const { return m_front; }
 
@@ -115,6 +123,8 @@ private:
     void guarded(const std::function<void()> &handler);
     void BringToFront(ui::Panel *layer);
     void ShowEntryProblem(QLineEdit *field, const QString &reason);
+    void ShowEntryNotice(const QString &problem);
+    void JournalProtocolLines();
     ui::Panel *CreatePanel(QWidget *parent, const PanelFamily &family, int i);
     ui::FigureImage *CreateImage(ui::Panel *panel, qint32 pictureNumber);
     void PrepareClosingMessage();
@@ -133,6 +143,9 @@ private:
     ui::Panel *m_front = nullptr;
     ui::PreparedFrame m_nextScreen; // the screen that ends the running phase, drawn ahead
     bool m_nativeSystemMenu = false;
+    TestJournal m_journal;
+    qsizetype m_journaledLines = 0; // lines of ResultLog already in the journal
+    QStringList m_recoveryNotice;
 };
 
 } // namespace kavr

@@ -1,6 +1,7 @@
 #include "testing/core/Format.h"
 
 #include "error/KavrError.h"
+#include "testing/core/CodePage.h"
 
 #include <cmath>
 #include <cstdio>
@@ -104,6 +105,24 @@ int ReadNumber(QStringView format, qsizetype &i)
     return n;
 }
 
+QString Encodable(const QString &text, QChar separator)
+{
+    if (FitsWindows1251(text))
+        return text;
+    QString out;
+    for (const QChar c : text) {
+        if (c.isLowSurrogate())
+            continue; // its high half stood for the whole character
+        if (!c.isHighSurrogate() && FitsWindows1251(QStringView(&c, 1)))
+            out += c;
+        else if (c.isSpace())
+            out += u' ';
+        else if (c.category() != QChar::Other_Format && c.category() != QChar::Mark_NonSpacing)
+            out += separator;
+    }
+    return out;
+}
+
 } // namespace
 
 FormatSettings FormatSettings::fromLocale(const QLocale &locale)
@@ -112,6 +131,17 @@ FormatSettings FormatSettings::fromLocale(const QLocale &locale)
     s.decimalSeparator = locale.decimalPoint();
     s.shortDateFormat = locale.dateFormat(QLocale::ShortFormat);
     s.longTimeFormat = WithoutTimeZone(locale.timeFormat(QLocale::LongFormat));
+    return s.encodable();
+}
+
+FormatSettings FormatSettings::encodable() const
+{
+    FormatSettings s;
+    s.decimalSeparator = Encodable(decimalSeparator, u'.');
+    if (s.decimalSeparator.isEmpty())
+        s.decimalSeparator = QStringLiteral(".");
+    s.shortDateFormat = Encodable(shortDateFormat, u'.');
+    s.longTimeFormat = Encodable(longTimeFormat, u':');
     return s;
 }
 

@@ -17,9 +17,17 @@ struct FormatSettings
     QString shortDateFormat = QStringLiteral("dd.MM.yyyy"); // QDateTime format syntax
     QString longTimeFormat = QStringLiteral("HH:mm:ss");    // never carries a time zone
 
+    // Both give settings already made encodable().
     static FormatSettings fromLocale(const QLocale &locale);
     // The user's regional settings (LC_NUMERIC for the separator, LC_TIME for dates and times).
     static FormatSettings system();
+
+    // The same settings with every character that Windows-1251 lacks replaced, field by field:
+    // a blank of any kind becomes a plain blank, direction and joining marks go, anything else
+    // becomes the ASCII separator of its field ('.' in numbers and dates, ':' in times). Digits
+    // need nothing: dates and times are written with ASCII digits whatever the locale. So a
+    // protocol built with them can always be saved.
+    FormatSettings encodable() const;
 };
 
 using FormatArg = std::variant<qint64, int, double, QString>;

@@ -1,5 +1,6 @@
 // The protocol's printf-like formatting: fixed-point rounding, field widths, argument checks,
 // regional settings for the decimal separator, dates and times.
+#include "testing/core/CodePage.h"
 #include "testing/core/Format.h"
 #include "error/KavrError.h"
 #include "support/TestSettings.h"
@@ -55,6 +56,8 @@ private slots:
     void mismatchedFormats();
     void regionalSettings_data();
     void regionalSettings();
+    void settingsOutsideTheCodePage_data();
+    void settingsOutsideTheCodePage();
     void systemSettingsFollowEnvironment_data();
     void systemSettingsFollowEnvironment();
 };
@@ -210,10 +213,11 @@ void TestFormat::regionalSettings_data()
                                      << "12/7/26 2:05:09 PM" << "2:05:09 PM";
     QTest::newRow("en_US morning") << us << QDateTime(QDate(2026, 3, 1), QTime(9, 3, 4)) << "."
                                    << "3/1/26 9:03:04 AM" << "9:03:04 AM";
-    // Persian: the zone sits in brackets, and the digits must stay ASCII.
-    QTest::newRow("fa_IR ASCII digits")
+    // Persian: the zone sits in brackets, the digits must stay ASCII, and the Arabic decimal
+    // separator, which Windows-1251 lacks, gives way to the ASCII one.
+    QTest::newRow("fa_IR ASCII digits and separator")
         << QLocale(QLocale::Persian, QLocale::Iran) << QDateTime(day, QTime(14, 5, 9))
-        << u"\u066B"_s << "2026/12/7 14:05:09" << "14:05:09";
+        << u"."_s << "2026/12/7 14:05:09" << "14:05:09";
 }
 
 void TestFormat::regionalSettings()
@@ -232,6 +236,43 @@ void TestFormat::regionalSettings()
     // Qt's own long time formats carry a time zone; the settings must not.
     QVERIFY(locale.timeFormat(QLocale::LongFormat).contains(u't'));
     QVERIFY(!settings.longTimeFormat.contains(u't'));
+}
+
+void TestFormat::settingsOutsideTheCodePage_data()
+{
+    QTest::addColumn<QString>("separator");
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QString>("dateTime"); // 7 December 2026, 14:05:09, as printed
+
+    QTest::newRow("Russian: unchanged") << u","_s << u"dd.MM.yyyy"_s << u"HH:mm:ss"_s
+                                        << u"07.12.2026 14:05:09"_s;
+    QTest::newRow("Arabic separator, direction marks") << u"\u066B"_s << u"d\u200F/M\u200F/yyyy"_s
+                                                       << u"HH:mm:ss"_s << u"7/12/2026 14:05:09"_s;
+    QTest::newRow("narrow no-break space, Arabic comma") << u","_s << u"dd.MM.yyyy"_s
+                                                         << u"h\u202Fmm\u060Css AP"_s
+                                                         << u"07.12.2026 2 05:09 PM"_s;
+    QTest::newRow("a character beyond 16 bits") << u"\U0001D7D8"_s << u"dd\U0001F4C5MM.yyyy"_s
+                                                << u"HH:mm:ss"_s << u"07.12.2026 14:05:09"_s;
+    QTest::newRow("no-break space kept: Windows-1251 has it") << u"."_s << u"dd\u00A0MM\u00A0yyyy"_s
+                                                              << u"HH:mm:ss"_s << u"07\u00A012\u00A02026 14:05:09"_s;
+}
+
+void TestFormat::settingsOutsideTheCodePage()
+{
+    QFETCH(QString, separator);
+    QFETCH(QString, date);
+    QFETCH(QString, time);
+    QFETCH(QString, dateTime);
+    FormatSettings given;
+    given.decimalSeparator = separator;
+    given.shortDateFormat = date;
+    given.longTimeFormat = time;
+    const FormatSettings settings = given.encodable();
+    QCOMPARE(DateTimeToStr(QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9)), settings), dateTime);
+    const QString fixed = FormatFixed(2.125, 2, settings);
+    QCOMPARE(fixed, u'2' + (separator == u","_s ? separator : u"."_s) + u"13");
+    QVERIFY(FitsWindows1251(QString(settings.decimalSeparator + settings.shortDateFormat + settings.longTimeFormat)));
 }
 
 void TestFormat::systemSettingsFollowEnvironment_data()

@@ -8,18 +8,11 @@
 
 namespace kavr::test {
 
-namespace {
-
-constexpr uid_t Nobody = 65534;
-constexpr gid_t NoGroup = 65534;
-
-} // namespace
-
-Unprivileged::Unprivileged()
+Unprivileged::Unprivileged(uid_t user, gid_t group)
 {
     if (::geteuid() != 0)
         return;
-    m_switched = ::setegid(NoGroup) == 0 && ::seteuid(Nobody) == 0;
+    m_switched = ::setegid(group) == 0 && ::seteuid(user) == 0;
     if (!m_switched)
         ::setegid(0); // possible() said so before
 }
@@ -50,9 +43,9 @@ bool Unprivileged::possible(const QString &path)
     }
 }
 
-void Unprivileged::giveTo(const QString &path)
+void Unprivileged::giveTo(const QString &path, uid_t user, gid_t group)
 {
-    if (::geteuid() == 0 && ::chown(QFile::encodeName(path).constData(), Nobody, NoGroup) != 0)
+    if (::geteuid() == 0 && ::chown(QFile::encodeName(path).constData(), user, group) != 0)
         qWarning("chown %s failed", qPrintable(path));
 }
 

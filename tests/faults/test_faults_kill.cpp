@@ -3,6 +3,9 @@
 // the new file open. Each time the protocol on disk must be one whole version, never a part;
 // what else is left in the folder must be a whole copy under the save's temporary name (a
 // replacement links the new file there before renaming it), and is counted.
+// Two workstations saving into one shared Result at once: two save_loop processes, of the same
+// code or of others; every read of the folder meanwhile finds whole protocols, never a mixed
+// or a cut one.
 #include "ProtocolVersions.h"
 #include "testing/core/ProtocolFile.h"
 #include "support/TestFiles.h"
@@ -56,6 +59,8 @@ class FaultsKillTest : public QObject
 
 private slots:
     void killedSaveLeavesWholeProtocol();
+    void twoWorkstationsSaveIntoOneFolder_data();
+    void twoWorkstationsSaveIntoOneFolder();
 };
 
 void FaultsKillTest::killedSaveLeavesWholeProtocol()
@@ -127,6 +132,79 @@ void FaultsKillTest::killedSaveLeavesWholeProtocol()
     // A later save still goes through, and leaves no temporary file of its own.
     QVERIFY(SaveVersions(program, result, 1000, 1000));
     QCOMPARE(ReadAll(path), bytesOf(1000));
+}
+
+void FaultsKillTest::twoWorkstationsSaveIntoOneFolder_data()
+{
+    QTest::addColumn<QString>("codeA");
+    QTest::addColumn<QString>("codeB");
+    QTest::newRow("one code") << Code << Code;
+    QTest::newRow("two codes") << u"Сидоров-1"_s << u"Сидоров-2"_s;
+    // One file on a Windows share, two here.
+    QTest::newRow("codes apart only in case") << u"иванов-1"_s << u"Иванов-1"_s;
+}
+
+void FaultsKillTest::twoWorkstationsSaveIntoOneFolder()
+{
+    QFETCH(QString, codeA);
+    QFETCH(QString, codeB);
+    constexpr int Saves = 24;
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString result = dir.filePath(u"Result"_s);
+    QVERIFY(QDir().mkpath(result));
+    // Workstation A saves versions 0 and 1 by turns, B versions 100 and 101.
+    const QList<int> versions{0, 1, 100, 101};
+    QHash<int, QByteArray> bytes;
+    for (int version : versions)
+        bytes.insert(version, EncodeProtocol(ProtocolVersion(version)));
+    auto versionOf = [&bytes](const QByteArray &file) {
+        for (auto it = bytes.cbegin(); it != bytes.cend(); ++it)
+            if (it.value() == file)
+                return it.key();
+        return -1;
+    };
+
+    QProcess a, b;
+    const QString program = QStringLiteral(KAVR_SAVE_LOOP);
+    a.start(program, {result, codeA, u"0"_s, QString::number(Saves - 1)});
+    b.start(program, {result, codeB, u"100"_s, QString::number(100 + Saves - 1)});
+    QVERIFY(a.waitForStarted() && b.waitForStarted());
+    QSet<int> seen;
+    int reads = 0;
+    while (a.state() != QProcess::NotRunning || b.state() != QProcess::NotRunning) {
+        for (const QString &entry : QDir(result).entryList(QDir::Files | QDir::Hidden)) {
+            if (!entry.endsWith(u".IM.txt"_s))
+                continue; // a save's temporary file, not yet in place
+            const QByteArray file = ReadAll(result + u'/' + entry);
+            if (file.isEmpty() && !QFileInfo::exists(result + u'/' + entry))
+                continue;
+            const int version = versionOf(file);
+            QVERIFY2(version >= 0, qPrintable(u"%1 is not one whole protocol after %2 reads"_s.arg(entry).arg(reads)));
+            QVERIFY2(entry == ProtocolFileName(version < 100 ? codeA : codeB),
+                     qPrintable(u"%1 holds version %2"_s.arg(entry).arg(version)));
+            seen << version;
+            ++reads;
+        }
+        a.waitForFinished(1);
+        b.waitForFinished(1);
+    }
+    QCOMPARE(a.exitCode(), 0);
+    QCOMPARE(b.exitCode(), 0);
+    qInfo("%d whole reads while both saved; versions seen: %d", reads, int(seen.size()));
+    QVERIFY2(reads >= 10, "the folder was hardly read while the saves ran");
+    // The last save of each stands whole, and nothing else is left.
+    const QStringList files = QDir(result).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    QStringList expected{ProtocolFileName(codeA), ProtocolFileName(codeB)};
+    expected.removeDuplicates();
+    expected.sort();
+    QStringList sorted = files;
+    sorted.sort();
+    QCOMPARE(sorted, expected);
+    for (const QString &file : files)
+        QVERIFY(versionOf(ReadAll(result + u'/' + file)) >= 0);
+    // Both workstations' protocols were read while they saved, so the saves overlapped.
+    QVERIFY(seen.intersects({0, 1}) && seen.intersects({100, 101}));
 }
 
 QTEST_GUILESS_MAIN(FaultsKillTest)

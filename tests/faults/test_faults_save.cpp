@@ -1,13 +1,16 @@
 // The protocol's save at the end of a test, when the Result folder cannot take it: missing,
-// read-only, a file of that name, a folder where the protocol should go, a full disk. The
-// main window runs with recording fakes; the save itself is the real one. Each fault ends with
-// the message box's text naming the file, the protocol recoverable from the fallback folder,
-// byte for byte what the Result file would have held, and an earlier protocol of that code
-// untouched. The save runs with the rights of an ordinary user (nobody when the tests run as
-// root, who would ignore permission bits).
+// read-only, a file of that name, a folder where the protocol should go, an earlier protocol
+// made read-only, a full disk, regional settings the protocol's code page lacks. The main
+// window runs with recording fakes; the save and the journal are the real ones. Each fault ends
+// with the message box's text naming the file, the protocol recoverable from the fallback
+// folder, byte for byte what the Result file would have held, an earlier protocol of that code
+// untouched, and no journal left behind. The test runs with the rights of an ordinary user
+// (nobody when the tests run as root, who would ignore permission bits).
 #include "FullDisk.h"
 #include "Unprivileged.h"
 #include "support/FormFixture.h"
+#include "testing/core/CodePage.h"
+#include "testing/core/JournalRecovery.h"
 #include "testing/core/ProtocolFile.h"
 #include "ui/FigureImage.h"
 #include "ui/InstructionMemo.h"
@@ -16,11 +19,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <optional>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace kavr;
 using namespace kavr::test;
@@ -48,11 +54,27 @@ constexpr QFile::Permissions ReadOnly = QFile::ReadOwner | QFile::ExeOwner | QFi
     | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
 constexpr QFile::Permissions Open = ReadOnly | QFile::WriteOwner;
 
-// A test with twelve placements, three of them wrong; the twelfth, which ends the test and so
-// saves the protocol, inside guard.
-template <typename Guard>
-QByteArray RunToTheEnd(FormFixture &f)
+// Who runs the program, from the subject entry to the end of the test.
+struct User
 {
+    uid_t id;
+    gid_t group;
+};
+constexpr User Nobody{Unprivileged::Nobody, Unprivileged::NoGroup};
+constexpr User Root{0, 0};
+
+struct NoGuard
+{
+};
+
+// A test with twelve placements, three of them wrong, run as user; the twelfth, which ends the
+// test and so saves the protocol, inside LastClick.
+template <typename LastClick = NoGuard>
+QByteArray RunToTheEnd(FormFixture &f, User user = Nobody)
+{
+    std::optional<Unprivileged> as;
+    if (user.id != 0)
+        as.emplace(user.id, user.group);
     f.enterSubject(Code, u"Петров П.П."_s, 1);
     f.clock.advanceMs(12'000);
     f.startAnswerPhase();
@@ -63,17 +85,13 @@ QByteArray RunToTheEnd(FormFixture &f)
         if (figure < 12) {
             f.click(f.form->TaskPanels[f.panelOf(panels[figure])]);
         } else {
-            Guard guard;
+            [[maybe_unused]] LastClick guard;
             f.click(f.form->TaskPanels[f.panelOf(panels[figure])]);
         }
     }
     // What the Result file would have held.
     return EncodeProtocol(*f.form->ResultLog);
 }
-
-struct NoGuard
-{
-};
 
 } // namespace
 
@@ -84,11 +102,13 @@ class FaultsSaveTest : public QObject
 private slots:
     void init();
     void missingResultIsCreated();
-    void readOnlyEarlierProtocolIsReplaced();
+    void earlierProtocol_data();
+    void earlierProtocol();
     void unwritableResultFallsBack_data();
     void unwritableResultFallsBack();
     void fullDiskFallsBack();
     void fullEverywhereLeavesNothingHalfWritten();
+    void separatorsOutsideTheCodePageStillSave();
 
 private:
     void checkFinished(const FormFixture &f);
@@ -135,26 +155,60 @@ void FaultsSaveTest::missingResultIsCreated()
 {
     Unprivileged::giveTo(m_app);
     FormFixture f(SaveTarget{m_result, {m_fallback}});
-    const QByteArray expected = RunToTheEnd<Unprivileged>(f);
+    const QByteArray expected = RunToTheEnd(f);
     QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join(u'\n')));
     checkFinished(f);
-    QCOMPARE(Entries(m_result), QStringList{FileName});
+    QCOMPARE(Entries(m_result), QStringList{FileName}); // and no journal
     QCOMPARE(ReadAll(m_result + u'/' + FileName), expected);
     QCOMPARE(Entries(m_fallback), QStringList());
 }
 
-void FaultsSaveTest::readOnlyEarlierProtocolIsReplaced()
+void FaultsSaveTest::earlierProtocol_data()
 {
-    // A file the program may not write, in a folder it may: replaced, as any earlier protocol.
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("replaced");
+    // Made read-only on purpose: writing it is not permitted, as the read-only attribute says
+    // on Windows.
+    QTest::newRow("no write bit") << 0444 << false;
+    // Another operator's protocol in the package's shared Result (root:users 2775), written by
+    // a second operator of the group: replaced as today.
+    QTest::newRow("another operator's, 0644") << 0644 << true;
+    QTest::newRow("another operator's, 0664") << 0664 << true;
+}
+
+void FaultsSaveTest::earlierProtocol()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, replaced);
+    if (!Unprivileged::possible(m_base))
+        QSKIP("no user without rights here, or the temporary folder is closed to one");
+    const QString earlier = m_result + u'/' + FileName;
     QVERIFY(QDir().mkpath(m_result));
-    Unprivileged::giveTo(m_result);
-    QVERIFY(WriteAll(m_result + u'/' + FileName, Earlier));
-    QFile::setPermissions(m_result + u'/' + FileName, QFile::ReadOwner | QFile::ReadOther);
+    QVERIFY(WriteAll(earlier, Earlier));
+    Unprivileged::giveTo(m_result, 0, Unprivileged::Users);
+    QVERIFY(::chmod(QFile::encodeName(m_result).constData(), 02775) == 0);
+    Unprivileged::giveTo(earlier, Unprivileged::OperatorA, Unprivileged::Users);
+    QVERIFY(::chmod(QFile::encodeName(earlier).constData(), mode_t(mode)) == 0);
+    Unprivileged::giveTo(m_fallback, Unprivileged::OperatorB, Unprivileged::Users);
+
     FormFixture f(SaveTarget{m_result, {m_fallback}});
-    const QByteArray expected = RunToTheEnd<Unprivileged>(f);
-    QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join(u'\n')));
+    const QByteArray expected = RunToTheEnd(f, {Unprivileged::OperatorB, Unprivileged::Users});
+    checkFinished(f);
+    QFileInfo after(earlier);
+    if (replaced) {
+        QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join(u'\n')));
+        QCOMPARE(ReadAll(earlier), expected);
+        QCOMPARE(after.ownerId(), Unprivileged::OperatorB);
+        QCOMPARE(after.groupId(), Unprivileged::Users); // the folder's group, for the next one
+        QCOMPARE(Entries(m_fallback), QStringList());
+    } else {
+        checkFellBack(f, expected);
+        QCOMPARE(ReadAll(earlier), Earlier);
+        QCOMPARE(after.ownerId(), Unprivileged::OperatorA);
+        QCOMPARE(int(after.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther)), 0);
+        QCOMPARE(Entries(m_fallback), QStringList{FileName}); // and no journal
+    }
     QCOMPARE(Entries(m_result), QStringList{FileName});
-    QCOMPARE(ReadAll(m_result + u'/' + FileName), expected);
 }
 
 void FaultsSaveTest::unwritableResultFallsBack_data()
@@ -197,7 +251,7 @@ void FaultsSaveTest::unwritableResultFallsBack()
         resultBefore = Entries(m_result);
 
     FormFixture f(SaveTarget{m_result, {m_fallback}});
-    const QByteArray expected = RunToTheEnd<Unprivileged>(f);
+    const QByteArray expected = RunToTheEnd(f);
     QFile::setPermissions(m_app, Open);
     if (QFileInfo(m_result).isDir())
         QFile::setPermissions(m_result, Open);
@@ -230,7 +284,8 @@ void FaultsSaveTest::fullDiskFallsBack()
     QVERIFY(disk.fill(u"filler"_s) > 0);
 
     FormFixture f(SaveTarget{m_result, {m_fallback}});
-    const QByteArray expected = RunToTheEnd<Unprivileged>(f);
+    // Root: a full disk refuses root too, and the journal started as root must go as root.
+    const QByteArray expected = RunToTheEnd(f, Root);
     checkFinished(f);
     checkFellBack(f, expected);
     QCOMPARE(ReadAll(m_result + u'/' + FileName), Earlier);
@@ -266,7 +321,7 @@ void FaultsSaveTest::fullEverywhereLeavesNothingHalfWritten()
     QVERIFY(QDir().mkpath(m_result));
     QVERIFY(WriteAll(m_result + u'/' + FileName, Earlier));
     FormFixture f(SaveTarget{m_result, {m_fallback}});
-    RunToTheEnd<FileSizeLimit>(f);
+    RunToTheEnd<FileSizeLimit>(f, Root);
     checkFinished(f);
     QCOMPARE(f.errors.size(), 1);
     const QString message = f.errors.first();
@@ -275,8 +330,42 @@ void FaultsSaveTest::fullEverywhereLeavesNothingHalfWritten()
     QVERIFY2(message.contains(u"не удалось"_s) && message.contains(Native(m_fallback)), qPrintable(message));
     // Nothing can be saved, and nothing is cut: the earlier protocol stands, no partial file.
     QCOMPARE(ReadAll(m_result + u'/' + FileName), Earlier);
-    QCOMPARE(Entries(m_result), QStringList{FileName});
     QCOMPARE(Entries(m_fallback), QStringList());
+    // The journal stays, whole up to the last line the full disk let through (the twelfth
+    // pick), and the next start recovers the test from it.
+    const QString journal = Code + u".IM.journal"_s;
+    QCOMPARE(Entries(m_result), (QStringList{journal, journal + u".lock"_s, FileName}));
+    f.form->close();
+    f.about.reset();
+    f.form.reset();
+    const RecoveryReport recovery = RecoverJournals(SaveTarget{m_result, {m_fallback}});
+    QCOMPARE(recovery.recovered, QStringList{m_result + u'/' + Code + u".IM.recovered.txt"_s});
+    const QStringList lines = FromWindows1251(ReadAll(recovery.recovered.first())).split(u"\r\n"_s);
+    QCOMPARE(lines.size(), 24); // 23 and the empty rest after the last line end
+    QVERIFY2(lines.at(6).endsWith(u"N[+] = 7,  N[-] = 4,  N[0] = 1"_s), qPrintable(lines.at(6)));
+    QCOMPARE(Entries(m_result), (QStringList{Code + u".IM.recovered.txt"_s, FileName}));
+}
+
+void FaultsSaveTest::separatorsOutsideTheCodePageStillSave()
+{
+    // Regional settings whose decimal mark and date and time separators Windows-1251 lacks: an
+    // Arabic decimal separator, right-to-left marks in the date, a narrow no-break space and an
+    // Arabic comma in the time. The protocol is saved all the same, with ASCII in their place.
+    FormatSettings arabic;
+    arabic.decimalSeparator = u"\u066B"_s;
+    arabic.shortDateFormat = u"d\u200F/M\u200F/yyyy"_s;
+    arabic.longTimeFormat = u"HH\u202Fmm\u060Css"_s;
+    Unprivileged::giveTo(m_app);
+    FormFixture f(SaveTarget{m_result, {m_fallback}}, arabic);
+    f.clock.setWall(QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9)));
+    const QByteArray expected = RunToTheEnd(f);
+    QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join(u'\n')));
+    QCOMPARE(ReadAll(m_result + u'/' + FileName), expected);
+    const QStringList lines = FromWindows1251(expected).split(u"\r\n"_s);
+    QVERIFY2(lines.at(1).endsWith(u"Дата ПФО: 7/12/2026 14 05:09"_s), qPrintable(lines.at(1)));
+    QVERIFY2(QRegularExpression(u"^\\d\\.\\d\\d$"_s).match(lines.at(8)).hasMatch(), qPrintable(lines.at(8))); // Tcp
+    QVERIFY2(lines.at(11).startsWith(u"       1       2.35"_s), qPrintable(lines.at(11)));
+    QVERIFY(lines.at(4).contains(QRegularExpression(u"^Время окончания теста : \\d\\d \\d\\d:\\d\\d$"_s)));
 }
 
 QTEST_MAIN(FaultsSaveTest)

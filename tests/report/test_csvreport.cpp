@@ -1,11 +1,16 @@
 // The CSV table: its columns, the locale's separators, and texts that need quotes or a guard
-// against being taken for formulas. (Its figures, read back against the protocols, are
-// checked through the command itself.)
+// against being taken for formulas; recovered protocols in the folder, marked in the CSV and
+// the HTML. (Its figures, read back against the protocols, are checked through the command
+// itself.)
 #include "CsvReader.h"
 #include "support/ScriptedTest.h"
 #include "report/CsvReport.h"
+#include "report/HtmlReport.h"
 #include "report/ProtocolReader.h"
+#include "report/ResultFolder.h"
+#include "testing/core/ProtocolFile.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace kavr;
@@ -35,22 +40,24 @@ private slots:
     void localeDefaults();
     void awkwardTexts_data();
     void awkwardTexts();
+    void recoveredProtocolsAreMarked();
 };
 
 void TestCsvReport::columns()
 {
     const QStringList columns = CsvColumns();
-    QCOMPARE(columns.size(), 12 + 12 * 6);
+    QCOMPARE(columns.size(), 12 + 12 * 6 + 1);
     QCOMPARE(columns.at(0), u"Код"_s);
     QCOMPARE(columns.at(11), u"V, %"_s);
     QCOMPARE(columns.mid(12, 6),
              (QStringList{u"1: Время"_s, u"1: N панели"_s, u"1: Ключ"_s, u"1: N рисунка"_s,
                           u"1: Ответ"_s, u"1: Отметка"_s}));
-    QCOMPARE(columns.last(), u"12: Отметка"_s);
+    QCOMPARE(columns.at(12 + 12 * 6 - 1), u"12: Отметка"_s);
+    QCOMPARE(columns.last(), u"Восстановлен"_s);
 
     const QByteArray csv = CsvReport({}, CsvFormat{});
     QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
-    QVERIFY(csv.endsWith("12: Отметка\r\n"));
+    QVERIFY(csv.endsWith("12: Отметка,Восстановлен\r\n"));
     QCOMPARE(csv.count('\n'), 1);
 }
 
@@ -107,6 +114,33 @@ void TestCsvReport::awkwardTexts()
     QCOMPARE(rows->at(1).at(0), shown);
     QCOMPARE(rows->at(1).at(1), shown);
     QCOMPARE(rows->at(1).at(6), u"9"_s); // the fields after still in their columns
+}
+
+void TestCsvReport::recoveredProtocolsAreMarked()
+{
+    // A completed test and two interrupted ones, the second of the same code as the first.
+    QTemporaryDir dir;
+    const ScriptedTest complete = CompleteTest();
+    const ScriptedTest interrupted = TimeOutTest();
+    complete.save(dir.path());
+    const SaveTarget target{dir.path(), {}};
+    SaveRecoveredProtocol(target, complete.code, complete.lines());
+    SaveRecoveredProtocol(target, interrupted.code, interrupted.lines());
+    QList<ProtocolRecord> records;
+    for (const QString &path : ListProtocolFiles(dir.path())) {
+        const ReadOutcome read = ReadProtocolFile(path);
+        QVERIFY2(read.record, qPrintable(path + u": "_s + read.error.message));
+        records << *read.record;
+    }
+    QCOMPARE(records.size(), 3);
+    int marked = 0;
+    for (const ProtocolRecord &record : records) {
+        QCOMPARE(record.recovered, record.path.endsWith(u".IM.recovered.txt"_s));
+        QCOMPARE(CsvFields(record, CsvFormat{}).last(), record.recovered ? u"да"_s : QString());
+        marked += record.recovered;
+    }
+    QCOMPARE(marked, 2);
+    QCOMPARE(QString::fromUtf8(HtmlReport(records, u","_s, dir.path())).count(u"протокол восстановлен"_s), 2);
 }
 
 QTEST_GUILESS_MAIN(TestCsvReport)

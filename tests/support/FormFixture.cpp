@@ -16,7 +16,7 @@ FormFixture::FormFixture() : FormFixture(SaveTarget{})
 {
 }
 
-FormFixture::FormFixture(SaveTarget target)
+FormFixture::FormFixture(SaveTarget target, const FormatSettings &format)
 {
     static bool styled = false;
     if (!styled) {
@@ -25,7 +25,7 @@ FormFixture::FormFixture(SaveTarget target)
     }
     if (target.resultDir.isEmpty())
         target.resultDir = resultDir();
-    form = std::make_unique<TForm1>(desktop, clock, std::move(target), RussianSettings());
+    form = std::make_unique<TForm1>(desktop, clock, std::move(target), format, TestJournal::FileSync());
     form->setErrorSink([this](const QString &text) { errors << text; });
     about = std::make_unique<ui::TAboutBox>(*form, form.get());
     form->setAboutBox(about.get());

@@ -15,8 +15,9 @@ class FormFixture
 {
 public:
     FormFixture();
-    // Saves where target says; an empty resultDir stands for the private one.
-    explicit FormFixture(SaveTarget target);
+    // Saves where target says; an empty resultDir stands for the private one. Formats with
+    // format (RussianSettings() unless given). The journal is written but not forced to disk.
+    explicit FormFixture(SaveTarget target, const FormatSettings &format = RussianSettings());
     ~FormFixture();
 
     // About box OK: the log-in. Leaves Stage 1.

@@ -13,6 +13,7 @@
 #include <QDir>
 #include "error/KavrError.h"
 #include "ui/GeneralErrorHandler.h"
+#include "support/TestFiles.h"
 
 using namespace kavr;
 using namespace kavr::test;
@@ -34,6 +35,8 @@ private slots:
     void completeEntryPreparesTestOnce();
     void keysOutsideTheirStageDoNothing_data();
     void keysOutsideTheirStageDoNothing();
+    void aboutOkInEntryAndFinishedStages_data();
+    void aboutOkInEntryAndFinishedStages();
     void f1StartsExposure();
     void firstTickOpensAnswerPhase();
     void secondTickFinishesTest();
@@ -207,18 +210,22 @@ void StagesTest::completeEntryPreparesTestOnce()
 void StagesTest::keysOutsideTheirStageDoNothing_data()
 {
     QTest::addColumn<int>("stage");
+    QTest::addColumn<bool>("answerPhase"); // Stage 3 after the exposure
     QTest::addColumn<int>("key");
     for (int stage : {0, 1, 3, 4})
-        QTest::addRow("F1 in %d", stage) << stage << int(Qt::Key_F1);
+        QTest::addRow("F1 in %d", stage) << stage << false << int(Qt::Key_F1);
     for (int stage : {2, 3, 4}) {
-        QTest::addRow("Enter in %d", stage) << stage << int(Qt::Key_Return);
-        QTest::addRow("Esc in %d", stage) << stage << int(Qt::Key_Escape);
+        QTest::addRow("Enter in %d", stage) << stage << false << int(Qt::Key_Return);
+        QTest::addRow("Esc in %d", stage) << stage << false << int(Qt::Key_Escape);
     }
+    for (int key : {Qt::Key_F1, Qt::Key_Return, Qt::Key_Escape})
+        QTest::addRow("key %x in the answer phase", key) << 3 << true << key;
 }
 
 void StagesTest::keysOutsideTheirStageDoNothing()
 {
     QFETCH(int, stage);
+    QFETCH(bool, answerPhase);
     QFETCH(int, key);
     FormFixture f;
     if (stage >= 1)
@@ -227,11 +234,12 @@ void StagesTest::keysOutsideTheirStageDoNothing()
         f.enterSubject();
     if (stage >= 3)
         f.pressKey(Qt::Key_F1);
-    if (stage >= 4) {
+    if (stage >= 4 || answerPhase)
         f.form->TimerTimer();
+    if (stage >= 4)
         f.form->TimerTimer();
-    }
     QCOMPARE(f.form->Tag, stage);
+    QCOMPARE(f.form->SessionOpen, stage >= 1 && stage <= 3 && !answerPhase);
     const QStringList log = *f.form->ResultLog;
     const bool timerActive = f.form->Timer.isActive();
     f.pressKey(key);
@@ -239,6 +247,61 @@ void StagesTest::keysOutsideTheirStageDoNothing()
     QVERIFY(f.form->isVisible());
     QCOMPARE(*f.form->ResultLog, log);
     QCOMPARE(f.form->Timer.isActive(), timerActive);
+}
+
+void StagesTest::aboutOkInEntryAndFinishedStages_data()
+{
+    QTest::addColumn<int>("stage");
+    QTest::addColumn<QString>("name"); // typed into the name field before the OK
+    QTest::addColumn<int>("stageAfter");
+    QTest::addColumn<int>("logLines"); // ResultLog's lines after the OK
+    // In Stage 1 the OK is the Enter key.
+    QTest::newRow("Stage 1, both fields filled") << 1 << QStringLiteral("Петров А.Б.") << 2 << 3;
+    QTest::newRow("Stage 1, the name empty") << 1 << QString() << 1 << 0;
+    // In Stage 4 the log-in is refused: the name field is emptied and nothing else happens.
+    QTest::newRow("Stage 4") << 4 << QString() << 4 << 23;
+}
+
+void StagesTest::aboutOkInEntryAndFinishedStages()
+{
+    QFETCH(int, stage);
+    QFETCH(QString, name);
+    QFETCH(int, stageAfter);
+    QFETCH(int, logLines);
+    FormFixture f;
+    QByteArray protocol;
+    if (stage == 1) {
+        f.logIn();
+        f.form->EditUser->setText(QStringLiteral("Код-7"));
+        f.form->EditPassword->setText(name);
+    } else {
+        f.enterSubject();
+        f.startAnswerPhase();
+        f.form->TimerTimer();
+        protocol = ReadAll(f.form->ProtocolPath);
+        QVERIFY(!protocol.isEmpty());
+        QCOMPARE(f.form->EditPassword->text(), QStringLiteral("Петров А.Б."));
+    }
+    const QStringList calls = f.desktop.calls;
+    const QString title = f.form->windowTitle();
+    f.logIn();
+    QCOMPARE(f.form->Tag, stageAfter);
+    QCOMPARE(f.form->ResultLog->size(), logLines);
+    QCOMPARE(f.form->EditUser->text(), QStringLiteral("Код-7"));
+    QVERIFY(f.errors.isEmpty());
+    if (stageAfter == 1) {
+        QCOMPARE(f.form->focusWidget(), f.form->EditPassword);
+        QCOMPARE(f.desktop.calls, calls);
+    }
+    if (stage == 4) {
+        // No second set-up and no second save: the window, the boards and the file as they were.
+        QVERIFY(f.form->EditPassword->text().isEmpty());
+        QCOMPARE(f.form->windowTitle(), title);
+        QCOMPARE(f.form->FrontLayer(), f.form->paInstr);
+        QCOMPARE(f.desktop.calls, calls);
+        QCOMPARE(ReadAll(f.form->ProtocolPath), protocol);
+        QCOMPARE(QDir(f.resultDir()).entryList(QDir::Files), QStringList{QStringLiteral("Код-7.IM.txt")});
+    }
 }
 
 void StagesTest::f1StartsExposure()

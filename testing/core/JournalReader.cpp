@@ -1,0 +1,172 @@
+#include "testing/core/JournalReader.h"
+
+#include "testing/core/JournalLine.h"
+#include "testing/core/Protocol.h"
+#include "testing/core/Scoring.h"
+
+#include <limits>
+
+namespace kavr {
+
+namespace {
+
+struct Refusal
+{
+    QString message;
+};
+
+class Reader
+{
+public:
+    InterruptedTest read(const QByteArray &bytes)
+    {
+        QList<QByteArrayView> lines;
+        qsizetype start = 0;
+        while (start < bytes.size()) {
+            const qsizetype end = bytes.indexOf('\n', start);
+            if (end < 0) {
+                m_tornTail = true; // the last write was cut short
+                break;
+            }
+            lines << QByteArrayView(bytes).sliced(start, end - start);
+            start = end + 1;
+        }
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            m_lineNo = int(i + 1);
+            const std::optional<QStringList> fields = journal::DecodeLine(lines.at(i));
+            if (!fields) {
+                if (i + 1 == lines.size() && !m_tornTail)
+                    break; // the last line, overwritten as a power cut may leave it
+                refuse(QStringLiteral("line %1 is damaged").arg(m_lineNo));
+            }
+            apply(*fields);
+        }
+        if (!m_started)
+            refuse(QStringLiteral("no start of a test"));
+        return m_test;
+    }
+
+private:
+    [[noreturn]] void refuse(const QString &message) const { throw Refusal{message}; }
+
+    qint64 number(const QString &text, qint64 low, qint64 high) const
+    {
+        bool ok = false;
+        const qint64 value = text.toLongLong(&ok);
+        if (!ok || value < low || value > high)
+            refuse(QStringLiteral("line %1: %2 is out of range").arg(m_lineNo).arg(text));
+        return value;
+    }
+
+    void expectFields(const QStringList &fields, qsizetype count) const
+    {
+        if (fields.size() != count)
+            refuse(QStringLiteral("line %1 has %2 fields, %3 expected")
+                       .arg(m_lineNo)
+                       .arg(fields.size())
+                       .arg(count));
+    }
+
+    void apply(const QStringList &f)
+    {
+        if (m_lineNo == 1) {
+            if (f != QStringList{journal::Magic.toString()})
+                refuse(QStringLiteral("not a journal of this program"));
+            return;
+        }
+        const QString &kind = f.first();
+        if (f.size() < 3)
+            refuse(QStringLiteral("line %1 is too short").arg(m_lineNo));
+        const qint64 ms = number(f.at(1), std::numeric_limits<qint64>::min(),
+                                 std::numeric_limits<qint64>::max());
+        const QDateTime wall = QDateTime::fromString(f.at(2), Qt::ISODateWithMs);
+        if (!wall.isValid())
+            refuse(QStringLiteral("line %1: no date and time").arg(m_lineNo));
+        if (!m_started && kind != journal::StartEvent)
+            refuse(QStringLiteral("line %1 comes before the start").arg(m_lineNo));
+        m_test.lastMs = ms;
+        m_test.lastWall = wall;
+
+        if (kind == journal::StartEvent) {
+            expectFields(f, 7);
+            if (m_started || f.at(3).isEmpty())
+                refuse(QStringLiteral("line %1: a second start or no code").arg(m_lineNo));
+            m_started = true;
+            m_test.code = f.at(3);
+            m_test.settings.decimalSeparator = f.at(4);
+            m_test.settings.shortDateFormat = f.at(5);
+            m_test.settings.longTimeFormat = f.at(6);
+        } else if (kind == journal::LineEvent) {
+            expectFields(f, 4);
+            m_test.lines << f.at(3);
+        } else if (kind == journal::VariantEvent) {
+            expectFields(f, 4);
+            m_test.variant = f.at(3);
+        } else if (kind == journal::AnswerEvent) {
+            expectFields(f, 3);
+            m_test.answerBegan = true;
+            m_test.answerStartMs = m_test.markMs = ms;
+            m_test.choiceNo = 1;
+        } else if (kind == journal::PickEvent) {
+            expectFields(f, 6);
+            ChoiceRecord &record = answerRecord(f.at(3));
+            record.PictureNo = qint32(number(f.at(4), 1, 12));
+            record.Answer = qint32(number(f.at(5), 1, 12));
+        } else if (kind == journal::PlaceEvent) {
+            expectFields(f, 7);
+            ChoiceRecord &record = answerRecord(f.at(3));
+            record.PanelNo = qint32(number(f.at(4), 1, 12));
+            record.Key = qint32(number(f.at(5), 0, 12));
+            bool ok = false;
+            record.Time = f.at(6).toDouble(&ok);
+            if (!ok || !(record.Time >= 0))
+                refuse(QStringLiteral("line %1: no time").arg(m_lineNo));
+            m_test.markMs = ms;
+            m_test.choiceNo = m_test.choiceNo + 1;
+        } else {
+            refuse(QStringLiteral("line %1: unknown event %2").arg(m_lineNo).arg(kind));
+        }
+    }
+
+    // The record a pick or a placement names: the one in progress in the answer phase.
+    ChoiceRecord &answerRecord(const QString &text)
+    {
+        const int choiceNo = int(number(text, 1, 12));
+        if (!m_test.answerBegan || choiceNo != m_test.choiceNo)
+            refuse(QStringLiteral("line %1: record %2 is not the one in progress")
+                       .arg(m_lineNo)
+                       .arg(choiceNo));
+        return m_test.choices[choiceNo];
+    }
+
+    InterruptedTest m_test;
+    bool m_started = false;
+    bool m_tornTail = false;
+    int m_lineNo = 0;
+};
+
+} // namespace
+
+QStringList InterruptedTest::protocolLines() const
+{
+    ChoiceTable finished = choices;
+    if (answerBegan && choiceNo >= 1 && choiceNo <= 12)
+        finished[choiceNo].Time += double(lastMs - markMs) / 1000.0; // the record in progress
+    const double answerSeconds = answerBegan ? double(lastMs - answerStartMs) / 1000.0 : 0.0;
+    QStringList protocol = lines;
+    protocol << protocol::FinishTimeLine(lastWall.time(), settings);
+    protocol << protocol::ResultLines(variant, answerSeconds, ScoreChoices(finished), finished,
+                                      settings);
+    return protocol;
+}
+
+JournalReadOutcome ReadJournal(const QByteArray &bytes)
+{
+    try {
+        return {Reader().read(bytes), {}};
+    } catch (const Refusal &refusal) {
+        return {std::nullopt, refusal.message};
+    }
+}
+
+} // namespace kavr

@@ -1,0 +1,45 @@
+#pragma once
+// Reading a journal (TestJournal.h) back into the state of the test it followed, and the
+// protocol that FinishTest would have written at its last event.
+#include "testing/core/ChoiceRecord.h"
+#include "testing/core/Format.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QStringList>
+#include <optional>
+
+namespace kavr {
+
+struct InterruptedTest
+{
+    QString code;
+    FormatSettings settings; // in force during the test
+    QStringList lines;       // the protocol's lines so far: headers and instruction time
+    QString variant;
+    bool answerBegan = false;
+    qint64 answerStartMs = 0;
+    qint64 markMs = 0;        // the last timing mark: answer start or last placement
+    qint64 lastMs = 0;        // the last event
+    QDateTime lastWall;       // the last event's local date and time
+    ChoiceTable choices{};
+    int choiceNo = 0;         // the record the next placement fills; 0 before the answer phase
+
+    // As FinishTest writes them when the answer time runs out at the last event: the record in
+    // progress charged with the time since the last mark, the answer time up to the last event
+    // (0 when the answer phase never began), the end time that of the last event.
+    QStringList protocolLines() const;
+};
+
+struct JournalReadOutcome
+{
+    std::optional<InterruptedTest> test; // set when the journal was read
+    QString error;                       // otherwise why not (English, for logs and tests)
+};
+
+// A journal that ends inside a line, or whose last line fails its checksum, is read without
+// that line. Refused: no magic line or no start event, any other line that fails, an event
+// that does not fit (unknown kind, a field that is no number, a record number out of 1..12).
+JournalReadOutcome ReadJournal(const QByteArray &bytes);
+
+} // namespace kavr

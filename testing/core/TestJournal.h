@@ -1,0 +1,108 @@
+#pragma once
+// The journal of the test in progress: from the start of the exposure until the protocol has
+// been saved, everything needed to write the protocol as it would have been at that moment, so
+// that a crash, a kill or a power cut loses nothing of what the subject did (the start-up after
+// it turns the journal into a recovered protocol, JournalRecovery.h).
+//
+// File: <code>.IM.journal in the folder the protocol will go to (Result, created when missing;
+// else the first fallback folder that takes it); when that name is taken, a journal of another
+// test of that code is alive or waits for recovery, and "<code> (2).IM.journal", (3), ... is used.
+// It is created exclusively and held under a QLockFile, "<journal>.lock", taken before the
+// journal is created and kept until it is removed: a workstation starting up recovers only
+// journals whose lock it can take (the writer's process is gone, or, from another host, the lock
+// is older than StaleLockMs).
+//
+// Format, UTF-8 text, one event per line (JournalLine.h: tab-separated fields, a checksum field,
+// a line feed; a last line that is cut short or fails its checksum is a write the program did
+// not finish and is ignored; any other bad line makes the journal unreadable):
+//   KAVR.IM journal 1
+//   start   <ms> <wall> <code> <decimal separator> <short date format> <long time format>
+//   line    <ms> <wall> <text>            a protocol line as the program appended it
+//   variant <ms> <wall> <text>            the variant's text, for the protocol's variant line
+//   answer  <ms> <wall>                   the answer phase began: answer start and mark at <ms>
+//   pick    <ms> <wall> <choice> <picture> <answer>         a figure picked for record <choice>
+//   place   <ms> <wall> <choice> <panel> <key> <seconds>    record <choice> placed; mark at <ms>
+// <ms> is the test clock's millisecond reading (only differences mean anything), <wall> the
+// local date and time, yyyy-MM-ddTHH:mm:ss.zzz; <seconds> the record's time, exact ("%.17g").
+//
+// Each event is written with one write() of the whole line, which survives a killed process;
+// a worker thread then makes it durable (the injected FileSync), so the disk's latency never
+// delays a handler. Nothing here throws: when the journal cannot be written the test goes on
+// without it.
+#include "testing/core/ChoiceRecord.h"
+#include "testing/core/Format.h"
+#include "testing/core/ProtocolFile.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QLockFile>
+#include <QStringList>
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace kavr {
+
+class TestJournal final
+{
+public:
+    // Makes what was written to an open file handle durable; false when refused.
+    using FileSync = std::function<bool(int handle)>;
+
+    // A lock of a live writer on another host counts as abandoned only after this long; a test
+    // lasts under two minutes from the start of the exposure.
+    static constexpr int StaleLockMs = 10 * 60 * 1000;
+    static constexpr QStringView Suffix = u".IM.journal";
+
+    // sync may be empty: then the lines are written but not forced to the disk.
+    explicit TestJournal(FileSync sync);
+    // Stops the worker after a last sync and closes the file, leaving it for recovery.
+    ~TestJournal();
+    TestJournal(const TestJournal &) = delete;
+    TestJournal &operator=(const TestJournal &) = delete;
+
+    // Opens a new journal for code and writes, in one piece, the start, the protocol's lines
+    // so far and the variant; false when no folder takes it.
+    bool begin(const SaveTarget &target, const QString &code, const FormatSettings &settings,
+               const QStringList &lines, const QString &variant, qint64 ms, const QDateTime &wall);
+    // Events are written while it is open: from begin() until discard() or a failed write.
+    bool isOpen() const { return m_file.isOpen(); }
+    // The journal this test owns, also after a failed write (it keeps what was written, and
+    // its lock, until discard()); empty before begin().
+    QString path() const { return m_lock ? m_file.fileName() : QString(); }
+
+    void logLines(const QStringList &lines, qint64 ms, const QDateTime &wall);
+    void variant(const QString &text, qint64 ms, const QDateTime &wall);
+    void answerBegan(qint64 ms, const QDateTime &wall);
+    void pick(int choiceNo, const ChoiceRecord &record, qint64 ms, const QDateTime &wall);
+    void place(int choiceNo, const ChoiceRecord &record, qint64 ms, const QDateTime &wall);
+
+    // The protocol has been saved: the journal and its lock are removed.
+    void discard();
+    // For the tests: waits until every line written so far has been through FileSync.
+    void waitSynced();
+
+private:
+    void write(const QByteArray &bytes);
+    void stopWorker();
+    void syncLoop(int handle);
+
+    FileSync m_sync;
+    QFile m_file;
+    std::unique_ptr<QLockFile> m_lock;
+    std::thread m_worker;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_synced;
+    bool m_dirty = false;
+    bool m_syncing = false;
+    bool m_stop = false;
+};
+
+// The journal's name for code: "<code>.IM.journal", from n = 2 on "<code> (n).IM.journal".
+QString JournalFileName(const QString &code, int n = 1);
+
+} // namespace kavr

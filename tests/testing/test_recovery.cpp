@@ -1,0 +1,194 @@
+// The journal kept by the main window and what the next start makes of it: the recovered
+// protocol is byte for byte the one FinishTest would have saved at the journal's last event;
+// a window closed during the test leaves its exposure or answer phase to be recovered, and no
+// protocol; the operator is told on the log-in layer until the first valid entry.
+#include "support/FormFixture.h"
+#include "support/TestFiles.h"
+#include "testing/core/CodePage.h"
+#include "testing/core/JournalRecovery.h"
+#include "ui/FigureImage.h"
+#include "ui/Panel.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+using namespace kavr;
+using namespace kavr::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+enum class Script { AnswerJustBegan, TwoPlacedThirdPicked, ElevenPlaced, SetUpAgainDuringExposure };
+enum class Closed { Instruction, Exposure, AnswerPhase };
+
+void PlaceFigure(FormFixture &f, int figure, int onPanelOf, qint64 pickMs, qint64 placeMs)
+{
+    f.clock.advanceMs(pickMs);
+    f.click(f.form->AnswerImages[f.offerPositionOf(figure)]);
+    f.clock.advanceMs(placeMs);
+    f.click(f.form->TaskPanels[f.panelOf(onPanelOf)]);
+}
+
+QStringList Entries(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// The journal's protocol as the next start in a folder of its own recovers it.
+QByteArray Recovered(const QByteArray &journal)
+{
+    QTemporaryDir next;
+    const QString result = next.filePath(u"Result"_s);
+    if (!QDir().mkpath(result) || !WriteAll(result + u"/x.IM.journal"_s, journal))
+        return {};
+    const RecoveryReport report = RecoverJournals({result, {}});
+    return report.recovered.size() == 1 ? ReadAll(report.recovered.first()) : QByteArray();
+}
+
+} // namespace
+
+class RecoveryTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void recoveredIsWhatFinishTestSaves_data();
+    void recoveredIsWhatFinishTestSaves();
+    void closingDuringTheTest_data();
+    void closingDuringTheTest();
+    void operatorIsToldUntilValidEntry();
+};
+
+void RecoveryTest::recoveredIsWhatFinishTestSaves_data()
+{
+    QTest::addColumn<Script>("script");
+    QTest::newRow("answer phase just begun") << Script::AnswerJustBegan;
+    QTest::newRow("two placed, a third picked twice") << Script::TwoPlacedThirdPicked;
+    QTest::newRow("eleven placed") << Script::ElevenPlaced;
+    QTest::newRow("set up again during the exposure") << Script::SetUpAgainDuringExposure;
+}
+
+void RecoveryTest::recoveredIsWhatFinishTestSaves()
+{
+    QFETCH(Script, script);
+    FormFixture f;
+    f.enterSubject(u"Сидоров-3"_s, u"Сидоров С.С."_s, 1);
+    f.clock.advanceMs(17'345);
+    if (script == Script::SetUpAgainDuringExposure) {
+        f.pressKey(Qt::Key_F1);
+        f.clock.advanceMs(5'000);
+        f.logIn(); // the about box's OK: the set-up runs again, into the same journal
+        QCOMPARE(f.form->Tag, 2);
+        f.clock.advanceMs(3'500);
+    }
+    f.startAnswerPhase();
+    switch (script) {
+    case Script::AnswerJustBegan: break;
+    case Script::TwoPlacedThirdPicked:
+        PlaceFigure(f, 3, 3, 1'234, 987);
+        PlaceFigure(f, 5, 7, 2'125, 1'003);
+        f.clock.advanceMs(3'210);
+        f.click(f.form->AnswerImages[f.offerPositionOf(8)]);
+        f.clock.advanceMs(400);
+        f.click(f.form->AnswerImages[f.offerPositionOf(8)]); // frame off, still picked
+        break;
+    case Script::ElevenPlaced:
+        for (int figure = 1; figure <= 11; ++figure)
+            PlaceFigure(f, figure, figure == 4 ? 5 : figure == 5 ? 4 : figure, 1'000 + 37 * figure, 555);
+        break;
+    case Script::SetUpAgainDuringExposure: PlaceFigure(f, 12, 12, 2'500, 500); break;
+    }
+    const QString journalPath = f.form->Journal().path();
+    QCOMPARE(QFileInfo(journalPath).absolutePath(), QFileInfo(f.resultDir()).absoluteFilePath());
+    const QByteArray journal = ReadAll(journalPath);
+
+    // Killed here, the journal is all there is; run on, the answer time runs out at this moment.
+    f.form->FinishTest();
+    QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join(u'\n')));
+    const QByteArray saved = ReadAll(f.form->ProtocolPath);
+    QVERIFY(!saved.isEmpty());
+    QCOMPARE(Entries(f.resultDir()), QStringList{u"Сидоров-3.IM.txt"_s}); // the journal went with the save
+    QCOMPARE(Recovered(journal), saved);
+    if (script == Script::SetUpAgainDuringExposure)
+        QCOMPARE(FromWindows1251(saved).count(u"Результаты выполнения теста"_s), 2);
+}
+
+void RecoveryTest::closingDuringTheTest_data()
+{
+    QTest::addColumn<Closed>("closed");
+    QTest::addColumn<QString>("counts"); // line 7 of the recovered protocol; empty: no journal
+    QTest::newRow("instruction") << Closed::Instruction << QString();
+    QTest::newRow("exposure") << Closed::Exposure << u"T ответа =   0 сек,  N[+] = 0,  N[-] = 0,  N[0] = 12"_s;
+    QTest::newRow("answer phase") << Closed::AnswerPhase << u"T ответа =   5 сек,  N[+] = 1,  N[-] = 0,  N[0] = 11"_s;
+}
+
+void RecoveryTest::closingDuringTheTest()
+{
+    QFETCH(Closed, closed);
+    QFETCH(QString, counts);
+    FormFixture f;
+    f.enterSubject();
+    if (closed == Closed::Exposure)
+        f.pressKey(Qt::Key_F1);
+    if (closed == Closed::AnswerPhase) {
+        f.startAnswerPhase();
+        PlaceFigure(f, 6, 6, 3'000, 2'000);
+    }
+    const int stage = f.form->Tag;
+    f.form->close();
+    // No protocol, no tick after the close, the taskbar shown.
+    QVERIFY(!f.form->Timer.isActive());
+    QTest::qWait(20);
+    QCOMPARE(f.form->Tag, stage);
+    QCOMPARE(f.desktop.calls.last(), u"ShowTaskbar"_s);
+    QVERIFY(!QFileInfo::exists(f.resultDir() + u"/Код-7.IM.txt"_s));
+    f.about.reset();
+    f.form.reset();
+
+    // The next start.
+    const RecoveryReport report = RecoverJournals({f.resultDir(), {}});
+    if (counts.isEmpty()) {
+        QVERIFY(report.recovered.isEmpty());
+        QCOMPARE(Entries(f.resultDir()), QStringList());
+        return;
+    }
+    QCOMPARE(report.recovered, QStringList{f.resultDir() + u"/Код-7.IM.recovered.txt"_s});
+    const QStringList lines = FromWindows1251(ReadAll(report.recovered.first())).split(u"\r\n"_s);
+    QCOMPARE(lines.size(), 24);
+    QCOMPARE(lines.at(6), counts);
+    QCOMPARE(Entries(f.resultDir()), QStringList{u"Код-7.IM.recovered.txt"_s});
+}
+
+void RecoveryTest::operatorIsToldUntilValidEntry()
+{
+    FormFixture f;
+    const QStringList notice{u"Восстановлен протокол прерванного теста: А-1.IM.recovered.txt"_s,
+                             u"Восстановлен протокол прерванного теста: Б-2.IM.recovered.txt"_s};
+    f.form->setRecoveryNotice(notice);
+    QVERIFY(f.form->laEntryProblem->isHidden()); // nothing before the entry controls appear
+    f.logIn();
+    QVERIFY(f.form->laEntryProblem->isVisible());
+    QCOMPARE(f.form->laEntryProblem->text(), notice.join(u'\n'));
+    QVERIFY(f.form->laEntryProblem->height() >= f.form->laEntryProblem->heightForWidth(f.form->laEntryProblem->width()));
+    // A refused entry says why, above the notice, which stays.
+    f.form->EditUser->setText(u"../x"_s);
+    f.form->EditPassword->setText(u"Петров"_s);
+    f.pressKey(Qt::Key_Return);
+    QCOMPARE(f.form->Tag, 1);
+    const QStringList shown = f.form->laEntryProblem->text().split(u'\n');
+    QCOMPARE(shown.size(), 3);
+    QVERIFY(shown.first().startsWith(u"Код обследуемого "_s));
+    QCOMPARE(shown.mid(1), notice);
+    // The first valid entry takes it away for good.
+    f.form->EditUser->setText(u"12"_s);
+    f.pressKey(Qt::Key_Return);
+    QCOMPARE(f.form->Tag, 2);
+    QVERIFY(f.form->laEntryProblem->isHidden());
+    f.logIn();
+    QVERIFY(f.form->laEntryProblem->isHidden());
+}
+
+QTEST_MAIN(RecoveryTest)
+#include "test_recovery.moc"
