@@ -89,6 +89,9 @@ void TestProtocolReader::readsWhatTheProgramWrote_data()
     QTest::newRow("set up again after the start") << SetUpAgainAfterStartTest();
     QTest::newRow("nothing placed") << NothingPlacedTest();
     QTest::newRow("Cyrillic code") << CyrillicCodeTest();
+    ScriptedTest spreadWide = CompleteTest();
+    spreadWide.choices[1].Time = 41.0; // one slow placement among quick ones: V of three digits
+    QTest::newRow("V of 100 % and more") << spreadWide;
 }
 
 void TestProtocolReader::readsWhatTheProgramWrote()
