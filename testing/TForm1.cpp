@@ -2,9 +2,9 @@
 
 #include "assets/Icons.h"
 #include "assets/PictureCatalogue.h"
+#include "error/KavrError.h"
 #include "platform/DesktopServices.h"
 #include "testing/BoardGeometry.h"
-#include "error/KavrError.h"
 #include "testing/core/Protocol.h"
 #include "testing/core/Scoring.h"
 #include "testing/core/SubjectEntryCheck.h"
