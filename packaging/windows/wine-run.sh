@@ -7,6 +7,9 @@ export WINEPREFIX=${WINEPREFIX:-$HOME/.cache/kavr-im/wine-tests}
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer prompts.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# Qt (QtTest's results too) writes to the debugger's log unless told that a console reads it.
+# Wine keeps the host's QT_* variables from Windows programs; WINEQT_* reach them as QT_*.
+export WINEQT_FORCE_STDERR_LOGGING=1
 # Widget-free programs: no display wanted.
 unset DISPLAY WAYLAND_DISPLAY
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
