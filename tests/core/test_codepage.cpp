@@ -29,6 +29,10 @@ void TestCodePage::encodes_data()
     QTest::newRow("Ё and ё") << u"Ёё"_s << QByteArray::fromHex("a8b8");
     QTest::newRow("numero sign, dash, guillemets")
         << u"№—«»"_s << QByteArray::fromHex("b997abbb");
+    QTest::newRow("euro, trade mark, no-break space, soft hyphen")
+        << u"€™\u00A0\u00AD"_s << QByteArray::fromHex("8899a0ad");
+    QTest::newRow("Ukrainian and Belarusian letters") << u"ҐЄІЇЎґєіїў"_s
+        << QByteArray::fromHex("a5aab2afa1b4bab3bfa2");
     QTest::newRow("ASCII unchanged") << u"N[+] = 5, V = 75%"_s << QByteArray("N[+] = 5, V = 75%");
     QTest::newRow("empty") << QString() << QByteArray();
 }
@@ -53,9 +57,15 @@ void TestCodePage::refusesCharactersWithoutByte_data()
     QTest::newRow("Latin with accent") << u"é"_s;
     QTest::newRow("combining acute after a letter") << u"е\u0301"_s;
     QTest::newRow("replacement character") << u"\uFFFD"_s;
+    // Letters a best-fit conversion would pass off as look-alikes of the code page.
+    QTest::newRow("fullwidth Latin A") << u"\uFF21"_s;
+    QTest::newRow("infinity") << u"∞"_s;
+    QTest::newRow("Latin a with diaeresis") << u"ä"_s;
+    QTest::newRow("Kazakh letter outside the code page") << u"Қ"_s;
     // The converter keeps a final high surrogate back, waiting for its pair, and reports nothing.
     QTest::newRow("final high surrogate") << QString(QChar(0xD800));
     QTest::newRow("lone low surrogate") << QString(QChar(0xDC00));
+    QTest::newRow("high surrogate before a letter") << QString(QChar(0xD800)) + u"а"_s;
 }
 
 void TestCodePage::refusesCharactersWithoutByte()

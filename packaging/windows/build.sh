@@ -1,0 +1,167 @@
+#!/bin/bash
+# Builds KAVR.IM for 64-bit Windows on Debian 12 and packs build-windows/KAVR.IM-<version>-win64.zip.
+#
+#   packaging/windows/build.sh [--jobs N] [--tests]
+#
+# Everything comes from Debian: the MinGW-w64 cross compilers and Wine as packages, Qt and
+# libjpeg-turbo as Debian source packages (apt-get source), cross-built once, statically, into
+# ~/.cache/kavr-im/ under their versions; a later run finds them there and builds KAVR.IM only.
+# Installing packages and adding a deb-src entry need root (or sudo); nothing else does.
+# --tests also builds the widget-free tests and runs them under Wine (ctest label unit).
+set -euo pipefail
+
+jobs=$(nproc)
+tests=0
+while [ $# -gt 0 ]; do
+    case $1 in
+        --jobs) jobs=$2; shift 2 ;;
+        --jobs=*) jobs=${1#--jobs=}; shift ;;
+        --tests) tests=1; shift ;;
+        *) echo "usage: $0 [--jobs N] [--tests]" >&2; exit 2 ;;
+    esac
+done
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/../.." && pwd)
+cache=$HOME/.cache/kavr-im
+build=$root/build-windows
+# The cross builds yield to everything else on the machine.
+nice=(nice -n 10)
+source "$root/scripts/common.sh"   # kavr_install_packages
+
+started=$(date +%s)
+step_started=$started
+step() {
+    local now
+    now=$(date +%s)
+    [ -z "${step_name:-}" ] || printf '== %s: %d s\n' "$step_name" $((now - step_started))
+    step_name=$1
+    step_started=$now
+    [ -z "$step_name" ] || echo "== $step_name"
+}
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+step "Debian packages"
+kavr_install_packages \
+    gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix mingw-w64-tools \
+    cmake ninja-build perl xz-utils dpkg-dev \
+    qt6-base-dev qt6-base-dev-tools \
+    wine wine64 fonts-wine
+
+step "Debian sources"
+# apt-get source needs a deb-src entry: the suite this machine installs from, added only when
+# apt has none at all.
+if ! grep -Eqs '^[[:space:]]*(deb-src[[:space:]]|Types:.*deb-src)' \
+        /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; then
+    . /etc/os-release
+    uri=$(awk '/^URIs:/ && $2 !~ /security/ {print $2; exit}' /etc/apt/sources.list.d/*.sources 2>/dev/null || true)
+    [ -n "$uri" ] || uri=$(awk '$1 == "deb" && $2 !~ /security/ {print $2; exit}' /etc/apt/sources.list 2>/dev/null || true)
+    echo "Adding a deb-src entry: $uri $VERSION_CODENAME"
+    as_root tee /etc/apt/sources.list.d/kavr-deb-src.sources >/dev/null <<EOF
+Types: deb-src
+URIs: ${uri:-http://deb.debian.org/debian}
+Suites: $VERSION_CODENAME
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+EOF
+    as_root apt-get update -qq
+fi
+
+# source_version PACKAGE: the version apt-get source would fetch (without epoch).
+source_version() {
+    local dsc
+    dsc=$(apt-get source --print-uris -qq "$1" 2>/dev/null | awk '$2 ~ /\.dsc$/ {print $2; exit}')
+    if [ -z "$dsc" ]; then
+        as_root apt-get update -qq
+        dsc=$(apt-get source --print-uris -qq "$1" | awk '$2 ~ /\.dsc$/ {print $2; exit}')
+    fi
+    [ -n "$dsc" ] || { echo "apt-get source knows no $1" >&2; exit 1; }
+    dsc=${dsc#"$1"_}
+    echo "${dsc%.dsc}"
+}
+qt_version=$(source_version qt6-base)
+jpeg_version=$(source_version libjpeg-turbo)
+echo "qt6-base $qt_version, libjpeg-turbo $jpeg_version"
+
+mkdir -p "$cache/src" "$cache/build"
+for package in qt6-base=$qt_version libjpeg-turbo=$jpeg_version; do
+    name=${package%%=*} version=${package#*=}
+    if [ ! -f "$cache/src/${name}_$version.dsc" ]; then
+        (cd "$cache/src" && apt-get source --download-only "$package")
+    fi
+done
+
+# The toolchain file the cached libraries were configured with; the installed Qt refers to it
+# by this path.
+toolchain=$cache/mingw-toolchain.cmake
+cmp -s "$here/mingw-w64.cmake" "$toolchain" || cp "$here/mingw-w64.cmake" "$toolchain"
+
+# unpack ORIG_TARBALL DIR: the upstream tree of a source package, unpacked once into DIR.
+unpack() {
+    local tarball=$1 dir=$2 top
+    [ -d "$dir" ] && return 0
+    mkdir -p "$dir.part"
+    tar -C "$dir.part" -xf "$tarball"
+    top=$(ls "$dir.part")
+    mv "$dir.part/$top" "$dir"
+    rmdir "$dir.part"
+}
+
+step "libjpeg-turbo $jpeg_version (static, for Windows)"
+jpeg_prefix=$cache/jpeg-$jpeg_version-mingw64-static
+if [ -f "$jpeg_prefix/lib/libjpeg.a" ] && [ -f "$jpeg_prefix/include/jpeglib.h" ]; then
+    echo "cached in $jpeg_prefix"
+else
+    jpeg_build=$cache/build/jpeg-$jpeg_version
+    unpack "$(ls "$cache"/src/libjpeg-turbo_"${jpeg_version%-*}".orig.tar.*)" "$jpeg_build/src"
+    "${nice[@]}" cmake -S "$jpeg_build/src" -B "$jpeg_build/obj" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$jpeg_prefix" \
+        -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF >/dev/null
+    "${nice[@]}" cmake --build "$jpeg_build/obj" -j "$jobs"
+    cmake --install "$jpeg_build/obj" >/dev/null
+fi
+
+step "Qt $qt_version (static, for Windows)"
+qt_prefix=$cache/qt-$qt_version-mingw64-static
+if [ -x "$qt_prefix/bin/qt-cmake" ] && [ -f "$qt_prefix/lib/libQt6Widgets.a" ] \
+        && [ -f "$qt_prefix/lib/libQt6Test.a" ] && [ -f "$qt_prefix/plugins/platforms/libqwindows.a" ]; then
+    echo "cached in $qt_prefix"
+else
+    qt_build=$cache/build/qt-$qt_version
+    # Debian's own build is for Linux; the upstream tree in the .orig tarball builds for Windows
+    # as it is.
+    unpack "$(ls "$cache"/src/qt6-base_"${qt_version%-*}".orig.tar.*)" "$qt_build/src"
+    mkdir -p "$qt_build/obj"
+    # Host tools (moc, rcc, uic) come from Debian's Qt of the same version. The Windows
+    # platform plugin keeps Direct2D (the DirectWrite font engine needs it); Debian's tarball
+    # has no wintab, hence no tablet events.
+    [ -f "$qt_build/obj/build.ninja" ] || (cd "$qt_build/obj" && "${nice[@]}" "$qt_build/src/configure" \
+        -prefix "$qt_prefix" -xplatform win32-g++ -device-option CROSS_COMPILE=x86_64-w64-mingw32- \
+        -qt-host-path /usr -release -static -static-runtime -nomake examples -nomake tests \
+        -no-opengl -no-dbus -no-icu -no-feature-vulkan -qt-zlib -qt-pcre -qt-harfbuzz -qt-libpng \
+        -no-libjpeg -no-freetype -no-feature-sql -no-feature-network -no-feature-printsupport \
+        -no-feature-concurrent -no-feature-xml -no-feature-tabletevent -feature-testlib -- -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake)
+    (cd "$qt_build/obj" && "${nice[@]}" ninja -j "$jobs" && ninja install >/dev/null)
+fi
+
+step "KAVR.IM"
+"${nice[@]}" "$qt_prefix/bin/qt-cmake" -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DKAVR_JPEG_PREFIX="$jpeg_prefix" \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$here/wine-run.sh" >/dev/null
+"${nice[@]}" cmake --build "$build" -j "$jobs" --target kavr_windows_zip
+
+if [ "$tests" -eq 1 ]; then
+    step "Widget-free tests under Wine"
+    "${nice[@]}" cmake --build "$build" -j "$jobs"
+    ctest --test-dir "$build" --output-on-failure -j "$jobs" -L '^unit$'
+fi
+
+step ""
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+printf '== total: %d s\n' $(($(date +%s) - started))
+echo "$build/KAVR.IM-$version-win64.zip"
