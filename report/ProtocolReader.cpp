@@ -26,7 +26,7 @@ struct Layouts
     LineLayout counts{p::CountsLineFormat};
     // Its last %s is always the per-cent sign, read as fixed text: as a field it would touch V
     // and take a digit of a V of 100 % or more.
-    LineLayout spread{QString(p::SpreadLineFormat.toString()).replace(QStringLiteral("%s"), QStringLiteral("%%"))};
+    LineLayout spread{p::SpreadLineFormat.toString().replace(QStringLiteral("%s"), QStringLiteral("%%"))};
     LineLayout seconds{p::SecondsLineFormat};
     LineLayout row{p::RowFormat};
     // The titles line holds no data: it is compared whole.

@@ -1,8 +1,8 @@
 #include "testing/core/JournalRecovery.h"
 
+#include "error/KavrError.h"
 #include "testing/core/CodePage.h"
 #include "testing/core/JournalReader.h"
-#include "error/KavrError.h"
 #include "testing/core/TestJournal.h"
 
 #include <QDir>

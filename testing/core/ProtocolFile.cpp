@@ -1,7 +1,7 @@
 #include "testing/core/ProtocolFile.h"
 
-#include "testing/core/CodePage.h"
 #include "error/KavrError.h"
+#include "testing/core/CodePage.h"
 
 #include <QDir>
 #include <QFileInfo>
