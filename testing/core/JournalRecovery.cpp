@@ -58,6 +58,24 @@ bool AlreadySaved(const SaveTarget &target, const InterruptedTest &test, const Q
     return false;
 }
 
+// A lock outlives its journal when the program stops between removing the journal and
+// unlocking; left, it would only clutter the folder. Taking it proves its owner gone (a live
+// test keeps it until its journal is removed), and letting it go removes the file.
+void RemoveOrphanLocks(const QString &dir)
+{
+    const QString lockSuffix = QStringLiteral(".lock");
+    const QString pattern = u'*' + TestJournal::Suffix.toString() + lockSuffix;
+    for (const QFileInfo &entry : QDir(dir).entryInfoList({pattern}, QDir::Files | QDir::Hidden)) {
+        const QString journal = entry.absoluteFilePath().chopped(lockSuffix.size());
+        if (QFileInfo::exists(journal))
+            continue;
+        QLockFile lock(entry.absoluteFilePath());
+        lock.setStaleLockTime(TestJournal::StaleLockMs);
+        if (lock.tryLock(0))
+            lock.unlock();
+    }
+}
+
 } // namespace
 
 QStringList RecoveryReport::noticeLines(const QString &resultDir) const
@@ -116,6 +134,7 @@ RecoveryReport RecoverJournals(const SaveTarget &target)
             }
             QFile::remove(path);
         }
+        RemoveOrphanLocks(dir);
     }
     return report;
 }

@@ -13,6 +13,7 @@
 //   is there already, byte for byte (a start stopped between the two).
 // - A journal that cannot be read, or whose protocol no folder takes, stays where it is and is
 //   named to the operator.
+// - A lock whose journal is gone and whose owner is gone too is removed.
 #include "testing/core/ProtocolFile.h"
 
 #include <QStringList>

@@ -1,7 +1,8 @@
 // The journal of a test in progress and its recovery at start-up, without a window: a journal
 // cut or damaged anywhere (a line is taken only whole), two journals of one code side by side,
 // and the recovery's cases (a torn last line, a protocol saved after all, a code recovered
-// before, a journal that cannot be read, a journal in a fallback folder).
+// before, a journal that cannot be read, a journal in a fallback folder, a lock left without
+// its journal).
 #include "testing/core/CodePage.h"
 #include "testing/core/JournalLine.h"
 #include "testing/core/JournalReader.h"
@@ -12,6 +13,7 @@
 #include "support/TestSettings.h"
 
 #include <QDir>
+#include <QLockFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -90,6 +92,7 @@ private slots:
     void twoJournalsOfOneCodeStayApart();
     void recovery_data();
     void recovery();
+    void lockWithoutJournal();
     void noticeNamesAtMostThree();
 
 private:
@@ -284,6 +287,30 @@ void TestJournalRecovery::recovery()
     expected.sort();
     after.sort();
     QCOMPARE(after, expected);
+}
+
+void TestJournalRecovery::lockWithoutJournal()
+{
+    // Stopped between removing the journal and unlocking: a lock of a process that is gone.
+    QVERIFY(QDir().mkpath(m_result));
+    const QString orphan = m_result + u'/' + Code + u".IM.journal.lock"_s;
+    QByteArray contents;
+    {
+        QLockFile own(orphan);
+        QVERIFY(own.tryLock(0));
+        contents = ReadAll(orphan);
+    }
+    contents.replace(0, contents.indexOf('\n'), "2147483646"); // no such process
+    QVERIFY(WriteAll(orphan, contents));
+    // A test just begun elsewhere: its lock taken, its journal not yet written.
+    const QString live = m_fallback + u'/' + Code + u" (2).IM.journal.lock"_s;
+    QLockFile running(live);
+    QVERIFY(running.tryLock(0));
+
+    const RecoveryReport report = RecoverJournals({m_result, {m_fallback}});
+    QVERIFY(report.recovered.isEmpty() && report.unreadable.isEmpty() && report.removed.isEmpty());
+    QCOMPARE(Entries(m_result), QStringList());
+    QCOMPARE(Entries(m_fallback), QStringList{QFileInfo(live).fileName()});
 }
 
 void TestJournalRecovery::noticeNamesAtMostThree()

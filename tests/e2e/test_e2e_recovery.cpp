@@ -390,7 +390,7 @@ void RecoveryTest::killedTestIsRecovered()
     QStringList expectedFiles = m_kept;
     expectedFiles << (wasSaved ? saved : recovered);
     expectedFiles.sort();
-    QCOMPARE(files, expectedFiles);
+    QVERIFY2(files == expectedFiles, qPrintable(u"Result holds %1; expected %2"_s.arg(files.join(u", "_s), expectedFiles.join(u", "_s))));
     m_kept = expectedFiles;
 
     // The notice, for a recovered protocol only: the fixed text, the same for every file, and on
