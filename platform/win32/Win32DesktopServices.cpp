@@ -6,6 +6,7 @@
 #endif
 #include <windows.h>
 #include <mmsystem.h>
+#include <shellscalingapi.h>
 
 // <windows.h> turns these into their A/W variants; the members keep their own names.
 #undef PlaySound
@@ -32,6 +33,35 @@ std::wstring Utf16(const std::string &utf8)
     return text;
 }
 
+// A point in device-independent screen coordinates as a DPI-aware process sees them: each
+// monitor keeps its top left corner where the system has it and spans its physical size scaled
+// by 96 / its DPI, so the point is mapped through the monitor whose scaled rectangle holds it.
+struct PointOnMonitor
+{
+    POINT logical{};
+    POINT physical{};
+    bool found = false;
+};
+
+BOOL CALLBACK MapOnMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data)
+{
+    auto *point = reinterpret_cast<PointOnMonitor *>(data);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    UINT dpiX = kLayoutDpi, dpiY = kLayoutDpi;
+    if (!::GetMonitorInfoW(monitor, &info)
+        || ::GetDpiForMonitor(monitor, MDT_EFFECTIVE_DPI, &dpiX, &dpiY) != S_OK)
+        return TRUE;
+    const RECT &rc = info.rcMonitor;
+    const LONG dx = point->logical.x - rc.left, dy = point->logical.y - rc.top;
+    if (dx < 0 || dy < 0 || dx >= ::MulDiv(rc.right - rc.left, kLayoutDpi, int(dpiX))
+        || dy >= ::MulDiv(rc.bottom - rc.top, kLayoutDpi, int(dpiY)))
+        return TRUE;
+    point->physical = {rc.left + ::MulDiv(dx, int(dpiX), kLayoutDpi), rc.top + ::MulDiv(dy, int(dpiY), kLayoutDpi)};
+    point->found = true;
+    return FALSE;
+}
+
 } // namespace
 
 Win32DesktopServices::Win32DesktopServices()
@@ -51,13 +81,14 @@ void Win32DesktopServices::LoadKeyboardLayout(const std::string &layoutId)
 
 void Win32DesktopServices::SetCursorPos(int x, int y)
 {
-    // The callers' points are device-independent (Qt's); a DPI-aware process moves the pointer in
-    // physical pixels.
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSX) : kLayoutDpi;
-    if (screen)
-        ::ReleaseDC(nullptr, screen);
-    ::SetCursorPos(::MulDiv(x, dpi, kLayoutDpi), ::MulDiv(y, dpi, kLayoutDpi));
+    // The callers' points are device-independent (Qt's); a DPI-aware process moves the pointer
+    // in physical pixels. A point on no monitor is left as it is: the system clips it.
+    PointOnMonitor point;
+    point.logical = {x, y};
+    ::EnumDisplayMonitors(nullptr, nullptr, MapOnMonitor, reinterpret_cast<LPARAM>(&point));
+    if (!point.found)
+        point.physical = point.logical;
+    ::SetCursorPos(point.physical.x, point.physical.y);
 }
 
 void Win32DesktopServices::ShowTaskbar()

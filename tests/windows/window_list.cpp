@@ -1,0 +1,105 @@
+// A look at the Windows desktop from inside the Wine session the end-to-end test runs, for
+// what the X server cannot tell: where a window's client area lies in physical pixels, which
+// window owns which, at what DPI. Also types text as Unicode input, the way an input method
+// does, for the fields the test fills.
+//
+//   window-list windows   one line per visible top-level window, tab-separated:
+//                         handle, owner, class, title (UTF-8), window x y w h,
+//                         client x y w h (screen, physical pixels), DPI
+//   window-list cursor    the pointer's position: x y
+//   window-list type TEXT sends TEXT to the window that has the keyboard
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+void Print(const std::string &text)
+{
+    DWORD written = 0;
+    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), text.data(), DWORD(text.size()), &written, nullptr);
+}
+
+std::string Utf8(const std::wstring &text)
+{
+    const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(std::size_t(length > 0 ? length : 0), '\0');
+    if (length > 0)
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), bytes.data(), length, nullptr, nullptr);
+    return bytes;
+}
+
+std::string Rect(int x, int y, int w, int h)
+{
+    return std::to_string(x) + ' ' + std::to_string(y) + ' ' + std::to_string(w) + ' ' + std::to_string(h);
+}
+
+std::string Handle(HWND window)
+{
+    return std::to_string(reinterpret_cast<std::uintptr_t>(window));
+}
+
+BOOL CALLBACK ListWindow(HWND window, LPARAM)
+{
+    if (!::IsWindowVisible(window))
+        return TRUE;
+    wchar_t className[256] = {};
+    ::GetClassNameW(window, className, 256);
+    std::wstring title(std::size_t(::GetWindowTextLengthW(window)) + 1, L'\0');
+    title.resize(std::size_t(::GetWindowTextW(window, title.data(), int(title.size()))));
+    RECT outer{}, client{};
+    ::GetWindowRect(window, &outer);
+    ::GetClientRect(window, &client);
+    POINT origin{0, 0};
+    ::ClientToScreen(window, &origin);
+    using DpiForWindow = UINT(WINAPI *)(HWND);
+    const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void *>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    const UINT dpi = dpiForWindow ? dpiForWindow(window) : 0;
+    Print(Handle(window) + '\t' + Handle(::GetWindow(window, GW_OWNER)) + '\t' + Utf8(className) + '\t'
+          + Utf8(title) + '\t' + Rect(outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top)
+          + '\t' + Rect(origin.x, origin.y, client.right, client.bottom) + '\t' + std::to_string(dpi) + '\n');
+    return TRUE;
+}
+
+void Type(const std::wstring &text)
+{
+    for (wchar_t unit : text) {
+        INPUT input[2] = {};
+        for (INPUT &one : input) {
+            one.type = INPUT_KEYBOARD;
+            one.ki.wScan = WORD(unit);
+            one.ki.dwFlags = KEYEVENTF_UNICODE;
+        }
+        input[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+        ::SendInput(2, input, sizeof(INPUT));
+        ::Sleep(10);
+    }
+}
+
+} // namespace
+
+int main()
+{
+    // Physical pixels, as the program under test sees them (it is DPI-aware too).
+    ::SetProcessDPIAware();
+    int argc = 0;
+    wchar_t **argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+    const std::wstring command = argc > 1 ? argv[1] : L"";
+    if (command == L"windows") {
+        ::EnumWindows(ListWindow, 0);
+    } else if (command == L"cursor") {
+        POINT at{};
+        ::GetCursorPos(&at);
+        Print(std::to_string(at.x) + ' ' + std::to_string(at.y) + '\n');
+    } else if (command == L"type" && argc > 2) {
+        Type(argv[2]);
+    } else {
+        Print("usage: window-list windows | cursor | type TEXT\n");
+        return 2;
+    }
+    return 0;
+}
