@@ -1,6 +1,7 @@
 // kavr-im-report: the protocols of a Result folder side by side, as a CSV table for
 // spreadsheets and, on request, an HTML summary. A program of its own: KAVR.IM itself reads
 // no files.
+#include "platform/Console.h"
 #include "report/CsvReport.h"
 #include "report/HtmlReport.h"
 #include "report/ProgressLine.h"
@@ -14,15 +15,6 @@
 #include <QSaveFile>
 
 #include <cstdio>
-
-#ifdef Q_OS_WIN
-#include <fcntl.h>
-#include <io.h>
-#define isatty _isatty
-#define fileno _fileno
-#else
-#include <unistd.h>
-#endif
 
 using namespace kavr::report;
 
@@ -53,9 +45,7 @@ bool WriteFile(const QString &path, const QByteArray &bytes)
 
 bool WriteStdout(const QByteArray &bytes)
 {
-#ifdef Q_OS_WIN
-    _setmode(_fileno(stdout), _O_BINARY); // CR LF as written, not CR CR LF
-#endif
+    kavr::platform::WriteBytesAsTheyAre(stdout); // the CSV's CR LF as written
     if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size())
         || std::fflush(stdout) != 0) {
         Say(QStringLiteral("cannot write the CSV to standard output"));
@@ -98,7 +88,7 @@ int main(int argc, char *argv[])
     QList<ProtocolRecord> records;
     int skipped = 0;
     {
-        ProgressLine progress(int(files.size()), stderr, isatty(fileno(stderr)));
+        ProgressLine progress(int(files.size()), stderr, kavr::platform::IsTerminal(stderr));
         for (const QString &path : files) {
             const ReadOutcome outcome = ReadProtocolFile(path);
             if (outcome.record) {

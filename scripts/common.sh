@@ -16,6 +16,8 @@ KAVR_TEST_PACKAGES=(
     g++-mingw-w64-x86-64 locales dpkg-dev file
 )
 
+KAVR_CONFIGURE=()
+
 # kavr_install_packages PACKAGE...: installs those of them that are missing.
 kavr_install_packages() {
     local missing=()
@@ -34,13 +36,13 @@ kavr_install_packages() {
 }
 
 # kavr_build [DIR [TARGET...]]: build type Release into DIR (default build/); every target
-# unless some are named.
+# unless some are named. KAVR_CONFIGURE: more cache settings for the configure step.
 kavr_build() {
     local dir=${1:-build}
     shift || true
     local targets=()
     [ $# -eq 0 ] || targets=(--target "$@")
-    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "${KAVR_CONFIGURE[@]}" >/dev/null
     cmake --build "$dir" -j "$(nproc)" "${targets[@]}"
 }
 

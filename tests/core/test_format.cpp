@@ -5,7 +5,6 @@
 #include "error/KavrError.h"
 #include "support/TestSettings.h"
 
-#include <QProcess>
 #include <QTest>
 
 #include <cmath>
@@ -58,8 +57,6 @@ private slots:
     void regionalSettings();
     void settingsOutsideTheCodePage_data();
     void settingsOutsideTheCodePage();
-    void systemSettingsFollowEnvironment_data();
-    void systemSettingsFollowEnvironment();
 };
 
 void TestFormat::fixedPoint_data()
@@ -273,51 +270,6 @@ void TestFormat::settingsOutsideTheCodePage()
     const QString fixed = FormatFixed(2.125, 2, settings);
     QCOMPARE(fixed, u'2' + (separator == u","_s ? separator : u"."_s) + u"13");
     QVERIFY(FitsWindows1251(QString(settings.decimalSeparator + settings.shortDateFormat + settings.longTimeFormat)));
-}
-
-void TestFormat::systemSettingsFollowEnvironment_data()
-{
-    QTest::addColumn<QStringList>("environment");
-    QTest::addColumn<QString>("separator");
-    QTest::addColumn<QString>("dateTime");
-
-    QTest::newRow("LANG alone") << QStringList{"LANG=ru_RU.UTF-8"} << ","
-                                << "07.12.2026 14:05:09";
-    QTest::newRow("LC_NUMERIC and LC_TIME over C")
-        << QStringList{"LANG=C.UTF-8", "LC_NUMERIC=ru_RU.UTF-8", "LC_TIME=ru_RU.UTF-8"} << ","
-        << "07.12.2026 14:05:09";
-    QTest::newRow("numbers and times apart")
-        << QStringList{"LANG=en_US.UTF-8", "LC_NUMERIC=ru_RU.UTF-8", "LC_TIME=de_DE.UTF-8"}
-        << "," << "07.12.26 14:05:09";
-    QTest::newRow("LC_NUMERIC over LANG")
-        << QStringList{"LANG=ru_RU.UTF-8", "LC_NUMERIC=en_US.UTF-8"} << "."
-        << "07.12.2026 14:05:09";
-    QTest::newRow("LC_ALL over everything")
-        << QStringList{"LC_ALL=en_US.UTF-8", "LC_NUMERIC=ru_RU.UTF-8", "LC_TIME=ru_RU.UTF-8"}
-        << "." << "12/7/26 2:05:09 PM";
-}
-
-void TestFormat::systemSettingsFollowEnvironment()
-{
-    QFETCH(QStringList, environment);
-    QFETCH(QString, separator);
-    QFETCH(QString, dateTime);
-
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"LANG", "LANGUAGE", "LC_ALL", "LC_NUMERIC", "LC_TIME"})
-        env.remove(QString::fromLatin1(name));
-    for (const QString &assignment : environment)
-        env.insert(assignment.section(u'=', 0, 0), assignment.section(u'=', 1));
-
-    QProcess probe;
-    probe.setProcessEnvironment(env);
-    probe.start(QStringLiteral(KAVR_FORMAT_PROBE), {});
-    QVERIFY(probe.waitForFinished(30000));
-    QCOMPARE(probe.exitCode(), 0);
-    const QStringList lines = QString::fromUtf8(probe.readAllStandardOutput()).split(u'\n');
-    QCOMPARE(lines.value(0), separator);
-    QCOMPARE(lines.value(1), dateTime);
-    QCOMPARE(lines.value(2), u'2' + separator + u"13");
 }
 
 QTEST_GUILESS_MAIN(TestFormat)

@@ -59,6 +59,15 @@ void XInput::moveTo(QPoint screen)
     XSync(m_display, False);
 }
 
+QPoint XInput::pointer() const
+{
+    Window root = 0, child = 0;
+    int x = 0, y = 0, windowX = 0, windowY = 0;
+    unsigned int buttons = 0;
+    XQueryPointer(m_display, DefaultRootWindow(m_display), &root, &child, &x, &y, &windowX, &windowY, &buttons);
+    return {x, y};
+}
+
 std::int64_t XInput::click(QPoint screen, int button)
 {
     moveTo(screen);

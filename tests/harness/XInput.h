@@ -41,6 +41,8 @@ public:
     QString errorString() const { return m_error; }
 
     void moveTo(QPoint screen);
+    // Where the pointer is now, on the screen.
+    QPoint pointer() const;
     // Moves, presses and releases; button 1 left, 2 middle, 3 right, 4/5 wheel. Returns the
     // date of the release (widgets act on it).
     std::int64_t click(QPoint screen, int button = 1);

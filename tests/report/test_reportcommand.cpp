@@ -2,11 +2,13 @@
 // it writes read back against the protocols, the files it skips and why, its exit status, the
 // locale's separators, the default folder beside the executable, and progress on stderr.
 #include "CsvReader.h"
+#include "support/ChildLocale.h"
 #include "support/ScriptedTest.h"
 #include "report/CsvReport.h"
 #include "report/ProgressLine.h"
 #include "support/TestFiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -28,21 +30,26 @@ struct Run
     QString err;
 };
 
-Run RunReport(const QStringList &arguments, const QString &locale = u"C"_s,
-              const QString &program = QStringLiteral(KAVR_REPORT))
+// The report's program, built beside this one.
+QString ReportProgram()
 {
+    return QCoreApplication::applicationDirPath() + u'/' + QStringLiteral(KAVR_REPORT);
+}
+
+Run RunReport(const QStringList &arguments, const QString &locale = u"C"_s,
+              const QString &program = ReportProgram())
+{
+    const ChildLocale settings(locale);
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"LC_ALL"_s, locale);
-    env.insert(u"LANG"_s, locale);
-    process.setProcessEnvironment(env);
+    process.setProcessEnvironment(settings.environment());
     process.start(program, arguments);
     Run run;
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
         return run;
     run.exitCode = process.exitCode();
     run.out = process.readAllStandardOutput();
-    run.err = QString::fromUtf8(process.readAllStandardError());
+    // Messages are text: the platform's line ends (CR LF on Windows), read as LF.
+    run.err = QString::fromUtf8(process.readAllStandardError()).replace(u"\r\n"_s, u"\n"_s);
     return run;
 }
 
@@ -240,7 +247,7 @@ void TestReportCommand::htmlSummary()
 void TestReportCommand::defaultFolderBesideExecutable()
 {
     const QString program = path(u"kavr-im-report"_s);
-    QVERIFY(QFile::copy(QStringLiteral(KAVR_REPORT), program));
+    QVERIFY(QFile::copy(ReportProgram(), program));
     CyrillicCodeTest().save(resultDir());
     const Run run = RunReport({u"-o"_s, path(u"all.csv"_s)}, u"C"_s, program);
     QCOMPARE(run.exitCode, 0);
@@ -264,7 +271,8 @@ void TestReportCommand::usageErrors_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("unknown option") << QStringList{u"--cvs"_s} << 2 << u"cvs"_s;
     QTest::newRow("no such folder")
-        << QStringList{u"/nonexistent/Result"_s} << 2 << u"no folder /nonexistent/Result"_s;
+        << QStringList{u"/nonexistent/Result"_s} << 2
+        << u"no folder "_s + QDir::toNativeSeparators(u"/nonexistent/Result"_s);
 }
 
 void TestReportCommand::usageErrors()
@@ -299,7 +307,7 @@ void TestReportCommand::helpAndVersion()
     const Run run = RunReport(arguments);
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
-    const QString out = QString::fromUtf8(run.out);
+    const QString out = QString::fromUtf8(run.out).replace(u"\r\n"_s, u"\n"_s); // text, as stderr
     for (const QString &text : shown)
         QVERIFY2(out.contains(text), qPrintable(text + u" not in:\n"_s + out));
     if (arguments.contains(u"--version"_s)) // the project's version, as 2.01
