@@ -4,15 +4,12 @@
 // through "О программе" in the system menu; then a whole test as the Linux end-to-end test
 // runs it, read off the screen, and the protocol beside the executable. At 100 % and at 150 %
 // (Wine's LogPixels) the pointer must land on the physical pixel the program meant.
-//
-// What X cannot tell of the Windows desktop (where a client area lies, which window owns which,
-// the DPI) comes from window-list.exe, run in the same Wine session; it also types the
-// Cyrillic texts, as Unicode input: Wine makes nothing of X keys remapped to Cyrillic keysyms.
 #include "harness/FigureSet.h"
 #include "harness/MonotonicTime.h"
 #include "harness/ProtocolCheck.h"
 #include "harness/ScreenMap.h"
 #include "harness/StageProbe.h"
+#include "harness/WineSession.h"
 #include "harness/XInput.h"
 #include "harness/XvfbSession.h"
 #include "testing/BoardGeometry.h"
@@ -20,7 +17,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,157 +37,6 @@ namespace {
 // the answer time starts.
 const QPoint PalettePointer = screen::PalettePanelArea(1).topLeft() + QPoint(21, 10);
 const QPoint AnswerPointer = screen::AnswerPanelArea(1).topLeft() + QPoint(63, 68);
-
-struct WinWindow
-{
-    quint64 handle = 0;
-    quint64 owner = 0;
-    QString className;
-    QString title;
-    QRect frame;
-    QRect client; // on the screen, physical pixels
-    int dpi = 0;
-};
-
-QRect ParseRect(const QString &text)
-{
-    const QStringList n = text.split(u' ');
-    return n.size() == 4 ? QRect(n[0].toInt(), n[1].toInt(), n[2].toInt(), n[3].toInt()) : QRect();
-}
-
-// A Wine prefix of its own on the test's X server, made as a lab machine would be set up.
-class WineSession
-{
-public:
-    WineSession(const XvfbSession &x, const QString &root, const QString &lister)
-        : m_lister(lister)
-    {
-        m_env = x.environment();
-        m_env.insert(u"WINEPREFIX"_s, root + u"/prefix"_s);
-        m_env.insert(u"WINEDEBUG"_s, u"-all"_s);
-        m_env.insert(u"WINEDLLOVERRIDES"_s, u"mscoree,mshtml="_s); // no Mono or Gecko offered
-        // A Russian Windows: Wine takes its locale, code page and regional settings from the
-        // C library's, compiled into the test's own folder.
-        m_env.insert(u"LOCPATH"_s, root + u"/locale"_s);
-        m_env.insert(u"LC_ALL"_s, u"ru_RU.UTF-8"_s);
-        m_root = root;
-    }
-    ~WineSession() { stop(); }
-
-    // A new prefix in Russian: the virtual desktop the size of the screen, Wine's own fonts (Tahoma, Marlett, MS Sans Serif: Debian keeps them outside the prefix)
-    // and Liberation in place of Arial, Times New Roman and Courier New; logPixels the DPI.
-    bool create(QSize desktop, int logPixels, QString *why)
-    {
-        QDir().mkpath(m_root + u"/locale"_s);
-        if (!run({u"localedef"_s, u"-i"_s, u"ru_RU"_s, u"-f"_s, u"UTF-8"_s, m_root + u"/locale/ru_RU.UTF-8"_s}, 60'000, why)
-            || !run({u"wineboot"_s, u"-i"_s}, 180'000, why))
-            return false;
-        const QString fonts = m_root + u"/prefix/drive_c/windows/Fonts"_s;
-        for (const QFileInfo &font : QDir(u"/usr/share/wine/fonts"_s).entryInfoList(QDir::Files))
-            QFile::copy(font.absoluteFilePath(), fonts + u'/' + font.fileName());
-        return setDpi(logPixels, why, desktop);
-    }
-
-    bool setDpi(int logPixels, QString *why, QSize desktop = {})
-    {
-        stop(); // read at the start of the session
-        QString reg = u"REGEDIT4\n\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n\"LogPixels\"=dword:%1\n"_s
-                          .arg(logPixels, 8, 16, QLatin1Char('0'));
-        if (desktop.isValid())
-            reg += u"\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n\"Desktop\"=\"Default\"\n"
-                   "\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n\"Default\"=\"%1x%2\"\n"
-                   "\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n\"Arial\"=\"Liberation Sans\"\n"
-                   "\"Times New Roman\"=\"Liberation Serif\"\n\"Courier New\"=\"Liberation Mono\"\n"_s
-                       .arg(desktop.width())
-                       .arg(desktop.height());
-        const QString file = m_root + u"/settings.reg"_s;
-        QFile out(file);
-        if (!out.open(QIODevice::WriteOnly) || out.write(reg.toLatin1()) != reg.size())
-            return false;
-        out.close();
-        return run({u"wine"_s, u"regedit"_s, u"/S"_s, windowsPath(file)}, 60'000, why)
-            && run({u"wineserver"_s, u"-w"_s}, 60'000, why);
-    }
-
-    static QString windowsPath(const QString &path) { return u"Z:"_s + QDir::toNativeSeparators(path); }
-
-    // Starts exe in its own folder, as a double click would.
-    bool launch(const QString &exe)
-    {
-        m_program.setProcessEnvironment(m_env);
-        m_program.setWorkingDirectory(QFileInfo(exe).absolutePath());
-        m_program.setProcessChannelMode(QProcess::MergedChannels);
-        m_program.start(u"wine"_s, {windowsPath(exe)});
-        return m_program.waitForStarted(10'000);
-    }
-
-    QList<WinWindow> windows() const
-    {
-        QList<WinWindow> list;
-        for (const QString &line : QString::fromUtf8(lister({u"windows"_s})).split(u'\n', Qt::SkipEmptyParts)) {
-            const QStringList f = line.split(u'\t');
-            if (f.size() == 7)
-                list << WinWindow{f[0].toULongLong(), f[1].toULongLong(), f[2], f[3], ParseRect(f[4]), ParseRect(f[5]), f[6].toInt()};
-        }
-        return list;
-    }
-
-    // The program's main window: the unowned window of a Qt class titled after it.
-    std::optional<WinWindow> mainWindow() const
-    {
-        for (const WinWindow &w : windows())
-            if (w.owner == 0 && w.className.startsWith(u"Qt"_s) && w.title.startsWith(u"KAVR.IM"_s))
-                return w;
-        return std::nullopt;
-    }
-
-    std::optional<WinWindow> ownedBy(quint64 owner, const QString &title) const
-    {
-        for (const WinWindow &w : windows())
-            if (w.owner == owner && w.title == title)
-                return w;
-        return std::nullopt;
-    }
-
-    void type(const QString &text) const { lister({u"type"_s, text}); }
-
-    // Ends every process of the prefix.
-    void stop()
-    {
-        QString ignored;
-        run({u"wineserver"_s, u"-k"_s}, 30'000, &ignored);
-        m_program.waitForFinished(10'000);
-    }
-
-    QString programOutput() { return QString::fromLocal8Bit(m_program.readAll()); }
-
-private:
-    QByteArray lister(const QStringList &arguments) const
-    {
-        QProcess p;
-        p.setProcessEnvironment(m_env);
-        p.start(u"wine"_s, QStringList{windowsPath(m_lister)} + arguments);
-        p.waitForFinished(30'000);
-        return p.readAllStandardOutput();
-    }
-
-    bool run(const QStringList &command, int ms, QString *why) const
-    {
-        QProcess p;
-        p.setProcessEnvironment(m_env);
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(command.first(), command.mid(1));
-        if (p.waitForFinished(ms) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
-            return true;
-        *why = command.join(u' ') + u" failed: "_s + QString::fromLocal8Bit(p.readAll());
-        return false;
-    }
-
-    QProcessEnvironment m_env;
-    QString m_root;
-    QString m_lister;
-    QProcess m_program;
-};
 
 } // namespace
 
@@ -231,11 +76,7 @@ void WineEndToEndTest::initTestCase()
     QVERIFY(m_root.isValid());
     // Unpacked as a lab unpacks it, into a folder of its own.
     const QString app = m_root.filePath(u"lab"_s);
-    QVERIFY(QDir().mkpath(app));
-    QProcess unzip;
-    unzip.setWorkingDirectory(app);
-    unzip.start(u"cmake"_s, {u"-E"_s, u"tar"_s, u"xf"_s, QStringLiteral(KAVR_WINDOWS_ZIP)});
-    QVERIFY(unzip.waitForFinished(60'000) && unzip.exitCode() == 0);
+    QVERIFY(WineSession::unpack(QStringLiteral(KAVR_WINDOWS_ZIP), app));
     m_exe = app + u"/KAVR.IM/kavr-im.exe"_s;
     m_resultDir = app + u"/KAVR.IM/Result"_s;
     QVERIFY(QFileInfo::exists(m_exe));
@@ -246,7 +87,7 @@ void WineEndToEndTest::initTestCase()
 
     m_wine = std::make_unique<WineSession>(m_x, m_root.path(), QStringLiteral(KAVR_WINDOW_LIST));
     QString why;
-    QVERIFY2(m_wine->create(m_x.screenSize(), 96, &why), qPrintable(why));
+    QVERIFY2(m_wine->create(96, &why), qPrintable(why));
 }
 
 void WineEndToEndTest::cleanupTestCase()
@@ -259,17 +100,12 @@ std::optional<WinWindow> WineEndToEndTest::start()
 {
     if (!m_wine->launch(m_exe))
         return std::nullopt;
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 60'000) {
-        if (const auto main = m_wine->mainWindow()) {
-            m_origin = main->client.topLeft();
-            QTest::qWait(1000); // its first paint
-            return main;
-        }
-        QTest::qWait(300);
+    const std::optional<WinWindow> main = m_wine->waitForMainWindow(60'000);
+    if (main) {
+        m_origin = main->client.topLeft();
+        QTest::qWait(1000); // its first paint
     }
-    return std::nullopt;
+    return main;
 }
 
 bool WineEndToEndTest::waitForStage(Stage stage, int ms) const

@@ -1,0 +1,191 @@
+#include "harness/WineSession.h"
+
+#include "harness/XvfbSession.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+namespace kavr::harness {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QRect ParseRect(const QString &text)
+{
+    const QStringList n = text.split(u' ');
+    return n.size() == 4 ? QRect(n[0].toInt(), n[1].toInt(), n[2].toInt(), n[3].toInt()) : QRect();
+}
+
+} // namespace
+
+WineSession::WineSession(const XvfbSession &server, const QString &root, const QString &windowList)
+    : m_root(root),
+      m_windowList(windowList),
+      m_desktop(server.screenSize()),
+      m_env(server.environment())
+{
+    m_env.insert(u"WINEPREFIX"_s, root + u"/prefix"_s);
+    m_env.insert(u"WINEDEBUG"_s, u"-all"_s);
+    m_env.insert(u"WINEDLLOVERRIDES"_s, u"mscoree,mshtml="_s); // no Mono or Gecko offered
+    m_env.insert(u"LOCPATH"_s, root + u"/locale"_s);
+    m_env.insert(u"LC_ALL"_s, u"ru_RU.UTF-8"_s);
+}
+
+WineSession::~WineSession()
+{
+    stop();
+}
+
+bool WineSession::create(int logPixels, QString *why)
+{
+    QDir().mkpath(m_root + u"/locale"_s);
+    if (!run({u"localedef"_s, u"-i"_s, u"ru_RU"_s, u"-f"_s, u"UTF-8"_s, m_root + u"/locale/ru_RU.UTF-8"_s}, 60'000, why)
+        || !run({u"wineboot"_s, u"-i"_s}, 180'000, why))
+        return false;
+    // Debian keeps Wine's own fonts (Tahoma, Marlett for the frame's buttons, MS Sans Serif)
+    // outside the prefix, where Wine does not look.
+    const QString fonts = m_root + u"/prefix/drive_c/windows/Fonts"_s;
+    for (const QFileInfo &font : QDir(u"/usr/share/wine/fonts"_s).entryInfoList(QDir::Files))
+        QFile::copy(font.absoluteFilePath(), fonts + u'/' + font.fileName());
+    return writeSettings(logPixels, why);
+}
+
+bool WineSession::setDpi(int logPixels, QString *why)
+{
+    stop();
+    return writeSettings(logPixels, why);
+}
+
+bool WineSession::writeSettings(int logPixels, QString *why)
+{
+    const QString reg = u"REGEDIT4\n"
+                        "\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n\"LogPixels\"=dword:%1\n"
+                        "\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n\"Desktop\"=\"Default\"\n"
+                        "\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n\"Default\"=\"%2x%3\"\n"
+                        "\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n"
+                        "\"Arial\"=\"Liberation Sans\"\n\"Times New Roman\"=\"Liberation Serif\"\n"
+                        "\"Courier New\"=\"Liberation Mono\"\n"_s
+                            .arg(logPixels, 8, 16, QLatin1Char('0'))
+                            .arg(m_desktop.width())
+                            .arg(m_desktop.height());
+    const QString file = m_root + u"/settings.reg"_s;
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly) || out.write(reg.toLatin1()) != reg.size()) {
+        *why = u"cannot write "_s + file;
+        return false;
+    }
+    out.close();
+    stop();
+    return run({u"wine"_s, u"regedit"_s, u"/S"_s, windowsPath(file)}, 60'000, why)
+        && run({u"wineserver"_s, u"-w"_s}, 60'000, why);
+}
+
+bool WineSession::unpack(const QString &zip, const QString &folder)
+{
+    QDir().mkpath(folder);
+    QProcess tar;
+    tar.setWorkingDirectory(folder);
+    tar.start(u"cmake"_s, {u"-E"_s, u"tar"_s, u"xf"_s, zip});
+    return tar.waitForFinished(60'000) && tar.exitStatus() == QProcess::NormalExit && tar.exitCode() == 0;
+}
+
+QString WineSession::windowsPath(const QString &path)
+{
+    return u"Z:"_s + QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+bool WineSession::launch(const QString &exe)
+{
+    m_program.setProcessEnvironment(m_env);
+    m_program.setWorkingDirectory(QFileInfo(exe).absolutePath());
+    m_program.setProcessChannelMode(QProcess::MergedChannels);
+    m_program.start(u"wine"_s, {windowsPath(exe)});
+    return m_program.waitForStarted(10'000);
+}
+
+QString WineSession::programOutput()
+{
+    return QString::fromLocal8Bit(m_program.readAll());
+}
+
+QList<WinWindow> WineSession::windows() const
+{
+    QList<WinWindow> list;
+    for (const QString &line : QString::fromUtf8(windowList({u"windows"_s})).split(u'\n', Qt::SkipEmptyParts)) {
+        const QStringList f = line.split(u'\t');
+        if (f.size() == 7)
+            list << WinWindow{f[0].toULongLong(), f[1].toULongLong(), f[2], f[3],
+                              ParseRect(f[4]), ParseRect(f[5]), f[6].trimmed().toInt()};
+    }
+    return list;
+}
+
+std::optional<WinWindow> WineSession::mainWindow() const
+{
+    for (const WinWindow &w : windows())
+        if (w.owner == 0 && w.className.startsWith(u"Qt"_s) && w.title.startsWith(u"KAVR.IM"_s))
+            return w;
+    return std::nullopt;
+}
+
+std::optional<WinWindow> WineSession::waitForMainWindow(int ms) const
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        if (const auto main = mainWindow())
+            return main;
+        if (clock.elapsed() > ms)
+            return std::nullopt;
+        QThread::msleep(300);
+    }
+}
+
+std::optional<WinWindow> WineSession::ownedBy(quint64 owner, const QString &title) const
+{
+    for (const WinWindow &w : windows())
+        if (w.owner == owner && w.title == title)
+            return w;
+    return std::nullopt;
+}
+
+void WineSession::type(const QString &text) const
+{
+    windowList({u"type"_s, text});
+}
+
+void WineSession::stop()
+{
+    QString ignored;
+    run({u"wineserver"_s, u"-k"_s}, 30'000, &ignored);
+    if (m_program.state() != QProcess::NotRunning && !m_program.waitForFinished(10'000)) {
+        m_program.kill();
+        m_program.waitForFinished(5'000);
+    }
+}
+
+QByteArray WineSession::windowList(const QStringList &arguments) const
+{
+    QProcess p;
+    p.setProcessEnvironment(m_env);
+    p.start(u"wine"_s, QStringList{windowsPath(m_windowList)} + arguments);
+    p.waitForFinished(30'000);
+    return p.readAllStandardOutput();
+}
+
+bool WineSession::run(const QStringList &command, int ms, QString *why) const
+{
+    QProcess p;
+    p.setProcessEnvironment(m_env);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(command.first(), command.mid(1));
+    if (p.waitForFinished(ms) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
+        return true;
+    *why = command.join(u' ') + u" failed: "_s + QString::fromLocal8Bit(p.readAll());
+    return false;
+}
+
+} // namespace kavr::harness
