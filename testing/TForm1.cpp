@@ -34,6 +34,10 @@ namespace {
 
 constexpr int ExposureMs = protocol::ExposureSeconds * 1000;
 constexpr int AnswerMs = protocol::AnswerSeconds * 1000;
+// The screen that ends the exposure is drawn ahead once the figures are up, the closing
+// screen once the answer row is.
+constexpr int DrawAheadAfterMs = 1000;
+constexpr int ClosingAheadAfterMs = 50;
 
 const char *const EnglishLayout = "00000409";
 const char *const RussianLayout = "00000419";
@@ -80,6 +84,11 @@ TForm1::TForm1(platform::DesktopServices &desktop, Clock &clock, SaveTarget save
     Timer.setInterval(1000);
     connect(&Timer, &PhaseTimer::ending, this, [this] { guarded([this] { PrepareNextScreen(); }); });
     connect(&Timer, &PhaseTimer::timeout, this, [this] { guarded([this] { TimerTimer(); }); });
+    connect(&Timer, &PhaseTimer::nearing, this, [this] { m_nextScreen.warm(); });
+    m_closingAhead.setSingleShot(true);
+    connect(&m_closingAhead, &QTimer::timeout, this, [this] { guarded([this] { PrepareClosingMessage(); }); });
+    m_drawAhead.setSingleShot(true);
+    connect(&m_drawAhead, &QTimer::timeout, this, [this] { guarded([this] { DrawAnswerRowAhead(); }); });
     connect(BtnEnter, &QPushButton::clicked, this, [this] { guarded([this] { BtnEnterClick(); }); });
     connect(BtnExit, &QPushButton::clicked, this, [this] { guarded([this] { BtnExitClick(); }); });
     connect(bbTest, &QPushButton::clicked, this, [this] { guarded([this] { bbTestClick(); }); });
@@ -219,6 +228,7 @@ void TForm1::bbTestClick()
     m_nextScreen.draw(this, paTest->geometry());
     Timer.start(ExposureMs);
     m_nextScreen.show();
+    m_drawAhead.start(DrawAheadAfterMs);
     SelectedFigure = 0;
     // From now on the subject's work must survive whatever stops the program. Journaled once
     // the figures are up; a set-up repeated during the exposure goes on in the same journal.
@@ -252,13 +262,17 @@ void TForm1::TimerTimer()
         AnswerStartTime = MarkTime;
         Timer.start(AnswerMs);
         m_nextScreen.show();
+        ShowNextScreenControls();
         SessionOpen = false;
         ChoiceNo = 1;
         PlacePointer(AnswerImages[1], AnswerStartPoint);
         m_journal.answerBegan(AnswerStartTime, m_clock.now());
-        PrepareClosingMessage();
+        // Once the program has waited for events: Windows may put the answer row on screen
+        // only then (Wine does), and the closing screen takes a while to draw.
+        m_closingAhead.start(ClosingAheadAfterMs);
     } else {
         m_nextScreen.show();
+        ShowNextScreenControls();
         FinishTest(); // the answer time has run out
     }
 }
@@ -267,19 +281,51 @@ void TForm1::PrepareNextScreen()
 {
     if (m_nextScreen.isDrawn())
         return;
-    if (SessionOpen) {
-        // End of the exposure: the figures go, the answer row comes.
-        QRegion changed = gbAnswer->geometry();
-        for (int i = 1; i <= FigureCount; ++i) {
-            TaskImages[i]->hide();
-            changed += QRect(TaskImages[i]->mapTo(paTest, QPoint(0, 0)), TaskImages[i]->size());
-        }
-        gbAnswer->show();
-        m_nextScreen.draw(this, changed.translated(paTest->pos()));
-    } else {
-        BringToFront(paInstr); // the closing message, set up when the answer time began
-        m_nextScreen.draw(this, paInstr->geometry());
-    }
+    if (!SessionOpen)
+        EnsureClosingMessage();
+    // Drawn ahead, the screen is only copied here and the controls change after it is up
+    // (TimerTimer), with no event handled between: the moments before the deadline stay
+    // free of all but the copy.
+    if (!m_nextScreen.hasDrawingAhead())
+        ShowNextScreenControls();
+    m_nextScreen.draw(this, SessionOpen ? AnswerRowRegion() : paInstr->geometry());
+}
+
+// The controls of the screen that ends the running phase: at the end of the exposure the
+// figures go and the answer row comes; at the end of the answer time the closing message, set
+// up when the answer time began.
+void TForm1::ShowNextScreenControls()
+{
+    if (SessionOpen)
+        ShowAnswerRow(true);
+    else
+        BringToFront(paInstr);
+}
+
+// While the figures are shown nothing can be clicked or typed: the time to draw the screen
+// that ends them, which on a slow machine takes longer than the moments before the deadline.
+void TForm1::DrawAnswerRowAhead()
+{
+    if (Tag != 3 || !SessionOpen || !Timer.isActive())
+        return;
+    m_nextScreen.drawAhead(this, AnswerRowRegion(), [this] { ShowAnswerRow(true); },
+                           [this] { ShowAnswerRow(false); });
+}
+
+void TForm1::ShowAnswerRow(bool shown)
+{
+    for (int i = 1; i <= FigureCount; ++i)
+        TaskImages[i]->setVisible(!shown);
+    gbAnswer->setVisible(shown);
+}
+
+// What changes on the test layer as the answer row comes, in window coordinates.
+QRegion TForm1::AnswerRowRegion() const
+{
+    QRegion changed = gbAnswer->geometry();
+    for (int i = 1; i <= FigureCount; ++i)
+        changed += QRect(TaskImages[i]->mapTo(paTest, QPoint(0, 0)), TaskImages[i]->size());
+    return changed.translated(paTest->pos());
 }
 
 void TForm1::FormKeyDown(int key)
@@ -308,8 +354,12 @@ void TForm1::FormKeyDown(int key)
 
 void TForm1::PrepareTest()
 {
-    // A timer still running from an earlier set-up must not end this one's exposure.
+    // A timer still running from an earlier set-up must not end this one's exposure, nor
+    // a screen drawn ahead for it show.
     Timer.stop();
+    m_drawAhead.stop();
+    m_closingAhead.stop();
+    m_nextScreen.discard();
     ResultLog->append(protocol::HeaderLines(EditUser->text(), EditPassword->text(),
                                             m_clock.now(), m_format));
     VariantIndex = cbVariant->currentIndex();
@@ -487,6 +537,7 @@ void TForm1::PaInstClick(ui::Panel *sender)
 
 void TForm1::FinishTest()
 {
+    EnsureClosingMessage(); // all twelve placed within the first moments
     if (ChoiceNo != 13)
         Choices[ChoiceNo].Time += SecondsSince(m_clock, MarkTime); // the placement in progress
     Timer.stop();
@@ -507,6 +558,14 @@ void TForm1::FinishTest()
     ProtocolPath = saved.path;
 }
 
+void TForm1::EnsureClosingMessage()
+{
+    if (m_closingAhead.isActive()) {
+        m_closingAhead.stop();
+        PrepareClosingMessage();
+    }
+}
+
 // Set on the hidden instruction layer while the answer time runs, so that the end of the test
 // is a layer switch and one paint.
 void TForm1::PrepareClosingMessage()
@@ -521,10 +580,10 @@ void TForm1::PrepareClosingMessage()
     for (const char *line : FinishedMessage)
         message << QString::fromUtf8(line);
     mInstruction->setLines(message, true);
-    // Drawn once off screen: the text is laid out and its glyphs rendered now, not in the paint
-    // that ends the answer time.
-    QPixmap scratch(paInstr->size());
-    paInstr->render(&scratch);
+    // Drawn now, when the answer row has just come and no click can have been made yet, not
+    // in the last moments of the answer time, when one still may be.
+    m_nextScreen.drawAhead(this, paInstr->geometry(), [this] { BringToFront(paInstr); },
+                           [this] { BringToFront(paTest); });
 }
 
 QString TForm1::VariantText() const

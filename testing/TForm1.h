@@ -23,6 +23,7 @@
 #include "ui/MainWindowLayout.h"
 #include "ui/PreparedFrame.h"
 
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -128,6 +129,11 @@ private:
     ui::Panel *CreatePanel(QWidget *parent, const PanelFamily &family, int i);
     ui::FigureImage *CreateImage(ui::Panel *panel, qint32 pictureNumber);
     void PrepareClosingMessage();
+    void EnsureClosingMessage();
+    void DrawAnswerRowAhead();
+    void ShowNextScreenControls();
+    void ShowAnswerRow(bool shown);
+    QRegion AnswerRowRegion() const;
     void ShowNow(QWidget *control);
     void PlacePointer(QWidget *control, QPoint point);
     void HighlightPick(Board<ui::Panel> &panels, int position);
@@ -142,6 +148,8 @@ private:
     ui::ErrorSink m_errorSink;
     ui::Panel *m_front = nullptr;
     ui::PreparedFrame m_nextScreen; // the screen that ends the running phase, drawn ahead
+    QTimer m_drawAhead;             // when the exposure's end is drawn ahead
+    QTimer m_closingAhead;          // when the closing message is set up and drawn ahead
     bool m_nativeSystemMenu = false;
     TestJournal m_journal;
     qsizetype m_journaledLines = 0; // lines of ResultLog already in the journal

@@ -11,6 +11,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <X11/keysym.h>
 
 namespace kavr::bench {
 
@@ -35,49 +38,105 @@ TimedProgramRun::TimedProgramRun(const XvfbSession &server, ScreenWatcher &watch
 {
 }
 
+TimedProgramRun::TimedProgramRun(const XvfbSession &server, ScreenWatcher &watcher, XInput &input,
+                                 WineSession &wine, QString exe, QString workFolder)
+    : TimedProgramRun(server, watcher, input, std::move(exe), std::move(workFolder))
+{
+    m_wine = &wine;
+}
+
+bool TimedProgramRun::learnWineOrigin()
+{
+    if (!m_wineOrigin && m_wine->launch(m_program)) {
+        if (const auto main = m_wine->waitForMainWindow(60'000))
+            m_wineOrigin = main->client.topLeft();
+        SleepForMs(1000);
+        m_wine->endProgram();
+    }
+    return m_wineOrigin.has_value();
+}
+
 RunResult TimedProgramRun::run(int index, bool placements)
 {
     RunResult result;
     result.placements = placements;
     ProgramRun process(m_server, m_input);
-    if (!process.prepare(m_program, true, m_workFolder, ProgramRun::Session::Shared)) {
-        result.error = QStringLiteral("cannot copy %1 into %2").arg(m_program, m_workFolder);
-        return result;
+    std::int64_t spawned = 0;
+    QPoint origin;
+    QString resultDir;
+    if (m_wine) {
+        // Started in the running Wine desktop, as on a lab's Windows; up as soon as its window
+        // is painted where the first start showed it.
+        if (!learnWineOrigin()) {
+            result.error = QStringLiteral("no main window of %1 under Wine: %2").arg(m_program, m_wine->programOutput());
+            return result;
+        }
+        origin = *m_wineOrigin;
+        resultDir = QFileInfo(m_program).absolutePath() + QStringLiteral("/Result");
+        spawned = MonotonicNs();
+        if (!m_wine->launch(m_program)) {
+            result.error = QStringLiteral("wine did not start");
+            return result;
+        }
+    } else {
+        if (!process.prepare(m_program, true, m_workFolder, ProgramRun::Session::Shared)) {
+            result.error = QStringLiteral("cannot copy %1 into %2").arg(m_program, m_workFolder);
+            return result;
+        }
+        m_watcher.watchMaps();
+        if (!process.launch()) {
+            result.error = QStringLiteral("the program did not start: %1").arg(process.standardError());
+            return result;
+        }
+        spawned = process.launchedNs();
+        const auto mapped = m_watcher.waitForMappedWindow({400, 300}, spawned + 20 * Second);
+        if (!mapped) {
+            result.error = QStringLiteral("the main window was not mapped");
+            process.stop();
+            return result;
+        }
+        result.startupMs = ToMs(mapped->atNs - spawned);
+        origin = mapped->geometry.topLeft();
+        resultDir = process.resultDir();
     }
+    TestScreens screens(m_watcher, m_input, origin);
 
-    m_watcher.watchMaps();
-    if (!process.launch()) {
-        result.error = QStringLiteral("the program did not start: %1").arg(process.standardError());
-        return result;
-    }
-    const std::int64_t spawned = process.launchedNs();
-    const auto mapped = m_watcher.waitForMappedWindow({400, 300}, spawned + 20 * Second);
-    if (!mapped) {
-        result.error = QStringLiteral("the main window was not mapped");
-        process.stop();
-        return result;
-    }
-    result.startupMs = ToMs(mapped->atNs - spawned);
-    TestScreens screens(m_watcher, m_input, mapped->geometry.topLeft());
-
+    auto stop = [&] {
+        if (m_wine)
+            m_wine->endProgram();
+        else
+            process.stop();
+    };
     auto fail = [&](const QString &why) {
         result.error = why + QStringLiteral(" (screen: program-failure-%1.png)").arg(index);
         m_server.saveScreenshot(m_workFolder, QStringLiteral("program-failure-%1").arg(index));
-        process.stop();
+        stop();
         return result;
     };
     auto waitUntil = [&](const QRect &area, const ImageCondition &condition, std::int64_t since, std::int64_t within) {
         return m_watcher.waitFor({{QString(), screens.at(area), condition}}, since, since + within)[0];
     };
 
-    // Log-in: "О программе" from the context menu, the about box's OK by Enter.
-    if (!waitUntil(QRect(MenuPoint, QSize(20, 20)), HasColour(ButtonFace, 400, 2), spawned, 10 * Second))
+    // Log-in: "О программе" from the context menu (under Wine: the system menu, from the
+    // keyboard; the entry is its last item), the about box's OK by Enter.
+    const auto painted = waitUntil(QRect(MenuPoint, QSize(20, 20)), HasColour(ButtonFace, 400, 2), spawned, 30 * Second);
+    if (!painted)
         return fail(QStringLiteral("the window was never painted"));
+    if (m_wine)
+        result.startupMs = ToMs(painted->atNs() - spawned);
     SleepForMs(500);
-    m_input.click(screens.at(MenuPoint), 3);
-    SleepForMs(300);
-    m_input.click(screens.at(MenuPoint + AboutItemOffset));
-    SleepForMs(500);
+    if (m_wine) {
+        m_input.key(XK_space, XInput::Alt);
+        SleepForMs(500);
+        m_input.key("Up");
+        m_input.key("Return");
+        SleepForMs(800);
+    } else {
+        m_input.click(screens.at(MenuPoint), 3);
+        SleepForMs(300);
+        m_input.click(screens.at(MenuPoint + AboutItemOffset));
+        SleepForMs(500);
+    }
     m_input.key("Return");
     if (!waitUntil(CodeField.adjusted(10, 8, -10, -8), HasColour(White, 500, 2), MonotonicNs(), 5 * Second))
         return fail(QStringLiteral("the subject entry did not open"));
@@ -94,7 +153,8 @@ RunResult TimedProgramRun::run(int index, bool placements)
         return fail(QStringLiteral("the instruction screen did not appear"));
     TestScreens::Note(*instruction, result);
     result.prepareMs = ToMs(instruction->atNs() - entered);
-    result.events << std::pair(QStringLiteral("spawned"), spawned) << std::pair(QStringLiteral("mapped"), mapped->atNs)
+    result.events << std::pair(QStringLiteral("spawned"), spawned)
+                  << std::pair(QStringLiteral("up"), spawned + std::int64_t(result.startupMs.value_or(0) * 1e6))
                   << std::pair(QStringLiteral("Return pressed"), entered)
                   << std::pair(QStringLiteral("instruction shown"), instruction->atNs());
     SleepForMs(1000);
@@ -106,10 +166,10 @@ RunResult TimedProgramRun::run(int index, bool placements)
     const auto [intervals, closing] = screens.runAnswerPhase(*answerStart, placements, true, result);
     if (!closing)
         return fail(result.error);
-    result.peakRssMb = PeakRssMb(process.processId());
+    result.peakRssMb = PeakRssMb(m_wine ? m_wine->processId() : process.processId());
 
     // The protocol is saved by the same handler that shows the closing message.
-    const QString protocol = QDir(process.resultDir()).filePath(QStringLiteral("run%1.IM.txt").arg(index));
+    const QString protocol = QDir(resultDir).filePath(QStringLiteral("run%1.IM.txt").arg(index));
     for (int i = 0; i < 100 && !QFile::exists(protocol); ++i)
         SleepForMs(50);
     SleepForMs(100);
@@ -119,7 +179,7 @@ RunResult TimedProgramRun::run(int index, bool placements)
     if (placements)
         for (int i = 1; i <= 12; ++i)
             result.placementErrorsMs << read.record->choices[i].Time * 1000.0 - intervals[i - 1];
-    process.stop();
+    stop();
     return result;
 }
 

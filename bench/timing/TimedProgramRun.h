@@ -3,13 +3,17 @@
 // copy in a folder of its own (harness::ProgramRun; the protocol goes beside it), logged in
 // through the about box, subject entry, instruction, F1, exposure, then twelve placements or
 // none, closing message; the times seen on screen and sent as input are compared with the
-// protocol it wrote.
+// protocol it wrote. Or the same of the Windows package under Wine (harness::WineSession):
+// started in the running Wine desktop, logged in through the system menu.
 #include "RunResult.h"
 #include "harness/ScreenWatcher.h"
+#include "harness/WineSession.h"
 #include "harness/XInput.h"
 #include "harness/XvfbSession.h"
 
 #include <QString>
+
+#include <optional>
 
 namespace kavr::bench {
 
@@ -19,6 +23,9 @@ public:
     // None is owned; all must outlive the runs. Each run's folder lies below workFolder.
     TimedProgramRun(const harness::XvfbSession &server, harness::ScreenWatcher &watcher,
                     harness::XInput &input, QString program, QString workFolder);
+    // Under Wine: exe unpacked from the package, run in wine's session.
+    TimedProgramRun(const harness::XvfbSession &server, harness::ScreenWatcher &watcher,
+                    harness::XInput &input, harness::WineSession &wine, QString exe, QString workFolder);
 
     RunResult run(int index, bool placements);
 
@@ -26,8 +33,14 @@ private:
     const harness::XvfbSession &m_server;
     harness::ScreenWatcher &m_watcher;
     harness::XInput &m_input;
+    // Where the main window's client area lies under Wine, learnt from a first start; false
+    // when the window never came.
+    bool learnWineOrigin();
+
     QString m_program;
     QString m_workFolder;
+    harness::WineSession *m_wine = nullptr;
+    std::optional<QPoint> m_wineOrigin;
 };
 
 } // namespace kavr::bench

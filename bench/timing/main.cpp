@@ -2,6 +2,7 @@
 // Chromium under a private Xvfb, driven through XTest and watched by polling the screen.
 //   bench_timing [--runs N] [--peer-runs N] [--program PATH] [--peer-folder DIR]
 //                [--chromium PATH] [--work DIR]
+//                [--windows-package ZIP --window-list EXE]   (the program under Wine)
 // Runs alternate between one left to time out (answer time) and one with twelve placements.
 // Prints the machine, every run, and a Markdown table; exits 1 when the program missed a
 // target, 2 when it could not measure.
@@ -9,6 +10,7 @@
 #include "TimedProgramRun.h"
 #include "TimingTable.h"
 #include "harness/ScreenWatcher.h"
+#include "harness/WineSession.h"
 #include "harness/XInput.h"
 #include "harness/XvfbSession.h"
 
@@ -24,6 +26,7 @@
 #include <QThread>
 
 #include <cstdio>
+#include <memory>
 #include <sched.h>
 
 using namespace kavr::bench;
@@ -118,7 +121,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption chromiumOption(QStringLiteral("chromium"), QStringLiteral("The browser."), QStringLiteral("PATH"), QStringLiteral("chromium"));
     const QCommandLineOption traceOption(QStringLiteral("trace"), QStringLiteral("Print every input and screen change on CLOCK_MONOTONIC (ns)."));
     const QCommandLineOption workOption(QStringLiteral("work"), QStringLiteral("Scratch folder (default: a temporary one)."), QStringLiteral("DIR"));
-    parser.addOptions({traceOption, runsOption, peerRunsOption, programOption, peerOption, chromiumOption, workOption});
+    const QCommandLineOption windowsOption(QStringLiteral("windows-package"), QStringLiteral("Time the Windows package under Wine instead of the program."), QStringLiteral("ZIP"));
+    const QCommandLineOption windowListOption(QStringLiteral("window-list"), QStringLiteral("window-list.exe of the Windows build (with --windows-package)."), QStringLiteral("EXE"));
+    parser.addOptions({traceOption, runsOption, peerRunsOption, programOption, peerOption, chromiumOption, workOption,
+                       windowsOption, windowListOption});
     parser.process(app);
 
     const int runs = parser.value(runsOption).toInt();
@@ -151,8 +157,24 @@ int main(int argc, char *argv[])
                 realTime ? "at real-time priority (SCHED_FIFO 1)" : "at normal priority");
     std::fflush(stdout);
 
+    // Under Wine: the package unpacked as a lab does, in a Russian prefix of its own.
+    std::unique_ptr<WineSession> wine;
+    QString program = parser.value(programOption);
+    if (parser.isSet(windowsOption)) {
+        wine = std::make_unique<WineSession>(xvfb, work + QStringLiteral("/wine"), parser.value(windowListOption));
+        QString why;
+        if (!WineSession::unpack(parser.value(windowsOption), work + QStringLiteral("/lab")) || !wine->create(96, &why)) {
+            Say(QStringLiteral("cannot set up Wine: ") + why);
+            return 2;
+        }
+        program = work + QStringLiteral("/lab/KAVR.IM/kavr-im.exe");
+        std::printf("- Program: %s under %s, virtual desktop\n\n", qPrintable(program),
+                    qPrintable(Output(QStringLiteral("wine"), {QStringLiteral("--version")})));
+    }
+
     TimingTable table;
-    TimedProgramRun program(xvfb, watcher, input, parser.value(programOption), work);
+    TimedProgramRun timed = wine ? TimedProgramRun(xvfb, watcher, input, *wine, program, work)
+                                 : TimedProgramRun(xvfb, watcher, input, program, work);
     PeerRun peer(watcher, input, xvfb.display(), parser.value(chromiumOption), parser.value(peerOption), work);
     if (peerRuns > 0 && !peer.start()) {
         Say(peer.errorString());
@@ -162,7 +184,7 @@ int main(int argc, char *argv[])
     for (int i = 1; i <= std::max(runs, peerRuns); ++i) {
         const bool placements = i % 2 == 0;
         if (i <= runs) {
-            const RunResult run = program.run(i, placements);
+            const RunResult run = timed.run(i, placements);
             Say(Describe("KAVR.IM", i, run));
             if (parser.isSet(traceOption))
                 Trace(run);

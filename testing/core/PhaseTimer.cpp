@@ -9,6 +9,8 @@ using namespace std::chrono_literals;
 // A sleep of up to a minute overshoots by at most 60 ms; one that ends 100 ms ahead leaves a
 // last sleep whose overshoot is a tenth of a millisecond and its rounding to whole ones.
 constexpr auto WakeAhead = 100ms;
+// When nearing() comes: room for work that touches what ending() needs, then for the sleeps.
+constexpr auto NearingLead = 250ms;
 // The last stretch, watched on the clock: the last sleep's rounding and overshoot, the work
 // done on ending(), and room for a busy moment of the machine.
 constexpr auto EndingLead = 10ms;
@@ -43,6 +45,7 @@ void PhaseTimer::start()
     ++m_generation;
     m_active = true;
     m_deadline = Clock::now() + std::chrono::milliseconds(m_intervalMs);
+    m_nearingSent = false;
     m_step.start(0); // never fires within start(), however short the period
 
 }
@@ -58,7 +61,19 @@ void PhaseTimer::sleepOrFire()
 {
     if (!m_active)
         return;
-    const auto left = m_deadline - Clock::now();
+    auto left = m_deadline - Clock::now();
+    if (!m_nearingSent) {
+        if (left > NearingLead) {
+            m_step.start(WholeMsBelow(left - NearingLead));
+            return;
+        }
+        m_nearingSent = true;
+        const std::uint64_t period = m_generation;
+        emit nearing();
+        if (!m_active || m_generation != period)
+            return;
+        left = m_deadline - Clock::now();
+    }
     if (left > 2 * WakeAhead) {
         m_step.start(WholeMsBelow(left - WakeAhead));
         return;
@@ -76,6 +91,7 @@ void PhaseTimer::sleepOrFire()
     emit timeout();
     if (m_active && m_generation == firing) {
         m_deadline += std::chrono::milliseconds(m_intervalMs);
+        m_nearingSent = false;
         m_step.start(0); // from the event loop, which may have work waiting
     }
 }

@@ -1,5 +1,6 @@
-// The phase timer: never before its deadline, ending() first, one timeout per period counted
-// from the previous deadline, nothing after a stop or once started anew.
+// The phase timer: never before its deadline, nearing() and ending() first, one of each and one
+// timeout per period counted from the previous deadline, nothing after a stop or once started
+// anew.
 #include "testing/core/PhaseTimer.h"
 
 #include <QSignalSpy>
@@ -38,6 +39,7 @@ void PhaseTimerTest::endsAfterEndingNeverBeforeTheDeadline()
     QFETCH(int, ms);
     PhaseTimer timer;
     std::vector<std::pair<char, Clock::time_point>> seen;
+    connect(&timer, &PhaseTimer::nearing, this, [&] { seen.emplace_back('n', Clock::now()); });
     connect(&timer, &PhaseTimer::ending, this, [&] { seen.emplace_back('e', Clock::now()); });
     connect(&timer, &PhaseTimer::timeout, this, [&] {
         seen.emplace_back('t', Clock::now());
@@ -49,16 +51,18 @@ void PhaseTimerTest::endsAfterEndingNeverBeforeTheDeadline()
     QVERIFY(timer.isActive());
     QVERIFY(timer.deadline() >= started + std::chrono::milliseconds(ms));
     QTRY_VERIFY_WITH_TIMEOUT(!timer.isActive(), ms + 5000);
-    QCOMPARE(seen.size(), 2u);
-    QCOMPARE(seen[0].first, 'e');
-    QCOMPARE(seen[1].first, 't');
-    QVERIFY(seen[0].second < timer.deadline());
-    QVERIFY(seen[1].second >= timer.deadline());
+    QCOMPARE(seen.size(), 3u);
+    QCOMPARE(seen[0].first, 'n');
+    QCOMPARE(seen[1].first, 'e');
+    QCOMPARE(seen[2].first, 't');
+    QVERIFY(seen[1].second < timer.deadline());
+    QVERIFY(seen[2].second >= timer.deadline());
 }
 
 void PhaseTimerTest::repeatsFromEachDeadline()
 {
     PhaseTimer timer;
+    QSignalSpy nearings(&timer, &PhaseTimer::nearing);
     std::vector<Clock::time_point> ends, deadlines;
     connect(&timer, &PhaseTimer::timeout, this, [&] {
         ends.push_back(Clock::now());
@@ -72,6 +76,7 @@ void PhaseTimerTest::repeatsFromEachDeadline()
     const Clock::time_point first = timer.deadline();
     QTRY_VERIFY_WITH_TIMEOUT(!timer.isActive(), 5000);
     QCOMPARE(ends.size(), 4u);
+    QCOMPARE(nearings.count(), 4);
     for (std::size_t k = 0; k < ends.size(); ++k) {
         QVERIFY(deadlines[k] == first + std::chrono::milliseconds(60 * k));
         QVERIFY(ends[k] >= deadlines[k]);

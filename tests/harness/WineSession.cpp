@@ -88,7 +88,7 @@ bool WineSession::unpack(const QString &zip, const QString &folder)
     QDir().mkpath(folder);
     QProcess tar;
     tar.setWorkingDirectory(folder);
-    tar.start(u"cmake"_s, {u"-E"_s, u"tar"_s, u"xf"_s, zip});
+    tar.start(u"cmake"_s, {u"-E"_s, u"tar"_s, u"xf"_s, QFileInfo(zip).absoluteFilePath()});
     return tar.waitForFinished(60'000) && tar.exitStatus() == QProcess::NormalExit && tar.exitCode() == 0;
 }
 
@@ -104,6 +104,14 @@ bool WineSession::launch(const QString &exe)
     m_program.setProcessChannelMode(QProcess::MergedChannels);
     m_program.start(u"wine"_s, {windowsPath(exe)});
     return m_program.waitForStarted(10'000);
+}
+
+void WineSession::endProgram()
+{
+    if (m_program.state() != QProcess::NotRunning) {
+        m_program.kill();
+        m_program.waitForFinished(10'000);
+    }
 }
 
 QString WineSession::programOutput()

@@ -51,6 +51,8 @@ public:
     // Starts exe in its own folder, as a double click would; false when wine did not start.
     bool launch(const QString &exe);
     qint64 processId() const { return m_program.processId(); }
+    // Kills the program only: the desktop and the rest of the session go on.
+    void endProgram();
     // What the program and Wine wrote to the standard streams.
     QString programOutput();
 

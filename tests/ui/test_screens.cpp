@@ -1,6 +1,7 @@
 // What is on screen at the timed moments: the frame put up when the exposure starts, when it
 // ends and when the answer time runs out is what the widgets themselves paint, and it is there
-// before any event is handled (the phases are timed from it).
+// before any event is handled (the phases are timed from it). Frames drawn ahead during the
+// exposure show nothing early, and one drawn for boards set up anew is never put up.
 #include "support/FormFixture.h"
 #include "ui/FigureImage.h"
 #include "ui/GroupBox.h"
@@ -20,7 +21,9 @@ class ScreensTest : public QObject
 
 private slots:
     void exposureStartsWithTheFiguresOnScreen();
+    void exposureEndsWithTheAnswerRowOnScreen_data();
     void exposureEndsWithTheAnswerRowOnScreen();
+    void setUpAgainDiscardsTheFrameDrawnAhead();
     void answerTimeEndsWithTheClosingMessageOnScreen();
     void placementsAfterTheFrameRepaintAsUsual();
 };
@@ -85,19 +88,48 @@ void ScreensTest::exposureStartsWithTheFiguresOnScreen()
     QVERIFY(ShowTheirPictures(shown, f.form->TaskImages));
 }
 
+void ScreensTest::exposureEndsWithTheAnswerRowOnScreen_data()
+{
+    QTest::addColumn<bool>("drawnAhead");
+    QTest::newRow("drawn in the last moments") << false;
+    QTest::newRow("drawn ahead a second into the exposure") << true;
+}
+
 void ScreensTest::exposureEndsWithTheAnswerRowOnScreen()
 {
+    QFETCH(bool, drawnAhead);
     FormFixture f;
     f.enterSubject();
     f.form->bbTestClick();
     Settle();
     const QImage exposure = OnScreen(f.form.get());
+    if (drawnAhead) {
+        QTest::qWait(1500); // the events of a second and a half of the exposure
+        QCOMPARE(OnScreen(f.form.get()), exposure);
+        QVERIFY(f.form->TaskImages[1]->isVisible() && !f.form->gbAnswer->isVisible());
+    }
     f.clock.advanceMs(30'000);
     f.form->TimerTimer();
     const QImage shown = OnScreen(f.form.get());
     const QImage painted = Painted(f.form.get());
     QVERIFY(!SameIn(exposure, shown, InWindow(f.form->TaskImages[1])));
     QVERIFY(SameIn(shown, painted, InWindow(f.form->paTest)));
+    QVERIFY(ShowTheirPictures(shown, f.form->AnswerImages));
+}
+
+void ScreensTest::setUpAgainDiscardsTheFrameDrawnAhead()
+{
+    FormFixture f;
+    f.enterSubject();
+    f.form->bbTestClick();
+    QTest::qWait(1500); // the answer row of these boards drawn ahead
+    f.form->PrepareTest();
+    f.form->bbTestClick();
+    Settle();
+    f.clock.advanceMs(30'000);
+    f.form->TimerTimer();
+    const QImage shown = OnScreen(f.form.get());
+    QVERIFY(SameIn(shown, Painted(f.form.get()), InWindow(f.form->paTest)));
     QVERIFY(ShowTheirPictures(shown, f.form->AnswerImages));
 }
 
