@@ -73,6 +73,15 @@ RunResult TimedProgramRun::run(int index, bool placements)
         }
         origin = *m_wineOrigin;
         resultDir = QFileInfo(m_program).absolutePath() + QStringLiteral("/Result");
+        // The window of the run before must be gone from the screen, or its pixels would
+        // pass for this one's.
+        const QRect probe = QRect(MenuPoint, QSize(20, 20)).translated(origin);
+        const ImageCondition painted = HasColour(ButtonFace, 400, 2);
+        const ImageCondition gone = [painted](const QImage &image) { return !painted(image); };
+        if (!m_watcher.waitFor({{QString(), probe, gone}}, MonotonicNs(), MonotonicNs() + 10 * Second)[0]) {
+            result.error = QStringLiteral("the desktop still shows the window of the run before");
+            return result;
+        }
         spawned = MonotonicNs();
         if (!m_wine->launch(m_program)) {
             result.error = QStringLiteral("wine did not start");
@@ -126,6 +135,8 @@ RunResult TimedProgramRun::run(int index, bool placements)
         result.startupMs = ToMs(painted->atNs() - spawned);
     SleepForMs(500);
     if (m_wine) {
+        m_input.click(screens.at(Nowhere)); // the keyboard to this window, not the desktop
+        SleepForMs(300);
         m_input.key(XK_space, XInput::Alt);
         SleepForMs(500);
         m_input.key("Up");
