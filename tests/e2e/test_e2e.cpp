@@ -6,6 +6,7 @@
 #include "harness/ProgramRun.h"
 #include "harness/ProtocolCheck.h"
 #include "harness/ScreenMap.h"
+#include "harness/TenPlacements.h"
 #include "harness/XInput.h"
 #include "harness/XvfbSession.h"
 #include "testing/BoardGeometry.h"
@@ -99,13 +100,12 @@ void EndToEndTest::wholeTestWritesItsProtocol()
     QTest::qWait(1000);
     shot(QStringLiteral("exposure"));
     const FigureSet exposed(ExposureBase + VariantBOffset);
-    int keyOrder[13] = {};
-    int panelOf[13] = {};
+    FiguresSeen seen;
     for (int panel = 1; panel <= 12; ++panel) {
-        keyOrder[panel] = exposed.recognise(m_run.grab(screen::TaskImageArea(panel)));
-        QVERIFY2(keyOrder[panel] != 0, qPrintable(QStringLiteral("panel %1 shows no figure of set B").arg(panel)));
-        QVERIFY(panelOf[keyOrder[panel]] == 0);
-        panelOf[keyOrder[panel]] = panel;
+        const int figure = seen.keyOrder[panel] = exposed.recognise(m_run.grab(screen::TaskImageArea(panel)));
+        QVERIFY2(figure != 0, qPrintable(QStringLiteral("panel %1 shows no figure of set B").arg(panel)));
+        QVERIFY(seen.panelOf[figure] == 0);
+        seen.panelOf[figure] = panel;
     }
 
     // The answer phase: wait for the answer row, read it.
@@ -116,28 +116,14 @@ void EndToEndTest::wholeTestWritesItsProtocol()
         QVERIFY2(clock.elapsed() < 35'000, "the answer row did not appear");
         QThread::msleep(5);
     }
-    std::int64_t mark = MonotonicNs();
+    const std::int64_t answerSeen = MonotonicNs();
     shot(QStringLiteral("answer"));
-    int offered[13] = {};
     for (int position = 1; position <= 12; ++position) {
-        offered[position] = offeredSet.recognise(m_run.grab(screen::AnswerImageArea(position)));
-        QVERIFY(offered[position] >= 1);
+        seen.offered[position] = offeredSet.recognise(m_run.grab(screen::AnswerImageArea(position)));
+        QVERIFY(seen.offered[position] >= 1);
     }
 
-    // Ten placements: positions 1..10; the 4th and 7th go wrong, onto the panels of the two
-    // figures that are never placed (positions 11 and 12), which leaves every right panel free.
-    struct Placement { int position, panel; double seconds; };
-    QList<Placement> placements;
-    for (int position = 1; position <= 10; ++position) {
-        const int panel = position == 4 ? panelOf[offered[11]]
-                        : position == 7 ? panelOf[offered[12]]
-                                        : panelOf[offered[position]];
-        QThread::msleep(250 + 60 * position);
-        m_input.click(at(screen::AnswerImageArea(position).center()));
-        const std::int64_t placed = m_input.click(at(screen::TaskImageArea(panel).center()));
-        placements << Placement{position, panel, ToMs(placed - mark) / 1000.0};
-        mark = placed;
-    }
+    const QList<Placement> placements = PlaceTen(m_input, [this](QPoint p) { return at(p); }, seen, answerSeen);
     shot(QStringLiteral("placed"));
 
     // The time-out ends the test and writes the protocol.
@@ -163,37 +149,7 @@ void EndToEndTest::wholeTestWritesItsProtocol()
     QVERIFY2(QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d$")).match(record.dateTime).hasMatch(),
              qPrintable(record.dateTime));
     QCOMPARE(record.variant, QStringLiteral("Вариант B"));
-    QCOMPARE(record.answerSeconds, 60.0);
-    QCOMPARE(record.score.correct, 8);
-    QCOMPARE(record.score.wrong, 2);
-    QCOMPARE(record.score.missing, 2);
-
-    double placedSum = 0;
-    for (int i = 1; i <= 12; ++i) {
-        const ChoiceRecord &row = record.choices[i];
-        if (i <= 10) {
-            const Placement &p = placements[i - 1];
-            QCOMPARE(row.PanelNo, p.panel);
-            QCOMPARE(row.Key, keyOrder[p.panel]);
-            QCOMPARE(row.PictureNo, p.position);
-            QCOMPARE(row.Answer, offered[p.position]);
-            QCOMPARE(!row.correct(), i == 4 || i == 7);
-            // Timed from outside: the first from the answer row seen on screen, polled.
-            const double tolerance = i == 1 ? 0.3 : 0.1;
-            QVERIFY2(qAbs(row.Time - p.seconds) <= tolerance,
-                     qPrintable(QStringLiteral("row %1: %2 s in the protocol, %3 s measured").arg(i).arg(row.Time).arg(p.seconds)));
-            placedSum += row.Time;
-        } else {
-            QCOMPARE(row.PanelNo, -1);
-            QCOMPARE(row.Key, 0);
-            QCOMPARE(row.PictureNo, 0);
-            QCOMPARE(row.Answer, 0);
-            // Row 11 carries the rest of the 60 s; row 12 nothing.
-            QCOMPARE(row.Time > 0, i == 11);
-            if (i == 11)
-                QVERIFY2(qAbs(placedSum + row.Time - 60.0) < 0.25, qPrintable(QString::number(placedSum + row.Time)));
-        }
-    }
+    CheckTenPlacements(record, placements, seen);
 }
 
 QTEST_GUILESS_MAIN(EndToEndTest)

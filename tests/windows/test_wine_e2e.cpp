@@ -9,6 +9,7 @@
 #include "harness/ProtocolCheck.h"
 #include "harness/ScreenMap.h"
 #include "harness/StageProbe.h"
+#include "harness/TenPlacements.h"
 #include "harness/WineSession.h"
 #include "harness/XInput.h"
 #include "harness/XvfbSession.h"
@@ -180,13 +181,12 @@ void WineEndToEndTest::wholeTestFromTheZip()
     shot(u"exposure"_s);
     QCOMPARE(StageProbe([this](const QRect &area) { return m_x.grab(area); }, m_origin).stage(), Stage::Exposure);
     const FigureSet exposed(ExposureBase + VariantBOffset);
-    int keyOrder[13] = {};
-    int panelOf[13] = {};
+    FiguresSeen seen;
     for (int panel = 1; panel <= 12; ++panel) {
-        keyOrder[panel] = exposed.recognise(grab(screen::TaskImageArea(panel)));
-        QVERIFY2(keyOrder[panel] != 0, qPrintable(u"panel %1 shows no figure of set B"_s.arg(panel)));
-        QVERIFY(panelOf[keyOrder[panel]] == 0);
-        panelOf[keyOrder[panel]] = panel;
+        const int figure = seen.keyOrder[panel] = exposed.recognise(grab(screen::TaskImageArea(panel)));
+        QVERIFY2(figure != 0, qPrintable(u"panel %1 shows no figure of set B"_s.arg(panel)));
+        QVERIFY(seen.panelOf[figure] == 0);
+        seen.panelOf[figure] = panel;
     }
 
     // The answer row after the 30 s, and the pointer on its first figure.
@@ -197,29 +197,16 @@ void WineEndToEndTest::wholeTestFromTheZip()
         QVERIFY2(clock.elapsed() < 35'000, "the answer row did not appear");
         QThread::msleep(5);
     }
-    std::int64_t mark = MonotonicNs();
+    const std::int64_t answerSeen = MonotonicNs();
     QVERIFY2(clock.elapsed() > 27'000, qPrintable(u"the answer row came after %1 ms"_s.arg(clock.elapsed())));
     shot(u"answer"_s);
     QCOMPARE(m_input.pointer(), at(AnswerPointer));
-    int offered[13] = {};
     for (int position = 1; position <= 12; ++position) {
-        offered[position] = offeredSet.recognise(grab(screen::AnswerImageArea(position)));
-        QVERIFY(offered[position] >= 1);
+        seen.offered[position] = offeredSet.recognise(grab(screen::AnswerImageArea(position)));
+        QVERIFY(seen.offered[position] >= 1);
     }
 
-    // Ten placements; the 4th and 7th onto the panels of the two figures never placed.
-    struct Placement { int position, panel; double seconds; };
-    QList<Placement> placements;
-    for (int position = 1; position <= 10; ++position) {
-        const int panel = position == 4 ? panelOf[offered[11]]
-                        : position == 7 ? panelOf[offered[12]]
-                                        : panelOf[offered[position]];
-        QThread::msleep(250 + 60 * position);
-        m_input.click(at(screen::AnswerImageArea(position).center()));
-        const std::int64_t placed = m_input.click(at(screen::TaskImageArea(panel).center()));
-        placements << Placement{position, panel, ToMs(placed - mark) / 1000.0};
-        mark = placed;
-    }
+    const QList<Placement> placements = PlaceTen(m_input, [this](QPoint p) { return at(p); }, seen, answerSeen);
     shot(u"placed"_s);
 
     // The time-out: the protocol beside the executable.
@@ -243,24 +230,7 @@ void WineEndToEndTest::wholeTestFromTheZip()
     QVERIFY2(QRegularExpression(u"^\\d\\d\\.\\d\\d\\.\\d{4} \\d{1,2}:\\d\\d:\\d\\d$"_s).match(record.dateTime).hasMatch(),
              qPrintable(record.dateTime));
     QCOMPARE(record.variant, u"Вариант B"_s);
-    QCOMPARE(record.answerSeconds, 60.0);
-    QCOMPARE(record.score.correct, 8);
-    QCOMPARE(record.score.wrong, 2);
-    QCOMPARE(record.score.missing, 2);
-    for (int i = 1; i <= 10; ++i) {
-        const ChoiceRecord &row = record.choices[i];
-        const Placement &p = placements[i - 1];
-        QCOMPARE(row.PanelNo, p.panel);
-        QCOMPARE(row.Key, keyOrder[p.panel]);
-        QCOMPARE(row.PictureNo, p.position);
-        QCOMPARE(row.Answer, offered[p.position]);
-        QCOMPARE(!row.correct(), i == 4 || i == 7);
-        const double tolerance = i == 1 ? 0.3 : 0.1;
-        QVERIFY2(qAbs(row.Time - p.seconds) <= tolerance,
-                 qPrintable(u"row %1: %2 s in the protocol, %3 s measured"_s.arg(i).arg(row.Time).arg(p.seconds)));
-    }
-    QCOMPARE(record.choices[11].Time > 0, true);
-    QCOMPARE(record.choices[12].PanelNo, -1);
+    CheckTenPlacements(record, placements, seen);
     m_wine->stop();
 }
 
