@@ -19,6 +19,13 @@ const QImage *BufferImage(QWidget *window)
     return dynamic_cast<const QImage *>(store->paintDevice());
 }
 
+// One rectangle: the window system puts it up in one piece, where the parts of a region could
+// show one after another.
+QRect FrameRect(const QWidget *window, const QRegion &region)
+{
+    return (region & window->rect()).boundingRect();
+}
+
 } // namespace
 
 void PreparedFrame::drawAhead(QWidget *window, const QRegion &region, const std::function<void()> &change,
@@ -26,7 +33,7 @@ void PreparedFrame::drawAhead(QWidget *window, const QRegion &region, const std:
 {
     discard();
     const QImage *buffer = BufferImage(window);
-    const QRect rect = (region & window->rect()).boundingRect();
+    const QRect rect = FrameRect(window, region);
     if (!buffer || rect.isEmpty())
         return; // drawn when needed
     change();
@@ -79,22 +86,20 @@ void PreparedFrame::draw(QWidget *window, const QRegion &region)
         discard();
         return; // nothing on screen yet: the widgets' own paint is all there is
     }
-    // One rectangle: the window system puts it up in one piece, where the parts of a region
-    // could show one after another.
-    m_region = (region & window->rect()).boundingRect();
-    const bool ahead = m_aheadWindow == window && m_aheadRect == m_region.boundingRect()
-        && m_ahead.format() == buffer->format() && m_ahead.devicePixelRatio() == buffer->devicePixelRatio();
+    const QRect rect = FrameRect(window, region);
+    m_region = rect;
+    const bool ahead = m_aheadWindow == window && m_aheadRect == rect && m_ahead.format() == buffer->format()
+        && m_ahead.devicePixelRatio() == buffer->devicePixelRatio();
     QBackingStore *store = window->backingStore();
     store->beginPaint(m_region);
     {
         QPainter painter(store->paintDevice());
-        painter.setClipRegion(m_region);
+        painter.setClipRect(rect);
         if (ahead) {
             painter.setCompositionMode(QPainter::CompositionMode_Source);
-            painter.drawImage(m_aheadRect.topLeft(), m_ahead);
+            painter.drawImage(rect.topLeft(), m_ahead);
         } else {
-            window->render(&painter, m_region.boundingRect().topLeft(), m_region,
-                           QWidget::DrawWindowBackground | QWidget::DrawChildren);
+            window->render(&painter, rect.topLeft(), m_region, QWidget::DrawWindowBackground | QWidget::DrawChildren);
         }
     }
     store->endPaint();

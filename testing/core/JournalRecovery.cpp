@@ -63,10 +63,9 @@ bool AlreadySaved(const SaveTarget &target, const InterruptedTest &test, const Q
 // test keeps it until its journal is removed), and letting it go removes the file.
 void RemoveOrphanLocks(const QString &dir)
 {
-    const QString lockSuffix = QStringLiteral(".lock");
-    const QString pattern = u'*' + TestJournal::Suffix.toString() + lockSuffix;
+    const QString pattern = u'*' + TestJournal::Suffix + TestJournal::LockSuffix;
     for (const QFileInfo &entry : QDir(dir).entryInfoList({pattern}, QDir::Files | QDir::Hidden)) {
-        const QString journal = entry.absoluteFilePath().chopped(lockSuffix.size());
+        const QString journal = entry.absoluteFilePath().chopped(TestJournal::LockSuffix.size());
         if (QFileInfo::exists(journal))
             continue;
         QLockFile lock(entry.absoluteFilePath());
@@ -105,7 +104,7 @@ RecoveryReport RecoverJournals(const SaveTarget &target)
     for (const QString &dir : Folders(target)) {
         for (const QFileInfo &entry : QDir(dir).entryInfoList({pattern}, QDir::Files | QDir::Hidden, QDir::Name)) {
             const QString path = entry.absoluteFilePath();
-            QLockFile lock(path + QStringLiteral(".lock"));
+            QLockFile lock(path + TestJournal::LockSuffix);
             lock.setStaleLockTime(TestJournal::StaleLockMs);
             if (!lock.tryLock(0))
                 continue; // its test is still running

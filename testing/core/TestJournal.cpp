@@ -54,7 +54,7 @@ bool TestJournal::begin(const SaveTarget &target, const QString &code,
         for (int n = 1; n <= MaxJournalNumber && !isOpen(); ++n) {
             const QString path = QDir(dir).filePath(JournalFileName(code, n));
             // The lock first: whoever finds the journal finds it locked.
-            auto lock = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
+            auto lock = std::make_unique<QLockFile>(path + LockSuffix);
             lock->setStaleLockTime(StaleLockMs);
             if (!lock->tryLock(0)) {
                 if (lock->error() == QLockFile::LockFailedError)

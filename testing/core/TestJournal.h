@@ -56,6 +56,8 @@ public:
     // lasts under two minutes from the start of the exposure.
     static constexpr int StaleLockMs = 10 * 60 * 1000;
     static constexpr QStringView Suffix = u".IM.journal";
+    // The lock's file is the journal's path with this added.
+    static constexpr QStringView LockSuffix = u".lock";
 
     // sync may be empty: then the lines are written but not forced to the disk.
     explicit TestJournal(FileSync sync);

@@ -169,10 +169,7 @@ void WineSession::stop()
 {
     QString ignored;
     run({u"wineserver"_s, u"-k"_s}, 30'000, &ignored);
-    if (m_program.state() != QProcess::NotRunning && !m_program.waitForFinished(10'000)) {
-        m_program.kill();
-        m_program.waitForFinished(5'000);
-    }
+    endProgram(); // gone with the session as a rule
 }
 
 QByteArray WineSession::windowList(const QStringList &arguments) const

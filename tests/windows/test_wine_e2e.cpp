@@ -59,6 +59,10 @@ private:
     // Waits until the probe sees stage; false after ms.
     bool waitForStage(Stage stage, int ms) const;
     QImage grab(const QRect &client) const { return m_x.grab(client.translated(m_origin)); }
+    Stage stage() const
+    {
+        return StageProbe([this](const QRect &area) { return m_x.grab(area); }, m_origin).stage();
+    }
     QPoint at(QPoint client) const { return client + m_origin; }
     void shot(const QString &name) const { m_x.saveScreenshot(qEnvironmentVariable("KAVR_E2E_SHOTS"), u"wine-"_s + name); }
 
@@ -111,10 +115,9 @@ std::optional<WinWindow> WineEndToEndTest::start()
 
 bool WineEndToEndTest::waitForStage(Stage stage, int ms) const
 {
-    const StageProbe probe([this](const QRect &area) { return m_x.grab(area); }, m_origin);
     QElapsedTimer clock;
     clock.start();
-    while (probe.stage() != stage) {
+    while (this->stage() != stage) {
         if (clock.elapsed() > ms)
             return false;
         QTest::qWait(50);
@@ -179,7 +182,7 @@ void WineEndToEndTest::wholeTestFromTheZip()
     m_input.key(XK_F1);
     QTest::qWait(1000);
     shot(u"exposure"_s);
-    QCOMPARE(StageProbe([this](const QRect &area) { return m_x.grab(area); }, m_origin).stage(), Stage::Exposure);
+    QCOMPARE(stage(), Stage::Exposure);
     const FigureSet exposed(ExposureBase + VariantBOffset);
     FiguresSeen seen;
     for (int panel = 1; panel <= 12; ++panel) {
