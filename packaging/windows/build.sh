@@ -70,26 +70,43 @@ EOF
     as_root apt-get update -qq
 fi
 
-# source_version PACKAGE: the version apt-get source would fetch (without epoch).
+# source_version PACKAGE: the version apt-get source would fetch, with its epoch where it has
+# one (libjpeg-turbo's is 1:…): apt-get source NAME=VERSION finds nothing without it. The newest
+# of the versions apt knows, as apt-get source itself chooses.
 source_version() {
-    local dsc
-    dsc=$(apt-get source --print-uris -qq "$1" 2>/dev/null | awk '$2 ~ /\.dsc$/ {print $2; exit}')
-    if [ -z "$dsc" ]; then
+    local versions
+    versions=$(apt-cache showsrc --only-source "$1" 2>/dev/null | awk '/^Version:/ {print $2}')
+    if [ -z "$versions" ]; then
         as_root apt-get update -qq
-        dsc=$(apt-get source --print-uris -qq "$1" | awk '$2 ~ /\.dsc$/ {print $2; exit}')
+        versions=$(apt-cache showsrc --only-source "$1" | awk '/^Version:/ {print $2}')
     fi
-    [ -n "$dsc" ] || { echo "apt-get source knows no $1" >&2; exit 1; }
-    dsc=${dsc#"$1"_}
-    echo "${dsc%.dsc}"
+    [ -n "$versions" ] || { echo "apt-get source knows no $1" >&2; exit 1; }
+    local newest='' version
+    for version in $versions; do
+        if [ -z "$newest" ] || dpkg --compare-versions "$version" gt "$newest"; then newest=$version; fi
+    done
+    echo "$newest"
 }
+# The file name of a source package's .dsc carries no epoch.
+without_epoch() { echo "${1#*:}"; }
 qt_version=$(source_version qt6-base)
 jpeg_version=$(source_version libjpeg-turbo)
 echo "qt6-base $qt_version, libjpeg-turbo $jpeg_version"
+# Files and cached builds are named without the epoch.
+qt_tag=$(without_epoch "$qt_version")
+jpeg_tag=$(without_epoch "$jpeg_version")
+
+# Asked every run, cached or not, so that a machine whose cache holds the sources still meets
+# what a fresh machine meets: apt must name the exact packages it would fetch.
+for package in qt6-base=$qt_version libjpeg-turbo=$jpeg_version; do
+    apt-get source --print-uris -qq "$package" | grep -q '\.dsc' \
+        || { echo "apt-get source cannot fetch $package" >&2; exit 1; }
+done
 
 mkdir -p "$cache/src" "$cache/build"
 for package in qt6-base=$qt_version libjpeg-turbo=$jpeg_version; do
     name=${package%%=*} version=${package#*=}
-    if [ ! -f "$cache/src/${name}_$version.dsc" ]; then
+    if [ ! -f "$cache/src/${name}_$(without_epoch "$version").dsc" ]; then
         (cd "$cache/src" && apt-get source --download-only "$package")
     fi
 done
@@ -111,12 +128,12 @@ unpack() {
 }
 
 step "libjpeg-turbo $jpeg_version (static, for Windows)"
-jpeg_prefix=$cache/jpeg-$jpeg_version-mingw64-static
+jpeg_prefix=$cache/jpeg-$jpeg_tag-mingw64-static
 if [ -f "$jpeg_prefix/lib/libjpeg.a" ] && [ -f "$jpeg_prefix/include/jpeglib.h" ]; then
     echo "cached in $jpeg_prefix"
 else
-    jpeg_build=$cache/build/jpeg-$jpeg_version
-    unpack "$(ls "$cache"/src/libjpeg-turbo_"${jpeg_version%-*}".orig.tar.*)" "$jpeg_build/src"
+    jpeg_build=$cache/build/jpeg-$jpeg_tag
+    unpack "$(ls "$cache"/src/libjpeg-turbo_"${jpeg_tag%-*}".orig.tar.*)" "$jpeg_build/src"
     "${nice[@]}" cmake -S "$jpeg_build/src" -B "$jpeg_build/obj" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_INSTALL_PREFIX="$jpeg_prefix" \
@@ -126,15 +143,15 @@ else
 fi
 
 step "Qt $qt_version (static, for Windows)"
-qt_prefix=$cache/qt-$qt_version-mingw64-static
+qt_prefix=$cache/qt-$qt_tag-mingw64-static
 if [ -x "$qt_prefix/bin/qt-cmake" ] && [ -f "$qt_prefix/lib/libQt6Widgets.a" ] \
         && [ -f "$qt_prefix/lib/libQt6Test.a" ] && [ -f "$qt_prefix/plugins/platforms/libqwindows.a" ]; then
     echo "cached in $qt_prefix"
 else
-    qt_build=$cache/build/qt-$qt_version
+    qt_build=$cache/build/qt-$qt_tag
     # Debian's own build is for Linux; the upstream tree in the .orig tarball builds for Windows
     # as it is.
-    unpack "$(ls "$cache"/src/qt6-base_"${qt_version%-*}".orig.tar.*)" "$qt_build/src"
+    unpack "$(ls "$cache"/src/qt6-base_"${qt_tag%-*}".orig.tar.*)" "$qt_build/src"
     mkdir -p "$qt_build/obj"
     # Host tools (moc, rcc, uic) come from Debian's Qt of the same version. The Windows
     # platform plugin keeps Direct2D (the DirectWrite font engine needs it); Debian's tarball
