@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -547,15 +548,30 @@ void TForm1::FinishTest()
     ShowNow(paInstr); // the message shows when the time is up: before the sound and the save
     m_desktop.PlaySound(FinishSound);
 
-    ResultLog->append(protocol::FinishTimeLine(m_clock.now().time(), m_format));
+    const QDateTime end = m_clock.now();
+    ResultLog->append(protocol::FinishTimeLine(end.time(), m_format));
     const Score score = ScoreChoices(Choices);
     ResultLog->append(protocol::ResultLines(VariantText(), answerTime, score, Choices, m_format));
+    // Should the save fail everywhere, the journal holds the test as it ended.
+    m_journal.finish(answerTime, ChoiceNo, Choices[std::min<int>(ChoiceNo, FigureCount)],
+                     m_clock.ClockMs(), end);
     const SaveOutcome saved = TrySaveProtocol(m_saveTarget, EditUser->text(), *ResultLog);
+    ProtocolPath = saved.path;
     if (!saved.path.isEmpty())
         m_journal.discard(); // the protocol is safe; saved nowhere, the journal still holds it
     if (!saved.error.isEmpty())
-        throw KavrError(saved.error);
-    ProtocolPath = saved.path;
+        throw KavrError(saved.error + (saved.path.isEmpty() ? JournalNote() : QString()));
+}
+
+// Where a protocol saved nowhere is still kept, or that it may be lost.
+QString TForm1::JournalNote()
+{
+    const TestJournal::Durability journal = m_journal.durability();
+    if (journal.durable)
+        return QStringLiteral("\nТест сохранён в журнале %1; протокол будет восстановлен при следующем "
+                              "запуске программы")
+            .arg(QDir::toNativeSeparators(m_journal.path()));
+    return QStringLiteral("\nВнимание: %1, протокол этого теста может быть утерян").arg(journal.problem);
 }
 
 void TForm1::EnsureClosingMessage()

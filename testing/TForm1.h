@@ -129,6 +129,7 @@ private:
     ui::Panel *CreatePanel(QWidget *parent, const PanelFamily &family, int i);
     ui::FigureImage *CreateImage(ui::Panel *panel, qint32 pictureNumber);
     void PrepareClosingMessage();
+    QString JournalNote();
     void EnsureClosingMessage();
     void DrawAnswerRowAhead();
     void ShowNextScreenControls();

@@ -165,6 +165,8 @@ MainWindowControls BuildMainWindowLayout(QWidget *form)
                          assets::ButtonGlyph(QStringLiteral("BtnExit"), false), 8);
     c.laEntryProblem = place(new QLabel(c.PaPassword), laEntryProblemSpec);
     c.laEntryProblem->setWordWrap(true);
+    // It names files found in a shared folder: a name must never be taken for markup.
+    c.laEntryProblem->setTextFormat(Qt::PlainText);
     c.laEntryProblem->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     c.laEntryProblem->setStyleSheet(QStringLiteral("color: rgb(128, 0, 0)"));
     for (QWidget *w : {static_cast<QWidget *>(c.gbVariant), static_cast<QWidget *>(c.GroupBoxUser),

@@ -17,6 +17,7 @@ inline constexpr QStringView VariantEvent = u"variant";
 inline constexpr QStringView AnswerEvent = u"answer";
 inline constexpr QStringView PickEvent = u"pick";
 inline constexpr QStringView PlaceEvent = u"place";
+inline constexpr QStringView FinishEvent = u"finish";
 
 // fields, escaped and joined, then "\t#" and the CRC-16 (ISO 3309) of what comes before the
 // tab, as four hex digits, then "\n".

@@ -3,7 +3,9 @@
 #include "testing/core/JournalLine.h"
 #include "testing/core/Protocol.h"
 #include "testing/core/Scoring.h"
+#include "testing/core/SubjectEntryCheck.h"
 
+#include <cmath>
 #include <limits>
 
 namespace kavr {
@@ -18,7 +20,7 @@ struct Refusal
 class Reader
 {
 public:
-    InterruptedTest read(const QByteArray &bytes)
+    JournalReadOutcome read(const QByteArray &bytes)
     {
         QList<QByteArrayView> lines;
         qsizetype start = 0;
@@ -31,19 +33,34 @@ public:
             lines << QByteArrayView(bytes).sliced(start, end - start);
             start = end + 1;
         }
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            m_lineNo = int(i + 1);
-            const std::optional<QStringList> fields = journal::DecodeLine(lines.at(i));
-            if (!fields) {
-                if (i + 1 == lines.size() && !m_tornTail)
-                    break; // the last line, overwritten as a power cut may leave it
-                refuse(QStringLiteral("line %1 is damaged").arg(m_lineNo));
+        JournalReadOutcome outcome;
+        try {
+            for (qsizetype i = 0; i < lines.size(); ++i) {
+                m_lineNo = int(i + 1);
+                m_beforeLine = m_test;
+                const std::optional<QStringList> fields = journal::DecodeLine(lines.at(i));
+                if (!fields) {
+                    if (i + 1 == lines.size() && !m_tornTail)
+                        break; // the last line, overwritten as a power cut may leave it
+                    refuse(QStringLiteral("line %1 is damaged").arg(m_lineNo));
+                }
+                apply(*fields);
             }
-            apply(*fields);
+        } catch (const Refusal &refusal) {
+            outcome.error = refusal.message;
+            if (!m_started)
+                return outcome;
+            outcome.damagedLine = m_lineNo; // what came before it stands
+            m_test = m_beforeLine;
         }
-        if (!m_started)
-            refuse(QStringLiteral("no start of a test"));
-        return m_test;
+        if (!m_started) {
+            // The program stopped as the test began.
+            outcome.empty = Unfinished(bytes);
+            outcome.error = QStringLiteral("no start of a test");
+            return outcome;
+        }
+        outcome.test = m_test;
+        return outcome;
     }
 
 private:
@@ -58,6 +75,15 @@ private:
         return value;
     }
 
+    double seconds(const QString &text) const
+    {
+        bool ok = false;
+        const double value = text.toDouble(&ok);
+        if (!ok || !(value >= 0) || !std::isfinite(value))
+            refuse(QStringLiteral("line %1: no time").arg(m_lineNo));
+        return value;
+    }
+
     void expectFields(const QStringList &fields, qsizetype count) const
     {
         if (fields.size() != count)
@@ -65,6 +91,17 @@ private:
                        .arg(m_lineNo)
                        .arg(fields.size())
                        .arg(count));
+    }
+
+    // What an unfinished first write leaves: a beginning of its first lines, or the zeros a
+    // power cut leaves in place of what was written.
+    static bool Unfinished(const QByteArray &bytes)
+    {
+        QByteArray text = bytes;
+        while (text.endsWith('\0'))
+            text.chop(1);
+        const QByteArray magic = journal::EncodeLine({journal::Magic.toString()});
+        return magic.startsWith(text) || (text.startsWith(magic) && !text.sliced(magic.size()).contains('\n'));
     }
 
     void apply(const QStringList &f)
@@ -84,6 +121,8 @@ private:
             refuse(QStringLiteral("line %1: no date and time").arg(m_lineNo));
         if (!m_started && kind != journal::StartEvent)
             refuse(QStringLiteral("line %1 comes before the start").arg(m_lineNo));
+        if (m_test.finished)
+            refuse(QStringLiteral("line %1 comes after the end").arg(m_lineNo));
         m_test.lastMs = ms;
         m_test.lastWall = wall;
 
@@ -91,6 +130,10 @@ private:
             expectFields(f, 7);
             if (m_started || f.at(3).isEmpty())
                 refuse(QStringLiteral("line %1: a second start or no code").arg(m_lineNo));
+            // Named by a journal anyone may have written: the code must be one the entry would
+            // have taken, since it names the recovered protocol.
+            if (CheckSubjectCode(f.at(3)))
+                refuse(QStringLiteral("line %1: the code cannot name a protocol").arg(m_lineNo));
             m_started = true;
             m_test.code = f.at(3);
             m_test.settings.decimalSeparator = f.at(4);
@@ -117,12 +160,20 @@ private:
             ChoiceRecord &record = answerRecord(f.at(3));
             record.PanelNo = qint32(number(f.at(4), 1, 12));
             record.Key = qint32(number(f.at(5), 0, 12));
-            bool ok = false;
-            record.Time = f.at(6).toDouble(&ok);
-            if (!ok || !(record.Time >= 0))
-                refuse(QStringLiteral("line %1: no time").arg(m_lineNo));
+            record.Time = seconds(f.at(6));
             m_test.markMs = ms;
             m_test.choiceNo = m_test.choiceNo + 1;
+        } else if (kind == journal::FinishEvent) {
+            expectFields(f, 6);
+            const int choiceNo = int(number(f.at(4), 1, 13));
+            if (!m_test.answerBegan || choiceNo != m_test.choiceNo)
+                refuse(QStringLiteral("line %1: the end names record %2").arg(m_lineNo).arg(choiceNo));
+            const double answerSeconds = seconds(f.at(3));
+            const double recordSeconds = seconds(f.at(5));
+            if (choiceNo <= 12)
+                m_test.choices[choiceNo].Time = recordSeconds;
+            m_test.answerSeconds = answerSeconds;
+            m_test.finished = true;
         } else {
             refuse(QStringLiteral("line %1: unknown event %2").arg(m_lineNo).arg(kind));
         }
@@ -140,33 +191,33 @@ private:
     }
 
     InterruptedTest m_test;
+    InterruptedTest m_beforeLine; // the test before the line being read
     bool m_started = false;
     bool m_tornTail = false;
     int m_lineNo = 0;
+
 };
 
 } // namespace
 
 QStringList InterruptedTest::protocolLines() const
 {
-    ChoiceTable finished = choices;
-    if (answerBegan && choiceNo >= 1 && choiceNo <= 12)
-        finished[choiceNo].Time += double(lastMs - markMs) / 1000.0; // the record in progress
-    const double answerSeconds = answerBegan ? double(lastMs - answerStartMs) / 1000.0 : 0.0;
+    ChoiceTable final = choices;
+    double answer = answerSeconds;
+    if (!finished) {
+        if (answerBegan && choiceNo >= 1 && choiceNo <= 12)
+            final[choiceNo].Time += double(lastMs - markMs) / 1000.0; // the record in progress
+        answer = answerBegan ? double(lastMs - answerStartMs) / 1000.0 : 0.0;
+    }
     QStringList protocol = lines;
     protocol << protocol::FinishTimeLine(lastWall.time(), settings);
-    protocol << protocol::ResultLines(variant, answerSeconds, ScoreChoices(finished), finished,
-                                      settings);
+    protocol << protocol::ResultLines(variant, answer, ScoreChoices(final), final, settings);
     return protocol;
 }
 
 JournalReadOutcome ReadJournal(const QByteArray &bytes)
 {
-    try {
-        return {Reader().read(bytes), {}};
-    } catch (const Refusal &refusal) {
-        return {std::nullopt, refusal.message};
-    }
+    return Reader().read(bytes);
 }
 
 } // namespace kavr

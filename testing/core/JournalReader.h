@@ -24,22 +24,32 @@ struct InterruptedTest
     QDateTime lastWall;       // the last event's local date and time
     ChoiceTable choices{};
     int choiceNo = 0;         // the record the next placement fills; 0 before the answer phase
+    // The test ended and its save was tried (the finish event): its answer time, and its end.
+    bool finished = false;
+    double answerSeconds = 0.0;
 
-    // As FinishTest writes them when the answer time runs out at the last event: the record in
-    // progress charged with the time since the last mark, the answer time up to the last event
-    // (0 when the answer phase never began), the end time that of the last event.
+    // As FinishTest wrote them: at the finish when the journal holds it (the save failed);
+    // otherwise as when the answer time runs out at the last event: the record in progress
+    // charged with the time since the last mark, the answer time up to the last event (0 when
+    // the answer phase never began), the end time that of the last event.
     QStringList protocolLines() const;
 };
 
 struct JournalReadOutcome
 {
-    std::optional<InterruptedTest> test; // set when the journal was read
-    QString error;                       // otherwise why not (English, for logs and tests)
+    std::optional<InterruptedTest> test; // set when the journal was read, wholly or in part
+    // The first line that failed, when what came before it was read; 0 when none did.
+    int damagedLine = 0;
+    // Nothing was written but a start cut short: the program stopped as the test began.
+    bool empty = false;
+    QString error; // when no test was read, why not (English, for logs and tests)
 };
 
 // A journal that ends inside a line, or whose last line fails its checksum, is read without
-// that line. Refused: no magic line or no start event, any other line that fails, an event
-// that does not fit (unknown kind, a field that is no number, a record number out of 1..12).
+// that line (a write the program did not finish). Any other line that fails its checksum or
+// does not fit (unknown kind, a field that is no number, a record out of turn, a code that
+// could not have named a protocol) ends what is read: the test as it stood before that line,
+// with damagedLine set. Refused: no magic line or no start event.
 JournalReadOutcome ReadJournal(const QByteArray &bytes);
 
 } // namespace kavr

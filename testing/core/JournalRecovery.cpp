@@ -1,30 +1,59 @@
 #include "testing/core/JournalRecovery.h"
 
 #include "error/KavrError.h"
+#include "platform/FileAccess.h"
+#include "platform/FileLock.h"
 #include "testing/core/CodePage.h"
 #include "testing/core/JournalReader.h"
 #include "testing/core/TestJournal.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
+
+#include <algorithm>
+#include <memory>
 
 namespace kavr {
 
 namespace {
 
+using platform::FileError;
+using platform::FileKind;
+using platform::FileLock;
+using Kind = RecoveryReport::Kind;
+
 constexpr int MaxNoticeLines = 3;
 constexpr qint64 MaxJournalBytes = 1 << 20; // a test writes a few kilobytes
 constexpr qint64 MaxProtocolBytes = 1 << 20;
 
+QString Join(const QString &dir, const QString &name)
+{
+    return QDir::cleanPath(QDir(dir).absoluteFilePath(name));
+}
+
+QString WhatItIs(FileKind kind)
+{
+    switch (kind) {
+    case FileKind::Link: return QStringLiteral("ссылка");
+    case FileKind::Directory: return QStringLiteral("папка");
+    case FileKind::Special: return QStringLiteral("не обычный файл");
+    case FileKind::Missing:
+    case FileKind::Regular: break;
+    }
+    return QStringLiteral("не журнал");
+}
+
+// Each folder once, however it is named; only folders that exist (the private one only while
+// it is the user's own).
 QStringList Folders(const SaveTarget &target)
 {
     QStringList folders;
     QStringList seen;
-    for (const QString &dir : QStringList{target.resultDir} + target.fallbackDirs) {
+    for (const QString &dir : target.folders()) {
+        if (dir == target.privateDir && !platform::UsablePrivateFolder(dir, false))
+            continue;
         const QString canonical = QFileInfo(dir).canonicalFilePath();
-        if (dir.isEmpty() || canonical.isEmpty() || seen.contains(canonical))
+        if (canonical.isEmpty() || seen.contains(canonical))
             continue;
         seen << canonical;
         folders << dir;
@@ -32,63 +61,242 @@ QStringList Folders(const SaveTarget &target)
     return folders;
 }
 
-QByteArray Head(const QString &path, qint64 size)
+class Recovery
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.read(size) : QByteArray();
-}
+public:
+    explicit Recovery(const SaveTarget &target) : m_target(target), m_folders(Folders(target)) {}
 
-// Whether the test's protocol is on disk already: a protocol of its code, in any folder the
-// save could have used, that begins with the lines the journal holds (the header's date and
-// time and the instruction time make them this test's own); or this very recovered protocol,
-// saved by a start that stopped before it could remove the journal.
-bool AlreadySaved(const SaveTarget &target, const InterruptedTest &test, const QByteArray &recovered)
-{
-    for (const QString &dir : Folders(target)) {
-        const QStringList lines = FromWindows1251(Head(QDir(dir).filePath(ProtocolFileName(test.code)),
-                                                       MaxProtocolBytes))
-                                      .split(QStringLiteral("\r\n"));
-        if (lines.size() > test.lines.size() && lines.first(test.lines.size()) == test.lines)
-            return true;
-        for (int n = 1; QFileInfo::exists(QDir(dir).filePath(RecoveredFileName(test.code, n))); ++n) {
-            if (Head(QDir(dir).filePath(RecoveredFileName(test.code, n)), recovered.size() + 1) == recovered)
-                return true;
+    RecoveryReport run()
+    {
+        const QString journals = u'*' + TestJournal::Suffix;
+        const QString locks = journals + TestJournal::LockSuffix;
+        for (const QString &dir : m_folders) {
+            // Names only: nothing found is opened, or even looked into, before it is known to be
+            // a regular file.
+            const QDir folder(dir);
+            const auto names = [&](const QString &pattern) {
+                return folder.entryList({pattern}, QDir::AllEntries | QDir::System | QDir::Hidden
+                                                       | QDir::NoDotAndDotDot, QDir::Name);
+            };
+            for (const QString &name : names(journals))
+                if (examined())
+                    recover(dir, Join(dir, name));
+            for (const QString &name : names(locks))
+                if (examined())
+                    removeOrphanLock(Join(dir, name));
+        }
+        if (m_postponed > 0)
+            m_report.entries << RecoveryReport::Entry{Kind::Postponed, {}, {}, m_postponed};
+        return m_report;
+    }
+
+private:
+    // Counts one more name examined; false once this start has done its share.
+    bool examined()
+    {
+        if (m_examined >= MaxExaminedPerStart) {
+            ++m_postponed;
+            return false;
+        }
+        ++m_examined;
+        return true;
+    }
+
+    void foreign(const QString &path, FileKind kind)
+    {
+        if (!m_named.contains(path)) {
+            m_named << path;
+            m_report.entries << RecoveryReport::Entry{Kind::Foreign, path, WhatItIs(kind)};
         }
     }
-    return false;
-}
 
-// A lock outlives its journal when the program stops between removing the journal and
-// unlocking; left, it would only clutter the folder. Taking it proves its owner gone (a live
-// test keeps it until its journal is removed), and letting it go removes the file.
-void RemoveOrphanLocks(const QString &dir)
-{
-    const QString pattern = u'*' + TestJournal::Suffix + TestJournal::LockSuffix;
-    for (const QFileInfo &entry : QDir(dir).entryInfoList({pattern}, QDir::Files | QDir::Hidden)) {
-        const QString journal = entry.absoluteFilePath().chopped(TestJournal::LockSuffix.size());
-        if (QFileInfo::exists(journal))
-            continue;
-        QLockFile lock(entry.absoluteFilePath());
-        lock.setStaleLockTime(TestJournal::StaleLockMs);
-        if (lock.tryLock(0))
-            lock.unlock();
+    void recover(const QString &dir, const QString &path)
+    {
+        const FileKind kind = platform::InspectFile(path).kind;
+        if (kind != FileKind::Regular) {
+            foreign(path, kind);
+            return;
+        }
+        const QString lockPath = path + TestJournal::LockSuffix;
+        FileLock::Claim claim = FileLock::examine(lockPath);
+        switch (claim.state()) {
+        case FileLock::Claim::State::Held: return; // its test is running
+        case FileLock::Claim::State::Undecided:
+            m_report.entries << RecoveryReport::Entry{Kind::Undecided, path, claim.host()};
+            return;
+        case FileLock::Claim::State::NotALock: foreign(lockPath, claim.kind()); return;
+        case FileLock::Claim::State::Abandoned:
+            if (!claim.remove())
+                return; // taken meanwhile by another start
+            break;
+        case FileLock::Claim::State::Missing: break;
+        }
+        // Held while the journal is read and replaced, so that a second start recovers it not
+        // twice; it goes when this returns.
+        const platform::FileSharing sharing = dir == m_target.resultDir ? platform::FileSharing::Folder
+                                                                        : platform::FileSharing::Owner;
+        const std::unique_ptr<FileLock> own = FileLock::create(lockPath, sharing, nullptr);
+        if (!own)
+            return;
+        const platform::FileRead file = platform::ReadRegularFile(path, MaxJournalBytes);
+        if (file.error.code == FileError::Code::NotRegular) {
+            foreign(path, platform::InspectFile(path).kind);
+            return;
+        }
+        const JournalReadOutcome read = file.error ? JournalReadOutcome{} : ReadJournal(file.bytes);
+        if (read.empty && platform::RemoveFile(path, file.identity)) {
+            m_report.entries << RecoveryReport::Entry{Kind::Emptied, path};
+            return;
+        }
+        if (!read.test) {
+            m_report.entries << RecoveryReport::Entry{Kind::Unreadable, path};
+            return;
+        }
+        try {
+            const QStringList lines = read.test->protocolLines();
+            if (alreadySaved(*read.test, EncodeProtocol(lines))) {
+                if (platform::RemoveFile(path, file.identity))
+                    m_report.removed << path;
+                return;
+            }
+            if (m_recoveries >= MaxRecoveriesPerStart) {
+                ++m_postponed;
+                return;
+            }
+            ++m_recoveries;
+            const QString recovered = SaveRecoveredProtocol(m_target, read.test->code, lines);
+            if (read.damagedLine == 0) {
+                platform::RemoveFile(path, file.identity);
+                m_report.entries << RecoveryReport::Entry{Kind::Recovered, recovered};
+                return;
+            }
+            // What follows the damage may still tell whoever maintains the program something.
+            const QString kept = path + TestJournal::DamagedSuffix;
+            const bool moved = !platform::RenameFile(path, kept, platform::Replace::Never);
+            m_report.entries << RecoveryReport::Entry{Kind::RecoveredInPart, recovered, moved ? kept : path,
+                                                      read.damagedLine};
+        } catch (const KavrError &) {
+            m_report.entries << RecoveryReport::Entry{Kind::Unreadable, path};
+        }
     }
+
+    // Whether the test's protocol is on disk already: a protocol of its code, in any folder the
+    // save could have used, that begins with the lines the journal holds (the header's date and
+    // time and the instruction time make them this test's own); or this very recovered
+    // protocol, saved by a start that stopped before it could remove the journal.
+    bool alreadySaved(const InterruptedTest &test, const QByteArray &recovered)
+    {
+        for (const QString &dir : m_folders) {
+            const QString protocolPath = Join(dir, ProtocolFileName(test.code));
+            const platform::FileRead protocol = platform::ReadRegularFile(protocolPath, MaxProtocolBytes);
+            if (protocol.error.code == FileError::Code::NotRegular)
+                foreign(protocolPath, platform::InspectFile(protocolPath).kind);
+            const QStringList lines = FromWindows1251(protocol.bytes).split(QStringLiteral("\r\n"));
+            if (lines.size() > test.lines.size() && lines.first(test.lines.size()) == test.lines)
+                return true;
+            for (int n = 1; n <= MaxRecoveredNumber; ++n) {
+                const QString path = Join(dir, RecoveredFileName(test.code, n));
+                if (platform::InspectFile(path).kind == FileKind::Missing)
+                    break;
+                if (platform::ReadRegularFile(path, recovered.size()).bytes == recovered)
+                    return true;
+            }
+        }
+        return false;
+    }
+
+    // A lock outlives its journal when the program stops between removing the journal and
+    // unlocking; left, it would only clutter the folder.
+    void removeOrphanLock(const QString &lockPath)
+    {
+        const QString journal = lockPath.chopped(TestJournal::LockSuffix.size());
+        if (platform::InspectFile(journal).kind != FileKind::Missing)
+            return; // examined with its journal
+        FileLock::Claim claim = FileLock::examine(lockPath);
+        if (claim.state() == FileLock::Claim::State::NotALock)
+            foreign(lockPath, claim.kind());
+        else
+            claim.remove(); // only when abandoned
+    }
+
+    const SaveTarget &m_target;
+    const QStringList m_folders;
+    RecoveryReport m_report;
+    QStringList m_named;
+    int m_examined = 0;
+    int m_recoveries = 0;
+    int m_postponed = 0;
+};
+
+// Where the operator reads the notice first: what was recovered, then what needs a look.
+int Rank(Kind kind)
+{
+    switch (kind) {
+    case Kind::Recovered: return 0;
+    case Kind::RecoveredInPart: return 1;
+    case Kind::Emptied: return 2;
+    case Kind::Unreadable: return 3;
+    case Kind::Undecided: return 4;
+    case Kind::Foreign: return 5;
+    case Kind::Postponed: return 6;
+    }
+    return 7;
 }
 
 } // namespace
 
+QStringList RecoveryReport::paths(Kind kind) const
+{
+    QStringList found;
+    for (const Entry &entry : entries)
+        if (entry.kind == kind)
+            found << entry.path;
+    return found;
+}
+
 QStringList RecoveryReport::noticeLines(const QString &resultDir) const
 {
     const QString result = QFileInfo(resultDir).absoluteFilePath();
-    QStringList lines;
-    for (const QString &path : recovered) {
+    const auto shown = [&result](const QString &path) {
         const QFileInfo file(path);
-        lines << QStringLiteral("Восстановлен протокол прерванного теста: ")
-                + (file.absolutePath() == result ? file.fileName() : QDir::toNativeSeparators(path));
+        return file.absolutePath() == result ? file.fileName() : QDir::toNativeSeparators(path);
+    };
+    QList<Entry> sorted = entries;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const Entry &a, const Entry &b) { return Rank(a.kind) < Rank(b.kind); });
+    QStringList lines;
+    for (const Entry &entry : std::as_const(sorted)) {
+        switch (entry.kind) {
+        case Kind::Recovered:
+            lines << QStringLiteral("Восстановлен протокол прерванного теста: ") + shown(entry.path);
+            break;
+        case Kind::RecoveredInPart:
+            lines << QStringLiteral("Восстановлен протокол прерванного теста до строки %1 журнала, дальше журнал "
+                                    "повреждён (он сохранён как %2): %3")
+                         .arg(entry.line - 1)
+                         .arg(shown(entry.detail), shown(entry.path));
+            break;
+        case Kind::Emptied:
+            lines << QStringLiteral("Тест прерван в самом начале, журнал пуст и удалён: ") + shown(entry.path);
+            break;
+        case Kind::Unreadable:
+            lines << QStringLiteral("Не удалось восстановить протокол из журнала: ")
+                    + QDir::toNativeSeparators(entry.path);
+            break;
+        case Kind::Undecided:
+            lines << QStringLiteral("Журнал оставлен: тест, возможно, ещё идёт на рабочем месте %1: %2")
+                         .arg(entry.detail.isEmpty() ? QStringLiteral("(не названо)") : entry.detail,
+                              shown(entry.path));
+            break;
+        case Kind::Foreign:
+            lines << QStringLiteral("Оставлен без внимания посторонний файл (%1): %2")
+                         .arg(entry.detail, QDir::toNativeSeparators(entry.path));
+            break;
+        case Kind::Postponed:
+            lines << QStringLiteral("Ещё журналов: %1; они будут разобраны при следующем запуске").arg(entry.line);
+            break;
+        }
     }
-    for (const QString &path : unreadable)
-        lines << QStringLiteral("Не удалось восстановить протокол из журнала: ")
-                + QDir::toNativeSeparators(path);
     if (lines.size() > MaxNoticeLines) {
         const qsizetype more = lines.size() - MaxNoticeLines;
         lines = lines.first(MaxNoticeLines);
@@ -99,43 +307,7 @@ QStringList RecoveryReport::noticeLines(const QString &resultDir) const
 
 RecoveryReport RecoverJournals(const SaveTarget &target)
 {
-    RecoveryReport report;
-    const QString pattern = u'*' + TestJournal::Suffix.toString();
-    for (const QString &dir : Folders(target)) {
-        for (const QFileInfo &entry : QDir(dir).entryInfoList({pattern}, QDir::Files | QDir::Hidden, QDir::Name)) {
-            const QString path = entry.absoluteFilePath();
-            QLockFile lock(path + TestJournal::LockSuffix);
-            lock.setStaleLockTime(TestJournal::StaleLockMs);
-            if (!lock.tryLock(0))
-                continue; // its test is still running
-            QFile file(path);
-            if (!file.open(QIODevice::ReadOnly) || file.size() > MaxJournalBytes) {
-                report.unreadable << path;
-                continue;
-            }
-            const JournalReadOutcome read = ReadJournal(file.readAll());
-            file.close();
-            if (!read.test) {
-                report.unreadable << path;
-                continue;
-            }
-            try {
-                const QStringList lines = read.test->protocolLines();
-                if (AlreadySaved(target, *read.test, EncodeProtocol(lines))) {
-                    if (QFile::remove(path))
-                        report.removed << path;
-                    continue;
-                }
-                report.recovered << SaveRecoveredProtocol(target, read.test->code, lines);
-            } catch (const KavrError &) {
-                report.unreadable << path;
-                continue;
-            }
-            QFile::remove(path);
-        }
-        RemoveOrphanLocks(dir);
-    }
-    return report;
+    return Recovery(target).run();
 }
 
 } // namespace kavr

@@ -1,36 +1,64 @@
 #pragma once
 // At start-up, before anyone is tested: every journal left by a test that did not end (a
-// crash, a kill, a power cut, the window closed during the test) becomes a recovered
-// protocol, <code>.IM.recovered.txt, written as FinishTest would have written it at the
-// journal's last event (JournalReader.h) and saved as safely as a protocol; only then is the
-// journal removed. Looked for in Result and in the fallback folders.
+// crash, a kill, a power cut, the window closed during the test, a save that failed everywhere)
+// becomes a recovered protocol, <code>.IM.recovered.txt, written as FinishTest wrote or would
+// have written it at the journal's last event (JournalReader.h) and saved as safely as a
+// protocol; only then is the journal removed. Looked for in every folder of the save target.
 //
-// - A journal still locked (its test is running, here or on another workstation sharing the
-//   folder) is left alone.
+// - A journal whose lock is held (its test is running, here or on another workstation that the
+//   share tells of) is left alone; one whose lock cannot be told from a live one (another
+//   workstation's, on a share that passes no locks, with a recent heartbeat) is left alone and
+//   named. Another operator's abandoned test is recovered like one's own.
 // - A journal whose protocol was saved after all (the program stopped between the save and
-//   the journal's removal) is removed without a recovered file: a protocol of its code in Result
-//   or a fallback folder begins with the journal's lines. So is one whose recovered protocol
-//   is there already, byte for byte (a start stopped between the two).
-// - A journal that cannot be read, or whose protocol no folder takes, stays where it is and is
-//   named to the operator.
+//   the journal's removal) is removed without a recovered file: a protocol of its code in any
+//   folder of the target begins with the journal's lines. So is one whose recovered protocol is
+//   there already, byte for byte (a start stopped between the two).
+// - A journal damaged in the middle is recovered up to the damage and kept beside, renamed
+//   <journal>.damaged; one that cannot be read at all, or whose protocol no folder takes, stays
+//   where it is; both are named. One the program left as it began the test (nothing in it but
+//   a start cut short) is removed and named.
+// - Whatever else has a journal's, a lock's or a protocol's name (a link, a FIFO, a device, a
+//   folder) is never opened nor followed: it is left as it is and named.
 // - A lock whose journal is gone and whose owner is gone too is removed.
+// The work of one start is bounded: at most MaxRecoveriesPerStart protocols are written and
+// MaxExaminedPerStart names examined; the rest waits for the next start, and the notice says so.
 #include "testing/core/ProtocolFile.h"
 
+#include <QList>
 #include <QStringList>
 
 namespace kavr {
 
 struct RecoveryReport
 {
-    QStringList recovered;   // full paths of the recovered protocols written
-    QStringList unreadable;  // full paths of the journals left in place
-    QStringList removed;     // full paths of journals whose protocol had been saved
+    enum class Kind {
+        Recovered,       // path: the recovered protocol
+        RecoveredInPart, // path: the recovered protocol; detail: the kept journal; line: the damage
+        Unreadable,      // path: the journal, left in place
+        Emptied,         // path: the journal of a test stopped as it began, removed
+        Undecided,       // path: the journal; detail: the workstation its lock names
+        Foreign,         // path: what was found under the name; detail: what it is
+        Postponed,       // line: how many journals wait for the next start
+    };
+    struct Entry
+    {
+        Kind kind;
+        QString path;
+        QString detail;
+        int line = 0;
+    };
 
-    // The operator's lines: one per recovered protocol (its file name; its full path when it
-    // is not in resultDir), then one per journal left in place; at most three, then
-    // "и ещё N".
+    QList<Entry> entries;
+    QStringList removed; // full paths of journals whose protocol had been saved
+
+    QStringList paths(Kind kind) const;
+    // The operator's lines, plain text: one per entry, recovered protocols first (a file name
+    // when it is in resultDir, else its full path); at most three, then "и ещё N".
     QStringList noticeLines(const QString &resultDir) const;
 };
+
+inline constexpr int MaxRecoveriesPerStart = 16;
+inline constexpr int MaxExaminedPerStart = 256;
 
 RecoveryReport RecoverJournals(const SaveTarget &target);
 

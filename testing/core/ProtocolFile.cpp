@@ -1,89 +1,94 @@
 #include "testing/core/ProtocolFile.h"
 
 #include "error/KavrError.h"
+#include "platform/FileAccess.h"
 #include "testing/core/CodePage.h"
+#include "testing/core/TestJournal.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
-#include <QSaveFile>
 
 namespace kavr {
 
 namespace {
 
-constexpr int MaxRecoveredNumber = 999;
+using platform::FileError;
+using platform::FileSharing;
 
 QString FullPath(const QString &dirPath, const QString &fileName)
 {
     return QDir::cleanPath(QFileInfo(QDir(dirPath), fileName).absoluteFilePath());
 }
 
-// No write bit for anyone: read-only on purpose. Qt gives Windows' read-only attribute so too.
-bool ReadOnlyOnPurpose(const QFileInfo &file)
+QString Native(const QString &path)
 {
-    constexpr QFile::Permissions AnyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-    return file.exists() && !(file.permissions() & AnyWrite);
+    return QDir::toNativeSeparators(path);
 }
 
-bool UsableDir(const QString &dirPath, bool createDir)
+// Files outside the lab's folder are the user's alone.
+FileSharing SharingIn(const SaveTarget &target, const QString &dir)
 {
-    return createDir ? QDir().mkpath(dirPath) : QFileInfo(dirPath).isDir();
+    return dir == target.resultDir ? FileSharing::Folder : FileSharing::Owner;
 }
 
-// Writes the whole file or leaves the folder as it was. No direct-write fallback: it could
-// leave half a protocol behind.
-bool WriteWhole(const QString &dirPath, const QString &fileName, const QByteArray &bytes,
-                bool createDir)
+// Writes the whole file or leaves the folder as it was.
+FileError WriteWhole(const SaveTarget &target, const QString &dir, const QString &fileName,
+                     const QByteArray &bytes)
 {
-    // A separator would put the file into another folder than the one meant.
-    if (dirPath.isEmpty() || fileName.contains(u'/') || fileName.contains(u'\\'))
-        return false;
-    if (!UsableDir(dirPath, createDir))
-        return false;
-    const QString path = FullPath(dirPath, fileName);
-    if (ReadOnlyOnPurpose(QFileInfo(path)))
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    // commit() renames even after a short write or a failed flush (Qt 6.4), which would
-    // replace the earlier file with a cut one: check every step first. commit() makes the
-    // data durable before the rename.
-    if (file.write(bytes) != bytes.size() || !file.flush()
-        || file.error() != QFileDevice::NoError) {
-        file.cancelWriting(); // the temporary file goes with the object
-        return false;
-    }
-    return file.commit();
+    if (!UsableSaveFolder(target, dir))
+        return {FileError::Code::NotFound, QStringLiteral("папку нельзя создать или в неё нельзя писать")};
+    return platform::SaveFile(FullPath(dir, fileName), bytes, SharingIn(target, dir),
+                              platform::Replace::RegularFile, InUseWaitMs);
 }
 
-// Writes bytes whole under a temporary name of its own, then gives it the first free name of
-// the recovered protocol: a rename that never replaces. Empty when the folder does not take it.
-QString WriteNew(const QString &dirPath, const QString &code, const QByteArray &bytes, bool createDir)
+// Writes bytes whole under the first free name of the recovered protocol, never in place of
+// anything. Empty when the folder does not take it.
+QString WriteNew(const SaveTarget &target, const QString &dir, const QString &code, const QByteArray &bytes)
 {
-    if (dirPath.isEmpty() || code.contains(u'/') || code.contains(u'\\'))
+    if (!UsableSaveFolder(target, dir))
         return {};
-    const QString temporary = QStringLiteral(".%1.%2.tmp")
-                                  .arg(RecoveredFileName(code))
-                                  .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-    if (!WriteWhole(dirPath, temporary, bytes, createDir))
-        return {};
-    const QString temporaryPath = FullPath(dirPath, temporary);
     for (int n = 1; n <= MaxRecoveredNumber; ++n) {
-        const QString path = FullPath(dirPath, RecoveredFileName(code, n));
-        if (QFileInfo::exists(path))
+        const QString path = FullPath(dir, RecoveredFileName(code, n));
+        if (platform::InspectFile(path).kind != platform::FileKind::Missing)
             continue;
-        if (QFile::rename(temporaryPath, path))
+        const FileError error = platform::SaveFile(path, bytes, SharingIn(target, dir), platform::Replace::Never);
+        if (!error)
             return path;
-        if (!QFileInfo::exists(path))
-            break; // refused for another reason than a file taken meanwhile
+        if (error.code != FileError::Code::Exists)
+            break; // refused for another reason than a name taken meanwhile
     }
-    QFile::remove(temporaryPath);
     return {};
 }
 
+bool NamesAFile(const QString &code)
+{
+    // A separator would put the file into another folder than the one meant.
+    return !code.isEmpty() && !code.contains(u'/') && !code.contains(u'\\');
+}
+
 } // namespace
+
+QStringList SaveTarget::folders() const
+{
+    QStringList all{resultDir};
+    all << fallbackDirs;
+    if (!privateDir.isEmpty())
+        all << privateDir;
+    all.removeAll(QString());
+    return all;
+}
+
+bool UsableSaveFolder(const SaveTarget &target, const QString &folder)
+{
+    if (folder.isEmpty())
+        return false;
+    if (folder == target.privateDir)
+        return platform::UsablePrivateFolder(folder, true);
+    if (folder == target.resultDir)
+        return QDir().mkpath(folder);
+    return QFileInfo(folder).isDir();
+}
 
 QString ProtocolFileName(const QString &code)
 {
@@ -93,6 +98,22 @@ QString ProtocolFileName(const QString &code)
 QString RecoveredFileName(const QString &code, int n)
 {
     return (n > 1 ? QStringLiteral("%1 (%2)").arg(code).arg(n) : code) + RecoveredSuffix;
+}
+
+qsizetype LongestFileNameBytes(const QString &code)
+{
+    const QString longestJournal = JournalFileName(code, TestJournal::MaxJournalNumber);
+    const QStringList names{
+        platform::TemporaryFileName(ProtocolFileName(code)),
+        platform::TemporaryFileName(RecoveredFileName(code, MaxRecoveredNumber)),
+        RecoveredFileName(code, MaxRecoveredNumber),
+        longestJournal + TestJournal::LockSuffix,
+        longestJournal + TestJournal::DamagedSuffix,
+    };
+    qsizetype longest = 0;
+    for (const QString &name : names)
+        longest = std::max(longest, QFile::encodeName(name).size());
+    return longest;
 }
 
 QByteArray EncodeProtocol(const QStringList &lines)
@@ -115,52 +136,54 @@ SaveOutcome TrySaveProtocol(const SaveTarget &target, const QString &code, const
     const QByteArray bytes = EncodeProtocol(lines);
     const QString fileName = ProtocolFileName(code);
     const QString intended = FullPath(target.resultDir, fileName);
-    if (WriteWhole(target.resultDir, fileName, bytes, true))
-        return {intended, {}};
+    FileError error{FileError::Code::NotFound, QStringLiteral("код не может быть именем файла")};
+    if (NamesAFile(code)) {
+        error = WriteWhole(target, target.resultDir, fileName, bytes);
+        if (!error)
+            return {intended, {}};
+    }
 
-    SaveOutcome outcome{{}, QStringLiteral("Cannot create file ") + QDir::toNativeSeparators(intended)};
-    for (const QString &dir : target.fallbackDirs) {
-        if (WriteWhole(dir, fileName, bytes, false)) {
+    SaveOutcome outcome{{}, QStringLiteral("Cannot create file %1 (%2)").arg(Native(intended), error.reason)};
+    if (error.code == FileError::Code::InUse)
+        outcome.error += QStringLiteral(": закройте его в другой программе");
+    QStringList others = target.folders();
+    others.removeFirst();
+    for (const QString &dir : std::as_const(others)) {
+        if (NamesAFile(code) && !WriteWhole(target, dir, fileName, bytes)) {
             outcome.path = FullPath(dir, fileName);
-            outcome.error += QStringLiteral("\nПротокол сохранён в файле ")
-                + QDir::toNativeSeparators(outcome.path);
+            outcome.error += QStringLiteral("\nПротокол сохранён в файле ") + Native(outcome.path);
             return outcome;
         }
     }
-    if (!target.fallbackDirs.isEmpty()) {
+    if (!others.isEmpty()) {
         QStringList dirs;
-        for (const QString &dir : target.fallbackDirs)
-            dirs << QDir::toNativeSeparators(QDir::cleanPath(QDir(dir).absolutePath()));
+        for (const QString &dir : std::as_const(others))
+            dirs << Native(QDir::cleanPath(QDir(dir).absolutePath()));
         outcome.error += QStringLiteral("\nСохранить протокол не удалось и в папках ")
             + dirs.join(QStringLiteral(", "));
     }
     return outcome;
 }
 
-QString SaveProtocol(const SaveTarget &target, const QString &code, const QStringList &lines)
-{
-    const SaveOutcome outcome = TrySaveProtocol(target, code, lines);
-    if (!outcome.error.isEmpty())
-        throw KavrError(outcome.error);
-    return outcome.path;
-}
-
 QString SaveRecoveredProtocol(const SaveTarget &target, const QString &code,
                               const QStringList &lines)
 {
     const QByteArray bytes = EncodeProtocol(lines);
-    QString path = WriteNew(target.resultDir, code, bytes, true);
-    for (qsizetype i = 0; path.isEmpty() && i < target.fallbackDirs.size(); ++i)
-        path = WriteNew(target.fallbackDirs.at(i), code, bytes, false);
+    QString path;
+    if (NamesAFile(code)) {
+        const QStringList folders = target.folders();
+        for (qsizetype i = 0; path.isEmpty() && i < folders.size(); ++i)
+            path = WriteNew(target, folders.at(i), code, bytes);
+    }
     if (path.isEmpty())
         throw KavrError(QStringLiteral("Cannot create file ")
-                        + QDir::toNativeSeparators(FullPath(target.resultDir, RecoveredFileName(code))));
+                        + Native(FullPath(target.resultDir, RecoveredFileName(code))));
     return path;
 }
 
 SaveTarget DefaultSaveTarget(const QString &executableDir)
 {
-    return {executableDir + QStringLiteral("/Result"), {QDir::homePath(), QDir::tempPath()}};
+    return {executableDir + QStringLiteral("/Result"), {QDir::homePath()}, platform::PrivateTempFolder()};
 }
 
 } // namespace kavr

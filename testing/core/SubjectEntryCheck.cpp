@@ -3,7 +3,6 @@
 #include "testing/core/CodePage.h"
 #include "testing/core/ProtocolFile.h"
 
-#include <QFile>
 #include <array>
 
 namespace kavr {
@@ -12,10 +11,8 @@ namespace {
 
 using Field = EntryProblem::Field;
 
-// A file system counts a name in bytes (UTF-8 on Linux, two for a Cyrillic letter); replacing
-// an earlier protocol first links the new one under its name and ".XXXXXX".
+// A file system counts a name in bytes (UTF-8 on Linux, two for a Cyrillic letter).
 constexpr qsizetype MaxFileNameBytes = 255;
-constexpr qsizetype SaveTemporarySuffix = 7;
 
 // Characters Windows refuses in file names ('/' also on Linux).
 constexpr QStringView ForbiddenInFileName = u"\\/:*?\"<>|";
@@ -98,7 +95,9 @@ std::optional<EntryProblem> CheckCode(const QString &code)
         return problem(QStringLiteral("совпадает с именем устройства «%1»").arg(device));
     if (!FitsWindows1251(code))
         return problem(QStringLiteral("содержит символ, которого нет в кодировке Windows-1251"));
-    if (QFile::encodeName(ProtocolFileName(code)).size() + SaveTemporarySuffix > MaxFileNameBytes)
+    // Every file the program makes of the code must be possible: the journal's lock and the
+    // temporary names are longer than the protocol's.
+    if (LongestFileNameBytes(code) > MaxFileNameBytes)
         return problem(QStringLiteral("слишком длинный для имени файла"));
     return std::nullopt;
 }
@@ -127,6 +126,11 @@ std::optional<EntryProblem> CheckSubjectEntry(const QString &code, const QString
     if (auto problem = CheckCode(code))
         return problem;
     return CheckName(name);
+}
+
+std::optional<EntryProblem> CheckSubjectCode(const QString &code)
+{
+    return CheckCode(code);
 }
 
 } // namespace kavr

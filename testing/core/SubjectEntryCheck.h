@@ -17,5 +17,7 @@ inline constexpr int MaxEntryLength = 200;
 
 // Nothing when code and name (both non-empty) may be used; otherwise the first problem.
 std::optional<EntryProblem> CheckSubjectEntry(const QString &code, const QString &name);
+// The code alone, also as a journal names it.
+std::optional<EntryProblem> CheckSubjectCode(const QString &code);
 
 } // namespace kavr

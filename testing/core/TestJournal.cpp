@@ -1,16 +1,26 @@
 #include "testing/core/TestJournal.h"
 
+#include "platform/FileAccess.h"
+#include "platform/FileLock.h"
 #include "testing/core/JournalLine.h"
 
 #include <QDir>
 #include <QFileInfo>
 
+#include <chrono>
+#include <utility>
+
 namespace kavr {
 
 namespace {
 
-// A handful of tests of one code at once is already more than a lab runs.
-constexpr int MaxJournalNumber = 99;
+using platform::FileError;
+using platform::FileLock;
+
+QString Exact(double seconds)
+{
+    return QString::number(seconds, 'g', 17);
+}
 
 QString Wall(const QDateTime &wall)
 {
@@ -43,36 +53,15 @@ bool TestJournal::begin(const SaveTarget &target, const QString &code,
                         const FormatSettings &settings, const QStringList &lines,
                         const QString &variant, qint64 ms, const QDateTime &wall)
 {
-    if (m_lock || code.contains(u'/') || code.contains(u'\\'))
+    if (m_lock || code.isEmpty() || code.contains(u'/') || code.contains(u'\\'))
         return false;
-    QStringList dirs{target.resultDir};
-    dirs << target.fallbackDirs;
-    for (qsizetype d = 0; d < dirs.size() && !isOpen(); ++d) {
-        const QString &dir = dirs.at(d);
-        if (dir.isEmpty() || !(d == 0 ? QDir().mkpath(dir) : QFileInfo(dir).isDir()))
-            continue;
-        for (int n = 1; n <= MaxJournalNumber && !isOpen(); ++n) {
-            const QString path = QDir(dir).filePath(JournalFileName(code, n));
-            // The lock first: whoever finds the journal finds it locked.
-            auto lock = std::make_unique<QLockFile>(path + LockSuffix);
-            lock->setStaleLockTime(StaleLockMs);
-            if (!lock->tryLock(0)) {
-                if (lock->error() == QLockFile::LockFailedError)
-                    continue; // another test of this code is being journaled there
-                break; // the folder does not take the lock: try the next one
-            }
-            m_file.setFileName(path);
-            if (m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
-                m_lock = std::move(lock);
-            } else if (QFileInfo::exists(path)) {
-                continue; // left by an earlier test and not yet recovered
-            } else {
-                break;
-            }
-        }
+    for (const QString &dir : target.folders())
+        if (UsableSaveFolder(target, dir) && create(target, dir, code))
+            break;
+    if (!isOpen()) {
+        m_problem = QStringLiteral("журнал теста не удалось создать");
+        return false;
     }
-    if (!isOpen())
-        return false;
 
     QByteArray bytes = journal::EncodeLine({journal::Magic.toString()});
     QStringList start = Event(journal::StartEvent, ms, wall);
@@ -88,6 +77,41 @@ bool TestJournal::begin(const SaveTarget &target, const QString &code,
     if (!isOpen())
         discard(); // not even the start could be written: nothing worth keeping
     return isOpen();
+}
+
+// The first free journal of code in dir, with its lock; false when the folder takes none.
+bool TestJournal::create(const SaveTarget &target, const QString &dir, const QString &code)
+{
+    const platform::FileSharing sharing = dir == target.resultDir ? platform::FileSharing::Folder
+                                                                  : platform::FileSharing::Owner;
+    for (int n = 1; n <= MaxJournalNumber; ++n) {
+        const QString path = QDir::cleanPath(QDir(dir).absoluteFilePath(JournalFileName(code, n)));
+        // The lock first: whoever finds the journal finds it locked. A name taken by anything
+        // (another test's lock, a FIFO, a link) is passed by, never opened.
+        FileError error;
+        auto lock = FileLock::create(path + LockSuffix, sharing, &error);
+        if (!lock) {
+            if (error.code == FileError::Code::Exists)
+                continue;
+            return false; // the folder does not take the lock
+        }
+        const int fd = platform::CreateNewFile(path, sharing, &error);
+        if (fd < 0) {
+            if (error.code == FileError::Code::Exists)
+                continue; // left by an earlier test and not yet recovered; the lock goes
+            return false;
+        }
+        if (!m_file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+            platform::RemoveOpenFile(fd, path);
+            platform::CloseFile(fd);
+            return false;
+        }
+        m_path = path;
+        m_identity = platform::IdentityOf(fd);
+        m_lock = std::move(lock);
+        return true;
+    }
+    return false;
 }
 
 void TestJournal::logLines(const QStringList &lines, qint64 ms, const QDateTime &wall)
@@ -129,20 +153,31 @@ void TestJournal::place(int choiceNo, const ChoiceRecord &record, qint64 ms, con
                                   << QString::number(record.Time, 'g', 17)));
 }
 
+void TestJournal::finish(double answerSeconds, int choiceNo, const ChoiceRecord &record, qint64 ms,
+                         const QDateTime &wall)
+{
+    if (isOpen())
+        write(journal::EncodeLine(Event(journal::FinishEvent, ms, wall)
+                                  << Exact(answerSeconds) << QString::number(choiceNo)
+                                  << Exact(choiceNo <= 12 ? record.Time : 0.0)));
+}
+
+TestJournal::Durability TestJournal::durability()
+{
+    const std::lock_guard guard(m_mutex);
+    return {m_lock && m_problem.isEmpty(), m_problem};
+}
+
 void TestJournal::discard()
 {
     if (!m_lock)
         return;
     stopWorker();
+    // The journal and the lock go only while they are this test's: should another workstation
+    // have taken this test for abandoned, a newer journal of the same name stays.
+    platform::RemoveFile(m_path, m_identity);
     m_file.close();
-    m_file.remove();
-    m_lock.reset(); // unlocks: the lock file goes too
-}
-
-void TestJournal::waitSynced()
-{
-    std::unique_lock guard(m_mutex);
-    m_synced.wait(guard, [this] { return (!m_dirty && !m_syncing) || !m_worker.joinable(); });
+    m_lock.reset();
 }
 
 void TestJournal::write(const QByteArray &bytes)
@@ -152,6 +187,11 @@ void TestJournal::write(const QByteArray &bytes)
         // Nothing more is written, so the journal never has a hole; what it holds stays, and
         // stays locked, for a recovery should the protocol not be saved either.
         stopWorker();
+        {
+            const std::lock_guard guard(m_mutex);
+            if (m_problem.isEmpty())
+                m_problem = QStringLiteral("журнал теста не удалось дописать (%1)").arg(m_file.errorString());
+        }
         m_file.close();
         return;
     }
@@ -177,18 +217,22 @@ void TestJournal::stopWorker()
 void TestJournal::syncLoop(int handle)
 {
     std::unique_lock guard(m_mutex);
+    auto nextBeat = std::chrono::steady_clock::now() + std::chrono::milliseconds(FileLock::HeartbeatMs);
     for (;;) {
-        m_wake.wait(guard, [this] { return m_dirty || m_stop; });
-        if (!m_dirty)
+        m_wake.wait_until(guard, nextBeat, [this] { return m_dirty || m_stop; });
+        if (m_stop && !m_dirty)
             return; // stopped with everything synced
-        m_dirty = false;
-        m_syncing = true;
+        const bool dirty = std::exchange(m_dirty, false);
+        const bool beat = std::chrono::steady_clock::now() >= nextBeat;
         guard.unlock();
-        if (m_sync)
-            m_sync(handle);
+        const bool synced = !dirty || !m_sync || m_sync(handle);
+        if (beat)
+            m_lock->heartbeat();
         guard.lock();
-        m_syncing = false;
-        m_synced.notify_all();
+        if (!synced && m_problem.isEmpty())
+            m_problem = QStringLiteral("журнал теста не удалось надёжно записать на диск");
+        if (beat)
+            nextBeat = std::chrono::steady_clock::now() + std::chrono::milliseconds(FileLock::HeartbeatMs);
     }
 }
 

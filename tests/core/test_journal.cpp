@@ -8,12 +8,13 @@
 #include "testing/core/JournalReader.h"
 #include "testing/core/JournalRecovery.h"
 #include "testing/core/Protocol.h"
+#include "testing/core/SubjectEntryCheck.h"
 #include "testing/core/TestJournal.h"
+#include "support/JournalTool.h"
 #include "support/TestFiles.h"
 #include "support/TestSettings.h"
 
 #include <QDir>
-#include <QLockFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -74,9 +75,12 @@ QStringList ProtocolOf(const QByteArray &journal)
 }
 
 enum class Damage { None, CutInLastLine, LastLineOverwritten, ZerosAfterEnd, MiddleLine, CutInFirstLine,
-                    NotAJournal, RecordOutOfTurn };
+                    OnlyZeros, NotAJournal, RecordOutOfTurn, HostileCode };
+// What a reader makes of it: the whole test, the test without its last event, the test up to a
+// damaged line, a test stopped as it began, nothing.
+enum class Read { Whole, LastEventLost, UpToDamage, Empty, Unreadable };
 enum class Recovery { TornLastLine, AlreadySaved, OtherTestSaved, RecoveredBefore, JournalOutlivedRecovery,
-                       Unreadable, InFallback };
+                       Unreadable, InFallback, DamagedInTheMiddle, Empty };
 
 } // namespace
 
@@ -92,7 +96,9 @@ private slots:
     void twoJournalsOfOneCodeStayApart();
     void recovery_data();
     void recovery();
-    void lockWithoutJournal();
+    void finishedTestIsRecoveredAsItEnded();
+    void longestAcceptedCodeIsJournaledAndRecovered();
+    void locksOfLiveAndGoneOwners();
     void noticeNamesAtMostThree();
 
 private:
@@ -136,25 +142,26 @@ void TestJournalRecovery::wholeJournalGivesTheTestsState()
 void TestJournalRecovery::damagedJournal_data()
 {
     QTest::addColumn<Damage>("damage");
-    QTest::addColumn<bool>("readable");
-    QTest::addColumn<bool>("lastEventLost");
-    QTest::newRow("whole") << Damage::None << true << false;
-    QTest::newRow("cut inside the last line") << Damage::CutInLastLine << true << true;
-    QTest::newRow("last line overwritten") << Damage::LastLineOverwritten << true << true;
-    QTest::newRow("zeros after the end, as a power cut leaves them") << Damage::ZerosAfterEnd << true << false;
-    QTest::newRow("a line in the middle damaged") << Damage::MiddleLine << false << false;
-    QTest::newRow("cut inside the first line") << Damage::CutInFirstLine << false << false;
-    QTest::newRow("not a journal") << Damage::NotAJournal << false << false;
-    QTest::newRow("a record out of turn") << Damage::RecordOutOfTurn << false << false;
+    QTest::addColumn<Read>("read");
+    QTest::newRow("whole") << Damage::None << Read::Whole;
+    QTest::newRow("cut inside the last line") << Damage::CutInLastLine << Read::LastEventLost;
+    QTest::newRow("last line overwritten") << Damage::LastLineOverwritten << Read::LastEventLost;
+    QTest::newRow("zeros after the end, as a power cut leaves them") << Damage::ZerosAfterEnd << Read::Whole;
+    QTest::newRow("a line in the middle damaged") << Damage::MiddleLine << Read::UpToDamage;
+    QTest::newRow("a record out of turn") << Damage::RecordOutOfTurn << Read::UpToDamage;
+    QTest::newRow("cut inside the first line") << Damage::CutInFirstLine << Read::Empty;
+    QTest::newRow("only zeros, as a power cut right after F1 leaves it") << Damage::OnlyZeros << Read::Empty;
+    QTest::newRow("not a journal") << Damage::NotAJournal << Read::Unreadable;
+    QTest::newRow("a code that cannot name a file") << Damage::HostileCode << Read::Unreadable;
 }
 
 void TestJournalRecovery::damagedJournal()
 {
     QFETCH(Damage, damage);
-    QFETCH(bool, readable);
-    QFETCH(bool, lastEventLost);
+    QFETCH(Read, read);
     const QByteArray whole = ReadAll(WriteJournal(m_result));
     const qsizetype last = LastLineStart(whole);
+    const qsizetype firstPlace = whole.indexOf("place");
     QList<QByteArray> variants; // every cut of a line, where the damage is a cut
     switch (damage) {
     case Damage::None: variants << whole; break;
@@ -166,28 +173,46 @@ void TestJournalRecovery::damagedJournal()
     case Damage::ZerosAfterEnd: variants << whole + QByteArray(4096, '\0'); break;
     case Damage::MiddleLine: {
         QByteArray changed = whole;
-        changed[whole.indexOf("place")] = 'P';
+        changed[firstPlace] = 'P';
         variants << changed;
         break;
     }
     case Damage::CutInFirstLine:
         for (qsizetype cut = 1; cut < whole.indexOf('\n'); ++cut)
-            variants << whole.first(cut);
+            variants << whole.first(cut) << whole.first(cut) + QByteArray(300, '\0');
+        variants << whole.first(whole.indexOf('\n') + 1) + "start\t3";
         break;
+    case Damage::OnlyZeros: variants << QByteArray() << QByteArray(whole.size(), '\0'); break;
     case Damage::NotAJournal: variants << "Результаты выполнения теста\r\n"_ba; break;
     case Damage::RecordOutOfTurn:
         variants << whole + journal::EncodeLine({u"place"_s, u"50000"_s, SetUp.toString(Qt::ISODateWithMs),
                                                  u"6"_s, u"1"_s, u"1"_s, u"1.5"_s});
         break;
+    case Damage::HostileCode: {
+        QByteArray changed = whole;
+        const qsizetype start = whole.indexOf('\n') + 1;
+        const qsizetype end = whole.indexOf('\n', start) + 1;
+        QStringList fields = *journal::DecodeLine(QByteArrayView(whole).sliced(start, end - start - 1));
+        fields[3] = u"../../Общее/Иванов"_s;
+        variants << changed.replace(start, end - start, journal::EncodeLine(fields));
+        break;
     }
-    const QStringList expected = ProtocolOf(lastEventLost ? whole.first(last) : whole);
+    }
+    const QByteArray upTo = read == Read::LastEventLost ? whole.first(last)
+        : damage == Damage::MiddleLine                   ? whole.first(whole.lastIndexOf('\n', firstPlace) + 1)
+                                                         : whole;
+    const QStringList expected = ProtocolOf(upTo);
     for (const QByteArray &bytes : variants) {
-        const JournalReadOutcome read = ReadJournal(bytes);
-        QCOMPARE(bool(read.test), readable);
-        if (readable)
-            QCOMPARE(read.test->protocolLines(), expected);
+        const JournalReadOutcome outcome = ReadJournal(bytes);
+        QCOMPARE(bool(outcome.test), read == Read::Whole || read == Read::LastEventLost || read == Read::UpToDamage);
+        QCOMPARE(outcome.empty, read == Read::Empty);
+        QCOMPARE(outcome.damagedLine > 0, read == Read::UpToDamage);
+        if (outcome.test)
+            QCOMPARE(outcome.test->protocolLines(), expected);
         else
-            QVERIFY(!read.error.isEmpty());
+            QVERIFY(!outcome.error.isEmpty());
+        if (read == Read::UpToDamage)
+            QCOMPARE(outcome.damagedLine, int(bytes.first(damage == Damage::MiddleLine ? firstPlace : whole.size()).count('\n') + 1));
     }
 }
 
@@ -202,7 +227,7 @@ void TestJournalRecovery::twoJournalsOfOneCodeStayApart()
     QCOMPARE(second.path(), m_result + u'/' + Code + u" (2).IM.journal"_s);
     // A third starting up leaves journals alone while their tests run.
     const RecoveryReport running = RecoverJournals({m_result, {}});
-    QVERIFY(running.recovered.isEmpty() && running.unreadable.isEmpty() && running.removed.isEmpty());
+    QVERIFY(running.entries.isEmpty() && running.removed.isEmpty());
     first.answerBegan(10, SetUp);
     second.variant(u"Вариант B"_s, 20, SetUp);
     QCOMPARE(ReadJournal(ReadAll(first.path())).test->lines, lines);
@@ -217,28 +242,42 @@ void TestJournalRecovery::recovery_data()
 {
     QTest::addColumn<Recovery>("situation");
     QTest::addColumn<QString>("recovered"); // the file written, empty for none
-    QTest::addColumn<bool>("journalStays");
+    QTest::addColumn<QString>("journalLeft"); // what is left of the journal, empty for nothing
+    QTest::addColumn<QString>("notice");      // the operator's line, %1 the journal's path
     const QString first = Code + u".IM.recovered.txt"_s;
-    QTest::newRow("a torn last line") << Recovery::TornLastLine << first << false;
-    QTest::newRow("protocol saved after all") << Recovery::AlreadySaved << QString() << false;
-    QTest::newRow("protocol of another test of the code") << Recovery::OtherTestSaved << first << false;
-    QTest::newRow("a code recovered before") << Recovery::RecoveredBefore << Code + u" (2).IM.recovered.txt"_s << false;
-    QTest::newRow("recovered, but the journal not yet removed") << Recovery::JournalOutlivedRecovery << QString() << false;
-    QTest::newRow("a journal that cannot be read") << Recovery::Unreadable << QString() << true;
-    QTest::newRow("a journal in a fallback folder") << Recovery::InFallback << first << false;
+    const QString journal = Code + u".IM.journal"_s;
+    const QString recoveredLine = u"Восстановлен протокол прерванного теста: "_s + first;
+    QTest::newRow("a torn last line") << Recovery::TornLastLine << first << QString() << recoveredLine;
+    QTest::newRow("protocol saved after all") << Recovery::AlreadySaved << QString() << QString() << QString();
+    QTest::newRow("protocol of another test of the code") << Recovery::OtherTestSaved << first << QString() << recoveredLine;
+    QTest::newRow("a code recovered before") << Recovery::RecoveredBefore << Code + u" (2).IM.recovered.txt"_s
+                                             << QString() << u"Восстановлен протокол прерванного теста: "_s + Code + u" (2).IM.recovered.txt"_s;
+    QTest::newRow("recovered, but the journal not yet removed") << Recovery::JournalOutlivedRecovery << QString()
+                                                                << QString() << QString();
+    QTest::newRow("a journal that cannot be read") << Recovery::Unreadable << QString() << journal
+                                                   << u"Не удалось восстановить протокол из журнала: %1"_s;
+    QTest::newRow("a journal in a fallback folder") << Recovery::InFallback << first << QString() << recoveredLine;
+    QTest::newRow("damaged in the middle: recovered up to it, kept beside")
+        << Recovery::DamagedInTheMiddle << first << journal + u".damaged"_s
+        << u"Восстановлен протокол прерванного теста до строки 7 журнала, дальше журнал повреждён (он сохранён как "_s
+               + journal + u".damaged): "_s + first;
+    QTest::newRow("nothing but a start cut short: removed, and said")
+        << Recovery::Empty << QString() << QString() << u"Тест прерван в самом начале, журнал пуст и удалён: "_s + journal;
 }
 
 void TestJournalRecovery::recovery()
 {
     QFETCH(Recovery, situation);
     QFETCH(QString, recovered);
-    QFETCH(bool, journalStays);
+    QFETCH(QString, journalLeft);
+    QFETCH(QString, notice);
     const SaveTarget target{m_result, {m_fallback}};
     const QString journal = WriteJournal(situation == Recovery::InFallback ? m_fallback : m_result);
     QByteArray bytes = ReadAll(journal);
+    QByteArray readable = bytes; // what recovery can make out of it
     const QByteArray earlier = "an earlier recovered protocol\r\n";
     switch (situation) {
-    case Recovery::TornLastLine: bytes.chop(7); break;
+    case Recovery::TornLastLine: bytes.chop(7); readable = bytes; break;
     case Recovery::AlreadySaved: SaveProtocol(target, Code, ProtocolOf(bytes)); break;
     case Recovery::OtherTestSaved:
         SaveProtocol(target, Code, ProtocolOf(ReadAll(WriteJournal(m_dir->path(), u"Время изучения инструкции  13 сек"_s))));
@@ -248,85 +287,139 @@ void TestJournalRecovery::recovery()
         QVERIFY(WriteAll(m_result + u'/' + Code + u".IM.recovered.txt"_s, earlier));
         SaveRecoveredProtocol(target, Code, ProtocolOf(bytes));
         break;
-    case Recovery::Unreadable: bytes[bytes.indexOf("answer")] = 'A'; break;
+    case Recovery::Unreadable: bytes[bytes.indexOf("KAVR")] = 'k'; break;
     case Recovery::InFallback: break;
+    case Recovery::DamagedInTheMiddle:
+        bytes[bytes.indexOf("answer")] = 'A';
+        readable = bytes.first(bytes.lastIndexOf('\n', bytes.indexOf("Answer")) + 1);
+        break;
+    case Recovery::Empty: bytes = bytes.first(bytes.indexOf('\n') + 3); break;
     }
     QVERIFY(WriteAll(journal, bytes));
     const QStringList before = Entries(m_result);
 
     const RecoveryReport report = RecoverJournals(target);
-    QCOMPARE(QFileInfo::exists(journal), journalStays);
+    const QString left = journalLeft.isEmpty() ? QString() : QFileInfo(journal).absolutePath() + u'/' + journalLeft;
     QVERIFY(!QFileInfo::exists(journal + u".lock"_s));
-    if (journalStays) {
-        QCOMPARE(ReadAll(journal), bytes);
-        QCOMPARE(report.unreadable, QStringList{journal});
-        QCOMPARE(report.noticeLines(m_result),
-                 QStringList{u"Не удалось восстановить протокол из журнала: "_s + QDir::toNativeSeparators(journal)});
-    }
+    QCOMPARE(QFileInfo::exists(journal), left == journal);
+    if (!left.isEmpty())
+        QCOMPARE(ReadAll(left), bytes); // kept as found, for whoever maintains the program
+    QCOMPARE(report.noticeLines(m_result), notice.isEmpty() ? QStringList() : QStringList{notice.arg(QDir::toNativeSeparators(journal))});
     QStringList expected = before;
-    if (!journalStays)
-        expected.removeAll(QFileInfo(journal).fileName());
-    if (recovered.isEmpty()) {
-        QVERIFY(report.recovered.isEmpty());
-        QCOMPARE(Entries(m_result), expected);
-        QCOMPARE(report.removed, journalStays ? QStringList() : QStringList{journal});
-        return;
+    expected.removeAll(QFileInfo(journal).fileName());
+    if (!left.isEmpty() && QFileInfo(left).absolutePath() == QFileInfo(m_result).absoluteFilePath())
+        expected << QFileInfo(left).fileName();
+    if (!recovered.isEmpty()) {
+        // The protocol as the program would have saved it at the journal's last whole event.
+        const QByteArray saved = ReadAll(m_result + u'/' + recovered);
+        QCOMPARE(saved, EncodeProtocol(ProtocolOf(readable)));
+        QVERIFY(saved.startsWith(EncodeProtocol(protocol::HeaderLines(Code, u"Петров П.П."_s, SetUp, RussianSettings()))));
+        expected << recovered;
     }
-    const QString path = m_result + u'/' + recovered;
-    QCOMPARE(report.recovered, QStringList{path});
-    QCOMPARE(report.noticeLines(m_result), QStringList{u"Восстановлен протокол прерванного теста: "_s + recovered});
-    // The protocol as the program would have saved it at the journal's last whole event.
-    const QByteArray saved = ReadAll(path);
-    QCOMPARE(saved, EncodeProtocol(ProtocolOf(bytes)));
-    QVERIFY(saved.startsWith(EncodeProtocol(protocol::HeaderLines(Code, u"Петров П.П."_s, SetUp, RussianSettings()))));
+    QCOMPARE(report.removed, situation == Recovery::AlreadySaved || situation == Recovery::JournalOutlivedRecovery
+                                 ? QStringList{journal} : QStringList());
     if (situation == Recovery::RecoveredBefore)
         QCOMPARE(ReadAll(m_result + u'/' + Code + u".IM.recovered.txt"_s), earlier);
-    // Nothing else is left: no temporary file, no lock, the journal gone.
-    expected << recovered;
+    // Nothing else is left: no temporary file, no lock.
     QStringList after = Entries(m_result);
     expected.sort();
     after.sort();
     QCOMPARE(after, expected);
 }
 
-void TestJournalRecovery::lockWithoutJournal()
+void TestJournalRecovery::finishedTestIsRecoveredAsItEnded()
 {
-    // Stopped between removing the journal and unlocking: a lock of a process that is gone.
+    // The answer time ran out and the save failed everywhere: the journal holds the end.
+    TestJournal journal{TestJournal::FileSync()};
+    QStringList lines = protocol::HeaderLines(Code, u"Петров П.П."_s, SetUp, RussianSettings());
+    lines << u"Время изучения инструкции  12 сек"_s;
+    QVERIFY(journal.begin({m_result, {}}, Code, RussianSettings(), lines, u"Вариант A"_s, 1'000, SetUp));
+    journal.answerBegan(31'000, SetUp.addSecs(31));
+    ChoiceRecord record;
+    record.PictureNo = 2;
+    record.Answer = 7;
+    journal.pick(1, record, 40'000, SetUp.addSecs(40));
+    record.Time = 59.996; // all of the answer time, in the record in progress
+    journal.finish(60.004, 1, record, 91'004, SetUp.addMSecs(91'004));
+    QVERIFY(journal.durability().durable);
+
+    const JournalReadOutcome read = ReadJournal(ReadAll(journal.path()));
+    QVERIFY2(read.test && read.test->finished, qPrintable(read.error));
+    const QStringList protocol = read.test->protocolLines();
+    QCOMPARE(protocol.at(4), u"Время окончания теста : 14:06:40"_s);
+    QCOMPARE(protocol.at(6), u"T ответа =  60 сек,  N[+] = 0,  N[-] = 0,  N[0] = 12"_s);
+    QCOMPARE(protocol.at(11), u"       1      60,00       -1     0         2     7     "_s);
+    // Nothing may follow the end.
+    QVERIFY(ReadJournal(ReadAll(journal.path()) + journal::EncodeLine({u"answer"_s, u"1"_s, SetUp.toString(Qt::ISODateWithMs)}))
+                .damagedLine > 0);
+}
+
+void TestJournalRecovery::longestAcceptedCodeIsJournaledAndRecovered()
+{
+    // The longest code the entry takes: every name made of it fits a file system's 255 bytes.
+    QString code = u"Ж"_s.repeated(100);
+    while (!CheckSubjectCode(code + u'x'))
+        code += u'x';
+    QCOMPARE(LongestFileNameBytes(code), 255);
+    QVERIFY(CheckSubjectCode(code + u'x'));
+    TestJournal first{TestJournal::FileSync()}, second{TestJournal::FileSync()};
+    const QStringList lines{u"строка"_s};
+    QVERIFY(first.begin({m_result, {}}, code, RussianSettings(), lines, u"Вариант A"_s, 1, SetUp));
+    // The longest journal name of all: the 99th, for the last of many tests of one code.
+    for (int n = 2; n <= TestJournal::MaxJournalNumber; ++n)
+        QVERIFY(WriteAll(m_result + u'/' + JournalFileName(code, n) + u".lock"_s, {}));
+    QVERIFY(QFile::remove(m_result + u'/' + JournalFileName(code, TestJournal::MaxJournalNumber) + u".lock"_s));
+    QVERIFY(second.begin({m_result, {}}, code, RussianSettings(), lines, u"Вариант B"_s, 1, SetUp));
+    QCOMPARE(QFileInfo(second.path()).fileName(), JournalFileName(code, TestJournal::MaxJournalNumber));
+    second.answerBegan(2, SetUp);
+    const QByteArray journal = ReadAll(second.path());
+    QVERIFY(ReadJournal(journal).test);
+    QCOMPARE(SaveRecoveredProtocol({m_result, {}}, code, ReadJournal(journal).test->protocolLines()),
+             m_result + u'/' + code + u".IM.recovered.txt"_s);
+}
+
+void TestJournalRecovery::locksOfLiveAndGoneOwners()
+{
     QVERIFY(QDir().mkpath(m_result));
+    // A lock left by a program that was killed: its owner gone, whatever process id it names.
     const QString orphan = m_result + u'/' + Code + u".IM.journal.lock"_s;
-    QByteArray contents;
-    {
-        QLockFile own(orphan);
-        QVERIFY(own.tryLock(0));
-        contents = ReadAll(orphan);
-    }
-    contents.replace(0, contents.indexOf('\n'), "2147483646"); // no such process
-    QVERIFY(WriteAll(orphan, contents));
-    // A test just begun elsewhere: its lock taken, its journal not yet written.
+    QVERIFY(JournalTool::run({u"lock"_s, orphan}).ok);
+    QVERIFY(QFileInfo::exists(orphan));
+    // A test that has just begun elsewhere: its lock taken, its journal not yet written.
     const QString live = m_fallback + u'/' + Code + u" (2).IM.journal.lock"_s;
-    QLockFile running(live);
-    QVERIFY(running.tryLock(0));
+    const JournalTool running({u"hold-lock"_s, live});
+    QVERIFY(running.ready());
+    // A killed test's journal beside a live one's.
+    const QString killed = JournalTool::run({u"journal"_s, m_fallback, Code, u"5"_s}).lines.value(0);
+    QCOMPARE(killed, m_fallback + u'/' + Code + u".IM.journal"_s);
+    const QString liveJournal = m_fallback + u'/' + Code + u" (2).IM.journal"_s;
+    QVERIFY(WriteAll(liveJournal, ReadAll(killed)));
 
     const RecoveryReport report = RecoverJournals({m_result, {m_fallback}});
-    QVERIFY(report.recovered.isEmpty() && report.unreadable.isEmpty() && report.removed.isEmpty());
-    QCOMPARE(Entries(m_result), QStringList());
-    QCOMPARE(Entries(m_fallback), QStringList{QFileInfo(live).fileName()});
+    QCOMPARE(report.paths(RecoveryReport::Kind::Recovered), QStringList{m_result + u'/' + Code + u".IM.recovered.txt"_s});
+    QCOMPARE(report.entries.size(), 1);
+    QCOMPARE(Entries(m_result), QStringList{Code + u".IM.recovered.txt"_s});
+    QCOMPARE(Entries(m_fallback), (QStringList{QFileInfo(liveJournal).fileName(), QFileInfo(live).fileName()}));
+    // Five placed, the fourth wrong, the sixth figure in hand.
+    QVERIFY(FromWindows1251(ReadAll(report.paths(RecoveryReport::Kind::Recovered).first()))
+                .contains(u"N[+] = 4,  N[-] = 1,  N[0] = 7"_s));
 }
 
 void TestJournalRecovery::noticeNamesAtMostThree()
 {
+    using Kind = RecoveryReport::Kind;
     RecoveryReport report;
+    report.entries << RecoveryReport::Entry{Kind::Unreadable, m_fallback + u"/5.IM.journal"_s};
     for (const char *name : {"1", "2", "3", "4"})
-        report.recovered << m_result + u'/' + QString::fromLatin1(name) + u".IM.recovered.txt"_s;
-    report.unreadable << m_fallback + u"/5.IM.journal"_s;
+        report.entries << RecoveryReport::Entry{Kind::Recovered, m_result + u'/' + QString::fromLatin1(name) + u".IM.recovered.txt"_s};
     QCOMPARE(report.noticeLines(m_result),
              (QStringList{u"Восстановлен протокол прерванного теста: 1.IM.recovered.txt"_s,
                           u"Восстановлен протокол прерванного теста: 2.IM.recovered.txt"_s,
                           u"Восстановлен протокол прерванного теста: 3.IM.recovered.txt"_s,
                           u"и ещё 2"_s}));
-    report.recovered = QStringList{m_fallback + u"/1.IM.recovered.txt"_s}; // outside Result: the whole path
+    report.entries = {{Kind::Recovered, m_fallback + u"/1.IM.recovered.txt"_s}}; // outside Result: the whole path
     QCOMPARE(report.noticeLines(m_result).first(),
-             u"Восстановлен протокол прерванного теста: "_s + QDir::toNativeSeparators(report.recovered.first()));
+             u"Восстановлен протокол прерванного теста: "_s + QDir::toNativeSeparators(m_fallback + u"/1.IM.recovered.txt"_s));
 }
 
 QTEST_GUILESS_MAIN(TestJournalRecovery)

@@ -4,6 +4,7 @@
 // in place of the file, or a file-size limit standing in for a full disk.
 #include "error/KavrError.h"
 #include "testing/core/ProtocolFile.h"
+#include "support/JournalTool.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -11,9 +12,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #endif
 
 using namespace kavr;
@@ -39,12 +43,19 @@ void WriteFile(const QString &path, const QByteArray &bytes)
 
 QStringList Entries(const QString &dir)
 {
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
 QString Native(const QString &path)
 {
     return QDir::toNativeSeparators(path);
+}
+
+const QString NoFolder = u"папку нельзя создать или в неё нельзя писать"_s;
+
+QString CannotCreate(const QString &path, const QString &reason)
+{
+    return u"Cannot create file "_s + Native(path) + u" ("_s + reason + u')';
 }
 
 // Saves and returns the KavrError text; empty when nothing was thrown.
@@ -77,10 +88,14 @@ private slots:
     void noFallbackGiven();
     void earlierProtocolSurvivesFailedWrite();
     void separatorInCodeWritesNothingElsewhere();
+    void plantedAtTheProtocolsName_data();
+    void plantedAtTheProtocolsName();
+    void lastFallbackIsTheUsersOwn();
     void defaultTarget();
 
 private:
-    QTemporaryDir m_dir;
+    // Cyrillic letters and blanks in every folder on the way, as a lab's folders have them.
+    QTemporaryDir m_dir{QDir::tempPath() + u"/Протоколы лаборатории XXXXXX"_s};
 };
 
 void TestProtocolFile::fileName()
@@ -153,7 +168,7 @@ void TestProtocolFile::resultBelowRegularFileFallsBack()
 
     const QString message = SaveError({result, {base + u"/fallback"_s}}, Code, SampleLines());
     const QString fallbackFile = base + u"/fallback/Иванов-01.IM.txt"_s;
-    QCOMPARE(message, u"Cannot create file "_s + Native(result + u"/Иванов-01.IM.txt"_s)
+    QCOMPARE(message, CannotCreate(result + u"/Иванов-01.IM.txt"_s, NoFolder)
                           + u"\nПротокол сохранён в файле "_s + Native(fallbackFile));
     QCOMPARE(ReadAll(fallbackFile), EncodeProtocol(SampleLines()));
     QCOMPARE(ReadAll(base + u"/plain"_s), QByteArray("not a folder"));
@@ -171,7 +186,7 @@ void TestProtocolFile::folderInPlaceOfFileFallsBackToNextWorkingFolder()
     const QString message = SaveError(
         {result, {base + u"/absent"_s, base + u"/second"_s}}, Code, SampleLines());
     const QString fallbackFile = base + u"/second/Иванов-01.IM.txt"_s;
-    QCOMPARE(message, u"Cannot create file "_s + Native(intended)
+    QCOMPARE(message, CannotCreate(intended, u"это папка"_s)
                           + u"\nПротокол сохранён в файле "_s + Native(fallbackFile));
     QCOMPARE(ReadAll(fallbackFile), EncodeProtocol(SampleLines()));
     QVERIFY(!QFileInfo::exists(base + u"/absent"_s));
@@ -188,7 +203,7 @@ void TestProtocolFile::everyFolderFailing()
 
     const QString message = SaveError({result, {base + u"/plain"_s, base + u"/absent"_s}}, Code,
                                       SampleLines());
-    const QString firstLine = u"Cannot create file "_s + Native(result + u"/Иванов-01.IM.txt"_s);
+    const QString firstLine = CannotCreate(result + u"/Иванов-01.IM.txt"_s, NoFolder);
     QVERIFY2(message.startsWith(firstLine + u'\n'), qPrintable(message));
     QVERIFY2(message.contains(u"не удалось"_s), qPrintable(message));
     QVERIFY(message.contains(Native(base + u"/absent"_s)));
@@ -201,8 +216,7 @@ void TestProtocolFile::noFallbackGiven()
     QVERIFY(QDir().mkpath(base));
     WriteFile(base + u"/plain"_s, "x");
     const QString result = base + u"/plain/Result"_s;
-    QCOMPARE(SaveError({result, {}}, Code, SampleLines()),
-             u"Cannot create file "_s + Native(result + u"/Иванов-01.IM.txt"_s));
+    QCOMPARE(SaveError({result, {}}, Code, SampleLines()), CannotCreate(result + u"/Иванов-01.IM.txt"_s, NoFolder));
 }
 
 void TestProtocolFile::earlierProtocolSurvivesFailedWrite()
@@ -226,8 +240,7 @@ void TestProtocolFile::earlierProtocolSurvivesFailedWrite()
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
 
-    QVERIFY2(message.startsWith(u"Cannot create file "_s + Native(path) + u'\n'),
-             qPrintable(message));
+    QVERIFY2(message.startsWith(CannotCreate(path, u"на диске нет места"_s) + u'\n'), qPrintable(message));
     QCOMPARE(ReadAll(path), EncodeProtocol(earlier));
     QCOMPARE(Entries(result), QStringList{u"Иванов-01.IM.txt"_s});
     QCOMPARE(Entries(fallback), QStringList());
@@ -247,11 +260,109 @@ void TestProtocolFile::separatorInCodeWritesNothingElsewhere()
     QCOMPARE(Entries(result), QStringList());
 }
 
+enum class Planted { LinkToAnotherFile, DanglingLink, Fifo, HeldOpen };
+
+void TestProtocolFile::plantedAtTheProtocolsName_data()
+{
+    QTest::addColumn<Planted>("planted");
+    QTest::addColumn<QString>("reason"); // why the save went elsewhere; empty: it went to Result
+#ifdef Q_OS_UNIX
+    QTest::newRow("a link to another operator's file") << Planted::LinkToAnotherFile << u"это символическая ссылка"_s;
+    QTest::newRow("a link to nothing") << Planted::DanglingLink << u"это символическая ссылка"_s;
+    QTest::newRow("a FIFO") << Planted::Fifo << u"это не обычный файл (канал или устройство)"_s;
+    // Linux lets a file held open be replaced.
+    QTest::newRow("held open by another program") << Planted::HeldOpen << QString();
+#else
+    // Windows does not while the program lets no one remove it (a spreadsheet, an editor): the
+    // save tries again for a while, then falls back and says why.
+    QTest::newRow("held open by another program") << Planted::HeldOpen << u"файл открыт другой программой"_s;
+#endif
+}
+
+void TestProtocolFile::plantedAtTheProtocolsName()
+{
+    QFETCH(Planted, planted);
+    QFETCH(QString, reason);
+    const QString base = m_dir.filePath(u"planted %1"_s.arg(int(planted)));
+    const QString result = base + u"/Result"_s, home = base + u"/home"_s, other = base + u"/чужой.txt"_s;
+    QVERIFY(QDir().mkpath(result) && QDir().mkpath(home));
+    QVERIFY(WriteAll(other, "записи другого оператора"));
+    const QString protocol = result + u"/Иванов-01.IM.txt"_s;
+    std::unique_ptr<JournalTool> holder;
+    switch (planted) {
+    case Planted::LinkToAnotherFile: QVERIFY(QFile::link(other, protocol)); break;
+    case Planted::DanglingLink: QVERIFY(QFile::link(base + u"/нет такого"_s, protocol)); break;
+    case Planted::Fifo: QCOMPARE(::mkfifo(QFile::encodeName(protocol).constData(), 0666), 0); break;
+    case Planted::HeldOpen:
+        QVERIFY(WriteAll(protocol, "earlier"));
+        holder = std::make_unique<JournalTool>(QStringList{u"hold-open"_s, protocol});
+        QVERIFY(holder->ready());
+        break;
+    }
+    const QFileInfo before(protocol);
+
+    const SaveOutcome outcome = TrySaveProtocol({result, {home}}, Code, SampleLines());
+    holder.reset();
+    if (reason.isEmpty()) {
+        QCOMPARE(outcome.error, QString());
+        QCOMPARE(ReadAll(protocol), EncodeProtocol(SampleLines()));
+        return;
+    }
+    // Never followed, opened, waited on or replaced: the protocol went home, and why is said.
+    QVERIFY2(outcome.error.startsWith(CannotCreate(protocol, reason)), qPrintable(outcome.error));
+    QCOMPARE(outcome.path, QDir::cleanPath(home + u"/Иванов-01.IM.txt"_s));
+    QCOMPARE(ReadAll(outcome.path), EncodeProtocol(SampleLines()));
+    QCOMPARE(ReadAll(other), QByteArray("записи другого оператора"));
+    const QFileInfo after(protocol);
+    QCOMPARE(after.isSymLink(), before.isSymLink());
+    QCOMPARE(after.symLinkTarget(), before.symLinkTarget());
+    QCOMPARE(after.isFile() || after.isSymLink(), before.isFile() || before.isSymLink());
+    if (planted == Planted::HeldOpen)
+        QCOMPARE(ReadAll(protocol), QByteArray("earlier"));
+    QCOMPARE(Entries(result), QStringList{u"Иванов-01.IM.txt"_s}); // no temporary left
+}
+
+void TestProtocolFile::lastFallbackIsTheUsersOwn()
+{
+    const QString base = m_dir.filePath(u"private"_s);
+    QVERIFY(QDir().mkpath(base));
+    QVERIFY(WriteAll(base + u"/plain"_s, "x"));
+    const QString unusable = base + u"/plain/Result"_s; // below a file: never a folder
+    const QString own = base + u"/kavr-im-own"_s;
+
+    // Made when first needed, closed to others, and what goes there is the user's alone.
+    const SaveOutcome saved = TrySaveProtocol({unusable, {}, own}, Code, SampleLines());
+    QCOMPARE(saved.path, own + u"/Иванов-01.IM.txt"_s);
+    QCOMPARE(ReadAll(saved.path), EncodeProtocol(SampleLines()));
+#ifdef Q_OS_UNIX
+    constexpr QFile::Permissions Others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
+        | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    QCOMPARE(QFile::permissions(own) & Others, QFile::Permissions());
+    QCOMPARE(QFile::permissions(saved.path) & Others, QFile::Permissions());
+    // A folder opened to others since is closed again before it is used.
+    QVERIFY(QFile::setPermissions(own, QFile::permissions(own) | Others));
+    QVERIFY(TrySaveProtocol({unusable, {}, own}, Code, SampleLines()).path == saved.path);
+    QCOMPARE(QFile::permissions(own) & Others, QFile::Permissions());
+
+    // Someone planted the name first: a link to a folder of theirs is never used.
+    const QString planted = base + u"/kavr-im-planted"_s, theirs = base + u"/theirs"_s;
+    QVERIFY(QDir().mkpath(theirs));
+    QVERIFY(QFile::link(theirs, planted));
+    const SaveOutcome refused = TrySaveProtocol({unusable, {}, planted}, Code, SampleLines());
+    QVERIFY(refused.path.isEmpty());
+    QVERIFY2(refused.error.contains(u"не удалось"_s), qPrintable(refused.error));
+    QCOMPARE(Entries(theirs), QStringList());
+#endif
+}
+
 void TestProtocolFile::defaultTarget()
 {
     const SaveTarget target = DefaultSaveTarget(u"/opt/kavr"_s);
     QCOMPARE(target.resultDir, u"/opt/kavr/Result"_s);
-    QCOMPARE(target.fallbackDirs, (QStringList{QDir::homePath(), QDir::tempPath()}));
+    QCOMPARE(target.fallbackDirs, QStringList{QDir::homePath()});
+    // Not the temporary folder itself, which is everyone's, but a folder of the user's own in it.
+    QCOMPARE(QFileInfo(target.privateDir).absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath());
+    QVERIFY(target.privateDir != QDir::tempPath());
 }
 
 QTEST_GUILESS_MAIN(TestProtocolFile)

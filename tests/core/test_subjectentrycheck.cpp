@@ -85,11 +85,15 @@ void TestSubjectEntryCheck::check_data()
     QTest::newRow("name 201 characters") << GoodCode << QString(201, u'Ж') << Name << NameTooLong;
 #ifndef Q_OS_WIN
     // The file name in bytes, with room for the save's temporary name beside it: 255 at most.
-    QTest::newRow("120 Cyrillic letters") << QString(120, u'ж') << GoodName << None << QString();
-    QTest::newRow("121 Cyrillic letters") << QString(121, u'ж') << GoodName << Code << CodeFileName;
+    // The longest name made of a code, the temporary name of its 999th recovered protocol, is
+    // 37 bytes longer than the code: 218 bytes are left of 255, two for a Cyrillic letter, three
+    // for "№".
+    QTest::newRow("109 Cyrillic letters") << QString(109, u'ж') << GoodName << None << QString();
+    QTest::newRow("110 Cyrillic letters") << QString(110, u'ж') << GoodName << Code << CodeFileName;
+    QTest::newRow("120 Cyrillic letters, a 240-byte code") << QString(120, u'ж') << GoodName << Code << CodeFileName;
     QTest::newRow("200 Cyrillic letters") << QString(200, u'ж') << GoodName << Code << CodeFileName;
-    QTest::newRow("80 signs №") << QString(80, u'№') << GoodName << None << QString();
-    QTest::newRow("81 signs №") << QString(81, u'№') << GoodName << Code << CodeFileName;
+    QTest::newRow("72 signs №") << QString(72, u'№') << GoodName << None << QString();
+    QTest::newRow("73 signs №") << QString(73, u'№') << GoodName << Code << CodeFileName;
 #endif
     // 150 emoji are 300 UTF-16 units but 150 characters: refused for the code page.
     QString emoji150;

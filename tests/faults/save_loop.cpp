@@ -19,7 +19,8 @@ int main(int argc, char *argv[])
     // Two versions prepared beforehand, so that most of the time goes to the save itself.
     const QStringList versions[2] = {kavr::test::ProtocolVersion(first), kavr::test::ProtocolVersion(first + 1)};
     for (int version = first; last < 0 || version <= last; ++version) {
-        kavr::SaveProtocol(target, args[2], versions[(version - first) % 2]);
+        if (!kavr::TrySaveProtocol(target, args[2], versions[(version - first) % 2]).error.isEmpty())
+            return 1;
         std::printf("%d\n", (version - first) % 2 + first);
         std::fflush(stdout);
     }

@@ -88,7 +88,7 @@ void FaultsKillTest::killedSaveLeavesWholeProtocol()
     QVERIFY(SaveVersions(program, result, 0, 0));
     QCOMPARE(wholeVersion(path), 0);
 
-    const QRegularExpression saveTemporary(u"^"_s + QRegularExpression::escape(FileName) + u"\\.[A-Za-z0-9]{6}$"_s);
+    const QRegularExpression saveTemporary(u"^\\."_s + QRegularExpression::escape(FileName) + u"\\.[0-9a-f]{8}\\.tmp$"_s);
     QStringList strays;
     int whileOpen = 0;
     for (int round = 1; round <= Rounds; ++round) {

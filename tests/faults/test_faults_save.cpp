@@ -2,12 +2,12 @@
 // read-only, a file of that name, a folder where the protocol should go, an earlier protocol
 // made read-only, a full disk, regional settings the protocol's code page lacks. The main
 // window runs with recording fakes; the save and the journal are the real ones. Each fault ends
-// with the message box's text naming the file, the protocol recoverable from the fallback
-// folder, byte for byte what the Result file would have held, an earlier protocol of that code
-// untouched, and no journal left behind. The test runs with the rights of an ordinary user
-// (nobody when the tests run as root, who would ignore permission bits).
+// with the message box's text naming the file and why, the protocol recoverable from the
+// fallback folder, byte for byte what the Result file would have held, an earlier protocol of
+// that code untouched, and no journal left behind. The test runs as an ordinary user would:
+// when the tests run as root (who ignores permission bits), as-user.sh runs it as nobody, real
+// and effective ids alike, but for the full disk, which only root can mount.
 #include "FullDisk.h"
-#include "Unprivileged.h"
 #include "support/FormFixture.h"
 #include "testing/core/CodePage.h"
 #include "testing/core/JournalRecovery.h"
@@ -24,9 +24,9 @@
 #include <QTest>
 
 #include <csignal>
-#include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kavr;
 using namespace kavr::test;
@@ -54,27 +54,15 @@ constexpr QFile::Permissions ReadOnly = QFile::ReadOwner | QFile::ExeOwner | QFi
     | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
 constexpr QFile::Permissions Open = ReadOnly | QFile::WriteOwner;
 
-// Who runs the program, from the subject entry to the end of the test.
-struct User
-{
-    uid_t id;
-    gid_t group;
-};
-constexpr User Nobody{Unprivileged::Nobody, Unprivileged::NoGroup};
-constexpr User Root{0, 0};
-
 struct NoGuard
 {
 };
 
-// A test with twelve placements, three of them wrong, run as user; the twelfth, which ends the
-// test and so saves the protocol, inside LastClick.
+// A test with twelve placements, three of them wrong; the twelfth, which ends the test and so
+// saves the protocol, inside LastClick.
 template <typename LastClick = NoGuard>
-QByteArray RunToTheEnd(FormFixture &f, User user = Nobody)
+QByteArray RunToTheEnd(FormFixture &f)
 {
-    std::optional<Unprivileged> as;
-    if (user.id != 0)
-        as.emplace(user.id, user.group);
     f.enterSubject(Code, u"Петров П.П."_s, 1);
     f.clock.advanceMs(12'000);
     f.startAnswerPhase();
@@ -91,6 +79,12 @@ QByteArray RunToTheEnd(FormFixture &f, User user = Nobody)
     }
     // What the Result file would have held.
     return EncodeProtocol(*f.form->ResultLog);
+}
+
+// The message's first line: the file and why it could not be.
+QString CannotCreate(const QString &path, const QString &reason)
+{
+    return u"Cannot create file "_s + Native(path) + u" ("_s + reason + u')';
 }
 
 } // namespace
@@ -112,7 +106,7 @@ private slots:
 
 private:
     void checkFinished(const FormFixture &f);
-    void checkFellBack(const FormFixture &f, const QByteArray &expected);
+    void checkFellBack(const FormFixture &f, const QByteArray &expected, const QString &reason);
     QString m_base, m_app, m_result, m_fallback;
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -128,8 +122,6 @@ void FaultsSaveTest::init()
     m_fallback = m_base + u"/home"_s;
     QVERIFY(QDir().mkpath(m_app));
     QVERIFY(QDir().mkpath(m_fallback));
-    // The program's user owns its home; the program folder belongs to whoever installed it.
-    Unprivileged::giveTo(m_fallback);
 }
 
 void FaultsSaveTest::checkFinished(const FormFixture &f)
@@ -141,19 +133,18 @@ void FaultsSaveTest::checkFinished(const FormFixture &f)
     QCOMPARE(f.form->FrontLayer(), f.form->paInstr);
 }
 
-void FaultsSaveTest::checkFellBack(const FormFixture &f, const QByteArray &expected)
+void FaultsSaveTest::checkFellBack(const FormFixture &f, const QByteArray &expected, const QString &reason)
 {
-    // One message naming both files, and the whole protocol in the fallback folder.
+    // One message naming both files and why, and the whole protocol in the fallback folder.
     QCOMPARE(f.errors.size(), 1);
     const QString fallbackFile = m_fallback + u'/' + FileName;
-    QCOMPARE(f.errors.first(), u"Cannot create file "_s + Native(m_result + u'/' + FileName)
+    QCOMPARE(f.errors.first(), CannotCreate(m_result + u'/' + FileName, reason)
                                    + u"\nПротокол сохранён в файле "_s + Native(fallbackFile));
     QCOMPARE(ReadAll(fallbackFile), expected);
 }
 
 void FaultsSaveTest::missingResultIsCreated()
 {
-    Unprivileged::giveTo(m_app);
     FormFixture f(SaveTarget{m_result, {m_fallback}});
     const QByteArray expected = RunToTheEnd(f);
     QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join(u'\n')));
@@ -168,44 +159,32 @@ void FaultsSaveTest::earlierProtocol_data()
     QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("replaced");
     // Made read-only on purpose: writing it is not permitted, as the read-only attribute says
-    // on Windows.
+    // on Windows. Another operator's protocol, which this user may not write but the folder lets
+    // it replace, is replaced: test_faults_operators runs two real operators for that.
     QTest::newRow("no write bit") << 0444 << false;
-    // Another operator's protocol in the package's shared Result (root:users 2775), written by
-    // a second operator of the group: replaced as today.
-    QTest::newRow("another operator's, 0644") << 0644 << true;
-    QTest::newRow("another operator's, 0664") << 0664 << true;
+    QTest::newRow("written before, 0644") << 0644 << true;
 }
 
 void FaultsSaveTest::earlierProtocol()
 {
     QFETCH(int, mode);
     QFETCH(bool, replaced);
-    if (!Unprivileged::possible(m_base))
-        QSKIP("no user without rights here, or the temporary folder is closed to one");
     const QString earlier = m_result + u'/' + FileName;
     QVERIFY(QDir().mkpath(m_result));
     QVERIFY(WriteAll(earlier, Earlier));
-    Unprivileged::giveTo(m_result, 0, Unprivileged::Users);
-    QVERIFY(::chmod(QFile::encodeName(m_result).constData(), 02775) == 0);
-    Unprivileged::giveTo(earlier, Unprivileged::OperatorA, Unprivileged::Users);
     QVERIFY(::chmod(QFile::encodeName(earlier).constData(), mode_t(mode)) == 0);
-    Unprivileged::giveTo(m_fallback, Unprivileged::OperatorB, Unprivileged::Users);
 
     FormFixture f(SaveTarget{m_result, {m_fallback}});
-    const QByteArray expected = RunToTheEnd(f, {Unprivileged::OperatorB, Unprivileged::Users});
+    const QByteArray expected = RunToTheEnd(f);
     checkFinished(f);
-    QFileInfo after(earlier);
     if (replaced) {
         QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join(u'\n')));
         QCOMPARE(ReadAll(earlier), expected);
-        QCOMPARE(after.ownerId(), Unprivileged::OperatorB);
-        QCOMPARE(after.groupId(), Unprivileged::Users); // the folder's group, for the next one
         QCOMPARE(Entries(m_fallback), QStringList());
     } else {
-        checkFellBack(f, expected);
+        checkFellBack(f, expected, u"файл защищён от записи"_s);
         QCOMPARE(ReadAll(earlier), Earlier);
-        QCOMPARE(after.ownerId(), Unprivileged::OperatorA);
-        QCOMPARE(int(after.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther)), 0);
+        QCOMPARE(int(QFileInfo(earlier).permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther)), 0);
         QCOMPARE(Entries(m_fallback), QStringList{FileName}); // and no journal
     }
     QCOMPARE(Entries(m_result), QStringList{FileName});
@@ -214,18 +193,21 @@ void FaultsSaveTest::earlierProtocol()
 void FaultsSaveTest::unwritableResultFallsBack_data()
 {
     QTest::addColumn<Fault>("fault");
-    QTest::newRow("Result read-only") << Fault::ReadOnlyResult;
-    QTest::newRow("Result missing, program folder read-only") << Fault::MissingInReadOnlyFolder;
-    QTest::newRow("a file named Result") << Fault::FileNamedResult;
-    QTest::newRow("a folder in place of the protocol") << Fault::FolderInPlaceOfFile;
+    QTest::addColumn<QString>("reason");
+    const QString noFolder = u"папку нельзя создать или в неё нельзя писать"_s;
+    QTest::newRow("Result read-only") << Fault::ReadOnlyResult << u"нет прав на запись"_s;
+    QTest::newRow("Result missing, program folder read-only") << Fault::MissingInReadOnlyFolder << noFolder;
+    QTest::newRow("a file named Result") << Fault::FileNamedResult << noFolder;
+    QTest::newRow("a folder in place of the protocol") << Fault::FolderInPlaceOfFile << u"это папка"_s;
 }
 
 void FaultsSaveTest::unwritableResultFallsBack()
 {
     QFETCH(Fault, fault);
+    QFETCH(QString, reason);
     const bool permissions = fault == Fault::ReadOnlyResult || fault == Fault::MissingInReadOnlyFolder;
-    if (permissions && !Unprivileged::possible(m_base))
-        QSKIP("no user without rights here, or the temporary folder is closed to one");
+    if (permissions && ::geteuid() == 0)
+        QSKIP("root ignores permission bits: run through as-user.sh");
     QStringList resultBefore;
     switch (fault) {
     case Fault::ReadOnlyResult:
@@ -242,7 +224,6 @@ void FaultsSaveTest::unwritableResultFallsBack()
     case Fault::FolderInPlaceOfFile:
         QVERIFY(QDir().mkpath(m_result + u'/' + FileName));
         QVERIFY(WriteAll(m_result + u'/' + FileName + u"/inside"_s, Earlier));
-        Unprivileged::giveTo(m_result);
         break;
     }
     const QFileInfo before(m_result);
@@ -257,7 +238,7 @@ void FaultsSaveTest::unwritableResultFallsBack()
         QFile::setPermissions(m_result, Open);
 
     checkFinished(f);
-    checkFellBack(f, expected);
+    checkFellBack(f, expected, reason);
     QCOMPARE(Entries(m_fallback), QStringList{FileName});
     // What stood in Result stands as it was.
     QCOMPARE(QFileInfo(m_result).isFile(), before.isFile());
@@ -284,10 +265,9 @@ void FaultsSaveTest::fullDiskFallsBack()
     QVERIFY(disk.fill(u"filler"_s) > 0);
 
     FormFixture f(SaveTarget{m_result, {m_fallback}});
-    // Root: a full disk refuses root too, and the journal started as root must go as root.
-    const QByteArray expected = RunToTheEnd(f, Root);
+    const QByteArray expected = RunToTheEnd(f);
     checkFinished(f);
-    checkFellBack(f, expected);
+    checkFellBack(f, expected, u"на диске нет места"_s);
     QCOMPARE(ReadAll(m_result + u'/' + FileName), Earlier);
     QCOMPARE(Entries(m_result), (QStringList{u"filler"_s, FileName}));
 }
@@ -321,11 +301,11 @@ void FaultsSaveTest::fullEverywhereLeavesNothingHalfWritten()
     QVERIFY(QDir().mkpath(m_result));
     QVERIFY(WriteAll(m_result + u'/' + FileName, Earlier));
     FormFixture f(SaveTarget{m_result, {m_fallback}});
-    RunToTheEnd<FileSizeLimit>(f, Root);
+    RunToTheEnd<FileSizeLimit>(f);
     checkFinished(f);
     QCOMPARE(f.errors.size(), 1);
     const QString message = f.errors.first();
-    QVERIFY2(message.startsWith(u"Cannot create file "_s + Native(m_result + u'/' + FileName) + u'\n'),
+    QVERIFY2(message.startsWith(CannotCreate(m_result + u'/' + FileName, u"на диске нет места"_s) + u'\n'),
              qPrintable(message));
     QVERIFY2(message.contains(u"не удалось"_s) && message.contains(Native(m_fallback)), qPrintable(message));
     // Nothing can be saved, and nothing is cut: the earlier protocol stands, no partial file.
@@ -339,8 +319,8 @@ void FaultsSaveTest::fullEverywhereLeavesNothingHalfWritten()
     f.about.reset();
     f.form.reset();
     const RecoveryReport recovery = RecoverJournals(SaveTarget{m_result, {m_fallback}});
-    QCOMPARE(recovery.recovered, QStringList{m_result + u'/' + Code + u".IM.recovered.txt"_s});
-    const QStringList lines = FromWindows1251(ReadAll(recovery.recovered.first())).split(u"\r\n"_s);
+    QCOMPARE(recovery.paths(RecoveryReport::Kind::Recovered), QStringList{m_result + u'/' + Code + u".IM.recovered.txt"_s});
+    const QStringList lines = FromWindows1251(ReadAll(recovery.paths(RecoveryReport::Kind::Recovered).first())).split(u"\r\n"_s);
     QCOMPARE(lines.size(), 24); // 23 and the empty rest after the last line end
     QVERIFY2(lines.at(6).endsWith(u"N[+] = 7,  N[-] = 4,  N[0] = 1"_s), qPrintable(lines.at(6)));
     QCOMPARE(Entries(m_result), (QStringList{Code + u".IM.recovered.txt"_s, FileName}));
@@ -355,7 +335,6 @@ void FaultsSaveTest::separatorsOutsideTheCodePageStillSave()
     arabic.decimalSeparator = u"\u066B"_s;
     arabic.shortDateFormat = u"d\u200F/M\u200F/yyyy"_s;
     arabic.longTimeFormat = u"HH\u202Fmm\u060Css"_s;
-    Unprivileged::giveTo(m_app);
     FormFixture f(SaveTarget{m_result, {m_fallback}}, arabic);
     f.clock.setWall(QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9)));
     const QByteArray expected = RunToTheEnd(f);

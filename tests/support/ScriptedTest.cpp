@@ -1,6 +1,7 @@
 #include "support/ScriptedTest.h"
 
 #include "support/TestChoices.h"
+#include "support/TestFiles.h"
 
 #include "report/ProtocolReader.h"
 #include "testing/core/Protocol.h"
@@ -55,7 +56,7 @@ report::ProtocolRecord ScriptedTest::read() const
 
 QString ScriptedTest::save(const QString &resultDir) const
 {
-    return SaveProtocol({resultDir, {}}, code, lines());
+    return test::SaveProtocol({resultDir, {}}, code, lines());
 }
 
 report::ProtocolRecord ScriptedTest::expected() const

@@ -1,5 +1,7 @@
 #include "support/TestFiles.h"
 
+#include "error/KavrError.h"
+
 #include <QFile>
 
 namespace kavr::test {
@@ -14,6 +16,14 @@ bool WriteAll(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QString SaveProtocol(const SaveTarget &target, const QString &code, const QStringList &lines)
+{
+    const SaveOutcome outcome = TrySaveProtocol(target, code, lines);
+    if (!outcome.error.isEmpty())
+        throw KavrError(outcome.error);
+    return outcome.path;
 }
 
 } // namespace kavr::test

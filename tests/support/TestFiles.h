@@ -1,5 +1,7 @@
 #pragma once
 // Files read and written whole by the tests.
+#include "testing/core/ProtocolFile.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -9,5 +11,9 @@ namespace kavr::test {
 QByteArray ReadAll(const QString &path);
 // Creates or replaces the file; false when it could not be written whole.
 bool WriteAll(const QString &path, const QByteArray &bytes);
+
+// Saves a protocol as FinishTest does and returns the full path written; throws KavrError with
+// the operator's message when the protocol did not go to Result.
+QString SaveProtocol(const SaveTarget &target, const QString &code, const QStringList &lines);
 
 } // namespace kavr::test

@@ -44,7 +44,7 @@ QByteArray Recovered(const QByteArray &journal)
     if (!QDir().mkpath(result) || !WriteAll(result + u"/x.IM.journal"_s, journal))
         return {};
     const RecoveryReport report = RecoverJournals({result, {}});
-    return report.recovered.size() == 1 ? ReadAll(report.recovered.first()) : QByteArray();
+    return report.paths(RecoveryReport::Kind::Recovered).size() == 1 ? ReadAll(report.paths(RecoveryReport::Kind::Recovered).first()) : QByteArray();
 }
 
 } // namespace
@@ -150,12 +150,12 @@ void RecoveryTest::closingDuringTheTest()
     // The next start.
     const RecoveryReport report = RecoverJournals({f.resultDir(), {}});
     if (counts.isEmpty()) {
-        QVERIFY(report.recovered.isEmpty());
+        QVERIFY(report.paths(RecoveryReport::Kind::Recovered).isEmpty());
         QCOMPARE(Entries(f.resultDir()), QStringList());
         return;
     }
-    QCOMPARE(report.recovered, QStringList{f.resultDir() + u"/Код-7.IM.recovered.txt"_s});
-    const QStringList lines = FromWindows1251(ReadAll(report.recovered.first())).split(u"\r\n"_s);
+    QCOMPARE(report.paths(RecoveryReport::Kind::Recovered), QStringList{f.resultDir() + u"/Код-7.IM.recovered.txt"_s});
+    const QStringList lines = FromWindows1251(ReadAll(report.paths(RecoveryReport::Kind::Recovered).first())).split(u"\r\n"_s);
     QCOMPARE(lines.size(), 24);
     QCOMPARE(lines.at(6), counts);
     QCOMPARE(Entries(f.resultDir()), QStringList{u"Код-7.IM.recovered.txt"_s});

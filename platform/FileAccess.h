@@ -1,0 +1,110 @@
+#pragma once
+// Files reached by a name the program found in a folder or planned to use there: Result may be
+// shared by a lab's workstations and operators, and any of them may have left anything under
+// any name. Nothing here follows a symbolic link (or, on Windows, a junction or other reparse
+// point) at the last step of a path, waits on a FIFO or a device, or reads without a bound.
+// Folders on the way are followed: a Result folder mounted or linked by the lab is its own
+// choice. Errors are returned, never thrown; each carries a reason the operator can read.
+#include <QByteArray>
+#include <QString>
+
+namespace kavr::platform {
+
+enum class FileKind {
+    Missing,
+    Regular,
+    Directory,
+    Link,    // a symbolic link, a junction or another reparse point: never followed
+    Special, // a FIFO, a device, a socket: never opened
+};
+
+struct FileState
+{
+    FileKind kind = FileKind::Missing;
+    qint64 size = 0;
+    // No write bit for anyone (Windows: the read-only attribute): made so on purpose.
+    bool readOnlyOnPurpose = false;
+};
+
+// What the name itself is, without opening it.
+FileState InspectFile(const QString &path);
+
+// Which file a name stood for when it was read, so that only that file is removed later.
+struct FileIdentity
+{
+    quint64 volume = 0;
+    quint64 node = 0;
+    bool valid = false;
+    friend bool operator==(const FileIdentity &, const FileIdentity &) = default;
+};
+
+struct FileError
+{
+    enum class Code { None, Exists, NotFound, NotRegular, TooLarge, InUse, ReadOnly, NoPermission,
+                      NoSpace, Other };
+    Code code = Code::None;
+    QString reason; // Russian, for the operator: "это символическая ссылка", the system's text…
+    explicit operator bool() const { return code != Code::None; }
+};
+
+struct FileRead
+{
+    QByteArray bytes;
+    FileIdentity identity;
+    FileError error;
+};
+
+// The whole of a regular file of at most maxBytes, or why not (a link, a FIFO, a device, a
+// folder, a larger file: left unopened or unread).
+FileRead ReadRegularFile(const QString &path, qint64 maxBytes);
+
+// Who may read and write a new file.
+enum class FileSharing {
+    // As the user's umask says; in a folder others of its group may write (a lab's shared
+    // Result), the file goes to the folder's group with read and write for the group, so that
+    // operators may replace each other's protocols and recover each other's tests.
+    Folder,
+    // The owner alone, whatever the folder (the fallback folders hold subjects' names).
+    Owner,
+};
+
+// Creates path anew, exclusively (never through a link, never over anything that exists) and
+// returns a C runtime descriptor open for writing, or -1 and sets error. On Windows the file
+// may be read by others while it is open, not written, renamed or removed.
+int CreateNewFile(const QString &path, FileSharing sharing, FileError *error);
+
+enum class Replace { Never, RegularFile };
+
+// Writes bytes whole and durable as the file path, in one step: nobody ever sees a part of it,
+// and a crash leaves the earlier file or the new one. Replace::Never fails with Exists when
+// anything has that name; Replace::RegularFile replaces a regular file that is not read-only on
+// purpose and refuses anything else. A file that another program holds open (Windows) is tried
+// again for up to inUseWaitMs before InUse is returned. Written first without a name where the
+// file system allows (Linux), else under TemporaryFileName(path's name), which a kill may leave.
+FileError SaveFile(const QString &path, const QByteArray &bytes, FileSharing sharing, Replace replace,
+                   int inUseWaitMs = 0);
+// The name a file is written under before it takes finalName: ".<finalName>.<8 hex>.tmp".
+QString TemporaryFileName(const QString &finalName);
+
+// Gives the file from (a name in the same folder) the name to, in one step, as SaveFile does.
+FileError RenameFile(const QString &from, const QString &to, Replace replace, int inUseWaitMs = 0);
+
+// Removes path when it is still the file identity names; false when it is not, or cannot go.
+bool RemoveFile(const QString &path, const FileIdentity &identity);
+// Removes the file open as descriptor under path, when path still names it (a lab member may
+// have put another file there meanwhile).
+bool RemoveOpenFile(int descriptor, const QString &path);
+// The identity of an open descriptor.
+FileIdentity IdentityOf(int descriptor);
+// Closes a descriptor of CreateNewFile's.
+void CloseFile(int descriptor);
+
+// A folder of this user's own below the temporary folder, for protocols and journals that no
+// other folder takes: on Linux <temp>/kavr-im-<user id> with mode 0700 (the temporary folder
+// itself is everyone's), on Windows %TEMP%\KAVR.IM (the user's own already).
+QString PrivateTempFolder();
+// Creates a private folder when missing (create) and says whether it is usable: a folder (not a
+// link) of this user's own that others cannot enter; an existing one open to others is closed.
+bool UsablePrivateFolder(const QString &path, bool create);
+
+} // namespace kavr::platform

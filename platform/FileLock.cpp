@@ -1,0 +1,40 @@
+#include "platform/FileLock.h"
+
+#include <utility>
+
+namespace kavr::platform {
+
+FileLock::~FileLock()
+{
+    if (m_descriptor < 0)
+        return;
+    RemoveOpenFile(m_descriptor, m_path);
+    CloseFile(m_descriptor);
+}
+
+FileLock::Claim::Claim(Claim &&other) noexcept
+    : m_path(std::move(other.m_path)),
+      m_state(other.m_state),
+      m_kind(other.m_kind),
+      m_host(std::move(other.m_host)),
+      m_descriptor(std::exchange(other.m_descriptor, -1))
+{
+}
+
+FileLock::Claim::~Claim()
+{
+    if (m_descriptor >= 0)
+        CloseFile(m_descriptor);
+}
+
+bool FileLock::Claim::remove()
+{
+    if (m_state != State::Abandoned || m_descriptor < 0)
+        return false;
+    const bool removed = RemoveOpenFile(m_descriptor, m_path);
+    CloseFile(std::exchange(m_descriptor, -1));
+    m_state = removed ? State::Missing : State::Undecided;
+    return removed;
+}
+
+} // namespace kavr::platform

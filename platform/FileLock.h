@@ -1,0 +1,87 @@
+#pragma once
+// A lock file that says a test is being journaled, and whether the program that made it still
+// lives, also when the folder is shared by several workstations.
+//
+// The owner makes the file exclusively and holds it for its whole life: on Linux with flock()
+// on an open descriptor, on Windows with a handle that lets no one else remove the file (a file
+// server keeps that for the other workstations too). Others examine it:
+// - held: its owner lives (on this machine, or where the share passes locks on);
+// - on Windows, not held: its owner is gone, whatever process id it names (Windows and Wine
+//   reuse them);
+// - on Linux, not held and made on this machine since its last start (the boot's id names
+//   it): its owner is gone, since a lock on this machine is always seen;
+// - on Linux, not held and made elsewhere or before this machine's last start: locks may not
+//   cross machines (CIFS nobrl, NFS local_lock, machines cloned with one machine-id), so the
+//   owner's heartbeat decides: it rewrites the file every HeartbeatMs, and a lock untouched for
+//   StaleAfterMs by the file system's own clock (a file made in that folder now says what time
+//   it is there) is abandoned; anything fresher, or dated in the future, cannot be told apart
+//   from a live test and is left alone.
+// Only the examined file is ever removed, never another that took its name meanwhile.
+#include "platform/FileAccess.h"
+
+#include <QString>
+#include <memory>
+
+namespace kavr::platform {
+
+class FileLock final
+{
+public:
+    static constexpr int HeartbeatMs = 15'000;
+    static constexpr int StaleAfterMs = 2 * 60'000;
+
+    // Makes the lock file path (exclusively) and holds it; null and error when it cannot.
+    static std::unique_ptr<FileLock> create(const QString &path, FileSharing sharing, FileError *error);
+    // Gives the lock up: the file goes, if it is still this lock's.
+    ~FileLock();
+    FileLock(const FileLock &) = delete;
+    FileLock &operator=(const FileLock &) = delete;
+
+    // Shows that the owner lives (Linux; nothing to do on Windows). Safe from any thread.
+    bool heartbeat();
+    QString path() const { return m_path; }
+
+    // Another's lock, as found.
+    class Claim;
+    static Claim examine(const QString &path);
+
+private:
+    FileLock(QString path, int descriptor) : m_path(std::move(path)), m_descriptor(descriptor) {}
+    QString m_path;
+    int m_descriptor = -1;
+    quint64 m_beats = 0;
+};
+
+class FileLock::Claim final
+{
+public:
+    enum class State {
+        Missing,     // no lock: nothing guards the journal
+        Held,        // its owner lives
+        Abandoned,   // its owner is gone: remove() may take it away
+        Undecided,   // perhaps a live test on another workstation: left alone
+        NotALock,    // a link, a FIFO, a device, a folder: left alone
+    };
+
+    Claim(Claim &&other) noexcept;
+    Claim &operator=(Claim &&) = delete;
+    ~Claim();
+
+    State state() const { return m_state; }
+    // The workstation named in the lock, when it names one.
+    QString host() const { return m_host; }
+    FileKind kind() const { return m_kind; }
+    // Removes an abandoned lock: exactly the file examined. False in any other state.
+    bool remove();
+
+private:
+    friend class FileLock;
+    Claim() = default;
+    QString m_path;
+    State m_state = State::Missing;
+    FileKind m_kind = FileKind::Missing;
+    QString m_host;
+    int m_descriptor = -1; // held open (and locked, on Linux) from examine() to remove()
+};
+
+} // namespace kavr::platform

@@ -1,0 +1,330 @@
+#include "platform/FileAccess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kavr::platform {
+
+namespace {
+
+QByteArray Native(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+FileKind KindOf(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return FileKind::Regular;
+    if (S_ISDIR(mode))
+        return FileKind::Directory;
+    if (S_ISLNK(mode))
+        return FileKind::Link;
+    return FileKind::Special;
+}
+
+FileError Error(FileError::Code code, const QString &reason)
+{
+    return {code, reason};
+}
+
+QString NotRegularReason(FileKind kind)
+{
+    switch (kind) {
+    case FileKind::Link: return QStringLiteral("это символическая ссылка");
+    case FileKind::Directory: return QStringLiteral("это папка");
+    case FileKind::Special: return QStringLiteral("это не обычный файл (канал или устройство)");
+    case FileKind::Missing: return QStringLiteral("файла нет");
+    case FileKind::Regular: break;
+    }
+    return {};
+}
+
+FileError SystemError(int error)
+{
+    const QString text = QString::fromLocal8Bit(std::strerror(error));
+    switch (error) {
+    case EEXIST: return Error(FileError::Code::Exists, text);
+    case ENOENT:
+    case ENOTDIR: return Error(FileError::Code::NotFound, text);
+    case EACCES:
+    case EPERM: return Error(FileError::Code::NoPermission, QStringLiteral("нет прав на запись"));
+    case EROFS: return Error(FileError::Code::NoPermission, QStringLiteral("диск только для чтения"));
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return Error(FileError::Code::NoSpace, QStringLiteral("на диске нет места"));
+    case ELOOP: return Error(FileError::Code::NotRegular, NotRegularReason(FileKind::Link));
+    default: return Error(FileError::Code::Other, text);
+    }
+}
+
+FileIdentity IdentityOf(const struct stat &st)
+{
+    return {quint64(st.st_dev), quint64(st.st_ino), true};
+}
+
+bool ReadOnlyOnPurpose(const struct stat &st)
+{
+    return S_ISREG(st.st_mode) && !(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH));
+}
+
+// A folder's new entries survive a power cut only once the folder itself is synced.
+void SyncFolder(const QString &path)
+{
+    const int fd = ::open(Native(QFileInfo(path).absolutePath()).constData(),
+                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+mode_t ModeFor(FileSharing sharing)
+{
+    return sharing == FileSharing::Owner ? 0600 : 0666; // the umask takes its part of the latter
+}
+
+// In a folder its group may write, a new file is the group's to replace and recover: the
+// folder's group whatever the user's own is (a folder without set-group-id does not hand it
+// down), with read and write for it.
+void ShareAsFolder(int fd, const QString &folder, FileSharing sharing)
+{
+    struct stat file {}, dir {};
+    if (sharing != FileSharing::Folder || ::fstat(fd, &file) != 0
+        || ::stat(Native(folder).constData(), &dir) != 0 || !(dir.st_mode & S_IWGRP))
+        return;
+    if (file.st_gid != dir.st_gid && ::fchown(fd, uid_t(-1), dir.st_gid) != 0) {
+        // not a member of the folder's group: the file keeps the user's own
+    }
+    ::fchmod(fd, (file.st_mode & 07777) | S_IRGRP | S_IWGRP);
+}
+
+bool WriteAll(int fd, const QByteArray &bytes, int *error)
+{
+    const char *data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            *error = n < 0 ? errno : ENOSPC;
+            return false;
+        }
+        data += n;
+        left -= n;
+    }
+    return true;
+}
+
+} // namespace
+
+FileState InspectFile(const QString &path)
+{
+    struct stat st {};
+    if (::lstat(Native(path).constData(), &st) != 0)
+        return {};
+    return {KindOf(st.st_mode), qint64(st.st_size), ReadOnlyOnPurpose(st)};
+}
+
+FileRead ReadRegularFile(const QString &path, qint64 maxBytes)
+{
+    FileRead read;
+    // A FIFO or a device is never opened: opening one may block, or act.
+    const FileState state = InspectFile(path);
+    if (state.kind != FileKind::Regular) {
+        read.error = state.kind == FileKind::Missing
+            ? Error(FileError::Code::NotFound, NotRegularReason(state.kind))
+            : Error(FileError::Code::NotRegular, NotRegularReason(state.kind));
+        return read;
+    }
+    const int fd = ::open(Native(path).constData(),
+                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        read.error = SystemError(errno);
+        return read;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) { // swapped since it was looked at
+        read.error = Error(FileError::Code::NotRegular, NotRegularReason(KindOf(st.st_mode)));
+    } else if (st.st_size > maxBytes) {
+        read.error = Error(FileError::Code::TooLarge, QStringLiteral("файл слишком велик"));
+    } else {
+        read.identity = IdentityOf(st);
+        read.bytes.resize(maxBytes + 1); // a file growing meanwhile is still read with a bound
+        qsizetype got = 0;
+        while (got < read.bytes.size()) {
+            const ssize_t n = ::read(fd, read.bytes.data() + got, size_t(read.bytes.size() - got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                read.error = SystemError(errno);
+                break;
+            }
+            if (n == 0)
+                break;
+            got += n;
+        }
+        read.bytes.truncate(got);
+        if (!read.error && got > maxBytes)
+            read.error = Error(FileError::Code::TooLarge, QStringLiteral("файл слишком велик"));
+    }
+    ::close(fd);
+    if (read.error)
+        read.bytes.clear();
+    return read;
+}
+
+int CreateNewFile(const QString &path, FileSharing sharing, FileError *error)
+{
+    // O_EXCL never follows a link and never opens what exists.
+    const int fd = ::open(Native(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          ModeFor(sharing));
+    if (fd < 0) {
+        if (error)
+            *error = SystemError(errno);
+        return -1;
+    }
+    ShareAsFolder(fd, QFileInfo(path).absolutePath(), sharing);
+    if (error)
+        *error = {};
+    return fd;
+}
+
+FileError SaveFile(const QString &path, const QByteArray &bytes, FileSharing sharing, Replace replace,
+                   int inUseWaitMs)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    // Without a name until it is whole: a kill leaves nothing behind. Where the file system
+    // cannot (network shares), under a temporary name.
+    static const bool canName = ::access("/proc/self/fd", X_OK) == 0; // how such a file gets a name
+    int fd = canName ? ::open(Native(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, ModeFor(sharing)) : -1;
+    QString temporary;
+    FileError error;
+    if (fd >= 0) {
+        ShareAsFolder(fd, folder, sharing);
+    } else {
+        temporary = QDir(folder).filePath(TemporaryFileName(QFileInfo(path).fileName()));
+        fd = CreateNewFile(temporary, sharing, &error);
+        if (fd < 0)
+            return error;
+    }
+    int failure = 0;
+    // Durable before it has its name: a power cut never leaves an empty protocol.
+    if (!WriteAll(fd, bytes, &failure) || ::fsync(fd) != 0) {
+        error = SystemError(failure ? failure : errno);
+    } else if (temporary.isEmpty()) {
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+        if (replace == Replace::Never) {
+            // A second name that never replaces: where one is taken, EEXIST.
+            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, Native(path).constData(), AT_SYMLINK_FOLLOW) != 0)
+                error = SystemError(errno);
+            else
+                SyncFolder(path);
+        } else {
+            temporary = QDir(folder).filePath(TemporaryFileName(QFileInfo(path).fileName()));
+            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, Native(temporary).constData(), AT_SYMLINK_FOLLOW) != 0) {
+                error = SystemError(errno);
+                temporary.clear();
+            }
+        }
+    }
+    ::close(fd);
+    if (!error && !temporary.isEmpty())
+        error = RenameFile(temporary, path, replace, inUseWaitMs);
+    if (error && !temporary.isEmpty())
+        ::unlink(Native(temporary).constData());
+    return error;
+}
+
+FileError RenameFile(const QString &from, const QString &to, Replace replace, int)
+{
+    const QByteArray source = Native(from), target = Native(to);
+    if (replace == Replace::RegularFile) {
+        struct stat st {};
+        if (::lstat(target.constData(), &st) == 0) {
+            if (!S_ISREG(st.st_mode))
+                return Error(FileError::Code::NotRegular, NotRegularReason(KindOf(st.st_mode)));
+            if (ReadOnlyOnPurpose(st))
+                return Error(FileError::Code::ReadOnly, QStringLiteral("файл защищён от записи"));
+        }
+        // rename() replaces the name itself: should a link take the name meanwhile, the link
+        // goes, never the file it points to.
+        if (::rename(source.constData(), target.constData()) != 0)
+            return SystemError(errno);
+    } else {
+        int done = ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE);
+        if (done != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            // No such rename on this file system: a second name that never replaces, then the
+            // first name goes.
+            done = ::link(source.constData(), target.constData());
+            if (done == 0)
+                ::unlink(source.constData());
+            else if (errno == EPERM || errno == EOPNOTSUPP) {
+                // Nor hard links (some network shares): look, then rename.
+                struct stat st {};
+                if (::lstat(target.constData(), &st) == 0)
+                    return SystemError(EEXIST);
+                done = ::rename(source.constData(), target.constData());
+            }
+        }
+        if (done != 0)
+            return SystemError(errno);
+    }
+    SyncFolder(to);
+    return {};
+}
+
+bool RemoveFile(const QString &path, const FileIdentity &identity)
+{
+    struct stat st {};
+    const QByteArray native = Native(path);
+    if (!identity.valid || ::lstat(native.constData(), &st) != 0 || IdentityOf(st) != identity)
+        return false;
+    return ::unlink(native.constData()) == 0;
+}
+
+FileIdentity IdentityOf(int descriptor)
+{
+    struct stat st {};
+    return ::fstat(descriptor, &st) == 0 ? IdentityOf(st) : FileIdentity{};
+}
+
+void CloseFile(int descriptor)
+{
+    ::close(descriptor);
+}
+
+bool RemoveOpenFile(int descriptor, const QString &path)
+{
+    return RemoveFile(path, IdentityOf(descriptor));
+}
+
+QString PrivateTempFolder()
+{
+    return QDir::tempPath() + QStringLiteral("/kavr-im-%1").arg(::geteuid());
+}
+
+bool UsablePrivateFolder(const QString &path, bool create)
+{
+    const QByteArray native = Native(path);
+    if (create && ::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat st {};
+    // Someone else's folder, or a link planted under the name, is never used.
+    if (::lstat(native.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+        return false;
+    if ((st.st_mode & 077) != 0 && ::chmod(native.constData(), 0700) != 0)
+        return false;
+    return true;
+}
+
+} // namespace kavr::platform

@@ -1,0 +1,288 @@
+#include "platform/FileAccess.h"
+
+#include "platform/win32/Win32Files.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QThread>
+
+#include <fcntl.h>
+#include <io.h>
+
+namespace kavr::platform {
+
+namespace {
+
+using win32::Handle;
+using win32::WidePath;
+
+FileKind KindOf(DWORD attributes)
+{
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return FileKind::Link;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return FileKind::Directory;
+    if (attributes & FILE_ATTRIBUTE_DEVICE)
+        return FileKind::Special;
+    return FileKind::Regular;
+}
+
+QString NotRegularReason(FileKind kind)
+{
+    switch (kind) {
+    case FileKind::Link: return QStringLiteral("это символическая ссылка или точка соединения");
+    case FileKind::Directory: return QStringLiteral("это папка");
+    case FileKind::Special: return QStringLiteral("это не обычный файл");
+    case FileKind::Missing: return QStringLiteral("файла нет");
+    case FileKind::Regular: break;
+    }
+    return {};
+}
+
+FileError Error(FileError::Code code, const QString &reason)
+{
+    return {code, reason};
+}
+
+FileError SystemError(DWORD error)
+{
+    switch (error) {
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return Error(FileError::Code::Exists, QStringLiteral("файл уже есть"));
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return Error(FileError::Code::NotFound, QStringLiteral("папки или файла нет"));
+    case ERROR_ACCESS_DENIED: return Error(FileError::Code::NoPermission, QStringLiteral("нет прав на запись"));
+    case ERROR_WRITE_PROTECT: return Error(FileError::Code::NoPermission, QStringLiteral("диск защищён от записи"));
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return Error(FileError::Code::NoSpace, QStringLiteral("на диске нет места"));
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return Error(FileError::Code::InUse, QStringLiteral("файл открыт другой программой"));
+    default: return Error(FileError::Code::Other, win32::SystemMessage(error));
+    }
+}
+
+FileIdentity IdentityOf(HANDLE handle, BY_HANDLE_FILE_INFORMATION *info = nullptr)
+{
+    BY_HANDLE_FILE_INFORMATION own {};
+    BY_HANDLE_FILE_INFORMATION &data = info ? *info : own;
+    if (!GetFileInformationByHandle(handle, &data))
+        return {};
+    return {data.dwVolumeSerialNumber, (quint64(data.nFileIndexHigh) << 32) | data.nFileIndexLow, true};
+}
+
+bool MarkForDeletion(HANDLE handle)
+{
+    FILE_DISPOSITION_INFO disposition {};
+    disposition.DeleteFile = TRUE;
+    return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition) != 0;
+}
+
+// Opened by another program that lets no one remove it: a spreadsheet, an editor, a scan.
+bool HeldOpenByAnother(const std::wstring &path)
+{
+    const Handle probe(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return !probe && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+} // namespace
+
+FileState InspectFile(const QString &path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data {};
+    if (!GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &data))
+        return {};
+    const FileKind kind = KindOf(data.dwFileAttributes);
+    return {kind, qint64((quint64(data.nFileSizeHigh) << 32) | data.nFileSizeLow),
+            kind == FileKind::Regular && (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY)};
+}
+
+FileRead ReadRegularFile(const QString &path, qint64 maxBytes)
+{
+    FileRead read;
+    const FileState state = InspectFile(path);
+    if (state.kind != FileKind::Regular) {
+        read.error = Error(state.kind == FileKind::Missing ? FileError::Code::NotFound : FileError::Code::NotRegular,
+                           NotRegularReason(state.kind));
+        return read;
+    }
+    const Handle file(CreateFileW(WidePath(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) {
+        read.error = SystemError(GetLastError());
+        return read;
+    }
+    BY_HANDLE_FILE_INFORMATION info {};
+    const FileIdentity identity = IdentityOf(file.get(), &info);
+    const qint64 size = qint64((quint64(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+    if (GetFileType(file.get()) != FILE_TYPE_DISK || !identity.valid
+        || KindOf(info.dwFileAttributes) != FileKind::Regular) {
+        read.error = Error(FileError::Code::NotRegular, NotRegularReason(KindOf(info.dwFileAttributes)));
+        return read;
+    }
+    if (size > maxBytes) {
+        read.error = Error(FileError::Code::TooLarge, QStringLiteral("файл слишком велик"));
+        return read;
+    }
+    read.bytes.resize(maxBytes + 1);
+    qsizetype got = 0;
+    while (got < read.bytes.size()) {
+        DWORD n = 0;
+        const DWORD want = DWORD(std::min<qsizetype>(read.bytes.size() - got, 1 << 20));
+        if (!ReadFile(file.get(), read.bytes.data() + got, want, &n, nullptr)) {
+            read.error = SystemError(GetLastError());
+            break;
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    read.bytes.truncate(got);
+    if (!read.error && got > maxBytes)
+        read.error = Error(FileError::Code::TooLarge, QStringLiteral("файл слишком велик"));
+    if (read.error)
+        read.bytes.clear();
+    else
+        read.identity = identity;
+    return read;
+}
+
+int CreateNewFile(const QString &path, FileSharing, FileError *error)
+{
+    // The folder's permissions are handed down to the file; its owner alone may remove it while
+    // it is open, so a lock or a journal held open tells that its program lives.
+    HANDLE handle = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        if (error)
+            *error = SystemError(GetLastError());
+        return -1;
+    }
+    const int fd = _open_osfhandle(intptr_t(handle), _O_WRONLY | _O_BINARY);
+    if (fd < 0) {
+        MarkForDeletion(handle);
+        CloseHandle(handle);
+        if (error)
+            *error = Error(FileError::Code::Other, QStringLiteral("слишком много открытых файлов"));
+        return -1;
+    }
+    if (error)
+        *error = {};
+    return fd;
+}
+
+namespace {
+
+// Writes bytes as a new file, whole and durable, or leaves nothing behind.
+FileError WriteNewFile(const QString &path, const QByteArray &bytes, FileSharing sharing)
+{
+    FileError error;
+    const int fd = CreateNewFile(path, sharing, &error);
+    if (fd < 0)
+        return error;
+    const HANDLE handle = HANDLE(_get_osfhandle(fd));
+    const char *data = bytes.constData();
+    qsizetype left = bytes.size();
+    DWORD failure = ERROR_SUCCESS;
+    while (left > 0 && failure == ERROR_SUCCESS) {
+        DWORD n = 0;
+        if (!WriteFile(handle, data, DWORD(std::min<qsizetype>(left, 1 << 20)), &n, nullptr) || n == 0)
+            failure = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_DISK_FULL;
+        data += n;
+        left -= n;
+    }
+    // Durable before it is given its name: a power cut never leaves an empty protocol.
+    if (failure == ERROR_SUCCESS && !FlushFileBuffers(handle))
+        failure = GetLastError();
+    if (failure != ERROR_SUCCESS)
+        MarkForDeletion(handle);
+    _close(fd);
+    return failure == ERROR_SUCCESS ? FileError{} : SystemError(failure);
+}
+
+} // namespace
+
+FileError SaveFile(const QString &path, const QByteArray &bytes, FileSharing sharing, Replace replace,
+                   int inUseWaitMs)
+{
+    const QString temporary = QFileInfo(path).dir().filePath(TemporaryFileName(QFileInfo(path).fileName()));
+    FileError error = WriteNewFile(temporary, bytes, sharing);
+    if (!error) {
+        error = RenameFile(temporary, path, replace, inUseWaitMs);
+        if (error)
+            DeleteFileW(WidePath(temporary).c_str());
+    }
+    return error;
+}
+
+FileError RenameFile(const QString &from, const QString &to, Replace replace, int inUseWaitMs)
+{
+    const std::wstring source = WidePath(from), target = WidePath(to);
+    DWORD flags = MOVEFILE_WRITE_THROUGH;
+    if (replace == Replace::RegularFile) {
+        const FileState existing = InspectFile(to);
+        if (existing.kind != FileKind::Missing && existing.kind != FileKind::Regular)
+            return Error(FileError::Code::NotRegular, NotRegularReason(existing.kind));
+        if (existing.readOnlyOnPurpose)
+            return Error(FileError::Code::ReadOnly, QStringLiteral("файл защищён от записи"));
+        flags |= MOVEFILE_REPLACE_EXISTING;
+    }
+    const QDeadlineTimer deadline(inUseWaitMs);
+    for (;;) {
+        if (MoveFileExW(source.c_str(), target.c_str(), flags))
+            return {};
+        const DWORD error = GetLastError();
+        const bool inUse = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
+            || (error == ERROR_ACCESS_DENIED && replace == Replace::RegularFile && HeldOpenByAnother(target));
+        if (!inUse)
+            return SystemError(error);
+        if (deadline.hasExpired())
+            return SystemError(ERROR_SHARING_VIOLATION);
+        QThread::msleep(100); // an indexer or a scan lets go within moments
+    }
+}
+
+bool RemoveFile(const QString &path, const FileIdentity &identity)
+{
+    if (!identity.valid)
+        return false;
+    const Handle file(CreateFileW(WidePath(path).c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return file && IdentityOf(file.get()) == identity && MarkForDeletion(file.get());
+}
+
+FileIdentity IdentityOf(int descriptor)
+{
+    const intptr_t handle = _get_osfhandle(descriptor);
+    return handle == -1 ? FileIdentity{} : IdentityOf(HANDLE(handle));
+}
+
+void CloseFile(int descriptor)
+{
+    _close(descriptor);
+}
+
+bool RemoveOpenFile(int descriptor, const QString &)
+{
+    // The handle is the file itself, whatever now has its name; it was opened to be removed.
+    const intptr_t handle = _get_osfhandle(descriptor);
+    return handle != -1 && MarkForDeletion(HANDLE(handle));
+}
+
+QString PrivateTempFolder()
+{
+    return QDir::tempPath() + QStringLiteral("/KAVR.IM");
+}
+
+bool UsablePrivateFolder(const QString &path, bool create)
+{
+    if (create && !CreateDirectoryW(WidePath(path).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        return false;
+    return InspectFile(path).kind == FileKind::Directory;
+}
+
+} // namespace kavr::platform

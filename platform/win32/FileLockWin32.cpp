@@ -1,0 +1,83 @@
+#include "platform/FileLock.h"
+
+#include "platform/LockContents.h"
+#include "platform/win32/Win32Files.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <utility>
+
+namespace kavr::platform {
+
+namespace {
+
+constexpr DWORD MaxLockBytes = 4096;
+
+} // namespace
+
+std::unique_ptr<FileLock> FileLock::create(const QString &path, FileSharing sharing, FileError *error)
+{
+    // Held open without the right for others to remove it: whether it can be removed tells
+    // whether its owner lives, on a file server too, whatever process id it names.
+    const int fd = CreateNewFile(path, sharing, error);
+    if (fd < 0)
+        return nullptr;
+    std::unique_ptr<FileLock> lock(new FileLock(path, fd));
+    const QByteArray contents = lock::Contents(GetCurrentProcessId(), QString());
+    DWORD written = 0;
+    const HANDLE handle = HANDLE(_get_osfhandle(fd));
+    if (!WriteFile(handle, contents.constData(), DWORD(contents.size()), &written, nullptr)
+        || written != DWORD(contents.size()) || !FlushFileBuffers(handle)) {
+        if (error)
+            *error = {FileError::Code::Other, QStringLiteral("не удалось записать файл блокировки")};
+        return nullptr; // the destructor removes what was made
+    }
+    return lock;
+}
+
+bool FileLock::heartbeat()
+{
+    ++m_beats; // the open handle says it all
+    return true;
+}
+
+FileLock::Claim FileLock::examine(const QString &path)
+{
+    Claim claim;
+    claim.m_path = path;
+    claim.m_kind = InspectFile(path).kind;
+    if (claim.m_kind == FileKind::Missing)
+        return claim;
+    claim.m_state = Claim::State::NotALock;
+    if (claim.m_kind != FileKind::Regular)
+        return claim;
+    win32::Handle file(CreateFileW(win32::WidePath(path).c_str(), GENERIC_READ | DELETE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) {
+        const DWORD error = GetLastError();
+        claim.m_state = error == ERROR_SHARING_VIOLATION ? Claim::State::Held
+            : error == ERROR_FILE_NOT_FOUND              ? Claim::State::Missing
+                                                         : Claim::State::Undecided;
+        return claim;
+    }
+    BY_HANDLE_FILE_INFORMATION info {};
+    if (GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.get(), &info)
+        || (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))
+        || info.nFileSizeHigh != 0 || info.nFileSizeLow > MaxLockBytes)
+        return claim;
+    QByteArray bytes(int(info.nFileSizeLow), '\0');
+    DWORD got = 0;
+    if (ReadFile(file.get(), bytes.data(), DWORD(bytes.size()), &got, nullptr))
+        bytes.truncate(int(got));
+    claim.m_host = lock::Parse(bytes).host;
+    const int fd = _open_osfhandle(intptr_t(file.get()), _O_RDONLY | _O_BINARY);
+    if (fd < 0)
+        return claim;
+    file.release();
+    claim.m_descriptor = fd;
+    claim.m_state = Claim::State::Abandoned;
+    return claim;
+}
+
+} // namespace kavr::platform

@@ -1,0 +1,125 @@
+// What the program does with journals, locks and protocols, one step per run, for tests that
+// need it done by another process: a program killed in the middle of a test, a workstation
+// whose test is running, another operator (run under that user's own ids), another program
+// holding a protocol open.
+//
+//   kavr_journal_tool lock PATH          make a lock as a test does, then end as if killed
+//   kavr_journal_tool hold-lock PATH     make a lock and hold it until standard input closes
+//   kavr_journal_tool journal DIR CODE N journal a test of CODE into DIR up to N placements (the
+//                                        fourth one wrong), a figure picked, then end as if killed
+//   kavr_journal_tool save DIR CODE TEXT save a protocol of one line TEXT as FinishTest does
+//   kavr_journal_tool recover DIR        recover the journals in DIR as a start does
+//   kavr_journal_tool hold-open PATH     keep PATH open for reading until standard input closes
+//
+// Prints "ready" once the step is done (and a path or the entries where there are any); exit
+// status 0 when it succeeded.
+#include "platform/FileLock.h"
+#include "support/TestSettings.h"
+#include "testing/core/JournalRecovery.h"
+#include "testing/core/Protocol.h"
+#include "testing/core/ProtocolFile.h"
+#include "testing/core/TestJournal.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <cstdio>
+#include <cstdlib>
+
+using namespace kavr;
+
+namespace {
+
+void Say(const QString &line)
+{
+    std::fputs(qUtf8Printable(line + u'\n'), stdout);
+    std::fflush(stdout);
+}
+
+// As a killed program ends: nothing of its own runs after it, its files stay as they are.
+[[noreturn]] void Killed()
+{
+    std::fflush(stdout);
+    std::_Exit(0);
+}
+
+void WaitForStdinToClose()
+{
+    while (std::getchar() != EOF) {
+    }
+}
+
+int Journal(const QString &dir, const QString &code, int placements)
+{
+    const QDateTime setUp = QDateTime::currentDateTime();
+    QStringList lines = protocol::HeaderLines(code, QStringLiteral("Оператор О.О."), setUp, test::RussianSettings());
+    lines << protocol::InstructionLine(12.0, test::RussianSettings());
+    TestJournal journal{TestJournal::FileSync()};
+    if (!journal.begin({dir, {}}, code, test::RussianSettings(), lines, QStringLiteral("Вариант A"), 1'000,
+                       setUp))
+        return 1;
+    qint64 ms = 31'000;
+    journal.answerBegan(ms, setUp.addMSecs(ms));
+    for (int i = 1; i <= placements + 1 && i <= 12; ++i) {
+        ChoiceRecord record;
+        record.PictureNo = i;
+        record.Answer = i;
+        ms += 700;
+        journal.pick(i, record, ms, setUp.addMSecs(ms));
+        if (i > placements)
+            break;
+        ms += 800;
+        record.PanelNo = i;
+        record.Key = i == 4 ? 5 : i;
+        record.Time = 1.5;
+        journal.place(i, record, ms, setUp.addMSecs(ms));
+    }
+    Say(journal.path());
+    Say(QStringLiteral("ready"));
+    Killed();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const QString command = args.value(1);
+    if (command == u"lock" || command == u"hold-lock") {
+        auto lock = platform::FileLock::create(args.value(2), platform::FileSharing::Folder, nullptr);
+        if (!lock)
+            return 1;
+        Say(QStringLiteral("ready"));
+        if (command == u"lock")
+            Killed();
+        WaitForStdinToClose();
+        return 0;
+    }
+    if (command == u"journal")
+        return Journal(args.value(2), args.value(3), args.value(4).toInt());
+    if (command == u"save") {
+        const SaveOutcome saved = TrySaveProtocol({args.value(2), {}}, args.value(3), {args.value(4)});
+        Say(saved.error.isEmpty() ? saved.path : saved.error);
+        return saved.error.isEmpty() ? 0 : 1;
+    }
+    if (command == u"recover") {
+        const RecoveryReport report = RecoverJournals({args.value(2), {}});
+        for (const RecoveryReport::Entry &entry : report.entries)
+            Say(QStringLiteral("%1\t%2").arg(int(entry.kind)).arg(entry.path));
+        Say(QStringLiteral("ready"));
+        return 0;
+    }
+    if (command == u"hold-open") {
+        // Qt opens without letting others delete or rename the file, as a spreadsheet does on
+        // Windows; on Linux an open file is no obstacle.
+        QFile file(args.value(2));
+        if (!file.open(QIODevice::ReadOnly))
+            return 1;
+        Say(QStringLiteral("ready"));
+        WaitForStdinToClose();
+        return 0;
+    }
+    std::fputs("usage: kavr_journal_tool lock|hold-lock|journal|save|recover|hold-open ...\n", stderr);
+    return 2;
+}
