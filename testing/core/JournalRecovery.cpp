@@ -196,9 +196,12 @@ private:
                 return true;
             for (int n = 1; n <= MaxRecoveredNumber; ++n) {
                 const QString path = Join(dir, RecoveredFileName(test.code, n));
-                if (platform::InspectFile(path).kind == FileKind::Missing)
+                const FileKind kind = platform::InspectFile(path).kind;
+                if (kind == FileKind::Missing)
                     break;
-                if (platform::ReadRegularFile(path, recovered.size()).bytes == recovered)
+                if (kind != FileKind::Regular)
+                    foreign(path, kind);
+                else if (platform::ReadRegularFile(path, recovered.size()).bytes == recovered)
                     return true;
             }
         }
@@ -280,8 +283,7 @@ QStringList RecoveryReport::noticeLines(const QString &resultDir) const
             lines << QStringLiteral("Тест прерван в самом начале, журнал пуст и удалён: ") + shown(entry.path);
             break;
         case Kind::Unreadable:
-            lines << QStringLiteral("Не удалось восстановить протокол из журнала: ")
-                    + QDir::toNativeSeparators(entry.path);
+            lines << QStringLiteral("Не удалось восстановить протокол из журнала: ") + shown(entry.path);
             break;
         case Kind::Undecided:
             lines << QStringLiteral("Журнал оставлен: тест, возможно, ещё идёт на рабочем месте %1: %2")
@@ -290,7 +292,7 @@ QStringList RecoveryReport::noticeLines(const QString &resultDir) const
             break;
         case Kind::Foreign:
             lines << QStringLiteral("Оставлен без внимания посторонний файл (%1): %2")
-                         .arg(entry.detail, QDir::toNativeSeparators(entry.path));
+                         .arg(entry.detail, shown(entry.path));
             break;
         case Kind::Postponed:
             lines << QStringLiteral("Ещё журналов: %1; они будут разобраны при следующем запуске").arg(entry.line);

@@ -52,8 +52,9 @@ struct RecoveryReport
     QStringList removed; // full paths of journals whose protocol had been saved
 
     QStringList paths(Kind kind) const;
-    // The operator's lines, plain text: one per entry, recovered protocols first (a file name
-    // when it is in resultDir, else its full path); at most three, then "и ещё N".
+    // The operator's lines, plain text: one per entry, recovered protocols first, each file
+    // named by its name when it is in resultDir, else by its full path; at most three, then
+    // "и ещё N".
     QStringList noticeLines(const QString &resultDir) const;
 };
 

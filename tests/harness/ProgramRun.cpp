@@ -219,7 +219,7 @@ QString ProgramRun::saveScreenshot(const QString &folder, const QString &name) c
 
 QStringList ProgramRun::resultFiles() const
 {
-    return QDir(resultDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    return QDir(resultDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
 QString ProgramRun::exitDescription() const

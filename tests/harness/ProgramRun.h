@@ -78,7 +78,7 @@ public:
     QImage windowImage() const;
     // The screen as a PNG in folder, named name.png; the path, empty when folder is empty.
     QString saveScreenshot(const QString &folder, const QString &name) const;
-    // The names in the Result folder, hidden ones too.
+    // The names in the Result folder, hidden ones, links and FIFOs too.
     QStringList resultFiles() const;
     // Other windows of the program now shown: the about box, menus, message boxes.
     QList<TopLevel> otherWindows() const;

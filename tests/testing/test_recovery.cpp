@@ -1,9 +1,11 @@
 // The journal kept by the main window and what the next start makes of it: the recovered
 // protocol is byte for byte the one FinishTest would have saved at the journal's last event;
 // a window closed during the test leaves its exposure or answer phase to be recovered, and no
-// protocol; the operator is told on the log-in layer until the first valid entry.
+// protocol; a save refused everywhere at the time-out leaves the test recovered as it ended;
+// the operator is told on the log-in layer until the first valid entry.
 #include "support/FormFixture.h"
 #include "support/TestFiles.h"
+#include "error/KavrError.h"
 #include "testing/core/CodePage.h"
 #include "testing/core/JournalRecovery.h"
 #include "ui/FigureImage.h"
@@ -58,6 +60,7 @@ private slots:
     void recoveredIsWhatFinishTestSaves();
     void closingDuringTheTest_data();
     void closingDuringTheTest();
+    void failedSaveAtTheTimeOutIsRecoveredAsItEnded();
     void operatorIsToldUntilValidEntry();
 };
 
@@ -159,6 +162,46 @@ void RecoveryTest::closingDuringTheTest()
     QCOMPARE(lines.size(), 24);
     QCOMPARE(lines.at(6), counts);
     QCOMPARE(Entries(f.resultDir()), QStringList{u"Код-7.IM.recovered.txt"_s});
+}
+
+void RecoveryTest::failedSaveAtTheTimeOutIsRecoveredAsItEnded()
+{
+    FormFixture f;
+    f.enterSubject();
+    f.startAnswerPhase();
+    PlaceFigure(f, 3, 3, 1'200, 800);
+    f.clock.advanceMs(2'000);
+    f.click(f.form->AnswerImages[f.offerPositionOf(5)]); // a figure in hand at the time-out
+    // The save is refused everywhere: an earlier protocol of the code made read-only on purpose,
+    // and no fallback folder.
+    const QString earlier = f.resultDir() + u"/Код-7.IM.txt"_s;
+    QVERIFY(WriteAll(earlier, "earlier\r\n"));
+    QVERIFY(QFile::setPermissions(earlier, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    f.clock.advanceMs(56'000);
+    QString message;
+    try {
+        f.form->FinishTest(); // the answer time has run out
+    } catch (const KavrError &error) {
+        message = error.message(); // what the general error handler shows
+    }
+    const QString journal = f.form->Journal().path();
+    QVERIFY2(message.endsWith(u"Тест сохранён в журнале "_s + QDir::toNativeSeparators(journal)
+                              + u"; протокол будет восстановлен при следующем запуске программы"_s),
+             qPrintable(message));
+    const QByteArray wouldHaveBeen = EncodeProtocol(*f.form->ResultLog);
+    f.about.reset();
+    f.form.reset();
+
+    // The next start recovers the test as it ended: the whole answer time, the figure in hand
+    // charged with all of it since the placement.
+    const RecoveryReport report = RecoverJournals({f.resultDir(), {}});
+    QCOMPARE(report.paths(RecoveryReport::Kind::Recovered), QStringList{f.resultDir() + u"/Код-7.IM.recovered.txt"_s});
+    const QByteArray recovered = ReadAll(report.paths(RecoveryReport::Kind::Recovered).first());
+    QCOMPARE(recovered, wouldHaveBeen);
+    const QStringList lines = FromWindows1251(recovered).split(u"\r\n"_s);
+    QCOMPARE(lines.at(6), u"T ответа =  60 сек,  N[+] = 1,  N[-] = 0,  N[0] = 11"_s);
+    QVERIFY2(lines.at(12).startsWith(u"       2      58,00"_s), qPrintable(lines.at(12)));
+    QCOMPARE(ReadAll(earlier), QByteArray("earlier\r\n"));
 }
 
 void RecoveryTest::operatorIsToldUntilValidEntry()
