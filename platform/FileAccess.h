@@ -69,9 +69,12 @@ enum class FileSharing {
 };
 
 // Creates path anew, exclusively (never through a link, never over anything that exists) and
-// returns a C runtime descriptor open for writing, or -1 and sets error. On Windows the file
-// may be read by others while it is open, not written, renamed or removed.
+// returns a C runtime descriptor open for writing, or -1 and sets error. Others may read the
+// file while it is open.
 int CreateNewFile(const QString &path, FileSharing sharing, FileError *error);
+// As CreateNewFile; on Windows, moreover, no one else may remove the file while it is open, and
+// the descriptor may remove it (RemoveOpenFile): the mark of a lock's live owner.
+int CreateHeldFile(const QString &path, FileSharing sharing, FileError *error);
 
 enum class Replace { Never, RegularFile };
 
@@ -91,8 +94,8 @@ FileError RenameFile(const QString &from, const QString &to, Replace replace, in
 
 // Removes path when it is still the file identity names; false when it is not, or cannot go.
 bool RemoveFile(const QString &path, const FileIdentity &identity);
-// Removes the file open as descriptor under path, when path still names it (a lab member may
-// have put another file there meanwhile).
+// Removes the file open as descriptor (of CreateHeldFile's) under path, when path still names
+// it (a lab member may have put another file there meanwhile).
 bool RemoveOpenFile(int descriptor, const QString &path);
 // The identity of an open descriptor.
 FileIdentity IdentityOf(int descriptor);

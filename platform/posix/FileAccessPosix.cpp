@@ -199,6 +199,11 @@ int CreateNewFile(const QString &path, FileSharing sharing, FileError *error)
     return fd;
 }
 
+int CreateHeldFile(const QString &path, FileSharing sharing, FileError *error)
+{
+    return CreateNewFile(path, sharing, error); // a lock is held with flock(): FileLock
+}
+
 FileError SaveFile(const QString &path, const QByteArray &bytes, FileSharing sharing, Replace replace,
                    int inUseWaitMs)
 {

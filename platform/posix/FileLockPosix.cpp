@@ -71,7 +71,7 @@ bool ProcessLives(qint64 pid)
 
 std::unique_ptr<FileLock> FileLock::create(const QString &path, FileSharing sharing, FileError *error)
 {
-    const int fd = CreateNewFile(path, sharing, error);
+    const int fd = CreateHeldFile(path, sharing, error);
     if (fd < 0)
         return nullptr;
     // Where the file system has no locks, the process id and the boot's id still tell others

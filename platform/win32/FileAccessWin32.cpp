@@ -150,12 +150,13 @@ FileRead ReadRegularFile(const QString &path, qint64 maxBytes)
     return read;
 }
 
-int CreateNewFile(const QString &path, FileSharing, FileError *error)
+namespace {
+
+// The folder's permissions are handed down to the file.
+int CreateWith(const QString &path, DWORD access, DWORD share, FileError *error)
 {
-    // The folder's permissions are handed down to the file; its owner alone may remove it while
-    // it is open, so a lock or a journal held open tells that its program lives.
-    HANDLE handle = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
-                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = CreateFileW(WidePath(path).c_str(), access, share, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         if (error)
             *error = SystemError(GetLastError());
@@ -163,8 +164,8 @@ int CreateNewFile(const QString &path, FileSharing, FileError *error)
     }
     const int fd = _open_osfhandle(intptr_t(handle), _O_WRONLY | _O_BINARY);
     if (fd < 0) {
-        MarkForDeletion(handle);
         CloseHandle(handle);
+        DeleteFileW(WidePath(path).c_str());
         if (error)
             *error = Error(FileError::Code::Other, QStringLiteral("слишком много открытых файлов"));
         return -1;
@@ -174,13 +175,11 @@ int CreateNewFile(const QString &path, FileSharing, FileError *error)
     return fd;
 }
 
-namespace {
-
 // Writes bytes as a new file, whole and durable, or leaves nothing behind.
 FileError WriteNewFile(const QString &path, const QByteArray &bytes, FileSharing sharing)
 {
     FileError error;
-    const int fd = CreateNewFile(path, sharing, &error);
+    const int fd = CreateHeldFile(path, sharing, &error);
     if (fd < 0)
         return error;
     const HANDLE handle = HANDLE(_get_osfhandle(fd));
@@ -204,6 +203,20 @@ FileError WriteNewFile(const QString &path, const QByteArray &bytes, FileSharing
 }
 
 } // namespace
+
+int CreateNewFile(const QString &path, FileSharing, FileError *error)
+{
+    // Others may read it (and remove it by its name, which only its own program does while
+    // it is open); a reader that asks for less than that, as Qt's QFile does, still gets it.
+    return CreateWith(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, error);
+}
+
+int CreateHeldFile(const QString &path, FileSharing, FileError *error)
+{
+    // Its owner alone may remove it while it is open: whether it can be removed tells whether
+    // its program lives, on a file server too.
+    return CreateWith(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ, error);
+}
 
 FileError SaveFile(const QString &path, const QByteArray &bytes, FileSharing sharing, Replace replace,
                    int inUseWaitMs)

@@ -19,7 +19,7 @@ std::unique_ptr<FileLock> FileLock::create(const QString &path, FileSharing shar
 {
     // Held open without the right for others to remove it: whether it can be removed tells
     // whether its owner lives, on a file server too, whatever process id it names.
-    const int fd = CreateNewFile(path, sharing, error);
+    const int fd = CreateHeldFile(path, sharing, error);
     if (fd < 0)
         return nullptr;
     std::unique_ptr<FileLock> lock(new FileLock(path, fd));

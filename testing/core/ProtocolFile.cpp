@@ -112,7 +112,7 @@ qsizetype LongestFileNameBytes(const QString &code)
     };
     qsizetype longest = 0;
     for (const QString &name : names)
-        longest = std::max(longest, QFile::encodeName(name).size());
+        longest = std::max(longest, name.toUtf8().size());
     return longest;
 }
 

@@ -51,8 +51,9 @@ QString RecoveredFileName(const QString &code, int n = 1);
 inline constexpr QStringView RecoveredSuffix = u".IM.recovered.txt";
 inline constexpr int MaxRecoveredNumber = 999;
 
-// The longest name, in the bytes a file system counts, of any file the program makes from code:
-// protocols, journals and their locks, recovered protocols, their temporary names.
+// The longest name of any file the program makes from code (protocols, journals and their
+// locks, recovered protocols, their temporary names), in UTF-8 bytes as Linux counts them:
+// the stricter count, whichever system a shared Result lies on.
 qsizetype LongestFileNameBytes(const QString &code);
 
 QByteArray EncodeProtocol(const QStringList &lines); // throws KavrError if not Windows-1251

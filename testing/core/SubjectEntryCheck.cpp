@@ -11,7 +11,8 @@ namespace {
 
 using Field = EntryProblem::Field;
 
-// A file system counts a name in bytes (UTF-8 on Linux, two for a Cyrillic letter).
+// Linux counts a name in bytes (UTF-8, two for a Cyrillic letter), Windows in UTF-16 units:
+// the former is the stricter.
 constexpr qsizetype MaxFileNameBytes = 255;
 
 // Characters Windows refuses in file names ('/' also on Linux).

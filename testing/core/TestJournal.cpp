@@ -102,7 +102,7 @@ bool TestJournal::create(const SaveTarget &target, const QString &dir, const QSt
             return false;
         }
         if (!m_file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-            platform::RemoveOpenFile(fd, path);
+            platform::RemoveFile(path, platform::IdentityOf(fd));
             platform::CloseFile(fd);
             return false;
         }

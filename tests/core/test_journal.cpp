@@ -304,7 +304,7 @@ void TestJournalRecovery::recovery()
     QCOMPARE(QFileInfo::exists(journal), left == journal);
     if (!left.isEmpty())
         QCOMPARE(ReadAll(left), bytes); // kept as found, for whoever maintains the program
-    QCOMPARE(report.noticeLines(m_result), notice.isEmpty() ? QStringList() : QStringList{notice.arg(QFileInfo(journal).fileName())});
+    QCOMPARE(report.noticeLines(m_result), notice.isEmpty() ? QStringList() : QStringList{QString(notice).replace(u"%1"_s, QFileInfo(journal).fileName())});
     QStringList expected = before;
     expected.removeAll(QFileInfo(journal).fileName());
     if (!left.isEmpty() && QFileInfo(left).absolutePath() == QFileInfo(m_result).absoluteFilePath())
