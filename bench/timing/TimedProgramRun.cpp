@@ -1,5 +1,6 @@
 #include "TimedProgramRun.h"
 
+#include "PlantedJournals.h"
 #include "ProcessMemory.h"
 #include "TestScreens.h"
 #include "harness/FigureSet.h"
@@ -90,6 +91,10 @@ RunResult TimedProgramRun::run(int index, bool placements)
     } else {
         if (!process.prepare(m_program, true, m_workFolder, ProgramRun::Session::Shared)) {
             result.error = QStringLiteral("cannot copy %1 into %2").arg(m_program, m_workFolder);
+            return result;
+        }
+        if (!PlantJournals(process.resultDir(), m_plantedJournals)) {
+            result.error = QStringLiteral("cannot plant journals in %1").arg(process.resultDir());
             return result;
         }
         m_watcher.watchMaps();

@@ -28,6 +28,8 @@ public:
                     harness::XInput &input, harness::WineSession &wine, QString exe, QString workFolder);
 
     RunResult run(int index, bool placements);
+    // Journals and planted names put into Result before each start (PlantedJournals.h).
+    void setPlantedJournals(int count) { m_plantedJournals = count; }
 
 private:
     const harness::XvfbSession &m_server;
@@ -41,6 +43,7 @@ private:
     QString m_workFolder;
     harness::WineSession *m_wine = nullptr;
     std::optional<QPoint> m_wineOrigin;
+    int m_plantedJournals = 0;
 };
 
 } // namespace kavr::bench

@@ -3,6 +3,7 @@
 //   bench_timing [--runs N] [--peer-runs N] [--program PATH] [--peer-folder DIR]
 //                [--chromium PATH] [--work DIR]
 //                [--windows-package ZIP --window-list EXE]   (the program under Wine)
+//                [--planted-journals N]                      (an untidy shared Result)
 // Runs alternate between one left to time out (answer time) and one with twelve placements.
 // Prints the machine, every run, and a Markdown table; exits 1 when the program missed a
 // target, 2 when it could not measure.
@@ -123,8 +124,9 @@ int main(int argc, char *argv[])
     const QCommandLineOption workOption(QStringLiteral("work"), QStringLiteral("Scratch folder (default: a temporary one)."), QStringLiteral("DIR"));
     const QCommandLineOption windowsOption(QStringLiteral("windows-package"), QStringLiteral("Time the Windows package under Wine instead of the program."), QStringLiteral("ZIP"));
     const QCommandLineOption windowListOption(QStringLiteral("window-list"), QStringLiteral("window-list.exe of the Windows build (with --windows-package)."), QStringLiteral("EXE"));
+    const QCommandLineOption plantedOption(QStringLiteral("planted-journals"), QStringLiteral("Journals, live locks and planted names put into Result before each start (default 0)."), QStringLiteral("N"), QStringLiteral("0"));
     parser.addOptions({traceOption, runsOption, peerRunsOption, programOption, peerOption, chromiumOption, workOption,
-                       windowsOption, windowListOption});
+                       windowsOption, windowListOption, plantedOption});
     parser.process(app);
 
     const int runs = parser.value(runsOption).toInt();
@@ -175,6 +177,7 @@ int main(int argc, char *argv[])
     TimingTable table;
     TimedProgramRun timed = wine ? TimedProgramRun(xvfb, watcher, input, *wine, program, work)
                                  : TimedProgramRun(xvfb, watcher, input, program, work);
+    timed.setPlantedJournals(parser.value(plantedOption).toInt());
     PeerRun peer(watcher, input, xvfb.display(), parser.value(chromiumOption), parser.value(peerOption), work);
     if (peerRuns > 0 && !peer.start()) {
         Say(peer.errorString());
