@@ -12,6 +12,8 @@
 
 #include <QScreen>
 
+#include <thread>
+
 int main(int argc, char *argv[])
 {
     kavr::KavrApplication app(argc, argv);
@@ -20,17 +22,23 @@ int main(int argc, char *argv[])
     const auto desktop = kavr::platform::CreateDesktopServices();
     kavr::SystemClock clock;
     const kavr::SaveTarget saveTarget = kavr::DefaultSaveTarget(QCoreApplication::applicationDirPath());
-    // Tests that an earlier start left unfinished become recovered protocols before anyone is
-    // tested.
-    const kavr::RecoveryReport recovery = kavr::RecoverJournals(saveTarget);
     kavr::TForm1 form(*desktop, clock, saveTarget, kavr::FormatSettings::system(),
                       kavr::platform::SyncFileToDisk);
-    form.setRecoveryNotice(recovery.noticeLines(saveTarget.resultDir));
     kavr::ui::TAboutBox aboutBox(form, &form);
     form.setAboutBox(&aboutBox);
+
+    // Tests that an earlier start left unfinished become recovered protocols, on a thread of
+    // their own: a shared folder full of journals, or a slow file server, never delays the
+    // window, and the operator reads the notice once logged in, before anyone is tested.
+    std::thread recovery([&saveTarget, &form] {
+        const QStringList notice = kavr::RecoverJournals(saveTarget).noticeLines(saveTarget.resultDir);
+        QMetaObject::invokeMethod(&form, [&form, notice] { form.setRecoveryNotice(notice); }, Qt::QueuedConnection);
+    });
 
     // Maximised: the work area, also where no window manager maximises it.
     form.setGeometry(form.screen()->availableGeometry());
     form.showMaximized();
-    return app.exec();
+    const int status = app.exec();
+    recovery.join(); // a recovery under way finishes its file
+    return status;
 }

@@ -27,6 +27,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPixmap>
+#include <QScreen>
 #include <QWindow>
 
 namespace kavr {
@@ -79,7 +80,8 @@ TForm1::TForm1(platform::DesktopServices &desktop, Clock &clock, SaveTarget save
     setWindowIcon(assets::ProgramIcon());
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
-    resize(1028, 753);
+    resize(ui::ClientSize);
+    m_programFolder = QCoreApplication::applicationDirPath();
     static_cast<ui::MainWindowControls &>(*this) = ui::BuildMainWindowLayout(this);
 
     Timer.setInterval(1000);
@@ -140,8 +142,17 @@ void TForm1::ShowEntryControls()
                              static_cast<QWidget *>(gbVariant), static_cast<QWidget *>(BtnExit),
                              static_cast<QWidget *>(BtnEnter)})
         control->show();
-    if (!m_recoveryNotice.isEmpty())
-        ShowEntryNotice(QString());
+    // The operator learns of trouble with the workstation before any subject starts.
+    m_workplace = CheckWorkplace(m_saveTarget, m_programFolder, QDir::tempPath());
+    m_screenProblem = ScreenProblem();
+    ShowEntryNotice();
+}
+
+void TForm1::setRecoveryNotice(const QStringList &lines)
+{
+    m_recoveryNotice = lines;
+    if (Tag <= 1 && !GroupBoxUser->isHidden())
+        ShowEntryNotice();
 }
 
 void TForm1::BtnEnterClick()
@@ -161,7 +172,12 @@ void TForm1::BtnEnterClick()
                              problem->reason);
             return;
         }
+        if (m_workplace.runsFromTemporaryFolder) {
+            ShowEntryProblem(EditUser, QStringLiteral("Тест нельзя начать, пока программа запущена из временной папки"));
+            return;
+        }
         m_recoveryNotice.clear();
+        m_entryProblem.clear();
         laEntryProblem->clear();
         laEntryProblem->hide();
         PrepareTest();
@@ -190,23 +206,55 @@ void TForm1::BtnEnterClick()
 
 void TForm1::ShowEntryProblem(QLineEdit *field, const QString &reason)
 {
-    ShowEntryNotice(reason);
+    m_entryProblem = reason;
+    ShowEntryNotice();
     field->setFocus();
     field->selectAll();
 }
 
-// The refusal of an entry, then the protocols recovered at start-up, in one maroon label below
-// the buttons, as tall as its lines need.
-void TForm1::ShowEntryNotice(const QString &problem)
+// The refusal of an entry, what is amiss with the workstation, then the protocols recovered at
+// start-up, in one maroon label below the buttons, as tall as its lines need.
+void TForm1::ShowEntryNotice()
 {
-    QStringList lines = m_recoveryNotice;
-    if (!problem.isEmpty())
-        lines.prepend(problem);
+    QStringList lines;
+    if (!m_entryProblem.isEmpty())
+        lines << m_entryProblem;
+    lines << m_workplace.lines();
+    if (!m_screenProblem.isEmpty())
+        lines << m_screenProblem;
+    lines << m_recoveryNotice;
+    if (lines.isEmpty())
+        return;
     laEntryProblem->setText(lines.join(u'\n'));
     const int height = laEntryProblem->heightForWidth(laEntryProblem->width());
     if (height > laEntryProblem->height())
         laEntryProblem->resize(laEntryProblem->width(), height);
     laEntryProblem->show();
+}
+
+// Stimuli keep their size in device-independent pixels (the test's norms depend on it), so the
+// window, maximised, must leave the layout its whole client area at the current scale.
+QString TForm1::ScreenProblem() const
+{
+    const QScreen *shown = screen();
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize available = shown->availableGeometry().size() - frame;
+    if (available.width() >= ui::ClientSize.width() && available.height() >= ui::ClientSize.height())
+        return {};
+    const qreal scale = shown->devicePixelRatio();
+    const auto pixels = [scale](QSize size) {
+        return QStringLiteral("%1×%2").arg(qRound(size.width() * scale)).arg(qRound(size.height() * scale));
+    };
+    if (qFuzzyCompare(scale, 1.0))
+        return QStringLiteral("Окно теста не помещается на экране: нужна рабочая область не менее %1 точек, а есть "
+                              "%2. Выберите большее разрешение экрана.")
+            .arg(pixels(ui::ClientSize), pixels(available));
+    return QStringLiteral("Окно теста не помещается на экране при масштабе %1 %: нужна рабочая область не менее "
+                          "%2 точек (%3 при масштабе 100 %), а есть %4. Уменьшите масштаб или выберите большее "
+                          "разрешение экрана.")
+        .arg(qRound(scale * 100))
+        .arg(pixels(ui::ClientSize), QStringLiteral("%1×%2").arg(ui::ClientSize.width()).arg(ui::ClientSize.height()),
+             pixels(available));
 }
 
 void TForm1::BtnExitClick()

@@ -18,6 +18,7 @@
 #include "testing/core/PhaseTimer.h"
 #include "testing/core/ProtocolFile.h"
 #include "testing/core/TestJournal.h"
+#include "testing/core/Workplace.h"
 #include "ui/AboutBoxClient.h"
 #include "ui/GeneralErrorHandler.h"
 #include "ui/MainWindowLayout.h"
@@ -57,8 +58,12 @@ public:
     // Where errors that escape a handler go; a message box unless replaced.
     void setErrorSink(ui::ErrorSink sink) { m_errorSink = std::move(sink); }
     // Lines for the operator about protocols recovered at start-up (RecoveryReport): shown
-    // with the entry controls, where an entry is refused, until the first valid entry.
-    void setRecoveryNotice(const QStringList &lines) { m_recoveryNotice = lines; }
+    // with the entry controls, where an entry is refused, until the first valid entry; at once
+    // when they come after the entry controls.
+    void setRecoveryNotice(const QStringList &lines);
+    // The folder the program runs from (the executable's unless set), for the workplace check
+    // when the entry controls appear.
+    void setProgramFolder(const QString &folder) { m_programFolder = folder; }
 
     // Handlers.
     void FormCreate();
@@ -124,7 +129,8 @@ private:
     void guarded(const std::function<void()> &handler);
     void BringToFront(ui::Panel *layer);
     void ShowEntryProblem(QLineEdit *field, const QString &reason);
-    void ShowEntryNotice(const QString &problem);
+    void ShowEntryNotice();
+    QString ScreenProblem() const;
     void JournalProtocolLines();
     ui::Panel *CreatePanel(QWidget *parent, const PanelFamily &family, int i);
     ui::FigureImage *CreateImage(ui::Panel *panel, qint32 pictureNumber);
@@ -155,6 +161,10 @@ private:
     TestJournal m_journal;
     qsizetype m_journaledLines = 0; // lines of ResultLog already in the journal
     QStringList m_recoveryNotice;
+    QString m_programFolder;
+    WorkplaceCheck m_workplace;  // as found when the entry controls appeared
+    QString m_screenProblem;
+    QString m_entryProblem;      // why the last entry was refused
 };
 
 } // namespace kavr

@@ -4,6 +4,7 @@
 // to the parent's client area; the boards of figures are built later, at run time, inside the
 // group boxes and the test layer named here.
 #include <QPoint>
+#include <QSize>
 #include <QStringList>
 
 class QComboBox;
@@ -49,6 +50,9 @@ struct MainWindowControls
     GroupBox *gbIn2 = nullptr;
     GroupBox *gbIn3 = nullptr;
 };
+
+// The client area the layout is made for; stimuli are never scaled to another.
+inline constexpr QSize ClientSize{1028, 753};
 
 // The point of gbIn3 where the pointer is put after the set-up: point (21, 10) of the first
 // palette place (left 10, top 24 in gbIn3).

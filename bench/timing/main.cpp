@@ -121,7 +121,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption peerOption(QStringLiteral("peer-folder"), QStringLiteral("The peer's page with node_modules and pictures."), QStringLiteral("DIR"), QDir(here).filePath(QStringLiteral("bench-timing-peer")));
     const QCommandLineOption chromiumOption(QStringLiteral("chromium"), QStringLiteral("The browser."), QStringLiteral("PATH"), QStringLiteral("chromium"));
     const QCommandLineOption traceOption(QStringLiteral("trace"), QStringLiteral("Print every input and screen change on CLOCK_MONOTONIC (ns)."));
-    const QCommandLineOption workOption(QStringLiteral("work"), QStringLiteral("Scratch folder (default: a temporary one)."), QStringLiteral("DIR"));
+    const QCommandLineOption workOption(QStringLiteral("work"), QStringLiteral("Scratch folder (default: a new one beside the bench, not below the temporary folder)."), QStringLiteral("DIR"));
     const QCommandLineOption windowsOption(QStringLiteral("windows-package"), QStringLiteral("Time the Windows package under Wine instead of the program."), QStringLiteral("ZIP"));
     const QCommandLineOption windowListOption(QStringLiteral("window-list"), QStringLiteral("window-list.exe of the Windows build (with --windows-package)."), QStringLiteral("EXE"));
     const QCommandLineOption plantedOption(QStringLiteral("planted-journals"), QStringLiteral("Journals, live locks and planted names put into Result before each start (default 0)."), QStringLiteral("N"), QStringLiteral("0"));
@@ -131,7 +131,8 @@ int main(int argc, char *argv[])
 
     const int runs = parser.value(runsOption).toInt();
     const int peerRuns = parser.isSet(peerRunsOption) ? parser.value(peerRunsOption).toInt() : runs;
-    QTemporaryDir scratch;
+    // Not below the temporary folder: the program refuses to test a subject from there.
+    QTemporaryDir scratch(QDir(here).filePath(QStringLiteral("bench-timing-work-XXXXXX")));
     const QString work = parser.isSet(workOption) ? parser.value(workOption) : scratch.path();
     QDir().mkpath(work);
 

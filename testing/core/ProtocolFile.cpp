@@ -90,6 +90,21 @@ bool UsableSaveFolder(const SaveTarget &target, const QString &folder)
     return QFileInfo(folder).isDir();
 }
 
+QString SaveFolderProblem(const SaveTarget &target, const QString &folder)
+{
+    if (!UsableSaveFolder(target, folder))
+        return QStringLiteral("папку нельзя создать или в неё нельзя писать");
+    const QString probe = FullPath(folder, platform::TemporaryFileName(QStringLiteral("kavr-probe")));
+    FileError error;
+    const int fd = platform::CreateNewFile(probe, SharingIn(target, folder), &error);
+    if (fd < 0)
+        return error.reason;
+    const platform::FileIdentity made = platform::IdentityOf(fd);
+    platform::CloseFile(fd);
+    platform::RemoveFile(probe, made);
+    return {};
+}
+
 QString ProtocolFileName(const QString &code)
 {
     return code + QStringLiteral(".IM.txt");

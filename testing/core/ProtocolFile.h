@@ -76,5 +76,7 @@ SaveTarget DefaultSaveTarget(const QString &executableDir);
 // Whether the folder may take new files: Result is created when missing, the private folder is
 // created and checked to be the user's own. The same rules for the save and the journal.
 bool UsableSaveFolder(const SaveTarget &target, const QString &folder);
+// Why the folder takes no new file, found by making one and removing it; empty when it does.
+QString SaveFolderProblem(const SaveTarget &target, const QString &folder);
 
 } // namespace kavr

@@ -152,7 +152,7 @@ void FaultsEntryTest::hostileEntry()
         earlierFile.close();
     }
     const TreeSnapshot before(root);
-    f.logIn();
+    f.logIn(); // which sees that Result takes a file, and leaves nothing
     Enter(f.form->EditUser, code, how);
     Enter(f.form->EditPassword, name, how);
     const QString setUpCode = f.form->EditUser->text().normalized(QString::NormalizationForm_C);

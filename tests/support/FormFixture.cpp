@@ -27,6 +27,8 @@ FormFixture::FormFixture(SaveTarget target, const FormatSettings &format)
         target.resultDir = resultDir();
     form = std::make_unique<TForm1>(desktop, clock, std::move(target), format, TestJournal::FileSync());
     form->setErrorSink([this](const QString &text) { errors << text; });
+    // Installed as a lab installs it: test programs themselves may run from a temporary folder.
+    form->setProgramFolder(QStringLiteral("/opt/kavr-im"));
     about = std::make_unique<ui::TAboutBox>(*form, form.get());
     form->setAboutBox(about.get());
     form->setGeometry(0, 0, 1028, 753);

@@ -6,14 +6,19 @@
 #include "ui/GroupBox.h"
 #include "ui/Panel.h"
 
+#include "error/KavrError.h"
+#include "support/TestFiles.h"
+#include "ui/GeneralErrorHandler.h"
+
 #include <QComboBox>
+#include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
-#include <QDir>
-#include "error/KavrError.h"
-#include "ui/GeneralErrorHandler.h"
-#include "support/TestFiles.h"
+#include <QWindow>
 
 using namespace kavr;
 using namespace kavr::test;
@@ -26,6 +31,8 @@ private slots:
     void startsOnEmptyLogInLayer();
     void enterBeforeAboutDoesNothingAndOkStillLogsIn();
     void aboutOkLogsInToSubjectEntry();
+    void logInSaysWhatIsAmissWithTheWorkplace_data();
+    void logInSaysWhatIsAmissWithTheWorkplace();
     void onlyCommand1025OpensAboutBox_data();
     void onlyCommand1025OpensAboutBox();
     void aboutBoxCloseOnlyHides();
@@ -103,6 +110,64 @@ void StagesTest::aboutOkLogsInToSubjectEntry()
     QVERIFY(f.form->EditUser->text().isEmpty() && f.form->EditPassword->text().isEmpty());
     QCOMPARE(f.form->focusWidget(), f.form->EditUser);
     QCOMPARE(f.desktop.calls.last(), QStringLiteral("LoadKeyboardLayout 00000419"));
+}
+
+enum class Amiss { Nothing, ResultCannotBeMade, RunsFromTemporaryFolder, LaptopScreen, ScaledScreen };
+
+void StagesTest::logInSaysWhatIsAmissWithTheWorkplace_data()
+{
+    QTest::addColumn<Amiss>("amiss");
+    QTest::addColumn<QString>("line"); // the first line the log-in layer shows; empty: none
+    QTest::addColumn<bool>("subjectTaken");
+    QTest::newRow("nothing") << Amiss::Nothing << QString() << true;
+    QTest::newRow("Result cannot be made") << Amiss::ResultCannotBeMade
+        << QStringLiteral("В папку Result нельзя записать файл (папку нельзя создать или в неё нельзя писать): "
+                          "протокол будет сохранён в папке %1.") << true;
+    QTest::newRow("run from inside a zip") << Amiss::RunsFromTemporaryFolder
+        << QStringLiteral("Программа запущена из временной папки (похоже, прямо из архива), и протоколы пропадут "
+                          "вместе с ней. Распакуйте архив в постоянную папку и запустите программу оттуда.")
+        << false;
+    // The offscreen screens of the tests: a laptop's work area, and 1920×1080 at 150 %.
+    QTest::newRow("a laptop of 1366×768") << Amiss::LaptopScreen
+        << QStringLiteral("Окно теста не помещается на экране: нужна рабочая область не менее 1028×753 точек, а есть "
+                          "1362×724. Выберите большее разрешение экрана.") << true;
+    QTest::newRow("1920×1080 at 150 %") << Amiss::ScaledScreen
+        << QStringLiteral("Окно теста не помещается на экране при масштабе 150 %: нужна рабочая область не менее "
+                          "1542×1130 точек (1028×753 при масштабе 100 %), а есть ") << true;
+}
+
+void StagesTest::logInSaysWhatIsAmissWithTheWorkplace()
+{
+    QFETCH(Amiss, amiss);
+    QFETCH(QString, line);
+    QFETCH(bool, subjectTaken);
+    QTemporaryDir dir;
+    SaveTarget target;
+    if (amiss == Amiss::ResultCannotBeMade) {
+        QVERIFY(WriteAll(dir.filePath(QStringLiteral("file")), "a file where a folder should be"));
+        target = {dir.filePath(QStringLiteral("file/Result")), {dir.path()}};
+        line = line.arg(QDir::toNativeSeparators(QDir::cleanPath(dir.path())));
+    }
+    FormFixture f(target);
+    if (amiss == Amiss::RunsFromTemporaryFolder)
+        f.form->setProgramFolder(QDir::tempPath() + QStringLiteral("/Temp1_KAVR.IM-2.01-win64.zip/KAVR.IM"));
+    if (amiss == Amiss::LaptopScreen || amiss == Amiss::ScaledScreen)
+        f.form->windowHandle()->setScreen(QGuiApplication::screens().at(amiss == Amiss::LaptopScreen ? 1 : 2));
+    QVERIFY(f.form->laEntryProblem->isHidden());
+    f.logIn();
+    // Said as the entry controls appear, before anyone is tested.
+    QCOMPARE(f.form->laEntryProblem->isVisible(), !line.isEmpty());
+    if (!line.isEmpty())
+        QVERIFY2(f.form->laEntryProblem->text().startsWith(line), qPrintable(f.form->laEntryProblem->text()));
+    f.form->EditUser->setText(QStringLiteral("Код-7"));
+    f.form->EditPassword->setText(QStringLiteral("Петров А.Б."));
+    f.pressKey(Qt::Key_Return);
+    QCOMPARE(f.form->Tag, subjectTaken ? 2 : 1);
+    if (!subjectTaken) {
+        QCOMPARE(f.form->laEntryProblem->text().split(QLatin1Char('\n')).first(),
+                 QStringLiteral("Тест нельзя начать, пока программа запущена из временной папки"));
+        QCOMPARE(f.form->focusWidget(), f.form->EditUser);
+    }
 }
 
 void StagesTest::onlyCommand1025OpensAboutBox_data()

@@ -1,0 +1,66 @@
+#include "testing/core/Workplace.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace kavr {
+
+namespace {
+
+QString Resolved(const QString &path)
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return QDir::cleanPath(canonical.isEmpty() ? QFileInfo(path).absoluteFilePath() : canonical);
+}
+
+} // namespace
+
+bool InsideFolder(const QString &path, const QString &folder)
+{
+    const QString inner = Resolved(path), outer = Resolved(folder);
+    // Names are the same in either case where the folder is found under its name in capitals
+    // too (Windows).
+    const Qt::CaseSensitivity cs = outer != outer.toUpper() && QFileInfo(outer.toUpper()).isDir()
+        ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    return inner.compare(outer, cs) == 0
+        || (inner.startsWith(outer, cs) && (outer.endsWith(u'/') || inner.at(outer.size()) == u'/'));
+}
+
+QStringList WorkplaceCheck::lines() const
+{
+    QStringList shown;
+    if (runsFromTemporaryFolder)
+        shown << QStringLiteral("Программа запущена из временной папки (похоже, прямо из архива), и протоколы "
+                                "пропадут вместе с ней. Распакуйте архив в постоянную папку и запустите программу "
+                                "оттуда.");
+    if (!resultProblem.isEmpty())
+        shown << QStringLiteral("В папку Result нельзя записать файл (%1): ").arg(resultProblem)
+                + (fallback.isEmpty() ? QStringLiteral("протокол некуда сохранить.")
+                                      : QStringLiteral("протокол будет сохранён в папке %1.")
+                                            .arg(QDir::toNativeSeparators(fallback)));
+    return shown;
+}
+
+WorkplaceCheck CheckWorkplace(const SaveTarget &target, const QString &programDir, const QString &temporaryDir)
+{
+    WorkplaceCheck check;
+    check.runsFromTemporaryFolder = InsideFolder(programDir, temporaryDir);
+    // A Result made for the probe goes again: the save makes it when a protocol is due.
+    const bool resultThere = QFileInfo(target.resultDir).isDir();
+    check.resultProblem = SaveFolderProblem(target, target.resultDir);
+    if (!resultThere)
+        QDir().rmdir(target.resultDir);
+    if (check.resultProblem.isEmpty())
+        return check;
+    QStringList others = target.folders();
+    others.removeFirst();
+    for (const QString &dir : std::as_const(others)) {
+        if (SaveFolderProblem(target, dir).isEmpty()) {
+            check.fallback = QDir::cleanPath(QFileInfo(dir).absoluteFilePath());
+            break;
+        }
+    }
+    return check;
+}
+
+} // namespace kavr

@@ -1,0 +1,31 @@
+#pragma once
+// What the operator must know of the workstation before a subject starts, checked when the
+// entry controls appear: a program run from the temporary folder (Windows runs a program opened
+// inside a zip from there, an archive manager on Linux too), whose protocols go when that
+// folder is cleaned; a Result folder that takes no file (a read-only share, Program Files, a
+// full disk), whose protocols would scatter into each operator's fallback folders.
+#include "testing/core/ProtocolFile.h"
+
+#include <QStringList>
+
+namespace kavr {
+
+struct WorkplaceCheck
+{
+    bool runsFromTemporaryFolder = false; // no subject may be tested from there
+    QString resultProblem;                // why Result takes no file; empty when it does
+    QString fallback;                     // where protocols go instead; empty: nowhere
+
+    // The operator's lines, plain Russian text; none when all is well.
+    QStringList lines() const;
+};
+
+// programDir: the executable's folder; temporaryDir: the user's temporary folder. Makes and
+// removes a probe file in Result (made for it when missing, and removed again), and in the
+// fallback folders as needed.
+WorkplaceCheck CheckWorkplace(const SaveTarget &target, const QString &programDir, const QString &temporaryDir);
+
+// Whether path is folder or lies below it, once both are resolved (links, "..").
+bool InsideFolder(const QString &path, const QString &folder);
+
+} // namespace kavr
