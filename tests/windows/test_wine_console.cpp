@@ -53,33 +53,33 @@ void WineConsoleTest::initTestCase()
 
 void WineConsoleTest::reportReadsRightInAConsole_data()
 {
-    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("argument");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QStringList>("shown"); // the console's lines, after the table when there is one
     QTest::addColumn<bool>("table"); // the CSV on the screen first, as -o writes it
     QTest::newRow("a message")
-        << QStringList{windows(u"Нет такой папки"_s)} << 2
+        << windows(u"Нет такой папки"_s) << 2
         << QStringList{u"kavr-im-report: no folder "_s + windows(u"Нет такой папки"_s),
                        u"Try 'kavr-im-report --help'."_s}
         << false;
     QTest::newRow("the table")
-        << QStringList{windows(u"Result"_s)} << 0
+        << windows(u"Result"_s) << 0
         << QStringList{u"kavr-im-report: 1 of 1 protocol files read from "_s + windows(u"Result"_s)}
         << true;
 }
 
 void WineConsoleTest::reportReadsRightInAConsole()
 {
-    QFETCH(QStringList, arguments);
+    QFETCH(QString, argument);
     QFETCH(int, exitCode);
     QFETCH(QStringList, shown);
     QFETCH(bool, table);
-    const QString report = windows(u"kavr-im-report.exe"_s);
+    // A command line as typed at the prompt.
+    const QString command = u"\"%1\" \"%2\""_s.arg(windows(u"kavr-im-report.exe"_s), argument);
     if (table) {
         // The table as a file gets it: UTF-8 with its byte-order mark, which a console leaves out.
         const QString csv = m_root.filePath(u"table.csv"_s);
-        const QStringList toFile = m_wine->inConsole(QStringList{report} + arguments
-                                                     + QStringList{u"-o"_s, WineSession::windowsPath(csv)});
+        const QStringList toFile = m_wine->inConsole(command + u" -o \"%1\""_s.arg(WineSession::windowsPath(csv)));
         QCOMPARE(toFile.value(1), u"exit 0"_s);
         const QByteArray bytes = ReadAll(csv);
         QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
@@ -88,7 +88,7 @@ void WineConsoleTest::reportReadsRightInAConsole()
         QVERIFY(lines.join(u'\n').contains(CyrillicCodeTest().name));
         shown = lines + shown;
     }
-    const QStringList console = m_wine->inConsole(QStringList{report} + arguments);
+    const QStringList console = m_wine->inConsole(command);
     QCOMPARE(console.value(0), u"code page 866"_s); // where UTF-8 bytes come out garbled
     QCOMPARE(console.value(1), u"exit %1"_s.arg(exitCode));
     QCOMPARE(console.mid(2), shown);

@@ -8,10 +8,10 @@
 //                         client x y w h (screen, physical pixels), DPI
 //   window-list cursor    the pointer's position: x y
 //   window-list type TEXT sends TEXT to the window that has the keyboard
-//   window-list console PROGRAM [ARGUMENT...]
-//                         runs PROGRAM in a console of its own, as a command prompt would,
-//                         and prints what the console then shows: "code page N", "exit N",
-//                         then the screen's lines (UTF-8, trailing blanks cut)
+//   window-list console COMMAND_LINE
+//                         runs the command line in a console of its own, as a command prompt
+//                         would, and prints what the console then shows: "code page N",
+//                         "exit N", then the screen's lines (UTF-8, trailing blanks cut)
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <shellapi.h>
@@ -84,29 +84,11 @@ void Type(const std::wstring &text)
     }
 }
 
-// One argument of a command line as the C runtime reads it back.
-std::wstring Quoted(const std::wstring &argument)
-{
-    std::wstring quoted = L"\"";
-    std::size_t backslashes = 0;
-    for (wchar_t c : argument) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
-        backslashes = 0;
-        quoted += c;
-    }
-    quoted.append(2 * backslashes, L'\\');
-    return quoted + L'"';
-}
-
 // Wide enough that no line of a report's table wraps.
 constexpr SHORT ScreenWidth = 2000;
 constexpr SHORT ScreenHeight = 60;
 
-int Console(const std::vector<std::wstring> &command)
+int Console(std::wstring line)
 {
     const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE); // the console takes the standard handles
     ::FreeConsole();
@@ -119,9 +101,6 @@ int Console(const std::vector<std::wstring> &command)
         Print("no console\n", out);
         return 3;
     }
-    std::wstring line;
-    for (const std::wstring &argument : command)
-        line += (line.empty() ? L"" : L" ") + Quoted(argument);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -135,15 +114,14 @@ int Console(const std::vector<std::wstring> &command)
     std::wstring cells(std::size_t(ScreenWidth) * ScreenHeight, L' ');
     DWORD read = 0;
     ::ReadConsoleOutputCharacterW(screen, cells.data(), DWORD(cells.size()), COORD{0, 0}, &read);
-    std::string shown = "code page " + std::to_string(::GetConsoleOutputCP()) + "\nexit " + std::to_string(code) + '\n';
-    std::string lines;
+    std::string shown = "code page " + std::to_string(::GetConsoleOutputCP()) + "\nexit " + std::to_string(code);
     for (std::size_t row = 0; row * ScreenWidth < read; ++row) {
         std::wstring text = cells.substr(row * ScreenWidth, ScreenWidth);
         text.erase(text.find_last_not_of(L' ') + 1);
-        lines += Utf8(text) + '\n';
+        shown += '\n' + Utf8(text);
     }
-    lines.erase(lines.find_last_not_of('\n') + 1);
-    Print(shown + lines + '\n', out);
+    shown.erase(shown.find_last_not_of('\n') + 1); // the empty rows below the output
+    Print(shown + '\n', out);
     return 0;
 }
 
@@ -165,9 +143,9 @@ int main()
     } else if (command == L"type" && argc > 2) {
         Type(argv[2]);
     } else if (command == L"console" && argc > 2) {
-        return Console(std::vector<std::wstring>(argv + 2, argv + argc));
+        return Console(argv[2]);
     } else {
-        Print("usage: window-list windows | cursor | type TEXT | console PROGRAM [ARGUMENT...]\n");
+        Print("usage: window-list windows | cursor | type TEXT | console COMMAND_LINE\n");
         return 2;
     }
     return 0;
