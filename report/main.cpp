@@ -22,9 +22,15 @@ namespace {
 
 enum ExitStatus { AllRead = 0, SomeSkipped = 1, UsageError = 2, NotWritten = 3 };
 
+// Text for the user on stream: characters to a console, UTF-8 bytes to a file or a pipe.
+bool Write(std::FILE *stream, const QByteArray &utf8)
+{
+    return kavr::platform::WriteText(stream, {utf8.constData(), size_t(utf8.size())});
+}
+
 void Say(const QString &text)
 {
-    std::fputs(qUtf8Printable(QStringLiteral("kavr-im-report: ") + text + u'\n'), stderr);
+    Write(stderr, (QStringLiteral("kavr-im-report: ") + text + u'\n').toUtf8());
 }
 
 QString Shown(const QString &path)
@@ -46,8 +52,7 @@ bool WriteFile(const QString &path, const QByteArray &bytes)
 bool WriteStdout(const QByteArray &bytes)
 {
     kavr::platform::WriteBytesAsTheyAre(stdout); // the CSV's CR LF as written
-    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size())
-        || std::fflush(stdout) != 0) {
+    if (!Write(stdout, bytes) || std::fflush(stdout) != 0) {
         Say(QStringLiteral("cannot write the CSV to standard output"));
         return false;
     }
@@ -71,7 +76,7 @@ int main(int argc, char *argv[])
     }
     const ReportOptions &options = *parsed.options;
     if (options.help) {
-        std::fputs(qUtf8Printable(ReportUsage()), stdout);
+        Write(stdout, ReportUsage().toUtf8());
         return AllRead;
     }
     if (options.version) {

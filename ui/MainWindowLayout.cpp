@@ -9,6 +9,7 @@
 #include "ui/SystemColors.h"
 
 #include <QComboBox>
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -82,6 +83,9 @@ const char *const Instruction[] = {
     " ",
     " ",
 };
+// Up to the line that tells how to start the test, the lines are read whole; the blank lines
+// after it may lie below the box's lower edge.
+constexpr int InstructionLinesShownWhole = 14;
 
 template <typename W>
 W *place(W *widget, const ControlSpec &layout)
@@ -189,7 +193,12 @@ MainWindowControls BuildMainWindowLayout(QWidget *form)
     memoPalette.setColor(QPalette::Base, Qt::white);
     memoPalette.setColor(QPalette::Text, WindowText);
     c.mInstruction->setPalette(memoPalette);
-    c.mInstruction->setLines(InstructionLines(), false);
+    // The lines were broken by hand for Windows' whole-pixel advances: 88 characters of 11 px
+    // fill the box; at Liberation Mono's 11.39 px the longest would run past its right edge.
+    QFont memoFont = c.mInstruction->font();
+    memoFont.setHintingPreference(QFont::PreferFullHinting);
+    c.mInstruction->setFont(memoFont);
+    c.mInstruction->setLines(InstructionLines(), false, InstructionLinesShownWhole);
     c.paExample = place(new Panel(c.paInstr), paExampleSpec);
     c.bbTest = button(c.paExample, bbTestSpec);
     c.gbIn1 = groupBox(c.paExample, gbIn1Spec);

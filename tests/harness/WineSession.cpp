@@ -165,6 +165,14 @@ void WineSession::type(const QString &text) const
     windowList({u"type"_s, text});
 }
 
+QStringList WineSession::inConsole(const QString &commandLine) const
+{
+    QString shown = QString::fromUtf8(windowList({u"console"_s, commandLine}));
+    if (shown.endsWith(u'\n'))
+        shown.chop(1);
+    return shown.split(u'\n');
+}
+
 void WineSession::stop()
 {
     QString ignored;

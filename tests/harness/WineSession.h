@@ -66,6 +66,10 @@ public:
     std::optional<WinWindow> ownedBy(quint64 owner, const QString &title) const;
     // Types text into the window that has the keyboard.
     void type(const QString &text) const;
+    // Runs a command line in a console of its own, as a command prompt would; then what the
+    // console shows: "code page N", "exit N" and the screen's lines, or "no console" where
+    // Wine made none.
+    QStringList inConsole(const QString &commandLine) const;
 
     // Ends every process of the prefix.
     void stop();

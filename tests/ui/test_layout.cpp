@@ -12,6 +12,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTest>
 
 using namespace kavr;
@@ -26,6 +28,7 @@ private slots:
     void controlsHaveTheirPlaceTextAndFont();
     void layersFillTheClientArea();
     void instructionTextIsExact();
+    void instructionShowsLinesUpToTheKeyLineWhole();
     void variantItemsEndInLatinLetters();
     void logInTabOrder();
     void fontsHaveCyrillicFaces();
@@ -112,13 +115,45 @@ void LayoutTest::instructionTextIsExact()
     QVERIFY(lines[1].contains(QStringLiteral("[\u0410]")));
     QVERIFY(lines[8].contains(QStringLiteral("[\u0412]")));
     QVERIFY(f.form->mInstruction->isReadOnly());
-    QCOMPARE(f.form->mInstruction->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QCOMPARE(f.form->mInstruction->lineWrapMode(), QTextEdit::NoWrap);
     QCOMPARE(f.form->mInstruction->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     // Tab stays in the text box.
     f.enterSubject();
     f.form->mInstruction->setFocus();
     QTest::keyClick(f.form->mInstruction, Qt::Key_Tab);
     QCOMPARE(f.form->focusWidget(), f.form->mInstruction);
+}
+
+// Lines 1 to 14, down to the one that tells the subject how to start, lie whole inside the box
+// (each from its first to its last cursor place, from its top to its foot), the letters of each
+// clear of the line above, as the subject sees them on the instruction layer.
+void LayoutTest::instructionShowsLinesUpToTheKeyLineWhole()
+{
+    FormFixture f;
+    f.enterSubject();
+    ui::InstructionMemo *memo = f.form->mInstruction;
+    const QRect viewport(QPoint(0, 0), memo->viewport()->size());
+    const QFontMetricsF metrics(memo->font());
+    qreal inkAbove = -1; // the foot of the letters of the line above, when it has any
+    QTextBlock block = memo->document()->firstBlock();
+    for (int number = 1; number <= 14; ++number, block = block.next()) {
+        if (block.text().trimmed().isEmpty()) {
+            inkAbove = -1;
+            continue;
+        }
+        QTextCursor cursor(block);
+        const QRect first = memo->cursorRect(cursor);
+        cursor.movePosition(QTextCursor::EndOfBlock);
+        const QRect last = memo->cursorRect(cursor);
+        const QRect line(first.topLeft(), QPoint(last.left(), first.bottom()));
+        QVERIFY2(viewport.contains(line), qPrintable(QStringLiteral("line %1 from (%2, %3) to (%4, %5) in %6 x %7")
+            .arg(number).arg(line.left()).arg(line.top()).arg(line.right()).arg(line.bottom())
+            .arg(viewport.width()).arg(viewport.height())));
+        const QRectF ink = metrics.tightBoundingRect(block.text()).translated(line.left(), line.top() + metrics.ascent());
+        QVERIFY2(inkAbove < 0 || ink.top() >= inkAbove, qPrintable(QStringLiteral("line %1").arg(number)));
+        inkAbove = ink.bottom();
+    }
+    QCOMPARE(block.text(), QString()); // line 15, empty: what may lie below the edge starts here
 }
 
 void LayoutTest::variantItemsEndInLatinLetters()

@@ -8,6 +8,10 @@
 //                         client x y w h (screen, physical pixels), DPI
 //   window-list cursor    the pointer's position: x y
 //   window-list type TEXT sends TEXT to the window that has the keyboard
+//   window-list console COMMAND_LINE
+//                         runs the command line in a console of its own, as a command prompt
+//                         would, and prints what the console then shows: "code page N",
+//                         "exit N", then the screen's lines (UTF-8, trailing blanks cut)
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <shellapi.h>
@@ -17,10 +21,10 @@
 
 namespace {
 
-void Print(const std::string &text)
+void Print(const std::string &text, HANDLE to = ::GetStdHandle(STD_OUTPUT_HANDLE))
 {
     DWORD written = 0;
-    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), text.data(), DWORD(text.size()), &written, nullptr);
+    ::WriteFile(to, text.data(), DWORD(text.size()), &written, nullptr);
 }
 
 std::string Utf8(const std::wstring &text)
@@ -80,6 +84,47 @@ void Type(const std::wstring &text)
     }
 }
 
+// Wide enough that no line of a report's table wraps.
+constexpr SHORT ScreenWidth = 2000;
+constexpr SHORT ScreenHeight = 60;
+
+int Console(std::wstring line)
+{
+    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE); // the console takes the standard handles
+    ::FreeConsole();
+    // Wine makes a console only where it has a display.
+    const HANDLE screen = ::AllocConsole()
+        ? ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        nullptr, OPEN_EXISTING, 0, nullptr)
+        : INVALID_HANDLE_VALUE;
+    if (screen == INVALID_HANDLE_VALUE || !::SetConsoleScreenBufferSize(screen, COORD{ScreenWidth, ScreenHeight})) {
+        Print("no console\n", out);
+        return 3;
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        Print("cannot start the program\n", out);
+        return 3;
+    }
+    DWORD code = STILL_ACTIVE;
+    if (::WaitForSingleObject(process.hProcess, 60'000) == WAIT_OBJECT_0)
+        ::GetExitCodeProcess(process.hProcess, &code);
+    std::wstring cells(std::size_t(ScreenWidth) * ScreenHeight, L' ');
+    DWORD read = 0;
+    ::ReadConsoleOutputCharacterW(screen, cells.data(), DWORD(cells.size()), COORD{0, 0}, &read);
+    std::string shown = "code page " + std::to_string(::GetConsoleOutputCP()) + "\nexit " + std::to_string(code);
+    for (std::size_t row = 0; row * ScreenWidth < read; ++row) {
+        std::wstring text = cells.substr(row * ScreenWidth, ScreenWidth);
+        text.erase(text.find_last_not_of(L' ') + 1);
+        shown += '\n' + Utf8(text);
+    }
+    shown.erase(shown.find_last_not_of('\n') + 1); // the empty rows below the output
+    Print(shown + '\n', out);
+    return 0;
+}
+
 } // namespace
 
 int main()
@@ -97,8 +142,10 @@ int main()
         Print(std::to_string(at.x) + ' ' + std::to_string(at.y) + '\n');
     } else if (command == L"type" && argc > 2) {
         Type(argv[2]);
+    } else if (command == L"console" && argc > 2) {
+        return Console(argv[2]);
     } else {
-        Print("usage: window-list windows | cursor | type TEXT\n");
+        Print("usage: window-list windows | cursor | type TEXT | console COMMAND_LINE\n");
         return 2;
     }
     return 0;

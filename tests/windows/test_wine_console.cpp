@@ -1,0 +1,98 @@
+// kavr-im-report.exe from the package in a console of a Russian Windows, under Wine: a console
+// whose code page (866) would garble UTF-8 bytes. What the report says and the table it writes
+// to the console read there as they are meant, Cyrillic included. Wine makes a console only
+// where it has a display: the session runs on a private Xvfb.
+#include "harness/WineSession.h"
+#include "harness/XvfbSession.h"
+#include "support/ScriptedTest.h"
+#include "support/TestFiles.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace kavr;
+using namespace kavr::harness;
+using namespace kavr::test;
+using namespace Qt::StringLiterals;
+
+class WineConsoleTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void reportReadsRightInAConsole_data();
+    void reportReadsRightInAConsole();
+
+private:
+    // A path in the folder as one types it at a command prompt.
+    QString windows(const QString &name) const
+    {
+        return WineSession::windowsPath(m_folder + u'/' + name).replace(u'/', u'\\');
+    }
+
+    XvfbSession m_x;
+    QTemporaryDir m_root;
+    std::unique_ptr<WineSession> m_wine;
+    QString m_folder; // KAVR.IM unpacked into a folder with Cyrillic letters and a blank
+};
+
+void WineConsoleTest::initTestCase()
+{
+    QVERIFY2(m_x.start(), "Xvfb did not start");
+    QVERIFY(m_root.isValid());
+    m_wine = std::make_unique<WineSession>(m_x, m_root.filePath(u"wine"_s), QStringLiteral(KAVR_WINDOW_LIST));
+    QString why;
+    QVERIFY2(m_wine->create(96, &why), qPrintable(why));
+    QVERIFY(WineSession::unpack(QStringLiteral(KAVR_WINDOWS_ZIP), m_root.filePath(u"Лаборатория 1"_s)));
+    m_folder = m_root.filePath(u"Лаборатория 1/KAVR.IM"_s);
+    CyrillicCodeTest().save(m_folder + u"/Result"_s);
+}
+
+void WineConsoleTest::reportReadsRightInAConsole_data()
+{
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("shown"); // the console's lines, after the table when there is one
+    QTest::addColumn<bool>("table"); // the CSV on the screen first, as -o writes it
+    QTest::newRow("a message")
+        << windows(u"Нет такой папки"_s) << 2
+        << QStringList{u"kavr-im-report: no folder "_s + windows(u"Нет такой папки"_s),
+                       u"Try 'kavr-im-report --help'."_s}
+        << false;
+    QTest::newRow("the table")
+        << windows(u"Result"_s) << 0
+        << QStringList{u"kavr-im-report: 1 of 1 protocol files read from "_s + windows(u"Result"_s)}
+        << true;
+}
+
+void WineConsoleTest::reportReadsRightInAConsole()
+{
+    QFETCH(QString, argument);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, shown);
+    QFETCH(bool, table);
+    // A command line as typed at the prompt.
+    const QString command = u"\"%1\" \"%2\""_s.arg(windows(u"kavr-im-report.exe"_s), argument);
+    if (table) {
+        // The table as a file gets it: UTF-8 with its byte-order mark, which a console leaves out.
+        const QString csv = m_root.filePath(u"table.csv"_s);
+        const QStringList toFile = m_wine->inConsole(command + u" -o \"%1\""_s.arg(WineSession::windowsPath(csv)));
+        QCOMPARE(toFile.value(1), u"exit 0"_s);
+        const QByteArray bytes = ReadAll(csv);
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+        QStringList lines = QString::fromUtf8(bytes.sliced(3)).split(u"\r\n"_s);
+        QCOMPARE(lines.takeLast(), QString());
+        QVERIFY(lines.join(u'\n').contains(CyrillicCodeTest().name));
+        shown = lines + shown;
+    }
+    const QStringList console = m_wine->inConsole(command);
+    QCOMPARE(console.value(0), u"code page 866"_s); // where UTF-8 bytes come out garbled
+    QCOMPARE(console.value(1), u"exit %1"_s.arg(exitCode));
+    QCOMPARE(console.mid(2), shown);
+}
+
+QTEST_MAIN(WineConsoleTest)
+#include "test_wine_console.moc"
