@@ -239,7 +239,7 @@ void TestReportCommand::htmlSummary()
         = RunReport({resultDir(), u"-o"_s, path(u"all.csv"_s), u"--html"_s, path(u"all.html"_s)});
     QCOMPARE(run.exitCode, 0);
     const QString html = QString::fromUtf8(ReadAll(path(u"all.html"_s)));
-    QCOMPARE(html.count(u"<svg"_s), 6);
+    QCOMPARE(html.count(u"<svg class=\"chart\""_s), 6);
     for (const ScriptedTest &test : GoodTests())
         QVERIFY2(html.contains(test.code.toHtmlEscaped()), qPrintable(test.code));
 }
