@@ -2,17 +2,17 @@
 
 namespace kavr::report {
 
-bool Selection::takes(const ProtocolRecord &record, const ProtocolDate &date) const
+Selection::Verdict Selection::judge(const ProtocolRecord &record, const ProtocolDate &date) const
 {
-    if (variantIndex >= 0 && record.variantIndex() != variantIndex)
-        return false;
+    if ((variantIndex >= 0 && record.variantIndex() != variantIndex) || !codeTaken(record.code))
+        return Verdict::Refused;
     if (datesMatter()) {
         if (!date.date)
-            return false;
+            return Verdict::Undated;
         if ((since && *date.date < *since) || (until && *date.date > *until))
-            return false;
+            return Verdict::Refused;
     }
-    return codeTaken(record.code);
+    return Verdict::Taken;
 }
 
 bool Selection::codeTaken(const QString &code) const

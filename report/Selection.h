@@ -22,8 +22,14 @@ public:
     int variantIndex = -1; // 0 variant A, 1 variant B, -1 both
     QStringList codePatterns; // any one matching takes a code
 
+    enum class Verdict {
+        Taken,
+        Refused,
+        Undated, // taken on every other condition, but its date cannot be read for sure
+    };
+
     bool datesMatter() const { return since || until; }
-    bool takes(const ProtocolRecord &record, const ProtocolDate &date) const;
+    Verdict judge(const ProtocolRecord &record, const ProtocolDate &date) const;
     // In words for the reports, e.g. "с 2026-01-01 по 2026-06-30; Вариант A; коды «И*»";
     // "все протоколы" when nothing is chosen.
     QString description() const;

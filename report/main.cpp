@@ -145,12 +145,13 @@ int main(int argc, char *argv[])
                 const ProtocolDate date = selection.datesMatter()
                     ? ReadProtocolDate(record.dateTime, options.localDateFormat)
                     : ProtocolDate{};
-                if (selection.takes(record, date)) {
+                const Selection::Verdict verdict = selection.judge(record, date);
+                if (verdict == Selection::Verdict::Taken) {
                     if (!options.withNames)
                         record.name.clear(); // gone before anything is written
                     scope.recovered += record.recovered;
                     records << std::move(record);
-                } else if (selection.datesMatter() && !date.date) {
+                } else if (verdict == Selection::Verdict::Undated) {
                     ++scope.undated;
                 }
             } else {
