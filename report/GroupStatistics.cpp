@@ -148,9 +148,10 @@ GroupStatistics ComputeGroupStatistics(const QList<ProtocolRecord> &records)
         }
         for (int r : members) {
             statistics.z[r].correct
-                = ZScore(IndicatorValue(records.at(r), Indicator::Correct), group.indicators[0]);
-            statistics.z[r].mean
-                = ZScore(IndicatorValue(records.at(r), Indicator::Mean), group.indicators[3]);
+                = ZScore(IndicatorValue(records.at(r), Indicator::Correct),
+                         group.indicators[size_t(Indicator::Correct)]);
+            statistics.z[r].mean = ZScore(IndicatorValue(records.at(r), Indicator::Mean),
+                                          group.indicators[size_t(Indicator::Mean)]);
         }
         statistics.groups << group;
     }

@@ -30,7 +30,7 @@ struct Descriptive
 
 Descriptive Describe(QList<double> values);
 
-// The six scores in the protocol's order.
+// The six scores in the protocol's order; each indexes VariantGroup::indicators.
 enum class Indicator { Correct, Wrong, Missing, Mean, Sd, Cv };
 inline constexpr std::array<Indicator, 6> Indicators = {Indicator::Correct, Indicator::Wrong,
                                                         Indicator::Missing, Indicator::Mean,

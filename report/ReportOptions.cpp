@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QDate>
+#include <QDir>
 #include <QFileInfo>
 
 namespace kavr::report {
@@ -233,7 +234,7 @@ OptionsOutcome ParseReportOptions(const QStringList &arguments, const QLocale &l
                                 options.summaryPath, options.pagesFolder}) {
         if (path.isEmpty())
             continue;
-        const QString absolute = QFileInfo(path).absoluteFilePath();
+        const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
         if (outputs.contains(absolute))
             return Error(QStringLiteral("the output files must differ: %1 is named twice").arg(path));
         outputs << absolute;

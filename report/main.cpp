@@ -73,6 +73,19 @@ QString PagesUrl(const QString &htmlPath, const QString &pagesFolder)
     return segments.join(u'/') + u'/';
 }
 
+// A page written in place. Pages are many and made again at will: not forced to the disk one
+// by one as the tables are (QSaveFile syncs each file, ten thousand syncs take a minute).
+bool WritePage(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()
+        || !file.flush()) {
+        Say(QStringLiteral("cannot write %1: %2").arg(Shown(path), file.errorString()));
+        return false;
+    }
+    return true;
+}
+
 // One page per protocol; false when the folder or a page could not be written.
 bool WritePages(const QString &folder, const QList<ProtocolRecord> &records,
                 const SubjectPageOptions &options)
@@ -87,7 +100,7 @@ bool WritePages(const QString &folder, const QList<ProtocolRecord> &records,
                           "writing pages");
     for (const ProtocolRecord &record : records) {
         const QString path = dir.filePath(SubjectPageFileName(record));
-        if (!WriteFile(path, SubjectPage(record, options))) {
+        if (!WritePage(path, SubjectPage(record, options))) {
             progress.clear();
             written = false;
         }
