@@ -334,9 +334,13 @@ void TestReportFigures::choosingProtocols()
     ambiguous.setUp = QDateTime(QDate(2026, 3, 1), QTime(15, 0));
     ambiguous.save(result());
 
+    // Russian settings, whose own dates are dotted, so that nothing decides a slash date;
+    // the CSV as elsewhere here.
     const ReportRun run = RunReport(QStringList{result(), u"-o"_s, path(u"all.csv"_s),
-                                                u"--summary"_s, path(u"summary.csv"_s)}
-                                    + options);
+                                                u"--summary"_s, path(u"summary.csv"_s),
+                                                u"--separator"_s, u","_s, u"--decimal"_s, u"."_s}
+                                        + options,
+                                    u"ru_RU.UTF-8"_s);
     QCOMPARE(run.exitCode, 0);
     QStringList written;
     const std::optional<QList<QStringList>> csv
