@@ -256,6 +256,36 @@ QString PageUrl(const QString &pagesUrl, const ProtocolRecord &record)
     return pagesUrl + QString::fromLatin1(QUrl::toPercentEncoding(SubjectPageFileName(record)));
 }
 
+// One subject's row of the table.
+QString SubjectRow(int n, const ProtocolRecord &r, const ZScores &z,
+                   const HtmlReportOptions &options, const FormatSettings &numbers)
+{
+    const Score &s = r.score;
+    QString html = QStringLiteral("<tr>") + Cell(QString::number(n + 1), "n");
+    if (options.pagesUrl.isEmpty())
+        html += Cell(r.code);
+    else
+        html += QStringLiteral("<td><a href=\"%1\">%2</a></td>")
+                    .arg(Esc(PageUrl(options.pagesUrl, r)), Esc(r.code));
+    if (options.scope.withNames)
+        html += Cell(r.name);
+    html += Cell(r.dateTime) + Cell(r.variant)
+        + Cell(FormatFixed(r.instructionSeconds, 0, numbers), "n")
+        + Cell(FormatFixed(r.answerSeconds, 0, numbers), "n")
+        + Cell(QString::number(s.correct), "n") + Cell(QString::number(s.wrong), "n")
+        + Cell(QString::number(s.missing), "n") + Cell(FormatFixed(s.mean, 2, numbers), "n")
+        + Cell(FormatFixed(s.sd, 2, numbers), "n") + Cell(FormatFixed(s.cv, 0, numbers), "n");
+    html += Cell(Z(z.correct, numbers), "n") + Cell(Z(z.mean, numbers), "n");
+    html += QStringLiteral("<td>") + Chart(r, numbers) + QStringLiteral("</td>");
+    QStringList notes;
+    if (r.recovered)
+        notes << QStringLiteral("тест прерван, протокол восстановлен");
+    if (r.setUps > 1)
+        notes << QStringLiteral("установка обследуемого проведена ") + Times(r.setUps);
+    html += Cell(notes.join(QStringLiteral("; ")), "note");
+    return html + QStringLiteral("</tr>\n");
+}
+
 } // namespace
 
 QByteArray HtmlReport(const QList<ProtocolRecord> &records, const GroupStatistics &statistics,
@@ -290,39 +320,21 @@ QByteArray HtmlReport(const QList<ProtocolRecord> &records, const GroupStatistic
         "<th>N[+]</th><th>N[-]</th><th>N[0]</th><th>Tcp, сек</th><th>SD, сек</th><th>V, %</th>"
         "<th>z N[+] (в этой папке, не норма)</th><th>z Tcp (в этой папке, не норма)</th>"
         "<th>Время выборов</th><th>Примечание</th></tr></thead>\n<tbody>\n");
-    for (qsizetype n = 0; n < records.size(); ++n) {
-        const ProtocolRecord &r = records.at(n);
-        const Score &s = r.score;
-        html += QStringLiteral("<tr>") + Cell(QString::number(n + 1), "n");
-        if (options.pagesUrl.isEmpty())
-            html += Cell(r.code);
-        else
-            html += QStringLiteral("<td><a href=\"%1\">%2</a></td>")
-                        .arg(Esc(PageUrl(options.pagesUrl, r)), Esc(r.code));
-        if (scope.withNames)
-            html += Cell(r.name);
-        html += Cell(r.dateTime) + Cell(r.variant)
-            + Cell(FormatFixed(r.instructionSeconds, 0, numbers), "n")
-            + Cell(FormatFixed(r.answerSeconds, 0, numbers), "n")
-            + Cell(QString::number(s.correct), "n") + Cell(QString::number(s.wrong), "n")
-            + Cell(QString::number(s.missing), "n") + Cell(FormatFixed(s.mean, 2, numbers), "n")
-            + Cell(FormatFixed(s.sd, 2, numbers), "n") + Cell(FormatFixed(s.cv, 0, numbers), "n");
-        const ZScores z = n < statistics.z.size() ? statistics.z.at(n) : ZScores{};
-        html += Cell(Z(z.correct, numbers), "n") + Cell(Z(z.mean, numbers), "n");
-        html += QStringLiteral("<td>") + Chart(r, numbers) + QStringLiteral("</td>");
-        QStringList notes;
-        if (r.recovered)
-            notes << QStringLiteral("тест прерван, протокол восстановлен");
-        if (r.setUps > 1)
-            notes << QStringLiteral("установка обследуемого проведена ") + Times(r.setUps);
-        html += Cell(notes.join(QStringLiteral("; ")), "note");
-        html += QStringLiteral("</tr>\n");
-    }
+    // Built row by row as UTF-8: ten thousand rows are some 25 MB, twice that as UTF-16.
+    QByteArray page = html.toUtf8();
+    page.reserve(page.size() + records.size() * 2800 + 200000);
+    for (qsizetype n = 0; n < records.size(); ++n)
+        page += SubjectRow(int(n), records.at(n),
+                           n < statistics.z.size() ? statistics.z.at(n) : ZScores{}, options,
+                           numbers)
+                    .toUtf8();
+    html.clear();
     html += QStringLiteral("</tbody>\n</table>\n");
     if (!options.generator.isEmpty())
         html += QStringLiteral("<p class=\"foot\">%1</p>\n").arg(Esc(options.generator));
     html += pictures.definitions();
-    return (html + HtmlEnd()).toUtf8();
+    page += (html + HtmlEnd()).toUtf8();
+    return page;
 }
 
 QByteArray HtmlReport(const QList<ProtocolRecord> &records, const QString &decimalMark,

@@ -37,8 +37,9 @@ QStringList LongCsvColumns(bool withNames)
 QByteArray LongCsvReport(const QList<ProtocolRecord> &records, const CsvFormat &format,
                          const QString &localDateFormat, bool withNames)
 {
-    QString text = CsvLine(LongCsvColumns(withNames), format.separator);
-    text.reserve(records.size() * 12 * 100);
+    // Built line by line as UTF-8: 120 000 lines are some 12 MB, twice that as UTF-16.
+    QByteArray csv = CsvDocument(CsvLine(LongCsvColumns(withNames), format.separator));
+    csv.reserve(records.size() * 12 * 110);
     for (const ProtocolRecord &record : records) {
         QStringList subject = {CsvText(record.code), CsvText(record.name)};
         if (!withNames)
@@ -53,10 +54,10 @@ QByteArray LongCsvReport(const QList<ProtocolRecord> &records, const CsvFormat &
                    << QString::number(c.PictureNo) << QString::number(c.Answer)
                    << protocol::RowMark(c).toString() << QString::number(int(c.placed()))
                    << QString::number(int(c.correct()));
-            text += CsvLine(fields, format.separator);
+            csv += CsvLine(fields, format.separator).toUtf8();
         }
     }
-    return CsvDocument(text);
+    return csv;
 }
 
 } // namespace kavr::report
