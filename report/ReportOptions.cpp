@@ -71,6 +71,7 @@ struct CommandLine
             "with a date condition, a protocol whose date cannot be read for sure is left out.\n"
             "--no-names leaves the names out of every output; the codes stay, so codes that\n"
             "name the subject still do.\n"
+            "\n"
             "Exit status: 0 all protocols read, 1 some files skipped, 2 usage error (also a\n"
             "missing folder), 3 the report could not be written."));
         parser.addOptions({output, html, pages, longCsv, summary, since, until, variant, code,
@@ -86,8 +87,9 @@ struct CommandLine
         QStringList{QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("Write the CSV to <file> (default: standard output)."), QStringLiteral("file")};
     const QCommandLineOption html{QStringLiteral("html"),
-                                  QStringLiteral("Also write an HTML summary with a chart per "
-                                                 "subject to <file>."),
+                                  QStringLiteral("Also write an HTML page of the group to <file>: "
+                                                 "the group figures with heat maps, and all "
+                                                 "subjects with a chart of their times."),
                                   QStringLiteral("file")};
     const QCommandLineOption pages{
         QStringLiteral("pages"),

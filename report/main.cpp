@@ -8,6 +8,7 @@
 #include "report/HtmlReport.h"
 #include "report/LongCsvReport.h"
 #include "report/ProgressLine.h"
+#include "report/ProtocolDate.h"
 #include "report/ProtocolReader.h"
 #include "report/ReportOptions.h"
 #include "report/ResultFolder.h"
@@ -16,6 +17,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QUrl>
