@@ -7,12 +7,10 @@
 //   1001-1012 practice example         56 x 49       1013-1024  practice palette       37 x 33
 //
 // The files are compiled into the program as Qt resources (:/pictures/NNNN.jpg, four digits);
-// tools/figures/make_figures draws them. Errors are thrown as kavr::KavrError.
+// tools/figures/make_figures draws them. Errors are thrown as kavr::KavrError. The pictures as
+// pixels: LoadPicture (JpegDecoder.h).
 #include <QByteArray>
 #include <QtGlobal>
-
-// LoadPicture(number), the picture as pixels, comes with the catalogue.
-#include "JpegDecoder.h"
 
 namespace kavr::assets {
 

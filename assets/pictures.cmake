@@ -1,7 +1,12 @@
-# pictures: catalogue, decoder and the 72 JPEG files (drawn by tools/figures/make_figures)
+# pictures: the catalogue with the 72 JPEG files (drawn by tools/figures/make_figures) in
+# kavr_pictures, which needs QtCore only (the results report embeds the files as they are); the
+# decoder that turns them into pixels in kavr_assets.
+add_library(kavr_pictures STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/PictureCatalogue.h ${CMAKE_CURRENT_LIST_DIR}/PictureCatalogue.cpp)
+target_link_libraries(kavr_pictures PUBLIC kavr_error kavr_settings Qt6::Core)
 target_sources(kavr_assets PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/PictureCatalogue.h ${CMAKE_CURRENT_LIST_DIR}/PictureCatalogue.cpp
     ${CMAKE_CURRENT_LIST_DIR}/JpegDecoder.h ${CMAKE_CURRENT_LIST_DIR}/JpegDecoder.cpp)
+target_link_libraries(kavr_assets PUBLIC kavr_pictures)
 set(kavr_picture_files)
 foreach(base 0 12 100 112 1000 1012)
     foreach(figure RANGE 1 12)
@@ -12,5 +17,5 @@ foreach(base 0 12 100 112 1000 1012)
         list(APPEND kavr_picture_files ${CMAKE_CURRENT_LIST_DIR}/pictures/${zeros}${number}.jpg)
     endforeach()
 endforeach()
-qt_add_resources(kavr_assets "pictures" PREFIX "/pictures" BASE ${CMAKE_CURRENT_LIST_DIR}/pictures
+qt_add_resources(kavr_pictures "pictures" PREFIX "/pictures" BASE ${CMAKE_CURRENT_LIST_DIR}/pictures
     FILES ${kavr_picture_files})

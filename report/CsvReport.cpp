@@ -7,21 +7,6 @@ namespace kavr::report {
 
 namespace {
 
-QString Fixed(double value, int decimals, const CsvFormat &format)
-{
-    FormatSettings settings;
-    settings.decimalSeparator = format.decimalMark;
-    return FormatFixed(value, decimals, settings);
-}
-
-QString Text(const QString &text)
-{
-    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
-    if (!text.isEmpty() && formulaStarts.contains(text.front()))
-        return u'\'' + text;
-    return text;
-}
-
 QString Quoted(const QString &field, QChar separator)
 {
     if (!field.contains(separator) && !field.contains(u'"') && !field.contains(u'\n')
@@ -32,7 +17,24 @@ QString Quoted(const QString &field, QChar separator)
     return u'"' + quoted + u'"';
 }
 
-QString Row(const QStringList &fields, QChar separator)
+} // namespace
+
+QString CsvText(const QString &text)
+{
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    if (!text.isEmpty() && formulaStarts.contains(text.front()))
+        return u'\'' + text;
+    return text;
+}
+
+QString CsvFixed(double value, int decimals, const CsvFormat &format)
+{
+    FormatSettings settings;
+    settings.decimalSeparator = format.decimalMark;
+    return FormatFixed(value, decimals, settings);
+}
+
+QString CsvLine(const QStringList &fields, QChar separator)
 {
     QStringList quoted;
     quoted.reserve(fields.size());
@@ -41,7 +43,10 @@ QString Row(const QStringList &fields, QChar separator)
     return quoted.join(separator) + QStringLiteral("\r\n");
 }
 
-} // namespace
+QByteArray CsvDocument(const QString &lines)
+{
+    return "\xEF\xBB\xBF" + lines.toUtf8();
+}
 
 CsvFormat CsvFormat::fromLocale(const QLocale &locale)
 {
@@ -51,7 +56,7 @@ CsvFormat CsvFormat::fromLocale(const QLocale &locale)
     return format;
 }
 
-QStringList CsvColumns()
+QStringList CsvColumns(bool withNames)
 {
     QStringList columns = {QStringLiteral("Код"),
                            QStringLiteral("Имя"),
@@ -75,40 +80,45 @@ QStringList CsvColumns()
             columns << QStringLiteral("%1: %2").arg(i).arg(title);
     }
     columns << QStringLiteral("Восстановлен");
+    if (!withNames)
+        columns.removeAt(1);
     return columns;
 }
 
-QStringList CsvFields(const ProtocolRecord &record, const CsvFormat &format)
+QStringList CsvFields(const ProtocolRecord &record, const CsvFormat &format, bool withNames)
 {
     const Score &s = record.score;
-    QStringList fields = {Text(record.code),
-                          Text(record.name),
-                          Text(record.dateTime),
-                          Text(record.variant),
-                          Fixed(record.instructionSeconds, 0, format),
-                          Fixed(record.answerSeconds, 0, format),
+    QStringList fields = {CsvText(record.code),
+                          CsvText(record.name),
+                          CsvText(record.dateTime),
+                          CsvText(record.variant),
+                          CsvFixed(record.instructionSeconds, 0, format),
+                          CsvFixed(record.answerSeconds, 0, format),
                           QString::number(s.correct),
                           QString::number(s.wrong),
                           QString::number(s.missing),
-                          Fixed(s.mean, 2, format),
-                          Fixed(s.sd, 2, format),
-                          Fixed(s.cv, 0, format)};
+                          CsvFixed(s.mean, 2, format),
+                          CsvFixed(s.sd, 2, format),
+                          CsvFixed(s.cv, 0, format)};
     for (int i = 1; i <= 12; ++i) {
         const ChoiceRecord &c = record.choices[i];
-        fields << Fixed(c.Time, 2, format) << QString::number(c.PanelNo) << QString::number(c.Key)
+        fields << CsvFixed(c.Time, 2, format) << QString::number(c.PanelNo) << QString::number(c.Key)
                << QString::number(c.PictureNo) << QString::number(c.Answer)
                << protocol::RowMark(c).toString();
     }
     fields << (record.recovered ? QStringLiteral("да") : QString());
+    if (!withNames)
+        fields.removeAt(1);
     return fields;
 }
 
-QByteArray CsvReport(const QList<ProtocolRecord> &records, const CsvFormat &format)
+QByteArray CsvReport(const QList<ProtocolRecord> &records, const CsvFormat &format,
+                     bool withNames)
 {
-    QString text = Row(CsvColumns(), format.separator);
+    QString text = CsvLine(CsvColumns(withNames), format.separator);
     for (const ProtocolRecord &record : records)
-        text += Row(CsvFields(record, format), format.separator);
-    return "\xEF\xBB\xBF" + text.toUtf8();
+        text += CsvLine(CsvFields(record, format, withNames), format.separator);
+    return CsvDocument(text);
 }
 
 } // namespace kavr::report

@@ -2,8 +2,8 @@
 
 namespace kavr::report {
 
-ProgressLine::ProgressLine(int total, std::FILE *stream, bool terminal)
-    : m_total(total), m_stream(stream), m_terminal(terminal)
+ProgressLine::ProgressLine(int total, std::FILE *stream, bool terminal, const char *task)
+    : m_total(total), m_stream(stream), m_task(task), m_terminal(terminal)
 { }
 
 ProgressLine::~ProgressLine()
@@ -35,10 +35,10 @@ void ProgressLine::clear()
 void ProgressLine::draw()
 {
     if (m_terminal) {
-        std::fprintf(m_stream, "\rreading protocols: %d of %d", m_done, m_total);
+        std::fprintf(m_stream, "\r%s: %d of %d", m_task, m_done, m_total);
         m_drawn = true;
     } else {
-        std::fprintf(m_stream, "reading protocols: %d of %d\n", m_done, m_total);
+        std::fprintf(m_stream, "%s: %d of %d\n", m_task, m_done, m_total);
     }
     std::fflush(m_stream);
 }

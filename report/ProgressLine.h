@@ -1,7 +1,8 @@
 #pragma once
-// "reading protocols: 120 of 500" on a stream (stderr) while a large folder is read. On a
-// terminal one line is rewritten in place as the percentage grows; elsewhere (a log) a whole
-// line is written at each tenth. Small folders show nothing.
+// "reading protocols: 120 of 500" on a stream (stderr) while a large folder is read (or its
+// pages written: the task names itself). On a terminal one line is rewritten in place as the
+// percentage grows; elsewhere (a log) a whole line is written at each tenth. Small folders
+// show nothing.
 #include <cstdio>
 
 namespace kavr::report {
@@ -11,7 +12,7 @@ class ProgressLine final
 public:
     static constexpr int Threshold = 50; // files from which progress is shown
 
-    ProgressLine(int total, std::FILE *stream, bool terminal);
+    ProgressLine(int total, std::FILE *stream, bool terminal, const char *task = "reading protocols");
     ~ProgressLine();
 
     void step(); // one more file done
@@ -24,6 +25,7 @@ private:
     int m_done = 0;
     int m_shownPart = -1; // percent on a terminal, tenths elsewhere
     std::FILE *m_stream;
+    const char *m_task;
     bool m_terminal;
     bool m_drawn = false;
 };

@@ -4,6 +4,7 @@
 #include "testing/core/Scoring.h"
 
 #include <QString>
+#include <QStringView>
 
 namespace kavr::report {
 
@@ -26,6 +27,16 @@ struct ProtocolRecord
     // 12 - N[0].
     Score score;
     ChoiceTable choices{}; // rows 1-12 as printed, times to two decimals
+
+    // 0 for "Вариант A", 1 for "Вариант B" (Latin letters, as the program writes them), -1 for
+    // any other text.
+    int variantIndex() const
+    {
+        if (variant == VariantTexts[0])
+            return 0;
+        return variant == VariantTexts[1] ? 1 : -1;
+    }
+    static constexpr QStringView VariantTexts[] = {u"Вариант A", u"Вариант B"};
 };
 
 } // namespace kavr::report

@@ -1,6 +1,8 @@
 #include "report/ReportOptions.h"
 
 #include <QCommandLineParser>
+#include <QDate>
+#include <QDir>
 #include <QFileInfo>
 
 namespace kavr::report {
@@ -25,6 +27,29 @@ OptionsOutcome Error(const QString &message)
     return {std::nullopt, message};
 }
 
+// ISO 2026-03-01, or as Russian settings write it, 01.03.2026.
+std::optional<QDate> DateArgument(const QString &text)
+{
+    for (const QString &format : {QStringLiteral("yyyy-MM-dd"), QStringLiteral("dd.MM.yyyy"),
+                                  QStringLiteral("d.M.yyyy")}) {
+        const QDate date = QDate::fromString(text, format);
+        if (date.isValid())
+            return date;
+    }
+    return std::nullopt;
+}
+
+// A or B, the Latin or the Cyrillic letter (the board letters look alike), either case.
+int VariantArgument(const QString &text)
+{
+    const QString letter = text.trimmed().toUpper();
+    if (letter == QStringLiteral("A") || letter == QStringLiteral("А"))
+        return 0;
+    if (letter == QStringLiteral("B") || letter == QStringLiteral("В"))
+        return 1;
+    return -1;
+}
+
 // The options and the folder argument, described once for parsing and for the help text.
 struct CommandLine
 {
@@ -38,10 +63,19 @@ struct CommandLine
             "twelve placements.\n"
             "\n"
             "The CSV is UTF-8 with a byte-order mark. Files that cannot be read are named on\n"
-            "standard error with the line at fault, and skipped.\n"
+            "standard error with the line at fault, and skipped. Recovered protocols\n"
+            "(*.IM.recovered.txt, interrupted tests) are read and marked; the group figures\n"
+            "leave them out.\n"
+            "\n"
+            "--since, --until, --variant and --code choose the protocols every output covers;\n"
+            "with a date condition, a protocol whose date cannot be read for sure is left out.\n"
+            "--no-names leaves the names out of every output; the codes stay, so codes that\n"
+            "name the subject still do.\n"
+            "\n"
             "Exit status: 0 all protocols read, 1 some files skipped, 2 usage error (also a\n"
             "missing folder), 3 the report could not be written."));
-        parser.addOptions({output, html, separator, decimal, help, version});
+        parser.addOptions({output, html, pages, longCsv, summary, since, until, variant, code,
+                           noNames, separator, decimal, help, version});
         parser.addPositionalArgument(QStringLiteral("RESULT_FOLDER"),
                                      QStringLiteral("The folder of protocols (default: Result "
                                                     "beside this program)."),
@@ -53,9 +87,45 @@ struct CommandLine
         QStringList{QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("Write the CSV to <file> (default: standard output)."), QStringLiteral("file")};
     const QCommandLineOption html{QStringLiteral("html"),
-                                  QStringLiteral("Also write an HTML summary with a chart per "
-                                                 "subject to <file>."),
+                                  QStringLiteral("Also write an HTML page of the group to <file>: "
+                                                 "the group figures with heat maps, and all "
+                                                 "subjects with a chart of their times."),
                                   QStringLiteral("file")};
+    const QCommandLineOption pages{
+        QStringLiteral("pages"),
+        QStringLiteral("Write one page per protocol into <folder> (made when missing), named "
+                       "after the protocol file: the boards as shown and as left, the scores "
+                       "and the times; one A4 sheet each when printed."),
+        QStringLiteral("folder")};
+    const QCommandLineOption longCsv{
+        QStringLiteral("long"),
+        QStringLiteral("Also write one CSV row per placement record (twelve per protocol) to "
+                       "<file>."),
+        QStringLiteral("file")};
+    const QCommandLineOption summary{
+        QStringLiteral("summary"),
+        QStringLiteral("Also write the group figures to <file> (CSV): what was included, per "
+                       "variant the scores' statistics, per panel and per figure the share "
+                       "correct and the times, each subject's z-scores."),
+        QStringLiteral("file")};
+    const QCommandLineOption since{QStringLiteral("since"),
+                                   QStringLiteral("Only tests set up on <date> or later "
+                                                  "(2026-03-01 or 01.03.2026)."),
+                                   QStringLiteral("date")};
+    const QCommandLineOption until{QStringLiteral("until"),
+                                   QStringLiteral("Only tests set up on <date> or earlier."),
+                                   QStringLiteral("date")};
+    const QCommandLineOption variant{QStringLiteral("variant"),
+                                     QStringLiteral("Only variant A or B."),
+                                     QStringLiteral("A|B")};
+    const QCommandLineOption code{
+        QStringLiteral("code"),
+        QStringLiteral("Only codes matching <pattern> (* any text, ? one character, case "
+                       "ignored); may be given more than once."),
+        QStringLiteral("pattern")};
+    const QCommandLineOption noNames{QStringLiteral("no-names"),
+                                     QStringLiteral("Leave the subjects' names out of every "
+                                                    "output (codes only).")};
     const QCommandLineOption separator{
         QStringLiteral("separator"),
         QStringLiteral("Field separator: one character, or tab. Default ';' where the locale's "
@@ -88,8 +158,10 @@ OptionsOutcome ParseReportOptions(const QStringList &arguments, const QLocale &l
     options.version = parser.isSet(commandLine.version);
     if (options.help || options.version)
         return {options, {}};
-    for (const QCommandLineOption *option : {&commandLine.output, &commandLine.html,
-                                             &commandLine.separator, &commandLine.decimal}) {
+    for (const QCommandLineOption *option :
+         {&commandLine.output, &commandLine.html, &commandLine.pages, &commandLine.longCsv,
+          &commandLine.summary, &commandLine.since, &commandLine.until, &commandLine.variant,
+          &commandLine.separator, &commandLine.decimal}) {
         const QStringList values = parser.values(*option);
         if (values.size() > 1)
             return Error(QStringLiteral("--%1 given twice").arg(option->names().last()));
@@ -98,7 +170,34 @@ OptionsOutcome ParseReportOptions(const QStringList &arguments, const QLocale &l
     }
     options.csvPath = parser.value(commandLine.output);
     options.htmlPath = parser.value(commandLine.html);
+    options.pagesFolder = parser.value(commandLine.pages);
+    options.longPath = parser.value(commandLine.longCsv);
+    options.summaryPath = parser.value(commandLine.summary);
+    options.withNames = !parser.isSet(commandLine.noNames);
     options.format = CsvFormat::fromLocale(locale);
+    options.localDateFormat = locale.dateFormat(QLocale::ShortFormat);
+
+    Selection &selection = options.selection;
+    for (const auto &[option, date] : {std::pair{&commandLine.since, &selection.since},
+                                       std::pair{&commandLine.until, &selection.until}}) {
+        if (!parser.isSet(*option))
+            continue;
+        *date = DateArgument(parser.value(*option));
+        if (!*date)
+            return Error(QStringLiteral("--%1 takes a date as 2026-03-01 or 01.03.2026, not %2")
+                             .arg(option->names().last(), parser.value(*option)));
+    }
+    if (selection.since && selection.until && *selection.since > *selection.until)
+        return Error(QStringLiteral("--since is after --until"));
+    if (parser.isSet(commandLine.variant)) {
+        selection.variantIndex = VariantArgument(parser.value(commandLine.variant));
+        if (selection.variantIndex < 0)
+            return Error(QStringLiteral("--variant takes A or B, not %1")
+                             .arg(parser.value(commandLine.variant)));
+    }
+    selection.codePatterns = parser.values(commandLine.code);
+    if (selection.codePatterns.contains(QString()))
+        return Error(QStringLiteral("--code needs a value"));
     const bool separatorTaken = parser.isSet(commandLine.separator);
     const bool decimalTaken = parser.isSet(commandLine.decimal);
     const QString separator = parser.value(commandLine.separator);
@@ -131,10 +230,17 @@ OptionsOutcome ParseReportOptions(const QStringList &arguments, const QLocale &l
     if (QString(options.format.separator) == options.format.decimalMark)
         return Error(QStringLiteral("the separator and the decimal mark must differ"));
 
-    if (!options.csvPath.isEmpty() && !options.htmlPath.isEmpty()
-        && QFileInfo(options.csvPath).absoluteFilePath()
-            == QFileInfo(options.htmlPath).absoluteFilePath())
-        return Error(QStringLiteral("the CSV and the HTML file must differ"));
+    // Each output a file of its own.
+    QStringList outputs;
+    for (const QString &path : {options.csvPath, options.htmlPath, options.longPath,
+                                options.summaryPath, options.pagesFolder}) {
+        if (path.isEmpty())
+            continue;
+        const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+        if (outputs.contains(absolute))
+            return Error(QStringLiteral("the output files must differ: %1 is named twice").arg(path));
+        outputs << absolute;
+    }
     return {options, {}};
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 // The command line of kavr-im-report:
-//   kavr-im-report [RESULT_FOLDER] [-o OUT.csv] [--html OUT.html] [--separator C] [--decimal C]
+//   kavr-im-report [RESULT_FOLDER] [-o OUT.csv] [--html OUT.html] [--pages FOLDER]
+//                  [--long OUT.csv] [--summary OUT.csv] [--since DATE] [--until DATE]
+//                  [--variant A|B] [--code PATTERN]... [--no-names] [--separator C] [--decimal C]
 #include "report/CsvReport.h"
+#include "report/Selection.h"
 
 #include <QLocale>
 #include <QString>
@@ -15,7 +18,13 @@ struct ReportOptions
     QString folder; // the Result folder to read
     QString csvPath; // empty: the CSV goes to standard output
     QString htmlPath; // empty: no HTML summary
+    QString pagesFolder; // empty: no page per subject
+    QString longPath; // empty: no placement-level CSV
+    QString summaryPath; // empty: no group summary CSV
+    Selection selection;
+    bool withNames = true; // --no-names: codes only, in every output
     CsvFormat format; // from the locale unless --separator / --decimal say otherwise
+    QString localDateFormat; // the locale's short date format, for reading protocols' dates
     bool help = false;
     bool version = false;
 };

@@ -1,18 +1,26 @@
 // kavr-im-report: the protocols of a Result folder side by side, as a CSV table for
-// spreadsheets and, on request, an HTML summary. A program of its own: KAVR.IM itself reads
-// no files.
+// spreadsheets and, on request, placement-level data, the group's figures, an HTML summary
+// and a page per subject. A program of its own: KAVR.IM itself reads no files.
+#include "assets/PictureCatalogue.h"
 #include "platform/Console.h"
 #include "report/CsvReport.h"
+#include "report/GroupStatistics.h"
 #include "report/HtmlReport.h"
+#include "report/LongCsvReport.h"
 #include "report/ProgressLine.h"
+#include "report/ProtocolDate.h"
 #include "report/ProtocolReader.h"
 #include "report/ReportOptions.h"
 #include "report/ResultFolder.h"
+#include "report/SubjectPage.h"
+#include "report/SummaryReport.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QUrl>
 
 #include <cstdio>
 
@@ -59,6 +67,55 @@ bool WriteStdout(const QByteArray &bytes)
     return true;
 }
 
+// The pages folder as seen from the HTML file's folder, as the start of a URL.
+QString PagesUrl(const QString &htmlPath, const QString &pagesFolder)
+{
+    const QString pages = QFileInfo(pagesFolder).absoluteFilePath();
+    const QString relative = QFileInfo(htmlPath).absoluteDir().relativeFilePath(pages);
+    if (QDir::isAbsolutePath(relative)) // another drive
+        return QUrl::fromLocalFile(pages).toString(QUrl::FullyEncoded) + u'/';
+    QStringList segments;
+    for (const QString &segment : relative.split(u'/'))
+        segments << QString::fromLatin1(QUrl::toPercentEncoding(segment));
+    return segments.join(u'/') + u'/';
+}
+
+// A page written in place. Pages are many and made again at will: not forced to the disk one
+// by one as the tables are (QSaveFile syncs each file, ten thousand syncs take a minute).
+bool WritePage(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()
+        || !file.flush()) {
+        Say(QStringLiteral("cannot write %1: %2").arg(Shown(path), file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+// One page per protocol; false when the folder or a page could not be written.
+bool WritePages(const QString &folder, const QList<ProtocolRecord> &records,
+                const SubjectPageOptions &options)
+{
+    if (!QDir().mkpath(folder)) {
+        Say(QStringLiteral("cannot make the folder %1").arg(Shown(folder)));
+        return false;
+    }
+    const QDir dir(folder);
+    bool written = true;
+    ProgressLine progress(int(records.size()), stderr, kavr::platform::IsTerminal(stderr),
+                          "writing pages");
+    for (const ProtocolRecord &record : records) {
+        const QString path = dir.filePath(SubjectPageFileName(record));
+        if (!WritePage(path, SubjectPage(record, options))) {
+            progress.clear();
+            written = false;
+        }
+        progress.step();
+    }
+    return written;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -90,14 +147,33 @@ int main(int argc, char *argv[])
     }
 
     const QStringList files = ListProtocolFiles(options.folder);
+    const Selection &selection = options.selection;
+    ReportScope scope;
+    scope.folder = Shown(QFileInfo(options.folder).absoluteFilePath());
+    scope.files = int(files.size());
+    scope.selection = selection.description();
+    scope.withNames = options.withNames;
     QList<ProtocolRecord> records;
     int skipped = 0;
     {
         ProgressLine progress(int(files.size()), stderr, kavr::platform::IsTerminal(stderr));
         for (const QString &path : files) {
-            const ReadOutcome outcome = ReadProtocolFile(path);
+            ReadOutcome outcome = ReadProtocolFile(path);
             if (outcome.record) {
-                records << *outcome.record;
+                ++scope.read;
+                ProtocolRecord &record = *outcome.record;
+                const ProtocolDate date = selection.datesMatter()
+                    ? ReadProtocolDate(record.dateTime, options.localDateFormat)
+                    : ProtocolDate{};
+                const Selection::Verdict verdict = selection.judge(record, date);
+                if (verdict == Selection::Verdict::Taken) {
+                    if (!options.withNames)
+                        record.name.clear(); // gone before anything is written
+                    scope.recovered += record.recovered;
+                    records << std::move(record);
+                } else if (verdict == Selection::Verdict::Undated) {
+                    ++scope.undated;
+                }
             } else {
                 ++skipped;
                 progress.clear();
@@ -109,22 +185,55 @@ int main(int argc, char *argv[])
             progress.step();
         }
     }
+    scope.selected = int(records.size());
 
+    const QString generator = QStringLiteral("kavr-im-report " KAVR_VERSION);
+    const bool withNames = options.withNames;
     bool written = options.csvPath.isEmpty()
-        ? WriteStdout(CsvReport(records, options.format))
-        : WriteFile(options.csvPath, CsvReport(records, options.format));
-    if (!options.htmlPath.isEmpty()) {
-        const QString source = Shown(QFileInfo(options.folder).absoluteFilePath());
-        written
-            = WriteFile(options.htmlPath, HtmlReport(records, options.format.decimalMark, source))
+        ? WriteStdout(CsvReport(records, options.format, withNames))
+        : WriteFile(options.csvPath, CsvReport(records, options.format, withNames));
+    if (!options.longPath.isEmpty())
+        written = WriteFile(options.longPath, LongCsvReport(records, options.format,
+                                                            options.localDateFormat, withNames))
             && written;
+    if (!options.summaryPath.isEmpty() || !options.htmlPath.isEmpty()) {
+        const GroupStatistics statistics = ComputeGroupStatistics(records);
+        if (!options.summaryPath.isEmpty())
+            written = WriteFile(options.summaryPath,
+                                SummaryReport(records, statistics, scope, options.format))
+                && written;
+        if (!options.htmlPath.isEmpty()) {
+            HtmlReportOptions html;
+            html.decimalMark = options.format.decimalMark;
+            html.scope = scope;
+            html.generator = generator;
+            html.pictures = kavr::assets::PictureData;
+            if (!options.pagesFolder.isEmpty())
+                html.pagesUrl = PagesUrl(options.htmlPath, options.pagesFolder);
+            written = WriteFile(options.htmlPath, HtmlReport(records, statistics, html)) && written;
+        }
+    }
+    if (!options.pagesFolder.isEmpty()) {
+        SubjectPageOptions page;
+        page.decimalMark = options.format.decimalMark;
+        page.withNames = withNames;
+        page.generator = generator;
+        page.pictures = kavr::assets::PictureData;
+        written = WritePages(options.pagesFolder, records, page) && written;
     }
 
     Say(QStringLiteral("%1 of %2 protocol files read from %3%4")
-            .arg(records.size())
+            .arg(scope.read)
             .arg(files.size())
             .arg(Shown(options.folder),
                  skipped ? QStringLiteral(", %1 skipped").arg(skipped) : QString()));
+    if (scope.selected != scope.read)
+        Say(QStringLiteral("%1 of them chosen%2")
+                .arg(scope.selected)
+                .arg(scope.undated ? QStringLiteral(" (%1 left out: no date that can be read for "
+                                                    "sure)")
+                                         .arg(scope.undated)
+                                   : QString()));
     if (!written)
         return NotWritten;
     return skipped ? SomeSkipped : AllRead;

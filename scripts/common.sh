@@ -13,7 +13,7 @@ KAVR_BUILD_PACKAGES=(
 # the Windows cross compiler, locales, and what cpack needs for the Debian package.
 KAVR_TEST_PACKAGES=(
     xvfb xdotool x11-utils x11-xkb-utils imagemagick
-    g++-mingw-w64-x86-64 locales dpkg-dev file
+    g++-mingw-w64-x86-64 locales dpkg-dev file chromium
 )
 
 KAVR_CONFIGURE=()

@@ -1,7 +1,7 @@
 #include "testing/TForm1.h"
 
 #include "assets/Icons.h"
-#include "assets/PictureCatalogue.h"
+#include "assets/JpegDecoder.h"
 #include "error/KavrError.h"
 #include "platform/DesktopServices.h"
 #include "testing/BoardGeometry.h"

@@ -1,5 +1,6 @@
 // The 72 built-in figure pictures: numbering, how each file is encoded, and what it shows.
 #include "JpegStructure.h"
+#include "assets/JpegDecoder.h"
 #include "assets/PictureCatalogue.h"
 #include "error/KavrError.h"
 

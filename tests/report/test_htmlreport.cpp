@@ -1,12 +1,16 @@
 // The HTML summary, read back as XML: one table row per protocol, twelve bars per chart in the
 // colours of the marks and in the order of the times, texts escaped, nothing fetched from
-// anywhere.
+// anywhere; the figure pictures of the group page and of a subject's page carried inside
+// them, byte for byte the catalogue's.
 #include "support/ScriptedTest.h"
+#include "assets/PictureCatalogue.h"
 #include "report/HtmlReport.h"
 #include "report/ProtocolReader.h"
+#include "report/SubjectPage.h"
 #include "testing/core/Protocol.h"
 
 #include <QTest>
+#include <QUrl>
 #include <QXmlStreamReader>
 
 using namespace kavr;
@@ -98,6 +102,7 @@ private slots:
     void tableAndCharts();
     void textsEscaped();
     void selfContained();
+    void picturesInsideThePage();
     void emptyFolder();
 };
 
@@ -165,6 +170,101 @@ void TestHtmlReport::selfContained()
         QVERIFY2(!html.contains(reference), reference);
     QVERIFY(html.contains("Content-Security-Policy"));
     QVERIFY(html.contains("<meta charset=\"utf-8\"/>"));
+}
+
+// Every reference in a page: the pictures it defines (id -> data: URI), the pictures it uses,
+// and the other addresses (links).
+struct References
+{
+    QHash<QString, QString> images;
+    QStringList uses;
+    QStringList links;
+    QString error;
+};
+
+References ReferencesOf(const QByteArray &html)
+{
+    References r;
+    QXmlStreamReader xml(html);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const QXmlStreamAttributes a = xml.attributes();
+        const QString href = a.value(u"href"_s).toString();
+        if (a.hasAttribute(u"src"_s) || a.hasAttribute(u"xlink:href"_s))
+            r.error = u"an address outside href: "_s + xml.name().toString();
+        if (xml.name() == u"image")
+            r.images.insert(a.value(u"id"_s).toString(), href);
+        else if (xml.name() == u"use")
+            r.uses << href;
+        else if (!href.isEmpty())
+            r.links << href;
+    }
+    if (xml.hasError())
+        r.error = xml.errorString();
+    return r;
+}
+
+// The pictures a page uses, by number, after checking that each is defined in it as the
+// catalogue's own file.
+QList<qint32> UsedPictures(const References &r)
+{
+    QList<qint32> numbers;
+    for (const QString &use : r.uses) {
+        const QString id = use.mid(1);
+        if (!use.startsWith(u'#') || !r.images.contains(id) || !id.startsWith(u"pic"_s))
+            return {-1};
+        const qint32 number = id.mid(3).toInt();
+        const QString expected = u"data:image/jpeg;base64,"_s
+            + QString::fromLatin1(assets::PictureData(number).toBase64());
+        if (r.images.value(id) != expected)
+            return {-2};
+        if (!numbers.contains(number))
+            numbers << number;
+    }
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
+}
+
+void TestHtmlReport::picturesInsideThePage()
+{
+    const QList<ProtocolRecord> records = {CompleteTest().read(), CyrillicCodeTest().read()};
+    HtmlReportOptions options;
+    options.pictures = assets::PictureData;
+    options.pagesUrl = u"pages/"_s;
+    const QByteArray group = HtmlReport(records, ComputeGroupStatistics(records), options);
+    const References g = ReferencesOf(group);
+    QVERIFY2(g.error.isEmpty(), qPrintable(g.error));
+    // The figure heat maps: the exposure pictures of both variants.
+    QList<qint32> both;
+    for (int f = 1; f <= 12; ++f)
+        both << f;
+    for (int f = 1; f <= 12; ++f)
+        both << 100 + f;
+    QCOMPARE(UsedPictures(g), both);
+    QCOMPARE(g.images.size(), 24);
+    QCOMPARE(g.links, (QStringList{u"pages/"_s + QString::fromLatin1(QUrl::toPercentEncoding(u"Иванов-01.IM.html"_s)),
+                                   u"pages/"_s + QString::fromLatin1(QUrl::toPercentEncoding(u"Ёлкина Щ-Ъ №3.IM.html"_s))}));
+
+    // A subject's page: exposure pictures 101-112 and answer pictures 113-124 of variant B.
+    SubjectPageOptions page;
+    page.pictures = assets::PictureData;
+    const QByteArray subject = SubjectPage(records.at(1), page);
+    const References s = ReferencesOf(subject);
+    QVERIFY2(s.error.isEmpty(), qPrintable(s.error));
+    QVERIFY(s.links.isEmpty());
+    const QList<qint32> used = UsedPictures(s);
+    QVERIFY(!used.isEmpty());
+    for (qint32 number : used)
+        QVERIFY2(number > 100 && number <= 124, qPrintable(QString::number(number)));
+    QCOMPARE(s.images.size(), used.size()); // nothing embedded that is not shown
+
+    for (const QByteArray &html : {group, subject}) {
+        for (const char *reference : {"http:", "https:", "@import", "<script", "<link", "<img", "file:"})
+            QVERIFY2(!html.contains(reference), reference);
+        QVERIFY(html.contains("default-src 'none'; style-src 'unsafe-inline'; img-src data:"));
+        QVERIFY(QString::fromUtf8(html).count(u"url("_s) == QString::fromUtf8(html).count(u"url(#"_s));
+    }
 }
 
 void TestHtmlReport::emptyFolder()

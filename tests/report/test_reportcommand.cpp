@@ -2,16 +2,14 @@
 // it writes read back against the protocols, the files it skips and why, its exit status, the
 // locale's separators, the default folder beside the executable, and progress on stderr.
 #include "CsvReader.h"
-#include "support/ChildLocale.h"
+#include "ReportRun.h"
 #include "support/ScriptedTest.h"
 #include "report/CsvReport.h"
 #include "report/ProgressLine.h"
 #include "support/TestFiles.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,35 +21,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
-
-// The report's program, built beside this one.
-QString ReportProgram()
-{
-    return QCoreApplication::applicationDirPath() + u'/' + QStringLiteral(KAVR_REPORT);
-}
-
-Run RunReport(const QStringList &arguments, const QString &locale = u"C"_s,
-              const QString &program = ReportProgram())
-{
-    const ChildLocale settings(locale);
-    QProcess process;
-    process.setProcessEnvironment(settings.environment());
-    process.start(program, arguments);
-    Run run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    // Messages are text: the platform's line ends (CR LF on Windows), read as LF.
-    run.err = QString::fromUtf8(process.readAllStandardError()).replace(u"\r\n"_s, u"\n"_s);
-    return run;
-}
+using Run = ReportRun;
 
 QList<ScriptedTest> GoodTests()
 {
@@ -239,7 +209,7 @@ void TestReportCommand::htmlSummary()
         = RunReport({resultDir(), u"-o"_s, path(u"all.csv"_s), u"--html"_s, path(u"all.html"_s)});
     QCOMPARE(run.exitCode, 0);
     const QString html = QString::fromUtf8(ReadAll(path(u"all.html"_s)));
-    QCOMPARE(html.count(u"<svg"_s), 6);
+    QCOMPARE(html.count(u"<svg class=\"chart\""_s), 6);
     for (const ScriptedTest &test : GoodTests())
         QVERIFY2(html.contains(test.code.toHtmlEscaped()), qPrintable(test.code));
 }

@@ -92,6 +92,15 @@ void TestReportOptions::usageErrors_data()
         << QStringList{u"--separator"_s, u","_s, u"--decimal"_s, u","_s} << u"must differ"_s;
     QTest::newRow("one file for both")
         << QStringList{u"-o"_s, u"r"_s, u"--html"_s, u"./r"_s} << u"must differ"_s;
+    QTest::newRow("the long CSV over the pages folder")
+        << QStringList{u"--long"_s, u"p"_s, u"--pages"_s, u"p/"_s} << u"must differ"_s;
+    QTest::newRow("a date that is no date")
+        << QStringList{u"--since"_s, u"2026-02-30"_s} << u"--since takes a date"_s;
+    QTest::newRow("since after until")
+        << QStringList{u"--since"_s, u"02.03.2026"_s, u"--until"_s, u"2026-03-01"_s}
+        << u"after --until"_s;
+    QTest::newRow("variant C") << QStringList{u"--variant"_s, u"C"_s} << u"A or B"_s;
+    QTest::newRow("empty code pattern") << QStringList{u"--code="_s} << u"--code needs a value"_s;
 }
 
 void TestReportOptions::usageErrors()

@@ -1,6 +1,6 @@
 // The boards a set-up builds: which picture lies where, the geometry and data of every
 // created control, and what a second set-up does.
-#include "assets/PictureCatalogue.h"
+#include "assets/JpegDecoder.h"
 #include "support/FormFixture.h"
 #include "testing/BoardGeometry.h"
 #include "ui/FigureImage.h"
