@@ -68,7 +68,7 @@ QString WriteSimulatedTest(const QString &resultDir, int n)
                                    elapsed, ScoreChoices(choices), choices, settings);
     const SaveTarget target{resultDir, {}};
     return n % 100 == 99 ? SaveRecoveredProtocol(target, code, lines)
-                         : SaveProtocol(target, code, lines);
+                         : TrySaveProtocol(target, code, lines).path;
 }
 
 } // namespace kavr::bench

@@ -228,12 +228,14 @@ FileError SaveFile(const QString &path, const QByteArray &bytes, FileSharing sha
         error = SystemError(failure ? failure : errno);
     } else if (temporary.isEmpty()) {
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
-        if (replace == Replace::Never) {
-            // A second name that never replaces: where one is taken, EEXIST.
-            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, Native(path).constData(), AT_SYMLINK_FOLLOW) != 0)
-                error = SystemError(errno);
-            else
-                SyncFolder(path);
+        // Its name at once where nothing has it yet (a kill then leaves nothing half named);
+        // where something has, a temporary name first and a rename over it.
+        const bool named = ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, Native(path).constData(), AT_SYMLINK_FOLLOW) == 0;
+        const int linkError = errno;
+        if (named) {
+            SyncFolder(path);
+        } else if (replace == Replace::Never || linkError != EEXIST) {
+            error = SystemError(linkError);
         } else {
             temporary = QDir(folder).filePath(TemporaryFileName(QFileInfo(path).fileName()));
             if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, Native(temporary).constData(), AT_SYMLINK_FOLLOW) != 0) {
