@@ -1,6 +1,6 @@
 #pragma once
-// The five desktop services the test needs: sounds, keyboard layout, pointer, taskbar and the
-// window-menu entry. Kept free of Qt so that the Windows implementation compiles without it.
+// The desktop services the test needs: sounds, keyboard layout, pointer, taskbar, the
+// window-menu entry, and a wait for the window system to catch up. Kept free of Qt so that the Windows implementation compiles without it.
 // No caller ever examines a result of these calls except where a return value says how the
 // platform offers something (the menu entry); failures are silent.
 #include <cstdint>
@@ -36,6 +36,11 @@ public:
     // For the window's native event hook: true when nativeMessage is a system command, whose
     // whole command value is stored in command.
     virtual bool IsSystemCommand(const void *nativeMessage, unsigned &command) const = 0;
+
+    // Returns once the window system has carried out everything the program asked of it so far
+    // (X11: a round trip to the server), without handling any event: what is still to do for
+    // the screen before takes nothing from a flush that must show at a moment of its own.
+    virtual void WaitForWindowSystem() = 0;
 };
 
 // The implementation for the platform the program was built for.

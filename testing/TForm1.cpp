@@ -69,6 +69,7 @@ TForm1::TForm1(platform::DesktopServices &desktop, Clock &clock, SaveTarget save
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
                           | Qt::MSWindowsFixedSizeDialogHint),
+      Timer(this, clock, [this] { m_desktop.WaitForWindowSystem(); }),
       m_desktop(desktop),
       m_clock(clock),
       m_saveTarget(std::move(saveTarget)),
@@ -84,14 +85,7 @@ TForm1::TForm1(platform::DesktopServices &desktop, Clock &clock, SaveTarget save
     m_programFolder = QCoreApplication::applicationDirPath();
     static_cast<ui::MainWindowControls &>(*this) = ui::BuildMainWindowLayout(this);
 
-    Timer.setInterval(1000);
-    connect(&Timer, &PhaseTimer::ending, this, [this] { guarded([this] { PrepareNextScreen(); }); });
-    connect(&Timer, &PhaseTimer::timeout, this, [this] { guarded([this] { TimerTimer(); }); });
-    connect(&Timer, &PhaseTimer::nearing, this, [this] { m_nextScreen.warm(); });
-    m_closingAhead.setSingleShot(true);
-    connect(&m_closingAhead, &QTimer::timeout, this, [this] { guarded([this] { PrepareClosingMessage(); }); });
-    m_drawAhead.setSingleShot(true);
-    connect(&m_drawAhead, &QTimer::timeout, this, [this] { guarded([this] { DrawAnswerRowAhead(); }); });
+    connect(&Timer, &PhasePresenter::phaseEnded, this, [this] { guarded([this] { TimerTimer(); }); });
     connect(BtnEnter, &QPushButton::clicked, this, [this] { guarded([this] { BtnEnterClick(); }); });
     connect(BtnExit, &QPushButton::clicked, this, [this] { guarded([this] { BtnExitClick(); }); });
     connect(bbTest, &QPushButton::clicked, this, [this] { guarded([this] { bbTestClick(); }); });
@@ -272,12 +266,9 @@ void TForm1::bbTestClick()
     gbIn1->hide();
     gbIn2->hide();
     Tag = 3;
-    // The 30 s start to count as the figures are handed to the window system, in one piece,
-    // as the screen that ends them will be at the deadline.
-    m_nextScreen.draw(this, paTest->geometry());
-    Timer.start(ExposureMs);
-    m_nextScreen.show();
-    m_drawAhead.start(DrawAheadAfterMs);
+    // The 30 s count from the moment the figures are handed to the window system, as the answer
+    // row that ends them will be at the deadline.
+    Timer.begin(FiguresScreen(), ExposureMs, AnswerRowScreen(), DrawAheadAfterMs);
     SelectedFigure = 0;
     // From now on the subject's work must survive whatever stops the program. Journaled once
     // the figures are up; a set-up repeated during the exposure goes on in the same journal.
@@ -301,64 +292,38 @@ void TForm1::JournalProtocolLines()
 
 void TForm1::TimerTimer()
 {
-    // The screen that ends the phase is handed to the window system at its deadline: drawn
-    // shortly before (Timer's ending) and put up here in one piece.
-    PrepareNextScreen();
     if (SessionOpen) {
-        // The answer time starts as the answer row is put up, just as the exposure did: the
-        // 30 s and the 60 s are what the subject sees.
+        // The exposure has ended, the answer row is up: the 60 s count from that moment.
         MarkTime = m_clock.ClockMs();
         AnswerStartTime = MarkTime;
-        Timer.start(AnswerMs);
-        m_nextScreen.show();
-        ShowNextScreenControls();
+        Timer.beginNext(AnswerMs, ClosingScreen(), ClosingAheadAfterMs);
         SessionOpen = false;
         ChoiceNo = 1;
         PlacePointer(AnswerImages[1], AnswerStartPoint);
         m_journal.answerBegan(AnswerStartTime, m_clock.now());
-        // Once the program has waited for events: Windows may put the answer row on screen
-        // only then (Wine does), and the closing screen takes a while to draw.
-        m_closingAhead.start(ClosingAheadAfterMs);
     } else {
-        m_nextScreen.show();
-        ShowNextScreenControls();
         FinishTest(); // the answer time has run out
     }
 }
 
-void TForm1::PrepareNextScreen()
+// The screens that begin and end the timed phases: the figures on the test layer; the answer
+// row in their place; the closing message on the instruction layer.
+PhasePresenter::Screen TForm1::FiguresScreen()
 {
-    if (m_nextScreen.isDrawn())
-        return;
-    if (!SessionOpen)
-        EnsureClosingMessage();
-    // Drawn ahead, the screen is only copied here and the controls change after it is up
-    // (TimerTimer), with no event handled between: the moments before the deadline stay
-    // free of all but the copy.
-    if (!m_nextScreen.hasDrawingAhead())
-        ShowNextScreenControls();
-    m_nextScreen.draw(this, SessionOpen ? AnswerRowRegion() : paInstr->geometry());
+    return {[this] { return QRegion(paTest->geometry()); }, [this] { BringToFront(paTest); },
+            [this] { BringToFront(paInstr); }, {}};
 }
 
-// The controls of the screen that ends the running phase: at the end of the exposure the
-// figures go and the answer row comes; at the end of the answer time the closing message, set
-// up when the answer time began.
-void TForm1::ShowNextScreenControls()
+PhasePresenter::Screen TForm1::AnswerRowScreen()
 {
-    if (SessionOpen)
-        ShowAnswerRow(true);
-    else
-        BringToFront(paInstr);
+    return {[this] { return AnswerRowRegion(); }, [this] { ShowAnswerRow(true); },
+            [this] { ShowAnswerRow(false); }, {}};
 }
 
-// While the figures are shown nothing can be clicked or typed: the time to draw the screen
-// that ends them, which on a slow machine takes longer than the moments before the deadline.
-void TForm1::DrawAnswerRowAhead()
+PhasePresenter::Screen TForm1::ClosingScreen()
 {
-    if (Tag != 3 || !SessionOpen || !Timer.isActive())
-        return;
-    m_nextScreen.drawAhead(this, AnswerRowRegion(), [this] { ShowAnswerRow(true); },
-                           [this] { ShowAnswerRow(false); });
+    return {[this] { return QRegion(paInstr->geometry()); }, [this] { BringToFront(paInstr); },
+            [this] { BringToFront(paTest); }, [this] { EnsureClosingMessage(); }};
 }
 
 void TForm1::ShowAnswerRow(bool shown)
@@ -406,9 +371,6 @@ void TForm1::PrepareTest()
     // A timer still running from an earlier set-up must not end this one's exposure, nor
     // a screen drawn ahead for it show.
     Timer.stop();
-    m_drawAhead.stop();
-    m_closingAhead.stop();
-    m_nextScreen.discard();
     ResultLog->append(protocol::HeaderLines(EditUser->text(), EditPassword->text(),
                                             m_clock.now(), m_format));
     VariantIndex = cbVariant->currentIndex();
@@ -586,7 +548,7 @@ void TForm1::PaInstClick(ui::Panel *sender)
 
 void TForm1::FinishTest()
 {
-    EnsureClosingMessage(); // all twelve placed within the first moments
+    EnsureClosingMessage(); // all twelve placed before it was set up
     if (ChoiceNo != 13)
         Choices[ChoiceNo].Time += SecondsSince(m_clock, MarkTime); // the placement in progress
     Timer.stop();
@@ -622,18 +584,13 @@ QString TForm1::JournalNote()
     return QStringLiteral("\nВнимание: %1, протокол этого теста может быть утерян").arg(journal.problem);
 }
 
+// Set on the hidden instruction layer once the answer time has begun, so that the end of the
+// test is a layer switch and one paint.
 void TForm1::EnsureClosingMessage()
 {
-    if (m_closingAhead.isActive()) {
-        m_closingAhead.stop();
-        PrepareClosingMessage();
-    }
-}
-
-// Set on the hidden instruction layer while the answer time runs, so that the end of the test
-// is a layer switch and one paint.
-void TForm1::PrepareClosingMessage()
-{
+    if (m_closingMessageSet)
+        return;
+    m_closingMessageSet = true;
     gbInstr->setCaption(QString::fromUtf8(FinishedCaption));
     mInstruction->clear();
     mInstruction->setFont(ui::PixelFont(mInstruction->font().family(), FinishedMessagePixels, true));
@@ -644,10 +601,6 @@ void TForm1::PrepareClosingMessage()
     for (const char *line : FinishedMessage)
         message << QString::fromUtf8(line);
     mInstruction->setLines(message, true);
-    // Drawn now, when the answer row has just come and no click can have been made yet, not
-    // in the last moments of the answer time, when one still may be.
-    m_nextScreen.drawAhead(this, paInstr->geometry(), [this] { BringToFront(paInstr); },
-                           [this] { BringToFront(paTest); });
 }
 
 QString TForm1::VariantText() const

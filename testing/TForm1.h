@@ -11,20 +11,18 @@
 //
 // The pieces that need no window (clock, permutation draw, scoring, protocol lines, save) live
 // in testing/core; the desktop services come through platform::DesktopServices.
+#include "testing/PhasePresenter.h"
 #include "testing/core/ChoiceRecord.h"
 #include "testing/core/Clock.h"
 #include "testing/core/Format.h"
 #include "testing/core/Permutation.h"
-#include "testing/core/PhaseTimer.h"
 #include "testing/core/ProtocolFile.h"
 #include "testing/core/TestJournal.h"
 #include "testing/core/Workplace.h"
 #include "ui/AboutBoxClient.h"
 #include "ui/GeneralErrorHandler.h"
 #include "ui/MainWindowLayout.h"
-#include "ui/PreparedFrame.h"
 
-#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -84,7 +82,6 @@ public:
     void PrepareTest();
     void LoadFigurePicture(ui::FigureImage *image, qint32 number);
     void FinishTest();
-    void PrepareNextScreen();
 
     // Test state.
     int Tag = 0; // the stage
@@ -97,7 +94,9 @@ public:
     qint64 MarkTime = 0;
     qint64 AnswerStartTime = 0;
     std::unique_ptr<QStringList> ResultLog;
-    PhaseTimer Timer;
+    // The window's one timer: the exposure's 30 s and the answer's 60 s, each with the screen
+    // that ends it put up at its deadline; TimerTimer when a phase has ended.
+    PhasePresenter Timer;
 
     // Run-time boards, indexed 1..12 (element 0 unused).
     template <typename T> using Board = std::array<T *, 13>;
@@ -134,11 +133,11 @@ private:
     void JournalProtocolLines();
     ui::Panel *CreatePanel(QWidget *parent, const PanelFamily &family, int i);
     ui::FigureImage *CreateImage(ui::Panel *panel, qint32 pictureNumber);
-    void PrepareClosingMessage();
     QString JournalNote();
     void EnsureClosingMessage();
-    void DrawAnswerRowAhead();
-    void ShowNextScreenControls();
+    PhasePresenter::Screen FiguresScreen();
+    PhasePresenter::Screen AnswerRowScreen();
+    PhasePresenter::Screen ClosingScreen();
     void ShowAnswerRow(bool shown);
     QRegion AnswerRowRegion() const;
     void ShowNow(QWidget *control);
@@ -154,9 +153,7 @@ private:
     ui::TAboutBox *m_aboutBox = nullptr;
     ui::ErrorSink m_errorSink;
     ui::Panel *m_front = nullptr;
-    ui::PreparedFrame m_nextScreen; // the screen that ends the running phase, drawn ahead
-    QTimer m_drawAhead;             // when the exposure's end is drawn ahead
-    QTimer m_closingAhead;          // when the closing message is set up and drawn ahead
+    bool m_closingMessageSet = false;
     bool m_nativeSystemMenu = false;
     TestJournal m_journal;
     qsizetype m_journaledLines = 0; // lines of ResultLog already in the journal

@@ -91,6 +91,11 @@ void Win32DesktopServices::SetCursorPos(int x, int y)
     ::SetCursorPos(point.physical.x, point.physical.y);
 }
 
+void Win32DesktopServices::WaitForWindowSystem()
+{
+    GdiFlush(); // the batch of drawing calls this thread has queued
+}
+
 void Win32DesktopServices::ShowTaskbar()
 {
     if (HWND taskbar = ::FindWindowA("Shell_TrayWnd", nullptr))

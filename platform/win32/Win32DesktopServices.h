@@ -16,6 +16,7 @@ public:
     void LoadKeyboardLayout(const std::string &layoutId) override;
     void SetCursorPos(int x, int y) override;
     void ShowTaskbar() override;
+    void WaitForWindowSystem() override;
     bool AddSystemMenuEntry(std::uintptr_t nativeWindow, unsigned commandId,
                             const std::string &textUtf8) override;
     bool IsSystemCommand(const void *nativeMessage, unsigned &command) const override;

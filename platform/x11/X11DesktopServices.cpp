@@ -112,6 +112,13 @@ void X11DesktopServices::SetCursorPos(int x, int y)
     QCursor::setPos(x, y);
 }
 
+void X11DesktopServices::WaitForWindowSystem()
+{
+    // Xlib shares Qt's connection: the reply comes once every request before it, Qt's too, is done.
+    if (Display *display = X11Display())
+        XSync(display, False);
+}
+
 void X11DesktopServices::ShowTaskbar()
 {
     // A program cannot hide or show an X desktop's panels, and this one never hides them.

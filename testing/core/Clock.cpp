@@ -1,18 +1,57 @@
 #include "testing/core/Clock.h"
 
-#include <chrono>
+#include <QTimer>
 
 namespace kavr {
 
-qint64 SystemClock::ClockMs() const
+namespace {
+
+using namespace std::chrono;
+
+class EventLoopTimer final : public Clock::Timer
 {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+public:
+    EventLoopTimer(Qt::TimerType type, std::function<void()> ring)
+    {
+        m_timer.setSingleShot(true);
+        m_timer.setTimerType(type);
+        m_timer.callOnTimeout(std::move(ring));
+    }
+
+    void setFor(Clock::Time when) override
+    {
+        // Whole milliseconds, rounded up: a timer never rings before its time.
+        const Clock::Time left = when - steady_clock::now().time_since_epoch();
+        m_timer.start(int(std::max<qint64>(0, ceil<milliseconds>(left).count())));
+    }
+    void cancel() override { m_timer.stop(); }
+
+private:
+    QTimer m_timer;
+};
+
+} // namespace
+
+Clock::Time SystemClock::monotonic() const
+{
+    return duration_cast<Time>(steady_clock::now().time_since_epoch());
 }
 
 QDateTime SystemClock::now() const
 {
     return QDateTime::currentDateTime();
+}
+
+std::unique_ptr<Clock::Timer> SystemClock::timer(TimerKind kind, std::function<void()> ring)
+{
+    return std::make_unique<EventLoopTimer>(kind == TimerKind::Precise ? Qt::PreciseTimer : Qt::CoarseTimer,
+                                            std::move(ring));
+}
+
+void SystemClock::waitUntil(Time when)
+{
+    while (monotonic() < when) {
+    }
 }
 
 double SecondsSince(const Clock &clock, qint64 mark)

@@ -8,26 +8,24 @@ using namespace std::chrono_literals;
 
 // A sleep of up to a minute overshoots by at most 60 ms; one that ends 100 ms ahead leaves a
 // last sleep whose overshoot is a tenth of a millisecond and its rounding to whole ones.
-constexpr auto WakeAhead = 100ms;
+constexpr Clock::Time WakeAhead = 100ms;
 // When nearing() comes: room for work that touches what ending() needs, then for the sleeps.
-constexpr auto NearingLead = 250ms;
+constexpr Clock::Time NearingLead = 250ms;
 // The last stretch, watched on the clock: the last sleep's rounding and overshoot, the work
 // done on ending(), and room for a busy moment of the machine.
-constexpr auto EndingLead = 10ms;
-
-int WholeMsBelow(PhaseTimer::Clock::duration d)
-{
-    return int(std::chrono::duration_cast<std::chrono::milliseconds>(d).count());
-}
+constexpr Clock::Time EndingLead = 10ms;
 
 } // namespace
 
-PhaseTimer::PhaseTimer(QObject *parent) : QObject(parent)
+PhaseTimer::PhaseTimer(Clock &clock, QObject *parent)
+    : QObject(parent),
+      m_clock(clock),
+      m_step(clock.timer(Clock::TimerKind::Precise, [this] { sleepOrFire(); })),
+      m_backstop(clock.timer(Clock::TimerKind::Coarse, [this] { backstop(); }))
 {
-    m_step.setSingleShot(true);
-    m_step.setTimerType(Qt::PreciseTimer);
-    connect(&m_step, &QTimer::timeout, this, &PhaseTimer::sleepOrFire);
 }
+
+PhaseTimer::~PhaseTimer() = default;
 
 void PhaseTimer::setInterval(int ms)
 {
@@ -42,29 +40,42 @@ void PhaseTimer::start(int ms)
 
 void PhaseTimer::start()
 {
-    ++m_generation;
-    m_active = true;
-    m_deadline = Clock::now() + std::chrono::milliseconds(m_intervalMs);
-    m_nearingSent = false;
-    m_step.start(0); // never fires within start(), however short the period
+    arm(m_clock.monotonic());
+}
 
+void PhaseTimer::startFrom(Clock::Time begun, int ms)
+{
+    m_intervalMs = ms;
+    arm(begun);
 }
 
 void PhaseTimer::stop()
 {
     ++m_generation;
     m_active = false;
-    m_step.stop();
+    m_step->cancel();
+    m_backstop->cancel();
+}
+
+void PhaseTimer::arm(Clock::Time begun)
+{
+    ++m_generation;
+    m_active = true;
+    m_deadline = begun + std::chrono::milliseconds(m_intervalMs);
+    m_nearingSent = false;
+    m_endingSent = false;
+    m_step->setFor(m_clock.monotonic()); // from the event loop, never within start()
+    m_backstop->setFor(m_deadline + std::chrono::milliseconds(BackstopMs));
 }
 
 void PhaseTimer::sleepOrFire()
 {
     if (!m_active)
         return;
-    auto left = m_deadline - Clock::now();
+    Clock::Time left = m_deadline - m_clock.monotonic();
     if (!m_nearingSent) {
         if (left > NearingLead) {
-            m_step.start(WholeMsBelow(left - NearingLead));
+            m_step->setFor(m_deadline - NearingLead);
             return;
         }
         m_nearingSent = true;
@@ -72,28 +83,46 @@ void PhaseTimer::sleepOrFire()
         emit nearing();
         if (!m_active || m_generation != period)
             return;
-        left = m_deadline - Clock::now();
+        left = m_deadline - m_clock.monotonic();
     }
     if (left > 2 * WakeAhead) {
-        m_step.start(WholeMsBelow(left - WakeAhead));
+        m_step->setFor(m_deadline - WakeAhead);
         return;
     }
     if (left > EndingLead) {
-        m_step.start(WholeMsBelow(left - EndingLead));
+        m_step->setFor(m_deadline - EndingLead);
         return;
     }
+    fire();
+}
+
+// The precise timer has not ended the period by shortly after its deadline: it will not.
+void PhaseTimer::backstop()
+{
+    if (!m_active)
+        return;
+    const Clock::Time due = m_deadline + std::chrono::milliseconds(BackstopMs);
+    if (m_clock.monotonic() < due) {
+        m_backstop->setFor(due); // a coarse timer may ring a little early
+        return;
+    }
+    m_step->cancel();
+    fire();
+}
+
+void PhaseTimer::fire()
+{
     const std::uint64_t firing = m_generation;
-    emit ending();
-    if (!m_active || m_generation != firing)
-        return;
-    while (Clock::now() < m_deadline) {
+    if (!m_endingSent) {
+        m_endingSent = true;
+        emit ending();
+        if (!m_active || m_generation != firing)
+            return;
     }
+    m_clock.waitUntil(m_deadline);
     emit timeout();
-    if (m_active && m_generation == firing) {
-        m_deadline += std::chrono::milliseconds(m_intervalMs);
-        m_nearingSent = false;
-        m_step.start(0); // from the event loop, which may have work waiting
-    }
+    if (m_active && m_generation == firing)
+        arm(m_deadline); // the next period from this deadline, its first steps from the event loop
 }
 
 } // namespace kavr

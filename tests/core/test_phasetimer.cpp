@@ -1,17 +1,29 @@
 // The phase timer: never before its deadline, nearing() and ending() first, one of each and one
 // timeout per period counted from the previous deadline, nothing after a stop or once started
-// anew.
+// anew; and a period that ends even when its precise timer never rings. Driven by the fake
+// clock, whose timers ring as the test moves it; once on the system's clock, in real time.
+#include "support/FakeClock.h"
 #include "testing/core/PhaseTimer.h"
 
 #include <QSignalSpy>
 #include <QTest>
 
-#include <thread>
 #include <vector>
 
 using namespace kavr;
+using namespace kavr::test;
 using namespace std::chrono_literals;
-using Clock = PhaseTimer::Clock;
+
+namespace {
+
+// What the timer signalled, and when on its clock.
+struct Signalled
+{
+    char what;
+    Clock::Time at;
+};
+
+} // namespace
 
 class PhaseTimerTest : public QObject
 {
@@ -23,124 +35,176 @@ private slots:
     void repeatsFromEachDeadline();
     void stopOrRestartCancelsThePeriod();
     void stopOnEndingLeavesOutTheTimeout();
-    void busyEventLoopGivesOneLateTimeout();
+    void periodCountsFromWhereItBegan();
+    void endsWhenThePreciseTimerNeverRings();
+    void onTheSystemClockInRealTime();
 };
 
 void PhaseTimerTest::endsAfterEndingNeverBeforeTheDeadline_data()
 {
     QTest::addColumn<int>("ms");
-    QTest::newRow("within the last sleep") << 5;
+    QTest::newRow("within the last stretch") << 5;
     QTest::newRow("one sleep") << 150;
     QTest::newRow("two sleeps") << 450;
+    QTest::newRow("the exposure") << 30'000;
 }
 
 void PhaseTimerTest::endsAfterEndingNeverBeforeTheDeadline()
 {
     QFETCH(int, ms);
-    PhaseTimer timer;
-    std::vector<std::pair<char, Clock::time_point>> seen;
-    connect(&timer, &PhaseTimer::nearing, this, [&] { seen.emplace_back('n', Clock::now()); });
-    connect(&timer, &PhaseTimer::ending, this, [&] { seen.emplace_back('e', Clock::now()); });
+    FakeClock clock;
+    PhaseTimer timer(clock);
+    std::vector<Signalled> seen;
+    connect(&timer, &PhaseTimer::nearing, this, [&] { seen.push_back({'n', clock.monotonic()}); });
+    connect(&timer, &PhaseTimer::ending, this, [&] { seen.push_back({'e', clock.monotonic()}); });
     connect(&timer, &PhaseTimer::timeout, this, [&] {
-        seen.emplace_back('t', Clock::now());
+        seen.push_back({'t', clock.monotonic()});
         timer.stop();
     });
-    const Clock::time_point started = Clock::now();
+    const Clock::Time started = clock.monotonic();
     timer.start(ms);
     QCOMPARE(timer.interval(), ms);
     QVERIFY(timer.isActive());
-    QVERIFY(timer.deadline() >= started + std::chrono::milliseconds(ms));
-    QTRY_VERIFY_WITH_TIMEOUT(!timer.isActive(), ms + 5000);
+    QCOMPARE(timer.deadline(), started + std::chrono::milliseconds(ms));
+    QVERIFY(seen.empty()); // never within start()
+    // The last 10 ms are watched on the clock, which the program then spins to the deadline.
+    if (ms > 11) {
+        clock.advanceMs(ms - 11);
+        QVERIFY(timer.isActive());
+        QVERIFY(seen.empty() || seen.back().what == 'n');
+    }
+    clock.advanceMs(11);
+    QVERIFY(!timer.isActive());
     QCOMPARE(seen.size(), 3u);
-    QCOMPARE(seen[0].first, 'n');
-    QCOMPARE(seen[1].first, 'e');
-    QCOMPARE(seen[2].first, 't');
-    QVERIFY(seen[1].second < timer.deadline());
-    QVERIFY(seen[2].second >= timer.deadline());
+    QCOMPARE(seen[0].what, 'n');
+    QCOMPARE(seen[1].what, 'e');
+    QCOMPARE(seen[2].what, 't');
+    QVERIFY(seen[1].at < timer.deadline());
+    QCOMPARE(seen[2].at, timer.deadline());
 }
 
 void PhaseTimerTest::repeatsFromEachDeadline()
 {
-    PhaseTimer timer;
+    FakeClock clock;
+    PhaseTimer timer(clock);
     QSignalSpy nearings(&timer, &PhaseTimer::nearing);
-    std::vector<Clock::time_point> ends, deadlines;
+    std::vector<Clock::Time> ends, deadlines;
     connect(&timer, &PhaseTimer::timeout, this, [&] {
-        ends.push_back(Clock::now());
+        ends.push_back(clock.monotonic());
         deadlines.push_back(timer.deadline());
         if (ends.size() == 2)
-            std::this_thread::sleep_for(40ms); // a slow handler does not shift the later periods
+            clock.waitUntil(clock.monotonic() + 40ms); // a slow handler does not shift the later periods
         if (ends.size() == 4)
             timer.stop();
     });
-    timer.start(60);
-    const Clock::time_point first = timer.deadline();
-    QTRY_VERIFY_WITH_TIMEOUT(!timer.isActive(), 5000);
+    timer.start(600);
+    const Clock::Time first = timer.deadline();
+    clock.advanceMs(5'000);
     QCOMPARE(ends.size(), 4u);
     QCOMPARE(nearings.count(), 4);
     for (std::size_t k = 0; k < ends.size(); ++k) {
-        QVERIFY(deadlines[k] == first + std::chrono::milliseconds(60 * k));
-        QVERIFY(ends[k] >= deadlines[k]);
+        QCOMPARE(deadlines[k], first + std::chrono::milliseconds(600 * k));
+        QCOMPARE(ends[k], deadlines[k]);
     }
-    QTest::qWait(150);
-    QCOMPARE(ends.size(), 4u);
 }
 
 void PhaseTimerTest::stopOrRestartCancelsThePeriod()
 {
-    PhaseTimer timer;
+    FakeClock clock;
+    PhaseTimer timer(clock);
     QSignalSpy endings(&timer, &PhaseTimer::ending);
     QSignalSpy timeouts(&timer, &PhaseTimer::timeout);
     timer.start(400);
-    QTest::qWait(30);
+    clock.advanceMs(30);
     timer.stop();
     QVERIFY(!timer.isActive());
-    QTest::qWait(500);
+    clock.advanceMs(1'000); // the backstop's time too
     QCOMPARE(endings.count(), 0);
     QCOMPARE(timeouts.count(), 0);
 
-    std::vector<Clock::time_point> ends;
-    connect(&timer, &PhaseTimer::timeout, this, [&] {
-        ends.push_back(Clock::now());
-        timer.stop();
-    });
     timer.start(400);
-    QTest::qWait(50);
-    const Clock::time_point restarted = Clock::now();
+    clock.advanceMs(50);
+    const Clock::Time restarted = clock.monotonic();
     timer.start(120); // the first deadline no longer counts
-    QTRY_VERIFY_WITH_TIMEOUT(!timer.isActive(), 5000);
-    QTest::qWait(400); // past the first deadline
-    QCOMPARE(ends.size(), 1u);
-    QVERIFY(ends[0] >= restarted + 120ms);
+    clock.advanceMs(1'000);
+    QCOMPARE(timeouts.count(), 8); // 120 ms each from the restart
+    QCOMPARE(timer.deadline(), restarted + 9 * 120ms);
     QCOMPARE(timer.interval(), 120);
 }
 
 void PhaseTimerTest::stopOnEndingLeavesOutTheTimeout()
 {
-    PhaseTimer timer;
+    FakeClock clock;
+    PhaseTimer timer(clock);
     QSignalSpy timeouts(&timer, &PhaseTimer::timeout);
     connect(&timer, &PhaseTimer::ending, &timer, &PhaseTimer::stop);
     timer.start(40);
-    QTRY_VERIFY_WITH_TIMEOUT(!timer.isActive(), 5000);
-    QTest::qWait(60);
+    clock.advanceMs(1'000);
+    QVERIFY(!timer.isActive());
     QCOMPARE(timeouts.count(), 0);
 }
 
-void PhaseTimerTest::busyEventLoopGivesOneLateTimeout()
+void PhaseTimerTest::periodCountsFromWhereItBegan()
 {
-    PhaseTimer timer;
-    QSignalSpy endings(&timer, &PhaseTimer::ending);
-    std::vector<Clock::time_point> ends;
+    // The answer time begins as the exposure ended: at its deadline, not when the handler ran.
+    FakeClock clock;
+    PhaseTimer timer(clock);
+    const Clock::Time begun = clock.monotonic();
+    clock.advanceMs(3);
+    timer.startFrom(begun, 60'000);
+    QCOMPARE(timer.deadline(), begun + 60'000ms);
+    QSignalSpy timeouts(&timer, &PhaseTimer::timeout);
+    clock.advanceMs(60'000 - 3 - 11);
+    QCOMPARE(timeouts.count(), 0);
+    clock.advanceMs(11);
+    QCOMPARE(timeouts.count(), 1);
+    QCOMPARE(clock.monotonic(), begun + 60'000ms);
+}
+
+void PhaseTimerTest::endsWhenThePreciseTimerNeverRings()
+{
+    // The system loses the precise timer (once seen under Wine): the coarse one of another
+    // mechanism ends the period shortly after its deadline, ending() first, once.
+    FakeClock clock;
+    PhaseTimer timer(clock);
+    std::vector<Signalled> seen;
+    connect(&timer, &PhaseTimer::ending, this, [&] { seen.push_back({'e', clock.monotonic()}); });
     connect(&timer, &PhaseTimer::timeout, this, [&] {
-        ends.push_back(Clock::now());
+        seen.push_back({'t', clock.monotonic()});
         timer.stop();
     });
-    timer.start(30);
-    std::this_thread::sleep_for(120ms); // the event loop is held up past the deadline
-    QTRY_VERIFY_WITH_TIMEOUT(!timer.isActive(), 5000);
-    QTest::qWait(60);
-    QCOMPARE(ends.size(), 1u);
-    QCOMPARE(endings.count(), 1);
-    QVERIFY(ends[0] >= timer.deadline());
+    timer.start(60'000);
+    clock.losePreciseTimers();
+    clock.advanceMs(60'000 + PhaseTimer::BackstopMs - 1);
+    QVERIFY(seen.empty());
+    QVERIFY(timer.isActive());
+    clock.advanceMs(1);
+    QCOMPARE(seen.size(), 2u);
+    QCOMPARE(seen[0].what, 'e');
+    QCOMPARE(seen[1].what, 't');
+    QCOMPARE(seen[1].at, timer.deadline() + std::chrono::milliseconds(PhaseTimer::BackstopMs));
+    QVERIFY(!timer.isActive());
+}
+
+void PhaseTimerTest::onTheSystemClockInRealTime()
+{
+    // The event loop's timers and the clock watched to the deadline: never early.
+    SystemClock clock;
+    PhaseTimer timer(clock);
+    std::vector<Signalled> seen;
+    connect(&timer, &PhaseTimer::ending, this, [&] { seen.push_back({'e', clock.monotonic()}); });
+    connect(&timer, &PhaseTimer::timeout, this, [&] {
+        seen.push_back({'t', clock.monotonic()});
+        if (seen.size() == 4)
+            timer.stop();
+    });
+    timer.start(150);
+    QTRY_VERIFY_WITH_TIMEOUT(!timer.isActive(), 5'000);
+    QCOMPARE(seen.size(), 4u);
+    QCOMPARE(seen[1].what, 't');
+    QVERIFY(seen[1].at >= timer.deadline() - 150ms);
+    QVERIFY(seen[3].at >= timer.deadline());
+    QVERIFY(seen[2].at < timer.deadline());
 }
 
 QTEST_GUILESS_MAIN(PhaseTimerTest)

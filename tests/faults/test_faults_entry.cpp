@@ -179,7 +179,6 @@ void FaultsEntryTest::hostileEntry()
     QVERIFY2(form.Tag == 2, qPrintable(u"refused: "_s + form.laEntryProblem->text()));
     f.startAnswerPhase();
     f.clock.advanceMs(60'000);
-    ui::RunGuarded([&f](const QString &text) { f.errors << text; }, [&form] { form.TimerTimer(); });
     QCOMPARE(form.Tag, 4);
     QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join(u'\n')));
 

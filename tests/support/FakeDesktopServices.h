@@ -13,6 +13,7 @@ public:
     void LoadKeyboardLayout(const std::string &layoutId) override;
     void SetCursorPos(int x, int y) override;
     void ShowTaskbar() override;
+    void WaitForWindowSystem() override {} // nothing to wait for offscreen; not a call worth recording
     bool AddSystemMenuEntry(std::uintptr_t nativeWindow, unsigned commandId,
                             const std::string &textUtf8) override;
     bool IsSystemCommand(const void *nativeMessage, unsigned &command) const override;

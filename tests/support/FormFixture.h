@@ -25,7 +25,7 @@ public:
     // Log-in, code, name, variant, Enter: leaves Stage 2.
     void enterSubject(const QString &code = QStringLiteral("Код-7"),
                       const QString &name = QStringLiteral("Петров А.Б."), int variant = 0);
-    // Then F1 and the end of the exposure: leaves the answer phase.
+    // Then F1 and the end of the exposure, the clock moved 30 s: leaves the answer phase.
     void startAnswerPhase();
     void pressKey(int key);
     // Types ASCII text through the window, as the keyboard would.

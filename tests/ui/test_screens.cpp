@@ -21,7 +21,6 @@ class ScreensTest : public QObject
 
 private slots:
     void exposureStartsWithTheFiguresOnScreen();
-    void exposureEndsWithTheAnswerRowOnScreen_data();
     void exposureEndsWithTheAnswerRowOnScreen();
     void setUpAgainDiscardsTheFrameDrawnAhead();
     void answerTimeEndsWithTheClosingMessageOnScreen();
@@ -88,28 +87,17 @@ void ScreensTest::exposureStartsWithTheFiguresOnScreen()
     QVERIFY(ShowTheirPictures(shown, f.form->TaskImages));
 }
 
-void ScreensTest::exposureEndsWithTheAnswerRowOnScreen_data()
-{
-    QTest::addColumn<bool>("drawnAhead");
-    QTest::newRow("drawn in the last moments") << false;
-    QTest::newRow("drawn ahead a second into the exposure") << true;
-}
-
 void ScreensTest::exposureEndsWithTheAnswerRowOnScreen()
 {
-    QFETCH(bool, drawnAhead);
     FormFixture f;
     f.enterSubject();
     f.form->bbTestClick();
     Settle();
     const QImage exposure = OnScreen(f.form.get());
-    if (drawnAhead) {
-        QTest::qWait(1500); // the events of a second and a half of the exposure
-        QCOMPARE(OnScreen(f.form.get()), exposure);
-        QVERIFY(f.form->TaskImages[1]->isVisible() && !f.form->gbAnswer->isVisible());
-    }
-    f.clock.advanceMs(30'000);
-    f.form->TimerTimer();
+    f.clock.advanceMs(1'500); // a second and a half of the exposure, its end drawn ahead
+    QCOMPARE(OnScreen(f.form.get()), exposure);
+    QVERIFY(f.form->TaskImages[1]->isVisible() && !f.form->gbAnswer->isVisible());
+    f.clock.advanceMs(28'500);
     const QImage shown = OnScreen(f.form.get());
     const QImage painted = Painted(f.form.get());
     QVERIFY(!SameIn(exposure, shown, InWindow(f.form->TaskImages[1])));
@@ -122,12 +110,11 @@ void ScreensTest::setUpAgainDiscardsTheFrameDrawnAhead()
     FormFixture f;
     f.enterSubject();
     f.form->bbTestClick();
-    QTest::qWait(1500); // the answer row of these boards drawn ahead
+    f.clock.advanceMs(1'500); // the answer row of these boards drawn ahead
     f.form->PrepareTest();
     f.form->bbTestClick();
     Settle();
     f.clock.advanceMs(30'000);
-    f.form->TimerTimer();
     const QImage shown = OnScreen(f.form.get());
     QVERIFY(SameIn(shown, Painted(f.form.get()), InWindow(f.form->paTest)));
     QVERIFY(ShowTheirPictures(shown, f.form->AnswerImages));
@@ -140,7 +127,6 @@ void ScreensTest::answerTimeEndsWithTheClosingMessageOnScreen()
     f.startAnswerPhase();
     Settle();
     f.clock.advanceMs(60'000);
-    f.form->TimerTimer();
     const QImage shown = OnScreen(f.form.get());
     QCOMPARE(f.form->FrontLayer(), f.form->paInstr);
     QVERIFY(SameIn(shown, Painted(f.form.get()), InWindow(f.form->paInstr)));
