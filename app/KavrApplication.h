@@ -7,6 +7,7 @@ namespace kavr {
 
 class KavrApplication final : public QApplication
 {
+    Q_OBJECT
 public:
     KavrApplication(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;

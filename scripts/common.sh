@@ -42,7 +42,10 @@ kavr_build() {
     shift || true
     local targets=()
     [ $# -eq 0 ] || targets=(--target "$@")
-    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "${KAVR_CONFIGURE[@]}" >/dev/null
+    # CI builds with warnings as errors; by hand a warning does not stop the build.
+    local strict=()
+    [ "${CI:-}" != true ] || strict=(-DKAVR_WERROR=ON)
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "${strict[@]}" "${KAVR_CONFIGURE[@]}" >/dev/null
     cmake --build "$dir" -j "$(nproc)" "${targets[@]}"
 }
 
@@ -51,8 +54,10 @@ kavr_build() {
 # test that made it. Only those tests' programs are built (target kavr_sanitized_tests).
 kavr_sanitizer_tests() {
     local dir=${1:-build-asan}
+    local strict=()
+    [ "${CI:-}" != true ] || strict=(-DKAVR_WERROR=ON)
     cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
-        -DKAVR_SANITIZE=ON >/dev/null
+        -DKAVR_SANITIZE=ON "${strict[@]}" >/dev/null
     cmake --build "$dir" -j "$(nproc)" --target kavr_sanitized_tests
 
     export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1

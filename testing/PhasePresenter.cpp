@@ -28,8 +28,10 @@ void PhasePresenter::begin(const Screen &first, int ms, const Screen &last, int 
     // What the window system has still to do for the screen before takes nothing from the
     // flush that begins the phase, nor from the one that ends it.
     m_drain();
-    const Clock::Time begun = m_clock.monotonic();
+    // Counted from the moment the flush has gone, as the phase's end is: a program taken off
+    // its core between reading the clock and flushing would shorten the phase by that much.
     m_frame.show();
+    const Clock::Time begun = m_clock.monotonic();
     m_timer.startFrom(begun, ms);
     m_drawAheadTimer->setFor(begun + std::chrono::milliseconds(drawAheadMs));
 }

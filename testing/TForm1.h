@@ -42,6 +42,7 @@ struct PanelFamily;
 
 class TForm1 final : public QWidget, public ui::MainWindowControls, public ui::AboutBoxClient
 {
+    Q_OBJECT
 public:
     // The system-menu command of the item "О программе".
     static constexpr unsigned AboutCommand = 1025;

@@ -8,6 +8,7 @@ namespace kavr::ui {
 
 class BitButton : public QPushButton
 {
+    Q_OBJECT
 public:
     explicit BitButton(QWidget *parent = nullptr);
 

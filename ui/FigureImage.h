@@ -12,6 +12,7 @@ namespace kavr::ui {
 
 class FigureImage : public QAbstractButton
 {
+    Q_OBJECT
 public:
     using ClickHandler = std::function<void(FigureImage *)>;
 

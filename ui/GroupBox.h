@@ -8,6 +8,7 @@ namespace kavr::ui {
 
 class GroupBox : public QWidget
 {
+    Q_OBJECT
 public:
     explicit GroupBox(QWidget *parent = nullptr);
 

@@ -7,6 +7,7 @@ namespace kavr::ui {
 
 class InstructionMemo : public QTextEdit
 {
+    Q_OBJECT
 public:
     explicit InstructionMemo(QWidget *parent = nullptr);
 

@@ -14,6 +14,7 @@ namespace {
 
 class KavrStyle final : public QProxyStyle
 {
+    Q_OBJECT
 public:
     KavrStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
 
@@ -69,3 +70,5 @@ QFont PixelFont(const QString &face, int pixels, bool bold)
 }
 
 } // namespace kavr::ui
+
+#include "LookAndFeel.moc"

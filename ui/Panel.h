@@ -13,6 +13,7 @@ namespace kavr::ui {
 
 class Panel : public QAbstractButton
 {
+    Q_OBJECT
 public:
     enum class Bevel { None, Lowered, Raised };
     using ClickHandler = std::function<void(Panel *)>;

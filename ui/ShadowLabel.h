@@ -7,6 +7,7 @@ namespace kavr::ui {
 
 class ShadowLabel : public QLabel
 {
+    Q_OBJECT
 public:
     explicit ShadowLabel(const QString &text, QWidget *parent = nullptr);
 

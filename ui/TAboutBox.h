@@ -12,6 +12,7 @@ class Panel;
 
 class TAboutBox final : public QDialog
 {
+    Q_OBJECT
 public:
     explicit TAboutBox(AboutBoxClient &client, QWidget *parent = nullptr);
 

@@ -4,6 +4,7 @@
 //                [--chromium PATH] [--work DIR]
 //                [--windows-package ZIP --window-list EXE]   (the program under Wine)
 //                [--planted-journals N]                      (an untidy shared Result)
+//                [--busy N]                                  (N cores kept busy meanwhile)
 // Runs alternate between one left to time out (answer time) and one with twelve placements.
 // Prints the machine, every run, and a Markdown table; exits 1 when the program missed a
 // target, 2 when it could not measure.
@@ -28,6 +29,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <vector>
 #include <sched.h>
 
 using namespace kavr::bench;
@@ -124,9 +126,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption workOption(QStringLiteral("work"), QStringLiteral("Scratch folder (default: a new one beside the bench, not below the temporary folder)."), QStringLiteral("DIR"));
     const QCommandLineOption windowsOption(QStringLiteral("windows-package"), QStringLiteral("Time the Windows package under Wine instead of the program."), QStringLiteral("ZIP"));
     const QCommandLineOption windowListOption(QStringLiteral("window-list"), QStringLiteral("window-list.exe of the Windows build (with --windows-package)."), QStringLiteral("EXE"));
+    const QCommandLineOption busyOption(QStringLiteral("busy"), QStringLiteral("Cores kept busy by other programs while the bench runs (default 0)."), QStringLiteral("N"), QStringLiteral("0"));
     const QCommandLineOption plantedOption(QStringLiteral("planted-journals"), QStringLiteral("Journals, live locks and planted names put into Result before each start (default 0)."), QStringLiteral("N"), QStringLiteral("0"));
     parser.addOptions({traceOption, runsOption, peerRunsOption, programOption, peerOption, chromiumOption, workOption,
-                       windowsOption, windowListOption, plantedOption});
+                       windowsOption, windowListOption, plantedOption, busyOption});
     parser.process(app);
 
     const int runs = parser.value(runsOption).toInt();
@@ -174,6 +177,16 @@ int main(int argc, char *argv[])
         std::printf("- Program: %s under %s, virtual desktop\n\n", qPrintable(program),
                     qPrintable(Output(QStringLiteral("wine"), {QStringLiteral("--version")})));
     }
+
+    // A machine whose cores other work keeps busy, at the ordinary priority the program has.
+    std::vector<std::unique_ptr<QProcess>> busy;
+    for (int i = 0; i < parser.value(busyOption).toInt(); ++i) {
+        busy.push_back(std::make_unique<QProcess>());
+        busy.back()->setStandardOutputFile(QProcess::nullDevice());
+        busy.back()->start(QStringLiteral("yes"), {});
+    }
+    if (!busy.empty())
+        std::printf("- Cores kept busy by other programs: %zu\n\n", busy.size());
 
     TimingTable table;
     TimedProgramRun timed = wine ? TimedProgramRun(xvfb, watcher, input, *wine, program, work)

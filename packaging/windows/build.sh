@@ -167,8 +167,11 @@ else
 fi
 
 step "KAVR.IM"
+# CI builds with warnings as errors, as on Linux.
+strict=()
+[ "${CI:-}" != true ] || strict=(-DKAVR_WERROR=ON)
 "${nice[@]}" "$qt_prefix/bin/qt-cmake" -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DKAVR_JPEG_PREFIX="$jpeg_prefix" \
+    "${strict[@]}" -DKAVR_JPEG_PREFIX="$jpeg_prefix" \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$here/wine-run.sh" >/dev/null
 "${nice[@]}" cmake --build "$build" -j "$jobs" --target kavr_windows_zip
 

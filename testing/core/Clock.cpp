@@ -1,5 +1,7 @@
 #include "testing/core/Clock.h"
 
+#include "platform/PreciseWait.h"
+
 #include <QTimer>
 
 namespace kavr {
@@ -15,7 +17,7 @@ public:
     {
         m_timer.setSingleShot(true);
         m_timer.setTimerType(type);
-        m_timer.callOnTimeout(std::move(ring));
+        m_timer.callOnTimeout(&m_timer, std::move(ring)); // ends with the timer
     }
 
     void setFor(Clock::Time when) override
@@ -50,8 +52,7 @@ std::unique_ptr<Clock::Timer> SystemClock::timer(TimerKind kind, std::function<v
 
 void SystemClock::waitUntil(Time when)
 {
-    while (monotonic() < when) {
-    }
+    platform::WaitUntil(steady_clock::time_point(duration_cast<steady_clock::duration>(when)));
 }
 
 double SecondsSince(const Clock &clock, qint64 mark)

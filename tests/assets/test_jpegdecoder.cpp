@@ -129,7 +129,7 @@ private slots:
         for (qsizetype length = 0; length < good.size(); ++length) {
             const int code = errorCode(good.left(length));
             if (code < 0)
-                QFAIL(qPrintable(QStringLiteral("cut to %1 bytes: %2").arg(length).arg(code == -1 ? "decoded" : "other error")));
+                QFAIL(qPrintable(QStringLiteral("cut to %1 bytes: %2").arg(length).arg(code == -1 ? QLatin1String("decoded") : QLatin1String("other error"))));
         }
     }
 

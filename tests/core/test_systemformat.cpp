@@ -21,20 +21,20 @@ void TestSystemFormat::systemSettingsFollowEnvironment_data()
     QTest::addColumn<QString>("separator");
     QTest::addColumn<QString>("dateTime");
 
-    QTest::newRow("LANG alone") << QStringList{"LANG=ru_RU.UTF-8"} << ","
-                                << "07.12.2026 14:05:09";
+    QTest::newRow("LANG alone") << QStringList{u"LANG=ru_RU.UTF-8"_s} << u","_s
+                                << u"07.12.2026 14:05:09"_s;
     QTest::newRow("LC_NUMERIC and LC_TIME over C")
-        << QStringList{"LANG=C.UTF-8", "LC_NUMERIC=ru_RU.UTF-8", "LC_TIME=ru_RU.UTF-8"} << ","
-        << "07.12.2026 14:05:09";
+        << QStringList{u"LANG=C.UTF-8"_s, u"LC_NUMERIC=ru_RU.UTF-8"_s, u"LC_TIME=ru_RU.UTF-8"_s} << u","_s
+        << u"07.12.2026 14:05:09"_s;
     QTest::newRow("numbers and times apart")
-        << QStringList{"LANG=en_US.UTF-8", "LC_NUMERIC=ru_RU.UTF-8", "LC_TIME=de_DE.UTF-8"}
-        << "," << "07.12.26 14:05:09";
+        << QStringList{u"LANG=en_US.UTF-8"_s, u"LC_NUMERIC=ru_RU.UTF-8"_s, u"LC_TIME=de_DE.UTF-8"_s}
+        << u","_s << u"07.12.26 14:05:09"_s;
     QTest::newRow("LC_NUMERIC over LANG")
-        << QStringList{"LANG=ru_RU.UTF-8", "LC_NUMERIC=en_US.UTF-8"} << "."
-        << "07.12.2026 14:05:09";
+        << QStringList{u"LANG=ru_RU.UTF-8"_s, u"LC_NUMERIC=en_US.UTF-8"_s} << u"."_s
+        << u"07.12.2026 14:05:09"_s;
     QTest::newRow("LC_ALL over everything")
-        << QStringList{"LC_ALL=en_US.UTF-8", "LC_NUMERIC=ru_RU.UTF-8", "LC_TIME=ru_RU.UTF-8"}
-        << "." << "12/7/26 2:05:09 PM";
+        << QStringList{u"LC_ALL=en_US.UTF-8"_s, u"LC_NUMERIC=ru_RU.UTF-8"_s, u"LC_TIME=ru_RU.UTF-8"_s}
+        << u"."_s << u"12/7/26 2:05:09 PM"_s;
 }
 
 void TestSystemFormat::systemSettingsFollowEnvironment()
