@@ -8,8 +8,9 @@ namespace kavr::assets {
 
 bool IsPictureNumber(qint32 number)
 {
-    const auto inSet = [number](qint32 base) { return number > base && number <= base + 24; };
-    return inSet(0) || inSet(100) || inSet(1000);
+    // Each pair of sets, exposure and answer or example and palette, follows on from its base.
+    const auto inSets = [number](qint32 base) { return number > base && number <= base + 2 * 12; };
+    return inSets(ExposureBase) || inSets(ExposureBase + VariantBOffset) || inSets(ExampleBase);
 }
 
 QByteArray PictureData(qint32 number)

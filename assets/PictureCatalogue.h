@@ -14,6 +14,33 @@
 
 namespace kavr::assets {
 
+// The sets' bases: figure f of a set is picture base + f (variant B: exposure and answer
+// pictures VariantBOffset further on).
+inline constexpr int ExposureBase = 0;
+inline constexpr int AnswerBase = 12;
+inline constexpr int VariantBOffset = 100;
+inline constexpr int ExampleBase = 1000;
+inline constexpr int PaletteBase = 1012;
+
+// Figure f's pictures: on the test board and in the answer row of variant 0 (A) or 1 (B), on
+// the practice board and in the practice palette of both.
+constexpr qint32 ExposurePicture(int variantIndex, int figure)
+{
+    return (variantIndex == 1 ? VariantBOffset : 0) + ExposureBase + figure;
+}
+constexpr qint32 AnswerPicture(int variantIndex, int figure)
+{
+    return (variantIndex == 1 ? VariantBOffset : 0) + AnswerBase + figure;
+}
+constexpr qint32 ExamplePicture(int figure)
+{
+    return ExampleBase + figure;
+}
+constexpr qint32 PalettePicture(int figure)
+{
+    return PaletteBase + figure;
+}
+
 // True for 1-24, 101-124 and 1001-1024.
 bool IsPictureNumber(qint32 number);
 

@@ -1,5 +1,6 @@
 #include "report/CsvReport.h"
 
+#include "testing/core/Figures.h"
 #include "testing/core/Format.h"
 #include "testing/core/Protocol.h"
 
@@ -75,7 +76,7 @@ QStringList CsvColumns(bool withNames)
     for (qsizetype c = 1; c < qsizetype(protocol::ColumnTitles.size()); ++c)
         perPlacement << protocol::ColumnTitles[c].trimmed().toString();
     perPlacement << QStringLiteral("Отметка");
-    for (int i = 1; i <= 12; ++i) {
+    for (int i = 1; i <= FigureCount; ++i) {
         for (const QString &title : perPlacement)
             columns << QStringLiteral("%1: %2").arg(i).arg(title);
     }
@@ -100,7 +101,7 @@ QStringList CsvFields(const ProtocolRecord &record, const CsvFormat &format, boo
                           CsvFixed(s.mean, 2, format),
                           CsvFixed(s.sd, 2, format),
                           CsvFixed(s.cv, 0, format)};
-    for (int i = 1; i <= 12; ++i) {
+    for (int i = 1; i <= FigureCount; ++i) {
         const ChoiceRecord &c = record.choices[i];
         fields << CsvFixed(c.Time, 2, format) << QString::number(c.PanelNo) << QString::number(c.Key)
                << QString::number(c.PictureNo) << QString::number(c.Answer)

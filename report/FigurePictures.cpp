@@ -1,5 +1,6 @@
 #include "report/FigurePictures.h"
 
+#include "assets/PictureCatalogue.h"
 #include "report/HtmlPage.h"
 
 #include <QHash>
@@ -15,7 +16,7 @@ namespace {
 // Pixel sizes of the sets the pages show (the catalogue's table).
 QSize PictureSize(qint32 number)
 {
-    return number % 100 > 12 ? QSize(127, 112) : QSize(166, 146);
+    return number % assets::VariantBOffset > assets::AnswerBase ? QSize(127, 112) : QSize(166, 146);
 }
 
 QString Id(qint32 number)
@@ -35,16 +36,6 @@ const QString &DataUri(qint32 number, const PictureSource &source)
 }
 
 } // namespace
-
-qint32 ExposurePicture(int variantIndex, int figure)
-{
-    return (variantIndex == 1 ? 100 : 0) + figure;
-}
-
-qint32 AnswerPicture(int variantIndex, int figure)
-{
-    return ExposurePicture(variantIndex, figure) + 12;
-}
 
 QString FigurePictures::use(qint32 number, const QString &cssClass, const QString &label)
 {

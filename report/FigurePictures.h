@@ -14,11 +14,6 @@
 
 namespace kavr::report {
 
-// The catalogue's numbering: figure f of variant A (index 0) is exposure picture f and answer
-// picture 12 + f; variant B adds 100.
-qint32 ExposurePicture(int variantIndex, int figure);
-qint32 AnswerPicture(int variantIndex, int figure);
-
 // The JPEG file of a picture number (kavr::assets::PictureData).
 using PictureSource = std::function<QByteArray(qint32 number)>;
 

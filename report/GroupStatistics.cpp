@@ -1,5 +1,7 @@
 #include "report/GroupStatistics.h"
 
+#include "testing/core/Figures.h"
+
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -80,23 +82,23 @@ std::optional<double> ZScore(std::optional<double> value, const Descriptive &gro
 }
 
 void AddSubject(VariantGroup &group, const ProtocolRecord &record,
-                std::array<QList<double>, 13> &panelTimes, std::array<QList<double>, 13> &figureTimes)
+                PerFigure<QList<double>> &panelTimes, PerFigure<QList<double>> &figureTimes)
 {
-    std::array<bool, 13> panelCorrect{}, figureCorrect{};
-    for (int i = 1; i <= 12; ++i) {
+    PerFigure<bool> panelCorrect{}, figureCorrect{};
+    for (int i = 1; i <= FigureCount; ++i) {
         const ChoiceRecord &c = record.choices[i];
         if (!c.placed())
             continue;
-        if (c.PanelNo >= 1 && c.PanelNo <= 12) {
+        if (IsFigureNumber(c.PanelNo)) {
             panelTimes[c.PanelNo] << c.Time;
             panelCorrect[c.PanelNo] = panelCorrect[c.PanelNo] || c.correct();
         }
-        if (c.Answer >= 1 && c.Answer <= 12) {
+        if (IsFigureNumber(c.Answer)) {
             figureTimes[c.Answer] << c.Time;
             figureCorrect[c.Answer] = figureCorrect[c.Answer] || c.correct();
         }
     }
-    for (int k = 1; k <= 12; ++k) {
+    for (int k = 1; k <= FigureCount; ++k) {
         ++group.panels[k].subjects;
         ++group.figures[k].subjects;
         group.panels[k].correct += panelCorrect[k];
@@ -139,10 +141,10 @@ GroupStatistics ComputeGroupStatistics(const QList<ProtocolRecord> &records)
             }
             group.indicators[k] = Describe(values);
         }
-        std::array<QList<double>, 13> panelTimes, figureTimes;
+        PerFigure<QList<double>> panelTimes, figureTimes;
         for (int r : members)
             AddSubject(group, records.at(r), panelTimes, figureTimes);
-        for (int k = 1; k <= 12; ++k) {
+        for (int k = 1; k <= FigureCount; ++k) {
             group.panels[k].time = Describe(panelTimes[k]);
             group.figures[k].time = Describe(figureTimes[k]);
         }

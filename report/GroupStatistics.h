@@ -10,6 +10,7 @@
 // Tcp is defined only for a subject who placed a figure, SD and V only for one who placed two:
 // the protocol's 0 for the others means "none", so they stay out of those figures.
 #include "report/ProtocolRecord.h"
+#include "testing/core/Figures.h"
 
 #include <QList>
 #include <QString>
@@ -58,8 +59,8 @@ struct VariantGroup
     QList<int> members; // indexes into the records of the completed tests, in their order
     int recovered = 0; // interrupted tests of this variant, not in the figures
     std::array<Descriptive, Indicators.size()> indicators{};
-    std::array<CellFigures, 13> panels{}; // 1-12
-    std::array<CellFigures, 13> figures{}; // 1-12
+    PerFigure<CellFigures> panels{}; // 1-12
+    PerFigure<CellFigures> figures{}; // 1-12
 };
 
 struct ZScores

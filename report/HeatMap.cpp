@@ -1,6 +1,7 @@
 #include "report/HeatMap.h"
 
 #include "report/HtmlPage.h"
+#include "testing/core/Figures.h"
 
 #include <algorithm>
 #include <cmath>
@@ -34,7 +35,7 @@ bool HeatTextLight(double share)
     return share > 0.55;
 }
 
-QString HeatMap(const QString &caption, const std::array<HeatCell, 13> &cells)
+QString HeatMap(const QString &caption, const PerFigure<HeatCell> &cells)
 {
     QString html = QStringLiteral("<figure class=\"heat\"><figcaption>%1</figcaption>"
                                   "<table class=\"heat\">")

@@ -2,6 +2,8 @@
 // A 4 × 3 board of twelve cells, each shaded by a share from 0 to 1 (light = few, dark = many,
 // so that it reads in grey as well) and carrying its figures as text. The twelve task panels
 // lie as on the subject's screen; the twelve figures in their numbers' order.
+#include "testing/core/Figures.h"
+
 #include <QString>
 #include <array>
 #include <optional>
@@ -16,7 +18,7 @@ struct HeatCell
 };
 
 // cells 1-12; caption above the board.
-QString HeatMap(const QString &caption, const std::array<HeatCell, 13> &cells);
+QString HeatMap(const QString &caption, const PerFigure<HeatCell> &cells);
 // The shade of a share as #rrggbb, and whether text on it is written light.
 QString HeatColour(double share);
 bool HeatTextLight(double share);

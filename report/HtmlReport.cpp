@@ -1,8 +1,10 @@
 #include "report/HtmlReport.h"
 
+#include "assets/PictureCatalogue.h"
 #include "report/HeatMap.h"
 #include "report/HtmlPage.h"
 #include "report/SubjectPage.h"
+#include "testing/core/Figures.h"
 #include "testing/core/Format.h"
 #include "testing/core/Protocol.h"
 
@@ -20,7 +22,7 @@ constexpr int BarStep = 14;
 constexpr int PlotLeft = 26;
 constexpr int PlotTop = 6;
 constexpr int PlotHeight = 44;
-constexpr int ChartWidth = PlotLeft + 12 * BarStep;
+constexpr int ChartWidth = PlotLeft + FigureCount * BarStep;
 constexpr int ChartHeight = PlotTop + PlotHeight + 4;
 constexpr double ScaleStep = 5.0; // seconds
 
@@ -52,7 +54,7 @@ Bar BarFor(const ChoiceRecord &c)
 double ScaleTop(const ProtocolRecord &record)
 {
     double longest = 0;
-    for (int i = 1; i <= 12; ++i)
+    for (int i = 1; i <= FigureCount; ++i)
         longest = std::max(longest, record.choices[i].Time);
     return std::max(ScaleStep, std::ceil(longest / ScaleStep) * ScaleStep);
 }
@@ -71,7 +73,7 @@ QString Chart(const ProtocolRecord &record, const FormatSettings &numbers)
                .arg(PlotLeft - 2)
                .arg(PlotTop + PlotHeight)
                .arg(ChartWidth);
-    for (int i = 1; i <= 12; ++i) {
+    for (int i = 1; i <= FigureCount; ++i) {
         const ChoiceRecord &c = record.choices[i];
         const Bar bar = BarFor(c);
         const int height = std::max(1, int(std::lround(c.Time / top * PlotHeight)));
@@ -226,12 +228,12 @@ QString GroupSection(const VariantGroup &group, FigurePictures &pictures,
                          : QStringLiteral("<br/>не ставили");
         return text;
     };
-    std::array<HeatCell, 13> panels, figures;
-    for (int k = 1; k <= 12; ++k) {
+    PerFigure<HeatCell> panels, figures;
+    for (int k = 1; k <= FigureCount; ++k) {
         panels[k] = {QString::number(k), group.panels[k].share(), lines(group.panels[k])};
         const QString label = QStringLiteral("фигура %1").arg(k);
         figures[k] = {group.variantIndex >= 0
-                          ? pictures.use(ExposurePicture(group.variantIndex, k), QStringLiteral("fig"), label)
+                          ? pictures.use(assets::ExposurePicture(group.variantIndex, k), QStringLiteral("fig"), label)
                           : label,
                       group.figures[k].share(), lines(group.figures[k])};
     }

@@ -1,6 +1,7 @@
 #include "report/LongCsvReport.h"
 
 #include "report/ProtocolDate.h"
+#include "testing/core/Figures.h"
 #include "testing/core/Protocol.h"
 
 namespace kavr::report {
@@ -46,7 +47,7 @@ QByteArray LongCsvReport(const QList<ProtocolRecord> &records, const CsvFormat &
             subject.removeLast();
         subject << DateAndTime(record, localDateFormat) << CsvText(record.variant)
                 << (record.recovered ? QStringLiteral("да") : QString());
-        for (int i = 1; i <= 12; ++i) {
+        for (int i = 1; i <= FigureCount; ++i) {
             const ChoiceRecord &c = record.choices[i];
             QStringList fields = subject;
             fields << QString::number(i) << CsvFixed(c.Time, 2, format)

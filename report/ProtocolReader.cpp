@@ -2,6 +2,7 @@
 
 #include "report/LineLayout.h"
 #include "testing/core/CodePage.h"
+#include "testing/core/Figures.h"
 #include "testing/core/Protocol.h"
 #include "testing/core/ProtocolFile.h"
 
@@ -167,7 +168,7 @@ public:
             expected(QStringLiteral("the column titles"));
         advance();
 
-        for (int i = 1; i <= 12; ++i) {
+        for (int i = 1; i <= FigureCount; ++i) {
             record.choices[i] = readRow(i);
             advance();
         }
@@ -288,7 +289,7 @@ private:
     static void checkCounts(const ProtocolRecord &record, int countsLine)
     {
         int placed = 0, correct = 0;
-        for (int i = 1; i <= 12; ++i) {
+        for (int i = 1; i <= FigureCount; ++i) {
             placed += record.choices[i].placed();
             correct += record.choices[i].correct();
         }

@@ -1,9 +1,11 @@
 #include "report/SubjectPage.h"
 
+#include "assets/PictureCatalogue.h"
 #include "report/BoardFacts.h"
 #include "report/FigurePictures.h"
 #include "report/HtmlPage.h"
 #include "report/TimeChart.h"
+#include "testing/core/Figures.h"
 #include "testing/core/Format.h"
 #include "testing/core/Protocol.h"
 
@@ -140,7 +142,7 @@ private:
         const QString label = QStringLiteral("фигура %1").arg(f);
         if (variant < 0)
             return QStringLiteral("<div class=\"say\">%1</div>").arg(label);
-        return pictures.use(answer ? AnswerPicture(variant, f) : ExposurePicture(variant, f),
+        return pictures.use(answer ? assets::AnswerPicture(variant, f) : assets::ExposurePicture(variant, f),
                             cssClass, label);
     }
 
@@ -197,13 +199,13 @@ private:
         QString caption = QStringLiteral("выбор %1 · %2 с<br/>").arg(row).arg(seconds(c.Time));
         if (c.correct())
             caption += QStringLiteral("верно");
-        else if (c.Key >= 1 && c.Key <= 12)
+        else if (IsFigureNumber(c.Key))
             caption += QStringLiteral("неверно: была ф. %1").arg(c.Key);
         else
             caption += QStringLiteral("неверно");
         if (panel.rows.size() > 1)
             caption += QStringLiteral("; и ещё %1").arg(panel.rows.size() - 1);
-        const QString inside = c.Answer >= 1 && c.Answer <= 12
+        const QString inside = IsFigureNumber(c.Answer)
             ? figure(c.Answer, true, QStringLiteral("fig"))
             : QStringLiteral("<div class=\"say\">фигура %1</div>").arg(c.Answer);
         return c.correct() ? Cell(QStringLiteral("correct"), p, QStringLiteral("+"), inside, caption)
@@ -313,7 +315,7 @@ private:
             "<th>Фигура</th><th>Была на<br/>панели</th><th>Место в<br/>ряду ответа</th>"
             "<th>Отметка</th></tr>");
         bool ended = false;
-        for (int i = 1; i <= 12; ++i) {
+        for (int i = 1; i <= FigureCount; ++i) {
             const ChoiceRecord &c = r.choices[i];
             QString panel = QStringLiteral("—"), shape = QStringLiteral("—"),
                     home = QStringLiteral("—"), place = QStringLiteral("—"),
@@ -322,7 +324,7 @@ private:
             if (c.placed() || picked) {
                 shape = QString::number(c.Answer);
                 place = QString::number(c.PictureNo);
-                if (c.Answer >= 1 && c.Answer <= 12 && facts.figures[c.Answer].shownOn)
+                if (IsFigureNumber(c.Answer) && facts.figures[c.Answer].shownOn)
                     home = QString::number(facts.figures[c.Answer].shownOn);
                 else
                     home = QStringLiteral("не известно");

@@ -1,5 +1,7 @@
 #include "report/SummaryReport.h"
 
+#include "testing/core/Figures.h"
+
 namespace kavr::report {
 
 namespace {
@@ -31,9 +33,9 @@ private:
 };
 
 void Cells(Table &table, const QString &section, const VariantGroup &group,
-           const std::array<CellFigures, 13> &cells)
+           const PerFigure<CellFigures> &cells)
 {
-    for (int k = 1; k <= 12; ++k) {
+    for (int k = 1; k <= FigureCount; ++k) {
         const CellFigures &c = cells[k];
         const QString element = QString::number(k);
         table.add(section, group.variant, element, QStringLiteral("Испытуемых"),

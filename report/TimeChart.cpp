@@ -1,5 +1,7 @@
 #include "report/TimeChart.h"
 
+#include "testing/core/Figures.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -30,11 +32,11 @@ double GridStep(double top)
 QString TimeChart(const ProtocolRecord &record, const FormatSettings &numbers)
 {
     double longest = 0;
-    for (int i = 1; i <= 12; ++i)
+    for (int i = 1; i <= FigureCount; ++i)
         longest = std::max(longest, record.choices[i].Time);
     const double top = std::max(ScaleStep, std::ceil(longest / ScaleStep) * ScaleStep);
     const double plotHeight = PlotBottom - PlotTop;
-    const double slot = double(PlotRight - PlotLeft) / 12;
+    const double slot = double(PlotRight - PlotLeft) / FigureCount;
     const double barWidth = slot * 0.64;
 
     QString svg = QStringLiteral(
@@ -58,7 +60,7 @@ QString TimeChart(const ProtocolRecord &record, const FormatSettings &numbers)
                    .arg(FormatFixed(s, 0, numbers));
     }
     svg += QStringLiteral("<text class=\"unit\" x=\"2\" y=\"10\">сек</text>");
-    for (int i = 1; i <= 12; ++i) {
+    for (int i = 1; i <= FigureCount; ++i) {
         const ChoiceRecord &c = record.choices[i];
         const double x = PlotLeft + (i - 1) * slot + (slot - barWidth) / 2;
         const double h = std::max(1.0, c.Time / top * plotHeight);

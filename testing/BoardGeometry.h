@@ -29,18 +29,21 @@ struct PanelFamily
     }
 };
 
-inline constexpr PanelFamily TaskPanelFamily{"TaskPanels", 170, 150, 64, 0, 115, 4, 200, 152, 4, true};
-inline constexpr PanelFamily ExamplePanelFamily{"ExamplePanels", 60, 53, 21, 1, 104, 24, 72, 56, 4, false};
-inline constexpr PanelFamily PracticePanelFamily{"PracticePanels", 60, 53, 21, 0, 104, 24, 72, 56, 4, true};
-inline constexpr PanelFamily AnswerPanelFamily{"AnswerPanels", 133, 118, 64, 1, 8, 19, 136, 125, 6, false};
-inline constexpr PanelFamily FigurePanelFamily{"FigurePanels", 43, 39, 16, 1, 10, 24, 55, 40, 6, false};
-
-// Picture number bases: figure f is picture base + f.
-inline constexpr int ExposureBase = 0;
-inline constexpr int AnswerBase = 12;
-inline constexpr int VariantBOffset = 100;
-inline constexpr int ExampleBase = 1000;
-inline constexpr int PaletteBase = 1012;
+inline constexpr PanelFamily TaskPanelFamily{.name = "TaskPanels", .width = 170, .height = 150, .fontPixels = 64,
+                                             .borderWidth = 0, .left = 115, .top = 4, .stepX = 200, .stepY = 152,
+                                             .columns = 4, .handPointer = true};
+inline constexpr PanelFamily ExamplePanelFamily{.name = "ExamplePanels", .width = 60, .height = 53, .fontPixels = 21,
+                                                .borderWidth = 1, .left = 104, .top = 24, .stepX = 72, .stepY = 56,
+                                                .columns = 4, .handPointer = false};
+inline constexpr PanelFamily PracticePanelFamily{.name = "PracticePanels", .width = 60, .height = 53, .fontPixels = 21,
+                                                 .borderWidth = 0, .left = 104, .top = 24, .stepX = 72, .stepY = 56,
+                                                 .columns = 4, .handPointer = true};
+inline constexpr PanelFamily AnswerPanelFamily{.name = "AnswerPanels", .width = 133, .height = 118, .fontPixels = 64,
+                                               .borderWidth = 1, .left = 8, .top = 19, .stepX = 136, .stepY = 125,
+                                               .columns = 6, .handPointer = false};
+inline constexpr PanelFamily FigurePanelFamily{.name = "FigurePanels", .width = 43, .height = 39, .fontPixels = 16,
+                                               .borderWidth = 1, .left = 10, .top = 24, .stepX = 55, .stepY = 40,
+                                               .columns = 6, .handPointer = false};
 
 // Where the pointer goes when the answer phase begins: in the first answer image.
 inline constexpr QPoint AnswerStartPoint{60, 65};

@@ -2,6 +2,7 @@
 
 #include "assets/Icons.h"
 #include "assets/JpegDecoder.h"
+#include "assets/PictureCatalogue.h"
 #include "error/KavrError.h"
 #include "platform/DesktopServices.h"
 #include "testing/BoardGeometry.h"
@@ -95,6 +96,14 @@ TForm1::TForm1(platform::DesktopServices &desktop, Clock &clock, SaveTarget save
 }
 
 TForm1::~TForm1() = default;
+
+TForm1::Snapshot TForm1::state() const
+{
+    return {Tag, SessionOpen, VariantIndex, KeyOrder, Choices, ChoiceNo, SelectedFigure, MarkTime,
+            AnswerStartTime, ResultLog ? std::optional<QStringList>(*ResultLog) : std::nullopt,
+            ProtocolPath, TaskPanels, TaskImages, AnswerPanels, AnswerImages, ExamplePanels, ExampleImages,
+            PracticePanels, FigurePanels, FigureImages, Timer.isActive(), Timer.interval(), Timer.deadline()};
+}
 
 void TForm1::guarded(const std::function<void()> &handler)
 {
@@ -390,17 +399,16 @@ void TForm1::PrepareTest()
 
     m_random.reseedFromClock();
     KeyOrder = DrawPermutation(m_random);
-    const int v = VariantIndex == 1 ? VariantBOffset : 0;
 
     for (int i = 1; i <= FigureCount; ++i) {
         TaskPanels[i] = CreatePanel(paTest, TaskPanelFamily, i);
         TaskPanels[i]->Tag = KeyOrder[i];
         TaskPanels[i]->setOnClick([this](ui::Panel *p) { guarded([this, p] { paTask0Click(p); }); });
         ExamplePanels[i] = CreatePanel(gbIn1, ExamplePanelFamily, i);
-        ExampleImages[i] = CreateImage(ExamplePanels[i], ExampleBase + KeyOrder[i]);
+        ExampleImages[i] = CreateImage(ExamplePanels[i], assets::ExamplePicture(KeyOrder[i]));
         PracticePanels[i] = CreatePanel(gbIn2, PracticePanelFamily, i);
         PracticePanels[i]->setOnClick([this](ui::Panel *p) { guarded([this, p] { PaInstClick(p); }); });
-        TaskImages[i] = CreateImage(TaskPanels[i], ExposureBase + KeyOrder[i] + v);
+        TaskImages[i] = CreateImage(TaskPanels[i], assets::ExposurePicture(VariantIndex, KeyOrder[i]));
     }
     for (int i = 1; i <= FigureCount; ++i) {
         AnswerPanels[i] = CreatePanel(gbAnswer, AnswerPanelFamily, i);
@@ -412,12 +420,12 @@ void TForm1::PrepareTest()
     const Permutation OfferOrder = DrawPermutation(m_random);
     for (int i = 1; i <= FigureCount; ++i) {
         const int offered = KeyOrder[OfferOrder[i]];
-        AnswerImages[i] = CreateImage(AnswerPanels[i], offered + AnswerBase + v);
+        AnswerImages[i] = CreateImage(AnswerPanels[i], assets::AnswerPicture(VariantIndex, offered));
         AnswerImages[i]->Hint = QString::number(i);
         AnswerImages[i]->Tag = offered;
         AnswerImages[i]->setCursor(Qt::PointingHandCursor);
         AnswerImages[i]->setOnClick([this](ui::FigureImage *im) { guarded([this, im] { imAnswer0Click(im); }); });
-        FigureImages[i] = CreateImage(FigurePanels[i], PaletteBase + OfferOrder[i]);
+        FigureImages[i] = CreateImage(FigurePanels[i], assets::PalettePicture(OfferOrder[i]));
         FigureImages[i]->Hint = QString::number(i);
         FigureImages[i]->setCursor(Qt::PointingHandCursor);
         FigureImages[i]->setOnClick([this](ui::FigureImage *im) { guarded([this, im] { ImInstrClick(im); }); });
@@ -500,7 +508,7 @@ void TForm1::imAnswer0Click(ui::FigureImage *sender)
     Choices[ChoiceNo].PictureNo = position;
     Choices[ChoiceNo].Answer = figure;
     HighlightPick(AnswerPanels, position);
-    if (ChoiceNo >= 1 && ChoiceNo <= FigureCount)
+    if (IsFigureNumber(ChoiceNo))
         m_journal.pick(ChoiceNo, Choices[ChoiceNo], m_clock.ClockMs(), m_clock.now());
 }
 
@@ -520,10 +528,10 @@ void TForm1::paTask0Click(ui::Panel *sender)
     Choices[ChoiceNo].Time += SecondsSince(m_clock, MarkTime);
     MarkTime = m_clock.ClockMs();
     // The time is taken and the screen changed; the journal line costs one write().
-    if (ChoiceNo >= 1 && ChoiceNo <= FigureCount)
+    if (IsFigureNumber(ChoiceNo))
         m_journal.place(ChoiceNo, Choices[ChoiceNo], MarkTime, m_clock.now());
     ++ChoiceNo;
-    if (ChoiceNo == 13)
+    if (ChoiceNo == AllPlaced)
         FinishTest();
 }
 
@@ -549,7 +557,7 @@ void TForm1::PaInstClick(ui::Panel *sender)
 void TForm1::FinishTest()
 {
     EnsureClosingMessage(); // all twelve placed before it was set up
-    if (ChoiceNo != 13)
+    if (ChoiceNo != AllPlaced)
         Choices[ChoiceNo].Time += SecondsSince(m_clock, MarkTime); // the placement in progress
     Timer.stop();
     Tag = 4;

@@ -26,6 +26,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 
 namespace kavr::platform {
 class DesktopServices;
@@ -84,35 +85,39 @@ public:
     void LoadFigurePicture(ui::FigureImage *image, qint32 number);
     void FinishTest();
 
-    // Test state.
-    int Tag = 0; // the stage
-    bool SessionOpen = false;
-    qint32 VariantIndex = 0;
-    Permutation KeyOrder{};
-    ChoiceTable Choices{};
-    quint8 ChoiceNo = 0;
-    quint8 SelectedFigure = 0;
-    qint64 MarkTime = 0;
-    qint64 AnswerStartTime = 0;
-    std::unique_ptr<QStringList> ResultLog;
-    // The window's one timer: the exposure's 30 s and the answer's 60 s, each with the screen
-    // that ends it put up at its deadline; TimerTimer when a phase has ended.
-    PhasePresenter Timer;
+    // Run-time boards, indexed 1..FigureCount (element 0 unused).
+    template <typename T> using Board = PerFigure<T *>;
 
-    // Run-time boards, indexed 1..12 (element 0 unused).
-    template <typename T> using Board = std::array<T *, 13>;
-    Board<ui::Panel> TaskPanels{};
-    Board<ui::FigureImage> TaskImages{};
-    Board<ui::Panel> AnswerPanels{};
-    Board<ui::FigureImage> AnswerImages{};
-    Board<ui::Panel> ExamplePanels{};
-    Board<ui::FigureImage> ExampleImages{};
-    Board<ui::Panel> PracticePanels{};
-    Board<ui::Panel> FigurePanels{};
-    Board<ui::FigureImage> FigureImages{};
+    // What tests and the timing bench may see of the test, by the names it has: its state and
+    // its boards as they stand, and its timer's.
+    struct Snapshot
+    {
+        int Tag;
+        bool SessionOpen;
+        qint32 VariantIndex;
+        Permutation KeyOrder;
+        ChoiceTable Choices;
+        quint8 ChoiceNo;
+        quint8 SelectedFigure;
+        qint64 MarkTime;
+        qint64 AnswerStartTime;
+        std::optional<QStringList> ResultLog; // none once the window has closed
+        QString ProtocolPath;                 // the last protocol written; empty until one was
+        Board<ui::Panel> TaskPanels;
+        Board<ui::FigureImage> TaskImages;
+        Board<ui::Panel> AnswerPanels;
+        Board<ui::FigureImage> AnswerImages;
+        Board<ui::Panel> ExamplePanels;
+        Board<ui::FigureImage> ExampleImages;
+        Board<ui::Panel> PracticePanels;
+        Board<ui::Panel> FigurePanels;
+        Board<ui::FigureImage> FigureImages;
+        bool TimerActive;
+        int TimerInterval;
+        Clock::Time TimerDeadline;
+    };
+    Snapshot state() const;
 
-    // The path the last protocol was written to; empty until one was.
-    QString ProtocolPath;
     // The journal of the test in progress, open from F1 until the protocol is saved.
     const TestJournal &Journal() const { return m_journal; }
     // The layer in front.
@@ -126,6 +131,31 @@ protected:
     bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
 
 private:
+    // The test's state (its names are the test's own).
+    int Tag = 0; // the stage
+    bool SessionOpen = false;
+    qint32 VariantIndex = 0;
+    Permutation KeyOrder{};
+    ChoiceTable Choices{};
+    quint8 ChoiceNo = 0;
+    quint8 SelectedFigure = 0;
+    qint64 MarkTime = 0;
+    qint64 AnswerStartTime = 0;
+    std::unique_ptr<QStringList> ResultLog;
+    // The window's one timer: the exposure's 30 s and the answer's 60 s, each with the screen
+    // that ends it put up at its deadline; TimerTimer when a phase has ended.
+    PhasePresenter Timer;
+    Board<ui::Panel> TaskPanels{};
+    Board<ui::FigureImage> TaskImages{};
+    Board<ui::Panel> AnswerPanels{};
+    Board<ui::FigureImage> AnswerImages{};
+    Board<ui::Panel> ExamplePanels{};
+    Board<ui::FigureImage> ExampleImages{};
+    Board<ui::Panel> PracticePanels{};
+    Board<ui::Panel> FigurePanels{};
+    Board<ui::FigureImage> FigureImages{};
+    QString ProtocolPath;
+
     void guarded(const std::function<void()> &handler);
     void BringToFront(ui::Panel *layer);
     void ShowEntryProblem(QLineEdit *field, const QString &reason);

@@ -17,49 +17,8 @@ namespace kavr::ui {
 
 namespace {
 
-struct FontSpec
-{
-    const char *face;
-    int pixels;
-    bool bold;
-    QColor color;
-};
-
-struct ControlSpec
-{
-    const char *name;
-    QRect geometry;
-    const char *text;
-    FontSpec font;
-};
-
-const FontSpec SansLabel{"MS Sans Serif", 16, false, Maroon};
-const FontSpec SansField{"MS Sans Serif", 16, false, WindowText};
-const FontSpec ArialBoard{"Arial", 16, true, Maroon};
-
-// Log-in layer.
-const ControlSpec gbVariantSpec{"gbVariant", {303, 120, 338, 73}, "Выбор варианта теста", SansLabel};
-const ControlSpec cbVariantSpec{"cbVariant", {98, 30, 137, 28}, "Выбор ", SansField};
-const ControlSpec GroupBoxUserSpec{"GroupBoxUser", {303, 208, 338, 73}, "Введите имя пользователя", SansLabel};
-const ControlSpec EditUserSpec{"EditUser", {16, 28, 305, 28}, "", SansField};
-const ControlSpec GroupBoxPasswrdSpec{"GroupBoxPasswrd", {303, 296, 338, 73}, "Введите пароль", SansLabel};
-const ControlSpec EditPasswordSpec{"EditPassword", {16, 28, 305, 28}, "", SansField};
-const ControlSpec BtnEnterSpec{"BtnEnter", {272, 408, 145, 33}, "Enter - Ввод", SansField};
-const ControlSpec BtnExitSpec{"BtnExit", {528, 408, 145, 33}, "Esc - Выход", SansField};
-const ControlSpec laEntryProblemSpec{"laEntryProblem", {272, 452, 401, 40}, "", SansLabel};
-const char *const VariantItems[] = {"Вариант A", "Вариант B"}; // Latin A and B
-
-// Test layer.
-const ControlSpec gbAnswerSpec{"gbAnswer", {88, 472, 827, 272}, "", ArialBoard};
-
-// Instruction layer.
-const ControlSpec gbInstrSpec{"gbInstr", {4, 4, 1015, 337}, "Инструкция к заданию", {"Arial", 19, false, Maroon}};
-const ControlSpec mInstructionSpec{"mInstruction", {6, 24, 1002, 305}, "", {"Courier New", 19, false, WindowText}};
-const ControlSpec paExampleSpec{"paExample", {0, 352, 1025, 393}, "", {}};
-const ControlSpec bbTestSpec{"bbTest", {865, 340, 145, 40}, "F1 - Тест", {"Times New Roman", 24, true, Maroon}};
-const ControlSpec gbIn1Spec{"gbIn1", {8, 8, 497, 315}, " А. Фигуры для запоминания (30 сек) ", ArialBoard};
-const ControlSpec gbIn2Spec{"gbIn2", {520, 8, 498, 315}, " В. Расположите фигуры в нужном порядке (60 сек) ", ArialBoard};
-const ControlSpec gbIn3Spec{"gbIn3", {77, 200, 337, 107}, " Фигуры ", ArialBoard};
+using layout::Control;
+using namespace layout;
 
 // Lines are broken by hand for a monospaced face; the last four are single blanks.
 const char *const Instruction[] = {
@@ -88,37 +47,37 @@ const char *const Instruction[] = {
 constexpr int InstructionLinesShownWhole = 14;
 
 template <typename W>
-W *place(W *widget, const ControlSpec &layout)
+W *place(W *widget, const Control &spec)
 {
-    widget->setObjectName(QString::fromUtf8(layout.name));
-    widget->setGeometry(layout.geometry);
-    if (layout.font.face)
-        widget->setFont(PixelFont(QString::fromUtf8(layout.font.face), layout.font.pixels, layout.font.bold));
+    widget->setObjectName(QString::fromUtf8(spec.name));
+    widget->setGeometry(spec.geometry);
+    if (spec.font.face)
+        widget->setFont(PixelFont(QString::fromUtf8(spec.font.face), spec.font.pixels, spec.font.bold));
     return widget;
 }
 
-GroupBox *groupBox(QWidget *parent, const ControlSpec &layout)
+GroupBox *groupBox(QWidget *parent, const Control &spec)
 {
-    auto *box = place(new GroupBox(parent), layout);
-    box->setCaption(QString::fromUtf8(layout.text));
-    box->setCaptionColor(layout.font.color);
+    auto *box = place(new GroupBox(parent), spec);
+    box->setCaption(QString::fromUtf8(spec.text));
+    box->setCaptionColor(QColor(spec.font.color));
     return box;
 }
 
-QLineEdit *edit(QWidget *parent, const ControlSpec &layout)
+QLineEdit *edit(QWidget *parent, const Control &spec)
 {
-    auto *field = place(new QLineEdit(parent), layout);
+    auto *field = place(new QLineEdit(parent), spec);
     QPalette palette = field->palette();
-    palette.setColor(QPalette::Text, layout.font.color);
+    palette.setColor(QPalette::Text, QColor(spec.font.color));
     field->setPalette(palette);
     return field;
 }
 
-BitButton *button(QWidget *parent, const ControlSpec &layout)
+BitButton *button(QWidget *parent, const Control &spec)
 {
-    auto *b = place(new BitButton(parent), layout);
-    b->setText(QString::fromUtf8(layout.text));
-    b->setCaptionColor(layout.font.color);
+    auto *b = place(new BitButton(parent), spec);
+    b->setText(QString::fromUtf8(spec.text));
+    b->setCaptionColor(QColor(spec.font.color));
     b->setAutoDefault(false);
     return b;
 }
@@ -149,25 +108,25 @@ MainWindowControls BuildMainWindowLayout(QWidget *form)
     c.paInstr = layer(form, "paInstr");
 
     // Log-in layer.
-    c.gbVariant = groupBox(c.PaPassword, gbVariantSpec);
-    c.cbVariant = place(new QComboBox(c.gbVariant), cbVariantSpec);
+    c.gbVariant = groupBox(c.PaPassword, layout::gbVariant);
+    c.cbVariant = place(new QComboBox(c.gbVariant), layout::cbVariant);
     c.cbVariant->setEditable(true);
     c.cbVariant->setInsertPolicy(QComboBox::NoInsert);
     for (const char *item : VariantItems)
         c.cbVariant->addItem(QString::fromUtf8(item));
-    c.cbVariant->setEditText(QString::fromUtf8(cbVariantSpec.text));
-    c.GroupBoxUser = groupBox(c.PaPassword, GroupBoxUserSpec);
-    c.EditUser = edit(c.GroupBoxUser, EditUserSpec);
-    c.GroupBoxPasswrd = groupBox(c.PaPassword, GroupBoxPasswrdSpec);
-    c.EditPassword = edit(c.GroupBoxPasswrd, EditPasswordSpec);
+    c.cbVariant->setEditText(QString::fromUtf8(layout::cbVariant.text));
+    c.GroupBoxUser = groupBox(c.PaPassword, layout::GroupBoxUser);
+    c.EditUser = edit(c.GroupBoxUser, layout::EditUser);
+    c.GroupBoxPasswrd = groupBox(c.PaPassword, layout::GroupBoxPasswrd);
+    c.EditPassword = edit(c.GroupBoxPasswrd, layout::EditPassword);
     c.EditPassword->setEchoMode(QLineEdit::Password);
-    c.BtnEnter = button(c.PaPassword, BtnEnterSpec);
+    c.BtnEnter = button(c.PaPassword, layout::BtnEnter);
     c.BtnEnter->setGlyphs(assets::ButtonGlyph(QStringLiteral("BtnEnter"), true),
                           assets::ButtonGlyph(QStringLiteral("BtnEnter"), false), 12);
-    c.BtnExit = button(c.PaPassword, BtnExitSpec);
+    c.BtnExit = button(c.PaPassword, layout::BtnExit);
     c.BtnExit->setGlyphs(assets::ButtonGlyph(QStringLiteral("BtnExit"), true),
                          assets::ButtonGlyph(QStringLiteral("BtnExit"), false), 8);
-    c.laEntryProblem = place(new QLabel(c.PaPassword), laEntryProblemSpec);
+    c.laEntryProblem = place(new QLabel(c.PaPassword), layout::laEntryProblem);
     c.laEntryProblem->setWordWrap(true);
     // It names files found in a shared folder: a name must never be taken for markup.
     c.laEntryProblem->setTextFormat(Qt::PlainText);
@@ -183,12 +142,12 @@ MainWindowControls BuildMainWindowLayout(QWidget *form)
     QWidget::setTabOrder(c.EditPassword, c.cbVariant);
 
     // Test layer.
-    c.gbAnswer = groupBox(c.paTest, gbAnswerSpec);
+    c.gbAnswer = groupBox(c.paTest, layout::gbAnswer);
     c.gbAnswer->hide();
 
     // Instruction layer.
-    c.gbInstr = groupBox(c.paInstr, gbInstrSpec);
-    c.mInstruction = place(new InstructionMemo(c.gbInstr), mInstructionSpec);
+    c.gbInstr = groupBox(c.paInstr, layout::gbInstr);
+    c.mInstruction = place(new InstructionMemo(c.gbInstr), layout::mInstruction);
     QPalette memoPalette = c.mInstruction->palette();
     memoPalette.setColor(QPalette::Base, Qt::white);
     memoPalette.setColor(QPalette::Text, WindowText);
@@ -199,11 +158,11 @@ MainWindowControls BuildMainWindowLayout(QWidget *form)
     memoFont.setHintingPreference(QFont::PreferFullHinting);
     c.mInstruction->setFont(memoFont);
     c.mInstruction->setLines(InstructionLines(), false, InstructionLinesShownWhole);
-    c.paExample = place(new Panel(c.paInstr), paExampleSpec);
-    c.bbTest = button(c.paExample, bbTestSpec);
-    c.gbIn1 = groupBox(c.paExample, gbIn1Spec);
-    c.gbIn2 = groupBox(c.paExample, gbIn2Spec);
-    c.gbIn3 = groupBox(c.gbIn2, gbIn3Spec);
+    c.paExample = place(new Panel(c.paInstr), layout::paExample);
+    c.bbTest = button(c.paExample, layout::bbTest);
+    c.gbIn1 = groupBox(c.paExample, layout::gbIn1);
+    c.gbIn2 = groupBox(c.paExample, layout::gbIn2);
+    c.gbIn3 = groupBox(c.gbIn2, layout::gbIn3);
     QWidget::setTabOrder(c.bbTest, c.mInstruction);
     return c;
 }

@@ -1,10 +1,10 @@
 #pragma once
 // The static layout of the main window: three layers that fill its client area, and on them
-// every control that exists from the start. Positions and sizes are pixels at 96 dpi relative
-// to the parent's client area; the boards of figures are built later, at run time, inside the
-// group boxes and the test layer named here.
-#include <QPoint>
-#include <QSize>
+// every control that exists from the start, built from the layout's table (LayoutTable.h);
+// the boards of figures are built later, at run time, inside the group boxes and the test
+// layer named here.
+#include "ui/LayoutTable.h"
+
 #include <QStringList>
 
 class QComboBox;
@@ -51,12 +51,8 @@ struct MainWindowControls
     GroupBox *gbIn3 = nullptr;
 };
 
-// The client area the layout is made for; stimuli are never scaled to another.
-inline constexpr QSize ClientSize{1028, 753};
-
-// The point of gbIn3 where the pointer is put after the set-up: point (21, 10) of the first
-// palette place (left 10, top 24 in gbIn3).
-inline constexpr QPoint PaletteStartPoint{10 + 21, 24 + 10};
+using layout::ClientSize;
+using layout::PaletteStartPoint;
 
 // Builds every static control on form, which owns them.
 MainWindowControls BuildMainWindowLayout(QWidget *form);

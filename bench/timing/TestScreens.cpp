@@ -1,5 +1,6 @@
 #include "TestScreens.h"
 
+#include "assets/PictureCatalogue.h"
 #include "harness/MonotonicTime.h"
 #include "harness/ScreenMap.h"
 #include "testing/BoardGeometry.h"
@@ -22,8 +23,8 @@ TestScreens::TestScreens(ScreenWatcher &watcher, XInput &input, QPoint origin)
     : m_watcher(watcher),
       m_input(input),
       m_origin(origin),
-      m_exposed(ExposureBase),
-      m_offered(AnswerBase)
+      m_exposed(assets::ExposureBase),
+      m_offered(assets::AnswerBase)
 {
 }
 

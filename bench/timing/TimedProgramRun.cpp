@@ -1,5 +1,6 @@
 #include "TimedProgramRun.h"
 
+#include "assets/PictureCatalogue.h"
 #include "PlantedJournals.h"
 #include "ProcessMemory.h"
 #include "TestScreens.h"
@@ -164,7 +165,7 @@ RunResult TimedProgramRun::run(int index, bool placements)
     m_input.type(QStringLiteral("Bench B.B."), 15);
     SleepForMs(300);
     const std::int64_t entered = m_input.key("Return");
-    const auto instruction = waitUntil(PaletteImageArea(1), ShowsOneOf(FigureSet(PaletteBase).pictures()), entered, 10 * Second);
+    const auto instruction = waitUntil(PaletteImageArea(1), ShowsOneOf(FigureSet(assets::PaletteBase).pictures()), entered, 10 * Second);
     if (!instruction)
         return fail(QStringLiteral("the instruction screen did not appear"));
     TestScreens::Note(*instruction, result);

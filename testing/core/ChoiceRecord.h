@@ -1,7 +1,8 @@
 #pragma once
 // One placement of the answer phase, and the twelve of a test.
+#include "testing/core/Figures.h"
+
 #include <QtGlobal>
-#include <array>
 
 namespace kavr {
 
@@ -17,7 +18,7 @@ struct ChoiceRecord
     bool correct() const { return placed() && Key == Answer; }
 };
 
-// Indexed 1..12 by ChoiceNo; element 0 is unused.
-using ChoiceTable = std::array<ChoiceRecord, 13>;
+// Indexed 1..FigureCount by ChoiceNo; element 0 is unused.
+using ChoiceTable = PerFigure<ChoiceRecord>;
 
 } // namespace kavr

@@ -153,24 +153,24 @@ private:
         } else if (kind == journal::PickEvent) {
             expectFields(f, 6);
             ChoiceRecord &record = answerRecord(f.at(3));
-            record.PictureNo = qint32(number(f.at(4), 1, 12));
-            record.Answer = qint32(number(f.at(5), 1, 12));
+            record.PictureNo = qint32(number(f.at(4), 1, FigureCount));
+            record.Answer = qint32(number(f.at(5), 1, FigureCount));
         } else if (kind == journal::PlaceEvent) {
             expectFields(f, 7);
             ChoiceRecord &record = answerRecord(f.at(3));
-            record.PanelNo = qint32(number(f.at(4), 1, 12));
-            record.Key = qint32(number(f.at(5), 0, 12));
+            record.PanelNo = qint32(number(f.at(4), 1, FigureCount));
+            record.Key = qint32(number(f.at(5), 0, FigureCount));
             record.Time = seconds(f.at(6));
             m_test.markMs = ms;
             m_test.choiceNo = m_test.choiceNo + 1;
         } else if (kind == journal::FinishEvent) {
             expectFields(f, 6);
-            const int choiceNo = int(number(f.at(4), 1, 13));
+            const int choiceNo = int(number(f.at(4), 1, AllPlaced));
             if (!m_test.answerBegan || choiceNo != m_test.choiceNo)
                 refuse(QStringLiteral("line %1: the end names record %2").arg(m_lineNo).arg(choiceNo));
             const double answerSeconds = seconds(f.at(3));
             const double recordSeconds = seconds(f.at(5));
-            if (choiceNo <= 12)
+            if (IsFigureNumber(choiceNo))
                 m_test.choices[choiceNo].Time = recordSeconds;
             m_test.answerSeconds = answerSeconds;
             m_test.finished = true;
@@ -182,7 +182,7 @@ private:
     // The record a pick or a placement names: the one in progress in the answer phase.
     ChoiceRecord &answerRecord(const QString &text)
     {
-        const int choiceNo = int(number(text, 1, 12));
+        const int choiceNo = int(number(text, 1, FigureCount));
         if (!m_test.answerBegan || choiceNo != m_test.choiceNo)
             refuse(QStringLiteral("line %1: record %2 is not the one in progress")
                        .arg(m_lineNo)
@@ -205,7 +205,7 @@ QStringList InterruptedTest::protocolLines() const
     ChoiceTable final = choices;
     double answer = answerSeconds;
     if (!finished) {
-        if (answerBegan && choiceNo >= 1 && choiceNo <= 12)
+        if (answerBegan && IsFigureNumber(choiceNo))
             final[choiceNo].Time += double(lastMs - markMs) / 1000.0; // the record in progress
         answer = answerBegan ? double(lastMs - answerStartMs) / 1000.0 : 0.0;
     }

@@ -2,16 +2,15 @@
 // The permutation draw of the board set-up: each position takes (r mod 12) + 1 for a uniform
 // r in 0..999 and is drawn again while the value repeats an earlier one. The bias of
 // 1000 mod 12 (1-4 slightly likelier per single draw) is part of the method and kept.
-#include <array>
+#include "testing/core/Figures.h"
+
 #include <cstdint>
 #include <random>
 
 namespace kavr {
 
-constexpr int FigureCount = 12;
-
 // 1-based like the rest of the test state: element 0 is unused.
-using Permutation = std::array<std::uint8_t, FigureCount + 1>;
+using Permutation = PerFigure<std::uint8_t>;
 
 class RandomSource
 {

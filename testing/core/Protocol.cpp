@@ -52,7 +52,7 @@ QStringList ResultLines(const QString &variantText, double answerSeconds, const 
                      ColumnTitles[2].toString(), ColumnTitles[3].toString(),
                      ColumnTitles[4].toString(), ColumnTitles[5].toString()},
                     settings);
-    for (int i = 1; i <= 12; ++i)
+    for (int i = 1; i <= FigureCount; ++i)
         lines << RowLine(i, choices[i], settings);
     return lines;
 }

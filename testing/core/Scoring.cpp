@@ -10,7 +10,7 @@ Score ScoreChoices(const ChoiceTable &choices)
     Score score;
     double s1 = 0.0;
     double s2 = 0.0;
-    for (int i = 1; i <= 12; ++i) {
+    for (int i = 1; i <= FigureCount; ++i) {
         const ChoiceRecord &record = choices[i];
         if (!record.placed())
             continue;
@@ -30,7 +30,7 @@ Score ScoreChoices(const ChoiceTable &choices)
         score.mean = s1 / n;
     score.cv = score.mean > 0 ? 100.0 * score.sd / score.mean : 0.0;
     score.wrong = n - score.correct;
-    score.missing = 12 - n;
+    score.missing = FigureCount - n;
     return score;
 }
 

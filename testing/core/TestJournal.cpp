@@ -159,7 +159,7 @@ void TestJournal::finish(double answerSeconds, int choiceNo, const ChoiceRecord 
     if (isOpen())
         write(journal::EncodeLine(Event(journal::FinishEvent, ms, wall)
                                   << Exact(answerSeconds) << QString::number(choiceNo)
-                                  << Exact(choiceNo <= 12 ? record.Time : 0.0)));
+                                  << Exact(IsFigureNumber(choiceNo) ? record.Time : 0.0)));
 }
 
 TestJournal::Durability TestJournal::durability()

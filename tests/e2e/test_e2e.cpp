@@ -1,6 +1,7 @@
 // The real program under a private X server, driven through XTest only: log-in through the
 // about box, subject entry, one practice placement, F1, the 30 s exposure read off the screen,
 // ten placements (two of them wrong) and the time-out; then the protocol file it wrote.
+#include "assets/PictureCatalogue.h"
 #include "harness/FigureSet.h"
 #include "harness/MonotonicTime.h"
 #include "harness/ProgramRun.h"
@@ -87,7 +88,7 @@ void EndToEndTest::wholeTestWritesItsProtocol()
     shot(QStringLiteral("instruction"));
 
     // One practice placement: the first palette figure onto practice panel 1.
-    const FigureSet palette(PaletteBase);
+    const FigureSet palette(assets::PaletteBase);
     const QRect palette1 = screen::PaletteImageArea(1);
     QVERIFY2(palette.recognise(m_run.grab(palette1)) != 0, "the practice palette is not shown");
     m_input.click(at(palette1.center()));
@@ -99,7 +100,7 @@ void EndToEndTest::wholeTestWritesItsProtocol()
     m_input.key(XK_F1);
     QTest::qWait(1000);
     shot(QStringLiteral("exposure"));
-    const FigureSet exposed(ExposureBase + VariantBOffset);
+    const FigureSet exposed(assets::ExposureBase + assets::VariantBOffset);
     FiguresSeen seen;
     for (int panel = 1; panel <= 12; ++panel) {
         const int figure = seen.keyOrder[panel] = exposed.recognise(m_run.grab(screen::TaskImageArea(panel)));
@@ -109,7 +110,7 @@ void EndToEndTest::wholeTestWritesItsProtocol()
     }
 
     // The answer phase: wait for the answer row, read it.
-    const FigureSet offeredSet(AnswerBase + VariantBOffset);
+    const FigureSet offeredSet(assets::AnswerBase + assets::VariantBOffset);
     QElapsedTimer clock;
     clock.start();
     while (offeredSet.recognise(m_run.grab(screen::AnswerImageArea(1))) == 0) {

@@ -5,6 +5,7 @@
 // recovered protocol is read back through the report's reader and compared, row by row, with
 // what the test did and when (its dated clicks). The rows share one program folder: each runs
 // its test on the program the row before started again, so the recovered files add up there.
+#include "assets/PictureCatalogue.h"
 #include "harness/FigureSet.h"
 #include "harness/MonotonicTime.h"
 #include "harness/Operator.h"
@@ -297,8 +298,8 @@ void RecoveryTest::killedTestIsRecovered()
     const QDateTime f1Wall = QDateTime::currentDateTime();
     QTest::qWait(1000);
     QCOMPARE(m_person->stage(), Stage::Exposure);
-    const int v = variant == 1 ? VariantBOffset : 0;
-    const FigureSet exposed(ExposureBase + v);
+    const int v = variant == 1 ? assets::VariantBOffset : 0;
+    const FigureSet exposed(assets::ExposureBase + v);
     std::fill(std::begin(m_panelOf), std::end(m_panelOf), 0);
     for (int panel = 1; panel <= 12; ++panel) {
         m_keyOrder[panel] = exposed.recognise(m_run.grab(screen::TaskImageArea(panel)));
@@ -314,7 +315,7 @@ void RecoveryTest::killedTestIsRecovered()
         m_run.kill();
     } else {
         // The answer row came between the last look that missed it and the first that saw it.
-        const FigureSet offeredSet(AnswerBase + v);
+        const FigureSet offeredSet(assets::AnswerBase + v);
         QElapsedTimer clock;
         clock.start();
         for (;;) {

@@ -1,6 +1,6 @@
 #pragma once
 // Which of twelve catalogue figures a screen area shows: figure f is picture base + f, as the
-// program numbers them (testing/BoardGeometry.h: ExposureBase, AnswerBase, PaletteBase, each
+// program numbers them (assets/PictureCatalogue.h: ExposureBase, AnswerBase, PaletteBase, each
 // plus VariantBOffset for variant B but the palette).
 #include <QImage>
 #include <QList>

@@ -1,10 +1,10 @@
 #pragma once
 // Where things lie on the program's screens, in its client area (the layers fill it from 0, 0),
-// written once for every test and bench that drives the program from outside. The boards built
-// at run time come from the program's own table (testing/BoardGeometry.h); the static controls
-// and the parents of the boards are placed by ui/MainWindowLayout.cpp, whose table is not
-// reachable without widgets, so they are copied here.
+// for every test and bench that drives the program from outside: from the program's own tables,
+// the boards built at run time (testing/BoardGeometry.h) and the static controls
+// (ui/LayoutTable.h); what is the harness's own (areas it looks at, points it clicks) below them.
 #include "testing/BoardGeometry.h"
+#include "ui/LayoutTable.h"
 
 #include <QColor>
 #include <QPoint>
@@ -12,13 +12,15 @@
 
 namespace kavr::harness::screen {
 
+namespace layout = ui::layout;
+
 // Parents of the boards in the client area: gbAnswer on the test layer; gbIn1, gbIn2 and
-// gbIn3 (inside gbIn2) on paExample at (0, 352) of the instruction layer.
-inline constexpr QPoint AnswerBoard{88, 472};
-inline constexpr QRect AnswerRow{88, 472, 827, 272};
-inline constexpr QPoint ExampleBoard{0 + 8, 352 + 8};
-inline constexpr QPoint PracticeBoard{0 + 520, 352 + 8};
-inline constexpr QPoint Palette{0 + 520 + 77, 352 + 8 + 200};
+// gbIn3 (inside gbIn2) on paExample of the instruction layer.
+inline constexpr QRect AnswerRow = layout::InClient(layout::gbAnswer);
+inline constexpr QPoint AnswerBoard = AnswerRow.topLeft();
+inline constexpr QPoint ExampleBoard = layout::InClient(layout::gbIn1, layout::paExample.geometry.topLeft()).topLeft();
+inline constexpr QPoint PracticeBoard = layout::InClient(layout::gbIn2, layout::paExample.geometry.topLeft()).topLeft();
+inline constexpr QPoint Palette = layout::InClient(layout::gbIn3, PracticeBoard).topLeft();
 
 // A panel of a family placed at parent, and the figure inside it: within the raised outer
 // bevel, the border and the lowered inner bevel.
@@ -46,20 +48,24 @@ inline QRect PaletteImageArea(int n) { return ImageArea(FigurePanelFamily, n, Pa
 
 // Log-in layer: the entry fields and buttons, the maroon line of a refused entry and the
 // caption of the code's group box.
-inline constexpr QRect VariantBox{303 + 98, 120 + 30, 137, 28};
-inline constexpr QRect CodeField{303 + 16, 208 + 28, 305, 28};
-inline constexpr QRect NameField{303 + 16, 296 + 28, 305, 28};
-inline constexpr QRect CodeCaption{303, 200, 338, 20};
-inline constexpr QRect EnterButton{272, 408, 145, 33};
-inline constexpr QRect ExitButton{528, 408, 145, 33};
-inline constexpr QRect RefusalLine{272, 452, 401, 40};
+inline constexpr QRect VariantBox = layout::InClient(layout::cbVariant, layout::gbVariant.geometry.topLeft());
+inline constexpr QRect CodeField = layout::InClient(layout::EditUser, layout::GroupBoxUser.geometry.topLeft());
+inline constexpr QRect NameField = layout::InClient(layout::EditPassword, layout::GroupBoxPasswrd.geometry.topLeft());
+// The caption runs across the group box's top edge.
+inline constexpr QRect CodeCaption{layout::GroupBoxUser.geometry.left(), layout::GroupBoxUser.geometry.top() - 8,
+                                   layout::GroupBoxUser.geometry.width(), 20};
+inline constexpr QRect EnterButton = layout::InClient(layout::BtnEnter);
+inline constexpr QRect ExitButton = layout::InClient(layout::BtnExit);
+inline constexpr QRect RefusalLine = layout::InClient(layout::laEntryProblem);
 
 // Instruction layer: the caption of its group box, the "F1 - Тест" button (hidden once the
 // test starts), the text and a band through the first line of the closing message, "Тест
 // закончен. ..." in blue.
 inline constexpr QRect InstructionCaption{10, 4, 190, 22};
-inline constexpr QRect StartButton{865, 352 + 340, 145, 40};
-inline constexpr QRect InstructionText{10, 28, 1000, 300};
+inline constexpr QRect StartButton = layout::InClient(layout::bbTest, layout::paExample.geometry.topLeft());
+// Inside the memo's frame and margin.
+inline constexpr QRect InstructionText{
+    layout::InClient(layout::mInstruction, layout::gbInstr.geometry.topLeft()).topLeft(), QSize(1000, 300)};
 inline constexpr QRect ClosingMessageArea{12, 112, 620, 18};
 inline constexpr QRgb ClosingMessageColour = 0xFF0000FF;
 

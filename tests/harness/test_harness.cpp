@@ -3,6 +3,7 @@
 // the dates XInput gives its events and the keys it types; the conditions and the figures
 // recognised; and the protocol check on protocols the program's own code writes, whole and
 // broken.
+#include "assets/PictureCatalogue.h"
 #include "harness/FigureSet.h"
 #include "harness/MonotonicTime.h"
 #include "harness/ProtocolCheck.h"
@@ -418,11 +419,11 @@ void HarnessTest::figuresAreRecognised_data()
     QTest::addColumn<int>("figure");
     QTest::addColumn<int>("setBase");
     QTest::addColumn<int>("recognised");
-    QTest::newRow("exposure A, figure 5") << ExposureBase << 5 << ExposureBase << 5;
-    QTest::newRow("answer row B, figure 12") << AnswerBase + VariantBOffset << 12 << AnswerBase + VariantBOffset << 12;
-    QTest::newRow("palette, figure 1") << PaletteBase << 1 << PaletteBase << 1;
-    QTest::newRow("variant B's figure among A's") << ExposureBase + VariantBOffset << 3 << ExposureBase << 0;
-    QTest::newRow("answer figure among the exposure's") << AnswerBase << 7 << ExposureBase << 0;
+    QTest::newRow("exposure A, figure 5") << assets::ExposureBase << 5 << assets::ExposureBase << 5;
+    QTest::newRow("answer row B, figure 12") << assets::AnswerBase + assets::VariantBOffset << 12 << assets::AnswerBase + assets::VariantBOffset << 12;
+    QTest::newRow("palette, figure 1") << assets::PaletteBase << 1 << assets::PaletteBase << 1;
+    QTest::newRow("variant B's figure among A's") << assets::ExposureBase + assets::VariantBOffset << 3 << assets::ExposureBase << 0;
+    QTest::newRow("answer figure among the exposure's") << assets::AnswerBase << 7 << assets::ExposureBase << 0;
 }
 
 void HarnessTest::figuresAreRecognised()

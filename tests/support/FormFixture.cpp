@@ -80,7 +80,7 @@ void FormFixture::click(QWidget *widget)
 int FormFixture::offerPositionOf(int figure) const
 {
     for (int i = 1; i <= 12; ++i)
-        if (form->AnswerImages[i]->Tag == figure)
+        if (form->state().AnswerImages[i]->Tag == figure)
             return i;
     return 0;
 }
@@ -88,7 +88,7 @@ int FormFixture::offerPositionOf(int figure) const
 int FormFixture::panelOf(int figure) const
 {
     for (int i = 1; i <= 12; ++i)
-        if (form->KeyOrder[i] == figure)
+        if (form->state().KeyOrder[i] == figure)
             return i;
     return 0;
 }

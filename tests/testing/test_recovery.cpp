@@ -27,9 +27,9 @@ enum class Closed { Instruction, Exposure, AnswerPhase };
 void PlaceFigure(FormFixture &f, int figure, int onPanelOf, qint64 pickMs, qint64 placeMs)
 {
     f.clock.advanceMs(pickMs);
-    f.click(f.form->AnswerImages[f.offerPositionOf(figure)]);
+    f.click(f.form->state().AnswerImages[f.offerPositionOf(figure)]);
     f.clock.advanceMs(placeMs);
-    f.click(f.form->TaskPanels[f.panelOf(onPanelOf)]);
+    f.click(f.form->state().TaskPanels[f.panelOf(onPanelOf)]);
 }
 
 QStringList Entries(const QString &dir)
@@ -82,7 +82,7 @@ void RecoveryTest::recoveredIsWhatFinishTestSaves()
         f.pressKey(Qt::Key_F1);
         f.clock.advanceMs(5'000);
         f.logIn(); // the about box's OK: the set-up runs again, into the same journal
-        QCOMPARE(f.form->Tag, 2);
+        QCOMPARE(f.form->state().Tag, 2);
         f.clock.advanceMs(3'500);
     }
     f.startAnswerPhase();
@@ -92,9 +92,9 @@ void RecoveryTest::recoveredIsWhatFinishTestSaves()
         PlaceFigure(f, 3, 3, 1'234, 987);
         PlaceFigure(f, 5, 7, 2'125, 1'003);
         f.clock.advanceMs(3'210);
-        f.click(f.form->AnswerImages[f.offerPositionOf(8)]);
+        f.click(f.form->state().AnswerImages[f.offerPositionOf(8)]);
         f.clock.advanceMs(400);
-        f.click(f.form->AnswerImages[f.offerPositionOf(8)]); // frame off, still picked
+        f.click(f.form->state().AnswerImages[f.offerPositionOf(8)]); // frame off, still picked
         break;
     case Script::ElevenPlaced:
         for (int figure = 1; figure <= 11; ++figure)
@@ -109,7 +109,7 @@ void RecoveryTest::recoveredIsWhatFinishTestSaves()
     // Killed here, the journal is all there is; run on, the answer time runs out at this moment.
     f.form->FinishTest();
     QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join(u'\n')));
-    const QByteArray saved = ReadAll(f.form->ProtocolPath);
+    const QByteArray saved = ReadAll(f.form->state().ProtocolPath);
     QVERIFY(!saved.isEmpty());
     QCOMPARE(Entries(f.resultDir()), QStringList{u"Сидоров-3.IM.txt"_s}); // the journal went with the save
     QCOMPARE(Recovered(journal), saved);
@@ -138,12 +138,12 @@ void RecoveryTest::closingDuringTheTest()
         f.startAnswerPhase();
         PlaceFigure(f, 6, 6, 3'000, 2'000);
     }
-    const int stage = f.form->Tag;
+    const int stage = f.form->state().Tag;
     f.form->close();
     // No protocol, no tick after the close, the taskbar shown.
-    QVERIFY(!f.form->Timer.isActive());
+    QVERIFY(!f.form->state().TimerActive);
     QTest::qWait(20);
-    QCOMPARE(f.form->Tag, stage);
+    QCOMPARE(f.form->state().Tag, stage);
     QCOMPARE(f.desktop.calls.last(), u"ShowTaskbar"_s);
     QVERIFY(!QFileInfo::exists(f.resultDir() + u"/Код-7.IM.txt"_s));
     f.about.reset();
@@ -170,20 +170,20 @@ void RecoveryTest::failedSaveAtTheTimeOutIsRecoveredAsItEnded()
     f.startAnswerPhase();
     PlaceFigure(f, 3, 3, 1'200, 800);
     f.clock.advanceMs(2'000);
-    f.click(f.form->AnswerImages[f.offerPositionOf(5)]); // a figure in hand at the time-out
+    f.click(f.form->state().AnswerImages[f.offerPositionOf(5)]); // a figure in hand at the time-out
     // The save is refused everywhere: an earlier protocol of the code made read-only on purpose,
     // and no fallback folder.
     const QString earlier = f.resultDir() + u"/Код-7.IM.txt"_s;
     QVERIFY(WriteAll(earlier, "earlier\r\n"));
     QVERIFY(QFile::setPermissions(earlier, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     f.clock.advanceMs(56'000); // the answer time runs out
-    QCOMPARE(f.form->Tag, 4);
+    QCOMPARE(f.form->state().Tag, 4);
     QCOMPARE(f.errors.size(), 1); // what the general error handler shows
     const QString journal = f.form->Journal().path();
     QVERIFY2(f.errors.first().endsWith(u"Тест сохранён в журнале "_s + QDir::toNativeSeparators(journal)
                                        + u"; протокол будет восстановлен при следующем запуске программы"_s),
              qPrintable(f.errors.first()));
-    const QByteArray wouldHaveBeen = EncodeProtocol(*f.form->ResultLog);
+    const QByteArray wouldHaveBeen = EncodeProtocol(*f.form->state().ResultLog);
     f.about.reset();
     f.form.reset();
 
@@ -214,7 +214,7 @@ void RecoveryTest::operatorIsToldUntilValidEntry()
     f.form->EditUser->setText(u"../x"_s);
     f.form->EditPassword->setText(u"Петров"_s);
     f.pressKey(Qt::Key_Return);
-    QCOMPARE(f.form->Tag, 1);
+    QCOMPARE(f.form->state().Tag, 1);
     const QStringList shown = f.form->laEntryProblem->text().split(u'\n');
     QCOMPARE(shown.size(), 3);
     QVERIFY(shown.first().startsWith(u"Код обследуемого "_s));
@@ -222,7 +222,7 @@ void RecoveryTest::operatorIsToldUntilValidEntry()
     // The first valid entry takes it away for good.
     f.form->EditUser->setText(u"12"_s);
     f.pressKey(Qt::Key_Return);
-    QCOMPARE(f.form->Tag, 2);
+    QCOMPARE(f.form->state().Tag, 2);
     QVERIFY(f.form->laEntryProblem->isHidden());
     f.logIn();
     QVERIFY(f.form->laEntryProblem->isHidden());

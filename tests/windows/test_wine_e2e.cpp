@@ -4,6 +4,7 @@
 // through "О программе" in the system menu; then a whole test as the Linux end-to-end test
 // runs it, read off the screen, and the protocol beside the executable. At 100 % and at 150 %
 // (Wine's LogPixels) the pointer must land on the physical pixel the program meant.
+#include "assets/PictureCatalogue.h"
 #include "harness/FigureSet.h"
 #include "harness/MonotonicTime.h"
 #include "harness/ProtocolCheck.h"
@@ -172,7 +173,7 @@ void WineEndToEndTest::wholeTestFromTheZip()
     shot(u"instruction"_s);
 
     // One practice placement, then F1 and the figures of the exposure.
-    const FigureSet palette(PaletteBase);
+    const FigureSet palette(assets::PaletteBase);
     const QRect palette1 = screen::PaletteImageArea(1);
     QVERIFY2(palette.recognise(grab(palette1)) != 0, "the practice palette is not shown");
     m_input.click(at(palette1.center()));
@@ -183,7 +184,7 @@ void WineEndToEndTest::wholeTestFromTheZip()
     QTest::qWait(1000);
     shot(u"exposure"_s);
     QCOMPARE(stage(), Stage::Exposure);
-    const FigureSet exposed(ExposureBase + VariantBOffset);
+    const FigureSet exposed(assets::ExposureBase + assets::VariantBOffset);
     FiguresSeen seen;
     for (int panel = 1; panel <= 12; ++panel) {
         const int figure = seen.keyOrder[panel] = exposed.recognise(grab(screen::TaskImageArea(panel)));
@@ -193,7 +194,7 @@ void WineEndToEndTest::wholeTestFromTheZip()
     }
 
     // The answer row after the 30 s, and the pointer on its first figure.
-    const FigureSet offeredSet(AnswerBase + VariantBOffset);
+    const FigureSet offeredSet(assets::AnswerBase + assets::VariantBOffset);
     QElapsedTimer clock;
     clock.start();
     while (offeredSet.recognise(grab(screen::AnswerImageArea(1))) == 0) {

@@ -1,0 +1,72 @@
+#pragma once
+// The static layout of the main window as data, written once: where each control lies (pixels
+// at 96 dpi in its parent's client area), its text and its font. The main window is built from
+// it (MainWindowLayout.cpp); the black-box tests read where to click and what to look at from
+// it too. Widget-free: QRect, QPoint and an RGB value.
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QtGui/qrgb.h>
+
+namespace kavr::ui::layout {
+
+// The client area the layout is made for; stimuli are never scaled to another.
+inline constexpr QSize ClientSize{1028, 753};
+
+struct Font
+{
+    const char *face;
+    int pixels;
+    bool bold;
+    QRgb color;
+};
+
+struct Control
+{
+    const char *name;
+    QRect geometry;
+    const char *text;
+    Font font;
+};
+
+inline constexpr QRgb MaroonText = qRgb(128, 0, 0);
+inline constexpr QRgb BlackText = qRgb(0, 0, 0);
+inline constexpr Font SansLabel{"MS Sans Serif", 16, false, MaroonText};
+inline constexpr Font SansField{"MS Sans Serif", 16, false, BlackText};
+inline constexpr Font ArialBoard{"Arial", 16, true, MaroonText};
+
+// Log-in layer (PaPassword), filling the client area.
+inline constexpr Control gbVariant{"gbVariant", {303, 120, 338, 73}, "Выбор варианта теста", SansLabel};
+inline constexpr Control cbVariant{"cbVariant", {98, 30, 137, 28}, "Выбор ", SansField}; // in gbVariant
+inline constexpr Control GroupBoxUser{"GroupBoxUser", {303, 208, 338, 73}, "Введите имя пользователя", SansLabel};
+inline constexpr Control EditUser{"EditUser", {16, 28, 305, 28}, "", SansField}; // in GroupBoxUser
+inline constexpr Control GroupBoxPasswrd{"GroupBoxPasswrd", {303, 296, 338, 73}, "Введите пароль", SansLabel};
+inline constexpr Control EditPassword{"EditPassword", {16, 28, 305, 28}, "", SansField}; // in GroupBoxPasswrd
+inline constexpr Control BtnEnter{"BtnEnter", {272, 408, 145, 33}, "Enter - Ввод", SansField};
+inline constexpr Control BtnExit{"BtnExit", {528, 408, 145, 33}, "Esc - Выход", SansField};
+inline constexpr Control laEntryProblem{"laEntryProblem", {272, 452, 401, 40}, "", SansLabel};
+inline constexpr const char *VariantItems[] = {"Вариант A", "Вариант B"}; // Latin A and B
+
+// Test layer (paTest).
+inline constexpr Control gbAnswer{"gbAnswer", {88, 472, 827, 272}, "", ArialBoard};
+
+// Instruction layer (paInstr).
+inline constexpr Control gbInstr{"gbInstr", {4, 4, 1015, 337}, "Инструкция к заданию", {"Arial", 19, false, MaroonText}};
+inline constexpr Control mInstruction{"mInstruction", {6, 24, 1002, 305}, "", {"Courier New", 19, false, BlackText}}; // in gbInstr
+inline constexpr Control paExample{"paExample", {0, 352, 1025, 393}, "", {}};
+inline constexpr Control bbTest{"bbTest", {865, 340, 145, 40}, "F1 - Тест", {"Times New Roman", 24, true, MaroonText}}; // in paExample
+inline constexpr Control gbIn1{"gbIn1", {8, 8, 497, 315}, " А. Фигуры для запоминания (30 сек) ", ArialBoard}; // in paExample
+inline constexpr Control gbIn2{"gbIn2", {520, 8, 498, 315}, " В. Расположите фигуры в нужном порядке (60 сек) ", ArialBoard}; // in paExample
+inline constexpr Control gbIn3{"gbIn3", {77, 200, 337, 107}, " Фигуры ", ArialBoard}; // in gbIn2
+
+// The point of gbIn3 where the pointer is put after the set-up: point (21, 10) of the first
+// palette place (left 10, top 24 in gbIn3).
+inline constexpr QPoint PaletteStartPoint{10 + 21, 24 + 10};
+
+// Where a control lies in the client area: its geometry moved by its parents' positions.
+constexpr QRect InClient(const Control &control, QPoint parents = {})
+{
+    return control.geometry.translated(parents);
+}
+
+} // namespace kavr::ui::layout
