@@ -1,12 +1,12 @@
 #include "report/ProtocolReader.h"
 
+#include "platform/FileAccess.h"
 #include "report/LineLayout.h"
 #include "testing/core/CodePage.h"
 #include "testing/core/Figures.h"
 #include "testing/core/Protocol.h"
 #include "testing/core/ProtocolFile.h"
 
-#include <QFile>
 #include <QStringDecoder>
 
 #include <limits>
@@ -327,14 +327,16 @@ ReadOutcome ReadProtocol(const QByteArray &bytes)
 
 ReadOutcome ReadProtocolFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {std::nullopt, {0, QStringLiteral("cannot be opened: %1").arg(file.errorString())}};
-    // One byte more than allowed tells a file that is too large without reading all of it.
-    const QByteArray bytes = file.read(MaxProtocolBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        return {std::nullopt, {0, QStringLiteral("cannot be read: %1").arg(file.errorString())}};
-    ReadOutcome outcome = ReadProtocol(bytes);
+    // A shared Result may hold anything under a protocol's name: a link is not followed, a FIFO
+    // or a device not opened, a large file not read past the bound.
+    const platform::FileRead file = platform::ReadRegularFile(path, MaxProtocolBytes);
+    if (file.error.code == platform::FileError::Code::TooLarge)
+        return {std::nullopt, {0, QStringLiteral("larger than %1 bytes: not a protocol").arg(MaxProtocolBytes)}};
+    if (file.error.code == platform::FileError::Code::NotRegular)
+        return {std::nullopt, {0, QStringLiteral("cannot be read: %1").arg(file.error.reason)}};
+    if (file.error)
+        return {std::nullopt, {0, QStringLiteral("cannot be opened: %1").arg(file.error.reason)}};
+    ReadOutcome outcome = ReadProtocol(file.bytes);
     if (outcome.record) {
         outcome.record->path = path;
         outcome.record->recovered = path.endsWith(RecoveredSuffix);

@@ -12,8 +12,10 @@ namespace kavr::report {
 QStringList ListProtocolFiles(const QString &folder)
 {
     const QDir dir(folder);
+    // Whatever has a protocol's name, FIFOs and links too: the reader says what each is and
+    // skips what is no protocol, rather than a FIFO or a link being passed over unsaid.
     QStringList names = dir.entryList({QStringLiteral("*.IM.txt"), u'*' + RecoveredSuffix.toString()},
-                                      QDir::Files | QDir::Hidden | QDir::CaseSensitive);
+                                      QDir::Files | QDir::System | QDir::Hidden | QDir::CaseSensitive);
     QCollator collator{QLocale::c()};
     collator.setNumericMode(true);
     // Same names up to case still come out in one fixed order.
