@@ -12,6 +12,19 @@ FileLock::~FileLock()
     CloseFile(m_descriptor);
 }
 
+FileLock::Claim FileLock::examine(const QString &path)
+{
+    Claim claim;
+    claim.m_path = path;
+    claim.m_kind = InspectFile(path).kind;
+    if (claim.m_kind == FileKind::Missing)
+        return claim;
+    claim.m_state = Claim::State::NotALock; // a link, a FIFO, a folder: never opened
+    if (claim.m_kind == FileKind::Regular)
+        examineOwner(claim);
+    return claim;
+}
+
 FileLock::Claim::Claim(Claim &&other) noexcept
     : m_path(std::move(other.m_path)),
       m_state(other.m_state),

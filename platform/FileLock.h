@@ -47,6 +47,8 @@ public:
 
 private:
     FileLock(QString path, int descriptor) : m_path(std::move(path)), m_descriptor(descriptor) {}
+    // The state of a regular file found under a lock's name: whether its owner lives.
+    static void examineOwner(Claim &claim);
     QString m_path;
     int m_descriptor = -1;
     quint64 m_beats = 0;

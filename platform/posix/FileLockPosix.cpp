@@ -97,29 +97,24 @@ bool FileLock::heartbeat()
         && ::fdatasync(m_descriptor) == 0;
 }
 
-FileLock::Claim FileLock::examine(const QString &path)
+void FileLock::examineOwner(Claim &claim)
 {
-    Claim claim;
-    claim.m_path = path;
-    claim.m_kind = InspectFile(path).kind;
-    if (claim.m_kind == FileKind::Missing)
-        return claim;
-    claim.m_state = Claim::State::NotALock;
-    if (claim.m_kind != FileKind::Regular)
-        return claim;
+    const QString &path = claim.m_path;
     const int fd = ::open(Native(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        claim.m_state = errno == ENOENT ? Claim::State::Missing : Claim::State::NotALock; // gone, or swapped
+        return;
+    }
     struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > MaxLockBytes) {
-        if (fd >= 0)
-            ::close(fd);
-        claim.m_state = errno == ENOENT ? Claim::State::Missing : Claim::State::NotALock;
-        return claim;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > MaxLockBytes) {
+        ::close(fd);
+        return; // not a lock of the program's
     }
     claim.m_descriptor = fd;
     const bool locksWork = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     if (!locksWork && errno == EWOULDBLOCK) {
         claim.m_state = Claim::State::Held;
-        return claim;
+        return;
     }
     QByteArray bytes(int(MaxLockBytes), '\0');
     const ssize_t got = ::pread(fd, bytes.data(), size_t(bytes.size()), 0);
@@ -132,14 +127,13 @@ FileLock::Claim FileLock::examine(const QString &path)
         // file system has no locks its process still runs.
         const bool alive = locksWork ? false : ProcessLives(owner.pid);
         claim.m_state = alive ? Claim::State::Held : Claim::State::Abandoned;
-        return claim;
+        return;
     }
     // Made elsewhere, or before this machine's last start: only a heartbeat long missed tells.
     // A lock dated ahead of the folder's clock cannot be told from a live one.
     const qint64 now = FolderNowMs(QFileInfo(path).absolutePath());
     const bool stale = now >= 0 && now - MilliSeconds(st.st_mtim) > StaleAfterMs;
     claim.m_state = stale ? Claim::State::Abandoned : Claim::State::Undecided;
-    return claim;
 }
 
 } // namespace kavr::platform

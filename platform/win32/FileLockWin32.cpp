@@ -41,16 +41,9 @@ bool FileLock::heartbeat()
     return true;
 }
 
-FileLock::Claim FileLock::examine(const QString &path)
+void FileLock::examineOwner(Claim &claim)
 {
-    Claim claim;
-    claim.m_path = path;
-    claim.m_kind = InspectFile(path).kind;
-    if (claim.m_kind == FileKind::Missing)
-        return claim;
-    claim.m_state = Claim::State::NotALock;
-    if (claim.m_kind != FileKind::Regular)
-        return claim;
+    const QString &path = claim.m_path;
     win32::Handle file(CreateFileW(win32::WidePath(path).c_str(), GENERIC_READ | DELETE,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -59,13 +52,13 @@ FileLock::Claim FileLock::examine(const QString &path)
         claim.m_state = error == ERROR_SHARING_VIOLATION ? Claim::State::Held
             : error == ERROR_FILE_NOT_FOUND              ? Claim::State::Missing
                                                          : Claim::State::Undecided;
-        return claim;
+        return;
     }
     BY_HANDLE_FILE_INFORMATION info {};
     if (GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.get(), &info)
         || (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))
         || info.nFileSizeHigh != 0 || info.nFileSizeLow > MaxLockBytes)
-        return claim;
+        return;
     QByteArray bytes(int(info.nFileSizeLow), '\0');
     DWORD got = 0;
     if (ReadFile(file.get(), bytes.data(), DWORD(bytes.size()), &got, nullptr))
@@ -73,11 +66,10 @@ FileLock::Claim FileLock::examine(const QString &path)
     claim.m_host = lock::Parse(bytes).host;
     const int fd = _open_osfhandle(intptr_t(file.get()), _O_RDONLY | _O_BINARY);
     if (fd < 0)
-        return claim;
+        return;
     file.release();
     claim.m_descriptor = fd;
     claim.m_state = Claim::State::Abandoned;
-    return claim;
 }
 
 } // namespace kavr::platform

@@ -178,7 +178,7 @@ void PlacementsTest::twelfthPlacementFinishesAndSavesProtocol()
     QCOMPARE(form.mInstruction->toPlainText().split(QLatin1Char('\n')).value(2),
              QStringLiteral("Тест закончен. Спасибо за работу."));
 
-    const QStringList &log = *form.state().ResultLog;
+    const QStringList log = *form.state().ResultLog;
     QCOMPARE(log.size(), 23);
     QCOMPARE(log[0], QStringLiteral("Результаты выполнения теста \"Образная память\""));
     QCOMPARE(log[1], QStringLiteral("Код: Код-7  Имя: Петров А.Б.  Дата ПФО: 07.12.2026 14:05:09"));
@@ -189,7 +189,7 @@ void PlacementsTest::twelfthPlacementFinishesAndSavesProtocol()
     QCOMPARE(log[6], QStringLiteral("T ответа =  22 сек,  N[+] = 9,  N[-] = 3,  N[0] = 0"));
     QCOMPARE(log[10], QStringLiteral("N выбора      Время N панели  Ключ N рисунка Ответ"));
     for (int i = 1; i <= 12; ++i) {
-        const ChoiceRecord &c = form.state().Choices[i];
+        const ChoiceRecord c = form.state().Choices[i];
         const QString row = log[10 + i];
         QCOMPARE(row.size(), 55);
         QVERIFY(row.endsWith(i <= 3 ? QLatin1String("    -") : QLatin1String("    +")));
@@ -226,7 +226,7 @@ void PlacementsTest::timeOutChargesThePickInProgress()
     QCOMPARE(form.state().Choices[2].PictureNo, 3);
     QCOMPARE(form.state().Choices[2].Key, 0);
     QCOMPARE(form.state().Choices[3].Time, 0.0);
-    const QStringList &log = *form.state().ResultLog;
+    const QStringList log = *form.state().ResultLog;
     QVERIFY(log[6].endsWith(QLatin1String("N[0] = 11")));
     QCOMPARE(log[6].left(15), QStringLiteral("T ответа =  60 "));
     QCOMPARE(log[12], QStringLiteral("       2      56,00       -1     0         3%1     ")
