@@ -100,15 +100,14 @@ QString WineSession::windowsPath(const QString &path)
 QString WineSession::dosPath(const QString &path) const
 {
     const QString drive = QDir::cleanPath(m_root + u"/prefix/drive_c"_s);
-    const QString absolute = QFileInfo(path).absoluteFilePath();
-    if (absolute == drive || absolute.startsWith(drive + u'/'))
-        return u"C:\\"_s + QDir::toNativeSeparators(absolute.mid(drive.size() + 1));
-    return windowsPath(path);
+    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const bool onC = absolute == drive || absolute.startsWith(drive + u'/');
+    return QString(onC ? u"C:"_s + absolute.mid(drive.size()) : u"Z:"_s + absolute).replace(u'/', u'\\');
 }
 
 QString WineSession::unixPath(const QString &dosPath) const
 {
-    const QString rest = QDir::fromNativeSeparators(dosPath.mid(2));
+    const QString rest = dosPath.mid(2).replace(u'\\', u'/');
     if (dosPath.startsWith(u"C:"_s, Qt::CaseInsensitive))
         return QDir::cleanPath(m_root + u"/prefix/drive_c/"_s + rest);
     if (dosPath.startsWith(u"Z:"_s, Qt::CaseInsensitive))
