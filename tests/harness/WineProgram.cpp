@@ -123,13 +123,15 @@ QString WineProgram::backtrace() const
 QStringList WineProgram::outsideWrites() const
 {
     QStringList found;
+    const QString result = QDir::cleanPath(resultDir());
     for (const auto &[dir, before] : m_before) {
         for (const QString &path : before->changedIn(TreeSnapshot(dir))) {
-            if (dir == appDir() && (path == u"Result"_s || path.startsWith(u"Result/"_s)))
-                continue;
-            found << QDir(dir).filePath(path);
+            const QString full = QDir::cleanPath(QDir(dir).filePath(path));
+            if (full != result && !full.startsWith(result + u'/'))
+                found << full;
         }
     }
+    found.removeDuplicates(); // the package may lie in the profile
     return found;
 }
 

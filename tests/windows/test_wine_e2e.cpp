@@ -3,13 +3,17 @@
 // and its system menu), Russian regional settings and the lab's fonts. The operator logs in
 // through "О программе" in the system menu; then a whole test as the Linux end-to-end test
 // runs it, read off the screen, and the protocol beside the executable. At 100 % and at 150 %
-// (Wine's LogPixels) the pointer must land on the physical pixel the program meant.
+// (Wine's LogPixels) the pointer must land on the physical pixel the program meant. Started
+// from the zip's folder view, as Explorer runs it out of the temporary folder, the program
+// warns at the log-in and takes no subject.
 #include "harness/FigureSet.h"
 #include "harness/MonotonicTime.h"
+#include "harness/Operator.h"
 #include "harness/ProtocolCheck.h"
 #include "harness/ScreenMap.h"
 #include "harness/StageProbe.h"
 #include "harness/TenPlacements.h"
+#include "harness/WineProgram.h"
 #include "harness/WineSession.h"
 #include "harness/XInput.h"
 #include "harness/XvfbSession.h"
@@ -48,6 +52,7 @@ class WineEndToEndTest : public QObject
 private slots:
     void initTestCase();
     void wholeTestFromTheZip();
+    void refusedInTheTemporaryFolder();
     void pointerAtScaledDpi();
     void cleanupTestCase();
 
@@ -155,6 +160,8 @@ void WineEndToEndTest::wholeTestFromTheZip()
     logIn(*main);
     if (QTest::currentTestFailed())
         return;
+    // Unpacked into a folder of its own: nothing amiss.
+    QVERIFY(TextBands(grab(screen::RefusalLine.adjusted(0, 0, 0, 200))).isEmpty());
 
     // Subject entry: the code and name typed as Unicode, variant B, Enter.
     m_input.click(at(screen::CodeField.center()));
@@ -234,6 +241,46 @@ void WineEndToEndTest::wholeTestFromTheZip()
              qPrintable(record.dateTime));
     QCOMPARE(record.variant, u"Вариант B"_s);
     CheckTenPlacements(record, placements, seen);
+    m_wine->stop();
+}
+
+void WineEndToEndTest::refusedInTheTemporaryFolder()
+{
+    // Explorer's "open" on the zip and a double click on kavr-im.exe in its folder view: Windows
+    // unpacks it into the user's temporary folder and runs it from there.
+    const QString zip = QStringLiteral(KAVR_WINDOWS_ZIP);
+    const QString temporary = m_wine->temporaryFolder();
+    QVERIFY(!temporary.isEmpty());
+    const QString folder = temporary + u"/Temp1_"_s + QFileInfo(zip).fileName();
+    QVERIFY(WineSession::unpack(zip, folder));
+    WineProgram run(m_x, m_input, *m_wine, folder + u"/KAVR.IM/kavr-im.exe"_s);
+    qInfo("started as %s", qPrintable(m_wine->dosPath(run.exe())));
+    QVERIFY2(run.start(), qPrintable(run.standardError()));
+    Operator person(m_x, m_input, run);
+    QCOMPARE(person.stage(), Stage::LogIn);
+    QVERIFY(!person.refusalShown());
+
+    // The warning comes with the entry controls, before any subject sits down.
+    person.logIn();
+    QCOMPARE(person.stage(), Stage::SubjectEntry);
+    const qsizetype warning = person.noticeLines();
+    QVERIFY2(warning >= 2, qPrintable(u"%1 lines of notice"_s.arg(warning)));
+    shot(u"temporary-folder"_s);
+
+    // A valid entry is refused, its reason above the warning, and nothing is written.
+    person.fillCode(u"Врем-1"_s);
+    person.fillName(u"Сидоров С.С."_s);
+    person.pressEnter();
+    QCOMPARE(person.stage(), Stage::SubjectEntry);
+    QCOMPARE(run.mainTitle(), u"KAVR.IM"_s);
+    QVERIFY(person.noticeLines() > warning);
+    shot(u"temporary-folder-refused"_s);
+    QCOMPARE(run.resultFiles(), QStringList());
+    person.clickNowhere();
+    m_input.key(XK_Escape);
+    QVERIFY2(run.waitForCleanExit(15'000), qPrintable(run.exitDescription()));
+    QCOMPARE(run.resultFiles(), QStringList());
+    QCOMPARE(run.outsideWrites(), QStringList());
     m_wine->stop();
 }
 
