@@ -10,6 +10,8 @@
 
 #include <X11/keysym.h>
 
+#include <functional>
+
 namespace kavr::harness {
 
 using namespace Qt::StringLiterals;
@@ -21,6 +23,18 @@ TopLevel AsTopLevel(const WinWindow &window)
     // Menus (Wine's own, class #32768) and Qt's drop-down windows are popups.
     const bool popup = window.className == u"#32768"_s || window.className.contains(u"Popup"_s);
     return TopLevel{static_cast<unsigned long>(window.handle), window.title, window.client, popup};
+}
+
+bool WaitUntil(const std::function<bool()> &done, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms)
+            return false;
+        QTest::qWait(50);
+    }
+    return true;
 }
 
 } // namespace
@@ -67,6 +81,14 @@ bool WineProgram::start()
     m_exitCode = -1;
     if (!m_wine.launch(m_exe))
         return false;
+    if (m_sessionEnded) {
+        // The session begins with this program, which is to have its first process id: nothing
+        // else of Wine's may start before it has one. It has one once the session's desktop
+        // shows, which the program's first window starts.
+        m_sessionEnded = false;
+        if (!WaitUntil([this] { return !m_input.topLevels().isEmpty(); }, 60'000))
+            return false;
+    }
     const std::optional<WinWindow> main = m_wine.waitForMainWindow(60'000);
     if (!main)
         return false;
@@ -100,6 +122,9 @@ void WineProgram::kill()
 void WineProgram::endSession()
 {
     m_wine.stop();
+    // Its windows go with its processes.
+    WaitUntil([this] { return m_input.topLevels().isEmpty(); }, 10'000);
+    m_sessionEnded = true;
 }
 
 QString WineProgram::exitDescription() const
@@ -179,8 +204,20 @@ void WineProgram::chooseAbout()
     m_windowsRead.invalidate();
 }
 
-void WineProgram::confirmAbout(const TopLevel &)
+namespace {
+
+// A point inside a box's client area that holds no control: a click there gives it the keyboard.
+QPoint MarginOf(const TopLevel &box)
 {
+    return box.geometry.topLeft() + QPoint(3, 3);
+}
+
+} // namespace
+
+void WineProgram::confirmAbout(const TopLevel &box)
+{
+    m_input.click(MarginOf(box));
+    QTest::qWait(300);
     m_input.key(XK_Return);
     m_windowsRead.invalidate();
 }
@@ -190,8 +227,10 @@ void WineProgram::type(const QString &text)
     m_wine.type(text);
 }
 
-QString WineProgram::messageText()
+QString WineProgram::messageText(const TopLevel &box)
 {
+    m_input.click(MarginOf(box));
+    QTest::qWait(300);
     m_input.key(XK_c, XInput::Control);
     QTest::qWait(300);
     return m_wine.clipboardText().remove(u'\r');

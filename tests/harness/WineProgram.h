@@ -30,7 +30,8 @@ public:
     // Windows' process id of the program, read off its main window; 0 before one came.
     quint32 windowsProcessId() const { return m_processId; }
     // Ends the whole Wine session: every program of it, the desktop too, as a machine's
-    // restart or log-off ends them. The next start begins a new session.
+    // restart or log-off ends them. The next start begins a new session with the program, the
+    // session's first (Wine then gives it process id 32, as to the one before).
     void endSession();
 
     bool start() override;
@@ -55,14 +56,14 @@ public:
     void requestClose() override;
 
     // The system menu from the keyboard (its last item, after Wine's own "About Wine"); Enter
-    // for OK, the about box having the keyboard; Unicode input.
+    // for OK, once a click gave the about box the keyboard; Unicode input.
     void chooseAbout() override;
     void confirmAbout(const TopLevel &box) override;
     void type(const QString &text) override;
 
-    // The text of the message box that has the keyboard, as Ctrl+C copies it in Windows: its
-    // title, text and buttons between lines of dashes.
-    QString messageText();
+    // The text of a message box, as Ctrl+C copies it in Windows: its title, text and buttons
+    // between lines of dashes.
+    QString messageText(const TopLevel &box);
 
 private:
     // The session's windows, read at most every 100 ms (each read starts a Windows program).
@@ -77,6 +78,7 @@ private:
     QPoint m_origin;
     QSize m_size;
     int m_exitCode = -1;
+    bool m_sessionEnded = false; // the next start begins a session
     QString m_profile;
     mutable QString m_output;
     mutable QList<WinWindow> m_windows;

@@ -59,8 +59,9 @@ private slots:
 private:
     // Starts the program and waits for its main window: its client area on the screen.
     std::optional<WinWindow> start();
-    // "О программе" from the system menu, opened from the keyboard; the about box's OK.
-    void logIn(const WinWindow &main);
+    // "О программе" from the system menu, opened from the keyboard; the about box's OK. The
+    // screenshots' names begin with shots.
+    void logIn(const WinWindow &main, const QString &shots = {});
     // Waits until the probe sees stage; false after ms.
     bool waitForStage(Stage stage, int ms) const;
     QImage grab(const QRect &client) const { return m_x.grab(client.translated(m_origin)); }
@@ -130,12 +131,12 @@ bool WineEndToEndTest::waitForStage(Stage stage, int ms) const
     return true;
 }
 
-void WineEndToEndTest::logIn(const WinWindow &main)
+void WineEndToEndTest::logIn(const WinWindow &main, const QString &shots)
 {
     // The system menu from the keyboard; the entry is its last item.
     m_input.key(XK_space, XInput::Alt);
     QTest::qWait(500);
-    shot(u"system-menu"_s);
+    shot(shots + u"system-menu"_s);
     m_input.key(XK_Up);
     m_input.key(XK_Return);
     QElapsedTimer clock;
@@ -144,7 +145,8 @@ void WineEndToEndTest::logIn(const WinWindow &main)
     while (!(about = m_wine->ownedBy(main.handle, u"About"_s)) && clock.elapsed() < 10'000)
         QTest::qWait(200);
     QVERIFY2(about, "no about box");
-    shot(u"about"_s);
+    QTest::qWait(500); // painted
+    shot(shots + u"about"_s);
     m_input.key(XK_Return);
     QVERIFY2(waitForStage(Stage::SubjectEntry, 5000), "no subject entry after the about box");
 }
@@ -292,7 +294,7 @@ void WineEndToEndTest::pointerAtScaledDpi()
     QVERIFY2(main, qPrintable(u"no main window\n"_s + m_wine->programOutput()));
     QCOMPARE(main->dpi, 144);
     shot(u"scaled-start"_s);
-    logIn(*main);
+    logIn(*main, u"scaled-"_s);
     if (QTest::currentTestFailed())
         return;
     // The program's points are device-independent: on the screen 1.5 times as far from the

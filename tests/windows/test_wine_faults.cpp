@@ -174,7 +174,7 @@ void WineFaultsTest::failedSave()
             QVERIFY2(waited < 2.5, qPrintable(u"the message came %1 s after the last placement"_s.arg(waited)));
         shot(QString::fromUtf8(QTest::currentDataTag()).replace(u' ', u'-'));
 
-        const QStringList parts = m_run->messageText().split(Separator);
+        const QStringList parts = m_run->messageText(boxes.first()).split(Separator);
         QVERIFY2(parts.size() >= 4, qPrintable(parts.join(Separator)));
         QCOMPARE(parts[1], u"KAVR.IM\n"_s);
         QCOMPARE(parts[2], u"Cannot create file %1%2\nПротокол сохранён в файле %3.\n"_s
