@@ -1,6 +1,6 @@
 #include "harness/Operator.h"
 
-#include "harness/ProgramRun.h"
+#include "harness/ProgramUnderTest.h"
 #include "harness/ScreenMap.h"
 #include "harness/XInput.h"
 #include "harness/XvfbSession.h"
@@ -21,7 +21,24 @@ bool Maroon(const QColor &c)
 
 } // namespace
 
-Operator::Operator(const XvfbSession &server, XInput &input, const ProgramRun &run)
+QList<std::pair<int, int>> TextBands(const QImage &line)
+{
+    QList<std::pair<int, int>> bands;
+    for (int y = 0; y < line.height(); ++y) {
+        bool maroon = false;
+        for (int x = 0; x < line.width() && !maroon; ++x)
+            maroon = Maroon(QColor(line.pixel(x, y)));
+        if (!maroon)
+            continue;
+        if (!bands.isEmpty() && bands.last().second >= y - 3)
+            bands.last().second = y; // within a line: the gaps of accents and descenders
+        else
+            bands.append({y, y});
+    }
+    return bands;
+}
+
+Operator::Operator(const XvfbSession &server, XInput &input, ProgramUnderTest &run)
     : m_server(server), m_input(input), m_run(run),
       m_probe([&server](const QRect &area) { return server.grab(area); }, run.origin())
 {
@@ -45,24 +62,25 @@ void Operator::settle()
     }
 }
 
+std::optional<TopLevel> Operator::aboutBox() const
+{
+    for (const TopLevel &window : m_run.otherWindows())
+        if (window.name == QLatin1String("About"))
+            return window;
+    return std::nullopt;
+}
+
 void Operator::logIn()
 {
     settle();
-    auto about = [this]() -> std::optional<TopLevel> {
-        for (const TopLevel &window : m_run.otherWindows())
-            if (window.name == QLatin1String("About"))
-                return window;
-        return std::nullopt;
-    };
-    if (!about()) {
-        const QPoint menuAt = m_run.at(screen::MenuPoint);
-        m_input.click(menuAt, 3);
-        QTest::qWait(400);
-        m_input.click(menuAt + screen::AboutItemOffset);
-        QTest::qWait(400);
+    std::optional<TopLevel> box = aboutBox();
+    if (!box) {
+        m_run.chooseAbout();
+        for (int i = 0; i < 25 && !(box = aboutBox()); ++i)
+            QTest::qWait(200);
     }
-    if (const auto box = about())
-        m_input.click(box->geometry.topLeft() + screen::AboutOkOffset);
+    if (box)
+        m_run.confirmAbout(*box);
     QTest::qWait(400);
 }
 
@@ -71,7 +89,7 @@ void Operator::fill(const QRect &field, const QString &text)
     m_input.click(m_run.at(field.center()));
     m_input.key(XK_a, XInput::Control); // whatever was there goes
     m_input.key(XK_Delete);
-    m_input.type(text, 10);
+    m_run.type(text);
     QTest::qWait(100);
 }
 
@@ -122,6 +140,11 @@ void Operator::placeAll()
 QImage Operator::refusalLine() const
 {
     return m_run.grab(screen::RefusalLine);
+}
+
+qsizetype Operator::noticeLines() const
+{
+    return TextBands(m_run.grab(screen::RefusalLine.adjusted(0, 0, 0, 200))).size();
 }
 
 bool Operator::refusalShown() const

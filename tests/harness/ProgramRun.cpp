@@ -1,6 +1,7 @@
 #include "harness/ProgramRun.h"
 
 #include "harness/MonotonicTime.h"
+#include "harness/ScreenMap.h"
 #include "harness/TreeSnapshot.h"
 #include "harness/XvfbSession.h"
 
@@ -63,7 +64,7 @@ bool CanBecomeProgramUser()
 
 } // namespace
 
-ProgramRun::ProgramRun(const XvfbSession &server, const XInput &input)
+ProgramRun::ProgramRun(const XvfbSession &server, XInput &input)
     : m_server(server), m_input(input)
 {
 }
@@ -217,11 +218,6 @@ QString ProgramRun::saveScreenshot(const QString &folder, const QString &name) c
     return m_server.saveScreenshot(folder, name);
 }
 
-QStringList ProgramRun::resultFiles() const
-{
-    return QDir(resultDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-
 QString ProgramRun::exitDescription() const
 {
     if (running())
@@ -268,13 +264,28 @@ QList<TopLevel> ProgramRun::otherWindows() const
     return windows;
 }
 
-QList<TopLevel> ProgramRun::messageBoxes() const
+void ProgramRun::requestClose()
 {
-    QList<TopLevel> boxes;
-    for (const TopLevel &window : otherWindows())
-        if (window.name == MainTitle && !window.popup)
-            boxes << window;
-    return boxes;
+    m_input.requestClose(m_window);
+}
+
+void ProgramRun::chooseAbout()
+{
+    const QPoint menuAt = at(screen::MenuPoint);
+    m_input.click(menuAt, 3);
+    QTest::qWait(400);
+    m_input.click(menuAt + screen::AboutItemOffset);
+    QTest::qWait(400);
+}
+
+void ProgramRun::confirmAbout(const TopLevel &box)
+{
+    m_input.click(box.geometry.topLeft() + screen::AboutOkOffset);
+}
+
+void ProgramRun::type(const QString &text)
+{
+    m_input.type(text, 10);
 }
 
 QStringList ProgramRun::outsideWrites() const

@@ -4,6 +4,7 @@
 // when the test runs as root, a user and group of its own (a number no one else has), so that
 // everything it writes anywhere on the machine can be found by owner afterwards. The program
 // can be killed and started again on the same folders, as a lab's power cut would have it.
+#include "harness/ProgramUnderTest.h"
 #include "harness/XInput.h"
 
 #include <QDateTime>
@@ -20,13 +21,13 @@ namespace kavr::harness {
 class TreeSnapshot;
 class XvfbSession;
 
-class ProgramRun final
+class ProgramRun final : public ProgramUnderTest
 {
 public:
     // Neither is owned; both must outlive the run.
-    ProgramRun(const XvfbSession &server, const XInput &input);
+    ProgramRun(const XvfbSession &server, XInput &input);
     // Kills the program; its folders go.
-    ~ProgramRun();
+    ~ProgramRun() override;
 
     // Own: home, temporary and runtime folders of the run's own and, as root, a user of its
     // own. Shared: the caller's user and session (its home, temporary folder and sound
@@ -39,27 +40,27 @@ public:
                  Session session = Session::Own);
     // Starts the copy (again, after an end or a kill: same folders) and waits for its main
     // window and its first paint; false when it did not come.
-    bool start();
+    bool start() override;
     // Starts the copy and returns at once: for a caller that dates the window itself. False
     // when the process did not start.
     bool launch();
     // When the last launch() or start() asked for the process, on CLOCK_MONOTONIC.
     std::int64_t launchedNs() const { return m_launchedNs; }
     qint64 processId() const { return m_process.processId(); }
-    bool running() const;
+    bool running() const override;
     // Waits for the program to end; true when it ended by itself with exit code 0.
-    bool waitForCleanExit(int ms);
+    bool waitForCleanExit(int ms) override;
     // SIGKILL, and waits for the end: nothing of the program's own runs after it.
-    void kill();
+    void kill() override;
     // SIGTERM, then SIGKILL after ms.
     void stop(int ms = 5000);
-    QString exitDescription() const;
-    QString standardError() const;
+    QString exitDescription() const override;
+    QString standardError() const override;
     // The program's threads and their stacks (gdb), or why they cannot be had.
-    QString backtrace() const;
+    QString backtrace() const override;
 
     QString appDir() const;
-    QString resultDir() const;
+    QString resultDir() const override;
     QString homeDir() const;
     QString tmpDir() const;
     // Hands a folder made by the test over to the program's user.
@@ -68,30 +69,31 @@ public:
 
     unsigned long mainWindow() const { return m_window; }
     // The main window's title: each set-up of a test adds the variant to it.
-    QString mainTitle() const;
-    QPoint origin() const { return m_origin; }
-    QPoint at(QPoint client) const { return client + m_origin; }
-    QRect at(const QRect &client) const { return client.translated(m_origin); }
-    // A part of the client area as the screen shows it now.
-    QImage grab(const QRect &client) const;
+    QString mainTitle() const override;
+    QPoint origin() const override { return m_origin; }
+    QSize clientSize() const override { return m_size; }
+    QImage grab(const QRect &client) const override;
     // The main window as the screen shows it now; null before a window came.
     QImage windowImage() const;
-    // The screen as a PNG in folder, named name.png; the path, empty when folder is empty.
-    QString saveScreenshot(const QString &folder, const QString &name) const;
-    // The names in the Result folder, hidden ones, links and FIFOs too.
-    QStringList resultFiles() const;
-    // Other windows of the program now shown: the about box, menus, message boxes.
-    QList<TopLevel> otherWindows() const;
-    // Visible windows titled "KAVR.IM" other than the main window and its menus.
-    QList<TopLevel> messageBoxes() const;
+    QString saveScreenshot(const QString &folder, const QString &name) const override;
+    // Other windows of the program now shown: the about box, menus, message boxes (the X
+    // server has no window manager: a window is its client area).
+    QList<TopLevel> otherWindows() const override;
+    void requestClose() override;
 
     // Files made or changed since start() outside the Result folder: in the program's own
     // folders and, when it runs as its own user, in the machine's shared temporary folders.
-    QStringList outsideWrites() const;
+    QStringList outsideWrites() const override;
+
+    // The window's context menu (right click where the log-in layer is empty), its one item;
+    // a click on the about box's OK; X keys.
+    void chooseAbout() override;
+    void confirmAbout(const TopLevel &box) override;
+    void type(const QString &text) override;
 
 private:
     const XvfbSession &m_server;
-    const XInput &m_input;
+    XInput &m_input;
     std::unique_ptr<QTemporaryDir> m_root;
     QProcess m_process;
     Session m_session = Session::Own;

@@ -97,13 +97,82 @@ QString WineSession::windowsPath(const QString &path)
     return u"Z:"_s + QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
 
+QString WineSession::dosPath(const QString &path) const
+{
+    const QString drive = QDir::cleanPath(m_root + u"/prefix/drive_c"_s);
+    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const bool onC = absolute == drive || absolute.startsWith(drive + u'/');
+    return QString(onC ? u"C:"_s + absolute.mid(drive.size()) : u"Z:"_s + absolute).replace(u'/', u'\\');
+}
+
+QString WineSession::unixPath(const QString &dosPath) const
+{
+    const QString rest = dosPath.mid(2).replace(u'\\', u'/');
+    if (dosPath.startsWith(u"C:"_s, Qt::CaseInsensitive))
+        return QDir::cleanPath(m_root + u"/prefix/drive_c/"_s + rest);
+    if (dosPath.startsWith(u"Z:"_s, Qt::CaseInsensitive))
+        return QDir::cleanPath(u"/"_s + rest);
+    return {};
+}
+
+QString WineSession::environmentFolder(const QString &variable) const
+{
+    QString shown;
+    runProgram({u"cmd"_s, u"/c"_s, u"echo"_s, u'%' + variable + u'%'}, 30'000, &shown);
+    return unixPath(shown.trimmed());
+}
+
+QString WineSession::profileFolder() const
+{
+    return environmentFolder(u"USERPROFILE"_s);
+}
+
+QString WineSession::temporaryFolder() const
+{
+    return environmentFolder(u"TEMP"_s);
+}
+
 bool WineSession::launch(const QString &exe)
 {
     m_program.setProcessEnvironment(m_env);
     m_program.setWorkingDirectory(QFileInfo(exe).absolutePath());
     m_program.setProcessChannelMode(QProcess::MergedChannels);
-    m_program.start(u"wine"_s, {windowsPath(exe)});
+    m_program.start(u"wine"_s, {dosPath(exe)});
     return m_program.waitForStarted(10'000);
+}
+
+std::optional<int> WineSession::waitForProgramExit(int ms)
+{
+    if (programRunning() && !m_program.waitForFinished(ms))
+        return std::nullopt;
+    if (m_program.exitStatus() != QProcess::NormalExit)
+        return std::nullopt;
+    return m_program.exitCode();
+}
+
+int WineSession::runProgram(const QStringList &wineArguments, int ms, QString *output) const
+{
+    QProcess p;
+    p.setProcessEnvironment(m_env);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(u"wine"_s, wineArguments);
+    const bool ended = p.waitForFinished(ms);
+    if (output)
+        *output = QString::fromUtf8(p.readAll());
+    if (!ended) {
+        p.kill();
+        p.waitForFinished(5000);
+        return -1;
+    }
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+std::unique_ptr<QProcess> WineSession::startProgram(const QStringList &wineArguments) const
+{
+    auto p = std::make_unique<QProcess>();
+    p->setProcessEnvironment(m_env);
+    p->start(u"wine"_s, wineArguments);
+    return p;
 }
 
 void WineSession::endProgram()
@@ -124,9 +193,9 @@ QList<WinWindow> WineSession::windows() const
     QList<WinWindow> list;
     for (const QString &line : QString::fromUtf8(windowList({u"windows"_s})).split(u'\n', Qt::SkipEmptyParts)) {
         const QStringList f = line.split(u'\t');
-        if (f.size() == 7)
-            list << WinWindow{f[0].toULongLong(), f[1].toULongLong(), f[2], f[3],
-                              ParseRect(f[4]), ParseRect(f[5]), f[6].trimmed().toInt()};
+        if (f.size() >= 7)
+            list << WinWindow{f[0].toULongLong(), f[1].toULongLong(), f[2], f[3], ParseRect(f[4]),
+                              ParseRect(f[5]), f[6].trimmed().toInt(), f.value(7).trimmed().toUInt()};
     }
     return list;
 }
@@ -163,6 +232,16 @@ std::optional<WinWindow> WineSession::ownedBy(quint64 owner, const QString &titl
 void WineSession::type(const QString &text) const
 {
     windowList({u"type"_s, text});
+}
+
+void WineSession::close(quint64 window) const
+{
+    windowList({u"close"_s, QString::number(window)});
+}
+
+QString WineSession::clipboardText() const
+{
+    return QString::fromUtf8(windowList({u"clipboard"_s}));
 }
 
 QStringList WineSession::inConsole(const QString &commandLine) const

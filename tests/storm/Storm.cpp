@@ -10,7 +10,6 @@ namespace {
 
 using namespace harness::screen;
 
-const QRect Window{0, 0, 1280, 1024};
 const QList<QRect> EntryControls = {CodeField, NameField, VariantBox, EnterButton, RefusalLine};
 
 // Keys that do something in some stage or to some control, and a few that should do nothing.
@@ -23,15 +22,15 @@ const unsigned long PlainKeys[] = {
 
 } // namespace
 
-Storm::Storm(XInput &input, QPoint windowOrigin, quint32 seed, QMap<QString, int> &kinds)
-    : m_input(input), m_origin(windowOrigin), m_random(seed), m_kinds(kinds)
+Storm::Storm(XInput &input, QPoint windowOrigin, QSize client, quint32 seed, QMap<QString, int> &kinds)
+    : m_input(input), m_origin(windowOrigin), m_window(QPoint(0, 0), client), m_random(seed), m_kinds(kinds)
 {
 }
 
 QPoint Storm::randomPoint(Stage stage)
 {
     for (;;) {
-        const QPoint p(int(m_random.bounded(Window.width())), int(m_random.bounded(Window.height())));
+        const QPoint p(int(m_random.bounded(m_window.width())), int(m_random.bounded(m_window.height())));
         const bool entry = stage == Stage::LogIn || stage == Stage::SubjectEntry;
         const bool seldomPick = stage == Stage::Answer && m_picksSeldom && AnswerRow.contains(p) && !chance(5);
         if (!(entry && ExitButton.contains(p)) && !seldomPick)
@@ -133,8 +132,11 @@ void Storm::randomKey(Stage stage)
             modifiers = chance(15) ? XInput::Control | XInput::Shift : XInput::Control;
             kind = QStringLiteral("key Ctrl+");
         }
+        if (m_frameKeysLeftOut
+            && (((keysym == XK_F4 || keysym == XK_space) && (modifiers & XInput::Alt)) || keysym == XK_F10))
+            kind.clear();
         // The window takes Enter and F1 whatever modifiers are held.
-        if (modifiers != XInput::NoModifier
+        else if (modifiers != XInput::NoModifier
             && ((keysym == XK_Return && stage == Stage::SubjectEntry && !(m_entryMayEnd && chance(30)))
                 || (keysym == XK_F1 && stage == Stage::Instruction && !chance(15))))
             kind.clear();

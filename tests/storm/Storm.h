@@ -20,9 +20,10 @@ using harness::XInput;
 class Storm final
 {
 public:
-    // kinds counts the actions sent, by kind ("click anywhere", "key F1", ...); input and kinds
-    // must outlive the storm.
-    Storm(XInput &input, QPoint windowOrigin, quint32 seed, QMap<QString, int> &kinds);
+    // The window's client area lies at windowOrigin on the screen and is client large; kinds
+    // counts the actions sent, by kind ("click anywhere", "key F1", ...); input and kinds must
+    // outlive the storm.
+    Storm(XInput &input, QPoint windowOrigin, QSize client, quint32 seed, QMap<QString, int> &kinds);
 
     // One random action; windows are the program's other windows now shown (about box, menus).
     void act(Stage stage, const QList<TopLevel> &windows);
@@ -32,6 +33,10 @@ public:
     // true: figures in the answer row are seldom clicked, so that the answer time runs out
     // rather than the twelfth placement ending the test.
     void setPicksSeldom(bool seldom) { m_picksSeldom = seldom; }
+    // true: no keys of the window's frame (Windows: Alt+F4 closes the window in any stage, Alt+Space
+    // and F10 open its system menu, whose items move, size or close it). They are the system's,
+    // as a window manager's keys are on Linux, where the storm has none.
+    void setFrameKeysLeftOut(bool leftOut) { m_frameKeysLeftOut = leftOut; }
 
 private:
     QPoint randomPoint(Stage stage);
@@ -41,10 +46,12 @@ private:
 
     XInput &m_input;
     QPoint m_origin;
+    QRect m_window;
     QRandomGenerator m_random;
     QMap<QString, int> &m_kinds;
     bool m_entryMayEnd = true;
     bool m_picksSeldom = false;
+    bool m_frameKeysLeftOut = false;
 };
 
 } // namespace kavr::test

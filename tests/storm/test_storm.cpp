@@ -10,11 +10,16 @@
 // KAVR_STORM_SEED           seed of the random input (printed; random when not given)
 // KAVR_STORM_REPORT         file the summary is appended to
 // KAVR_STORM_SHOTS          folder for a screenshot when a stage does not end
+// KAVR_WINDOWS_ZIP, KAVR_WINDOW_LIST
+//                           storm kavr-im.exe of this Windows package under Wine instead, each
+//                           test from the zip unpacked anew (window-list.exe: the Windows build's)
 #include "Storm.h"
 #include "harness/Operator.h"
 #include "harness/ProgramRun.h"
 #include "harness/ProtocolCheck.h"
 #include "harness/StageProbe.h"
+#include "harness/WineProgram.h"
+#include "harness/WineSession.h"
 #include "harness/XInput.h"
 #include "harness/XvfbSession.h"
 
@@ -23,11 +28,15 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QStringDecoder>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
 
 #include <X11/keysym.h>
 
 using namespace kavr::harness;
+using namespace Qt::StringLiterals;
 using kavr::test::Storm;
 
 namespace {
@@ -68,15 +77,22 @@ private slots:
     void stormThroughEveryStage();
 
 private:
+    // A run of the program in folders of its own, not started yet: the Linux program, or the
+    // Windows package unpacked anew.
+    std::unique_ptr<ProgramUnderTest> newRun();
     void runTest(int number, Totals &totals);
-    void checkNothingWritten(const ProgramRun &run);
-    void checkProtocol(const ProgramRun &run, const QString &knownCode, Totals &totals);
+    void checkNothingWritten(const ProgramUnderTest &run);
+    void checkProtocol(const ProgramUnderTest &run, const QString &knownCode, Totals &totals);
     void report(const Totals &totals, qint64 ms);
     QString shot(const QString &name) const;
 
     XvfbSession m_x;
     XInput m_input;
     quint32 m_seed = 0;
+    int m_runs = 0;
+    // Under Wine: the session of every run, and the folders of the runs.
+    QTemporaryDir m_wineRoot;
+    std::unique_ptr<WineSession> m_wine;
 };
 
 void StormTest::initTestCase()
@@ -88,15 +104,39 @@ void StormTest::initTestCase()
     if (!given)
         m_seed = QRandomGenerator::global()->bounded(1'000'000u);
     qInfo("storm seed %u (KAVR_STORM_SEED=%u repeats it)", m_seed, m_seed);
+    if (!qEnvironmentVariableIsEmpty("KAVR_WINDOWS_ZIP")) {
+        QVERIFY(m_wineRoot.isValid());
+        m_wine = std::make_unique<WineSession>(m_x, m_wineRoot.path(), qEnvironmentVariable("KAVR_WINDOW_LIST"));
+        QString why;
+        QVERIFY2(m_wine->create(96, &why), qPrintable(why));
+        qInfo("the Windows package under Wine: %s", qPrintable(qEnvironmentVariable("KAVR_WINDOWS_ZIP")));
+    }
 }
 
-void StormTest::checkNothingWritten(const ProgramRun &run)
+std::unique_ptr<ProgramUnderTest> StormTest::newRun()
+{
+    ++m_runs;
+    if (m_wine) {
+        const QString folder = m_wineRoot.filePath(u"lab-%1"_s.arg(m_runs));
+        if (!WineSession::unpack(qEnvironmentVariable("KAVR_WINDOWS_ZIP"), folder))
+            return nullptr;
+        return std::make_unique<WineProgram>(m_x, m_input, *m_wine, folder + u"/KAVR.IM/kavr-im.exe"_s);
+    }
+    auto run = std::make_unique<ProgramRun>(m_x, m_input);
+    if (!run->prepare(QStringLiteral(KAVR_PROGRAM)))
+        return nullptr;
+    if (m_runs == 1)
+        qInfo("the program runs as %s", run->ownUser() ? "a user of its own" : "the test's user");
+    return run;
+}
+
+void StormTest::checkNothingWritten(const ProgramUnderTest &run)
 {
     const QStringList written = run.outsideWrites();
     QVERIFY2(written.isEmpty(), qPrintable(QStringLiteral("written outside Result: ") + written.join(QStringLiteral(", "))));
 }
 
-void StormTest::checkProtocol(const ProgramRun &run, const QString &knownCode, Totals &totals)
+void StormTest::checkProtocol(const ProgramUnderTest &run, const QString &knownCode, Totals &totals)
 {
     const QStringList files = run.resultFiles();
     QVERIFY2(files.size() == 1, qPrintable(QStringLiteral("Result holds: ") + files.join(QStringLiteral(", "))));
@@ -122,13 +162,13 @@ void StormTest::checkProtocol(const ProgramRun &run, const QString &knownCode, T
 void StormTest::runTest(int number, Totals &totals)
 {
     const int stageMs = Setting("KAVR_STORM_STAGE_SECONDS", 6) * 1000;
-    ProgramRun run(m_x, m_input);
-    QVERIFY(run.prepare(QStringLiteral(KAVR_PROGRAM)));
+    const std::unique_ptr<ProgramUnderTest> program = newRun();
+    QVERIFY(program);
+    ProgramUnderTest &run = *program;
     QVERIFY2(run.start(), qPrintable(run.standardError()));
-    if (number == 0)
-        qInfo("the program runs as %s", run.ownUser() ? "a user of its own" : "the test's user");
     Operator person(m_x, m_input, run);
-    Storm storm(m_input, run.origin(), m_seed + quint32(number), totals.kinds);
+    Storm storm(m_input, run.origin(), run.clientSize(), m_seed + quint32(number), totals.kinds);
+    storm.setFrameKeysLeftOut(m_wine != nullptr);
     // Every other test the operator's code is the one set up, so that the protocol's name is
     // known beforehand; in the others the storm's own typing may become the code.
     storm.setEntryMayEnd(number % 2 == 1);
@@ -230,7 +270,7 @@ void StormTest::runTest(int number, Totals &totals)
 
     // The operator closes the window; the program ends normally.
     person.settle();
-    m_input.requestClose(run.mainWindow());
+    run.requestClose();
     QVERIFY2(run.waitForCleanExit(15'000),
              qPrintable(QStringLiteral("at close the program %1\n%2").arg(run.exitDescription(), run.standardError())));
     ++totals.tests;
@@ -248,9 +288,10 @@ void StormTest::escapeInEntryStagesEndsCleanly_data()
 void StormTest::escapeInEntryStagesEndsCleanly()
 {
     QFETCH(bool, loggedIn);
-    ProgramRun run(m_x, m_input);
-    QVERIFY(run.prepare(QStringLiteral(KAVR_PROGRAM)));
-    QVERIFY(run.start());
+    const std::unique_ptr<ProgramUnderTest> program = newRun();
+    QVERIFY(program);
+    ProgramUnderTest &run = *program;
+    QVERIFY2(run.start(), qPrintable(run.standardError()));
     Operator person(m_x, m_input, run);
     if (loggedIn) {
         person.logIn();

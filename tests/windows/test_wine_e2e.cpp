@@ -3,14 +3,18 @@
 // and its system menu), Russian regional settings and the lab's fonts. The operator logs in
 // through "О программе" in the system menu; then a whole test as the Linux end-to-end test
 // runs it, read off the screen, and the protocol beside the executable. At 100 % and at 150 %
-// (Wine's LogPixels) the pointer must land on the physical pixel the program meant.
+// (Wine's LogPixels) the pointer must land on the physical pixel the program meant. Started
+// from the zip's folder view, as Explorer runs it out of the temporary folder, the program
+// warns at the log-in and takes no subject.
 #include "assets/PictureCatalogue.h"
 #include "harness/FigureSet.h"
 #include "harness/MonotonicTime.h"
+#include "harness/Operator.h"
 #include "harness/ProtocolCheck.h"
 #include "harness/ScreenMap.h"
 #include "harness/StageProbe.h"
 #include "harness/TenPlacements.h"
+#include "harness/WineProgram.h"
 #include "harness/WineSession.h"
 #include "harness/XInput.h"
 #include "harness/XvfbSession.h"
@@ -49,14 +53,16 @@ class WineEndToEndTest : public QObject
 private slots:
     void initTestCase();
     void wholeTestFromTheZip();
+    void refusedInTheTemporaryFolder();
     void pointerAtScaledDpi();
     void cleanupTestCase();
 
 private:
     // Starts the program and waits for its main window: its client area on the screen.
     std::optional<WinWindow> start();
-    // "О программе" from the system menu, opened from the keyboard; the about box's OK.
-    void logIn(const WinWindow &main);
+    // "О программе" from the system menu, opened from the keyboard; the about box's OK. The
+    // screenshots' names begin with shots.
+    void logIn(const WinWindow &main, const QString &shots = {});
     // Waits until the probe sees stage; false after ms.
     bool waitForStage(Stage stage, int ms) const;
     QImage grab(const QRect &client) const { return m_x.grab(client.translated(m_origin)); }
@@ -126,12 +132,12 @@ bool WineEndToEndTest::waitForStage(Stage stage, int ms) const
     return true;
 }
 
-void WineEndToEndTest::logIn(const WinWindow &main)
+void WineEndToEndTest::logIn(const WinWindow &main, const QString &shots)
 {
     // The system menu from the keyboard; the entry is its last item.
     m_input.key(XK_space, XInput::Alt);
     QTest::qWait(500);
-    shot(u"system-menu"_s);
+    shot(shots + u"system-menu"_s);
     m_input.key(XK_Up);
     m_input.key(XK_Return);
     QElapsedTimer clock;
@@ -140,7 +146,8 @@ void WineEndToEndTest::logIn(const WinWindow &main)
     while (!(about = m_wine->ownedBy(main.handle, u"About"_s)) && clock.elapsed() < 10'000)
         QTest::qWait(200);
     QVERIFY2(about, "no about box");
-    shot(u"about"_s);
+    QTest::qWait(500); // painted
+    shot(shots + u"about"_s);
     m_input.key(XK_Return);
     QVERIFY2(waitForStage(Stage::SubjectEntry, 5000), "no subject entry after the about box");
 }
@@ -156,6 +163,8 @@ void WineEndToEndTest::wholeTestFromTheZip()
     logIn(*main);
     if (QTest::currentTestFailed())
         return;
+    // Unpacked into a folder of its own: nothing amiss.
+    QVERIFY(TextBands(grab(screen::RefusalLine.adjusted(0, 0, 0, 200))).isEmpty());
 
     // Subject entry: the code and name typed as Unicode, variant B, Enter.
     m_input.click(at(screen::CodeField.center()));
@@ -238,6 +247,46 @@ void WineEndToEndTest::wholeTestFromTheZip()
     m_wine->stop();
 }
 
+void WineEndToEndTest::refusedInTheTemporaryFolder()
+{
+    // Explorer's "open" on the zip and a double click on kavr-im.exe in its folder view: Windows
+    // unpacks it into the user's temporary folder and runs it from there.
+    const QString zip = QStringLiteral(KAVR_WINDOWS_ZIP);
+    const QString temporary = m_wine->temporaryFolder();
+    QVERIFY(!temporary.isEmpty());
+    const QString folder = temporary + u"/Temp1_"_s + QFileInfo(zip).fileName();
+    QVERIFY(WineSession::unpack(zip, folder));
+    WineProgram run(m_x, m_input, *m_wine, folder + u"/KAVR.IM/kavr-im.exe"_s);
+    qInfo("started as %s", qPrintable(m_wine->dosPath(run.exe())));
+    QVERIFY2(run.start(), qPrintable(run.standardError()));
+    Operator person(m_x, m_input, run);
+    QCOMPARE(person.stage(), Stage::LogIn);
+    QVERIFY(!person.refusalShown());
+
+    // The warning comes with the entry controls, before any subject sits down.
+    person.logIn();
+    QCOMPARE(person.stage(), Stage::SubjectEntry);
+    const qsizetype warning = person.noticeLines();
+    QVERIFY2(warning >= 2, qPrintable(u"%1 lines of notice"_s.arg(warning)));
+    shot(u"temporary-folder"_s);
+
+    // A valid entry is refused, its reason above the warning, and nothing is written.
+    person.fillCode(u"Врем-1"_s);
+    person.fillName(u"Сидоров С.С."_s);
+    person.pressEnter();
+    QCOMPARE(person.stage(), Stage::SubjectEntry);
+    QCOMPARE(run.mainTitle(), u"KAVR.IM"_s);
+    QVERIFY(person.noticeLines() > warning);
+    shot(u"temporary-folder-refused"_s);
+    QCOMPARE(run.resultFiles(), QStringList());
+    person.clickNowhere();
+    m_input.key(XK_Escape);
+    QVERIFY2(run.waitForCleanExit(15'000), qPrintable(run.exitDescription()));
+    QCOMPARE(run.resultFiles(), QStringList());
+    QCOMPARE(run.outsideWrites(), QStringList());
+    m_wine->stop();
+}
+
 void WineEndToEndTest::pointerAtScaledDpi()
 {
     QString why;
@@ -246,7 +295,7 @@ void WineEndToEndTest::pointerAtScaledDpi()
     QVERIFY2(main, qPrintable(u"no main window\n"_s + m_wine->programOutput()));
     QCOMPARE(main->dpi, 144);
     shot(u"scaled-start"_s);
-    logIn(*main);
+    logIn(*main, u"scaled-"_s);
     if (QTest::currentTestFailed())
         return;
     // The program's points are device-independent: on the screen 1.5 times as far from the

@@ -5,9 +5,12 @@
 //
 //   window-list windows   one line per visible top-level window, tab-separated:
 //                         handle, owner, class, title (UTF-8), window x y w h,
-//                         client x y w h (screen, physical pixels), DPI
+//                         client x y w h (screen, physical pixels), DPI, process id
 //   window-list cursor    the pointer's position: x y
 //   window-list type TEXT sends TEXT to the window that has the keyboard
+//   window-list close HANDLE
+//                         asks the window to close, as its title bar's close button does
+//   window-list clipboard the clipboard's text (UTF-8); what Ctrl+C copies of a message box
 //   window-list console COMMAND_LINE
 //                         runs the command line in a console of its own, as a command prompt
 //                         would, and prints what the console then shows: "code page N",
@@ -16,6 +19,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdint>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -63,9 +68,12 @@ BOOL CALLBACK ListWindow(HWND window, LPARAM)
     const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
         reinterpret_cast<void *>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     const UINT dpi = dpiForWindow ? dpiForWindow(window) : 0;
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
     Print(Handle(window) + '\t' + Handle(::GetWindow(window, GW_OWNER)) + '\t' + Utf8(className) + '\t'
           + Utf8(title) + '\t' + Rect(outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top)
-          + '\t' + Rect(origin.x, origin.y, client.right, client.bottom) + '\t' + std::to_string(dpi) + '\n');
+          + '\t' + Rect(origin.x, origin.y, client.right, client.bottom) + '\t' + std::to_string(dpi) + '\t'
+          + std::to_string(process) + '\n');
     return TRUE;
 }
 
@@ -82,6 +90,22 @@ void Type(const std::wstring &text)
         ::SendInput(2, input, sizeof(INPUT));
         ::Sleep(10);
     }
+}
+
+int Clipboard()
+{
+    if (!::OpenClipboard(nullptr))
+        return 3;
+    std::wstring text;
+    if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto *units = static_cast<const wchar_t *>(::GlobalLock(data))) {
+            text = units;
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    Print(Utf8(text));
+    return 0;
 }
 
 // Wide enough that no line of a report's table wraps.
@@ -142,10 +166,15 @@ int main()
         Print(std::to_string(at.x) + ' ' + std::to_string(at.y) + '\n');
     } else if (command == L"type" && argc > 2) {
         Type(argv[2]);
+    } else if (command == L"close" && argc > 2) {
+        const HWND window = reinterpret_cast<HWND>(std::uintptr_t(std::wcstoull(argv[2], nullptr, 10)));
+        return ::PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 3;
+    } else if (command == L"clipboard") {
+        return Clipboard();
     } else if (command == L"console" && argc > 2) {
         return Console(argv[2]);
     } else {
-        Print("usage: window-list windows | cursor | type TEXT | console COMMAND_LINE\n");
+        Print("usage: window-list windows | cursor | type TEXT | close HANDLE | clipboard | console COMMAND_LINE\n");
         return 2;
     }
     return 0;
