@@ -160,7 +160,7 @@ SaveOutcome TrySaveProtocol(const SaveTarget &target, const QString &code, const
 
     SaveOutcome outcome{{}, QStringLiteral("Cannot create file %1 (%2)").arg(Native(intended), error.reason)};
     if (error.code == FileError::Code::InUse)
-        outcome.error += QStringLiteral(": закройте его в другой программе");
+        outcome.error += QStringLiteral("; закройте его там, чтобы следующий протокол этого кода лёг на место");
     QStringList others = target.folders();
     others.removeFirst();
     for (const QString &dir : std::as_const(others)) {

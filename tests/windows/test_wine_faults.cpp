@@ -89,7 +89,7 @@ void WineFaultsTest::failedSave_data()
     QTest::newRow("read-only earlier protocol")
         << Fault::ReadOnly << u"Архив-1"_s << u" (файл защищён от записи)"_s;
     QTest::newRow("earlier protocol held open")
-        << Fault::HeldOpen << u"Открыт 2"_s << u" (файл открыт другой программой): закройте его в другой программе"_s;
+        << Fault::HeldOpen << u"Открыт 2"_s << u" (файл открыт другой программой); закройте его там, чтобы следующий протокол этого кода лёг на место"_s;
     QTest::newRow("Result deleted") << Fault::NoResult << u"Новый-3"_s << QString();
 }
 
