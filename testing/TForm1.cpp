@@ -270,7 +270,6 @@ void TForm1::bbTestClick()
     if (Tag != 2)
         return; // the timed test starts only from the instruction, with the boards built
     ResultLog->append(protocol::InstructionLine(SecondsSince(m_clock, MarkTime), m_format));
-    BringToFront(paTest);
     bbTest->hide();
     gbIn1->hide();
     gbIn2->hide();
