@@ -44,7 +44,9 @@ QStringList WorkplaceCheck::lines() const
 WorkplaceCheck CheckWorkplace(const SaveTarget &target, const QString &programDir, const QString &temporaryDir)
 {
     WorkplaceCheck check;
-    check.runsFromTemporaryFolder = InsideFolder(programDir, temporaryDir);
+    // A temporary folder set to the root, or one that holds the home folder, tells nothing.
+    const bool telling = !QFileInfo(temporaryDir).isRoot() && !InsideFolder(QDir::homePath(), temporaryDir);
+    check.runsFromTemporaryFolder = telling && InsideFolder(programDir, temporaryDir);
     // A Result made for the probe goes again: the save makes it when a protocol is due.
     const bool resultThere = QFileInfo(target.resultDir).isDir();
     check.resultProblem = SaveFolderProblem(target, target.resultDir);
