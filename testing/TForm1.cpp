@@ -84,6 +84,7 @@ TForm1::TForm1(platform::DesktopServices &desktop, Clock &clock, SaveTarget save
     setAutoFillBackground(true);
     resize(ui::ClientSize);
     m_programFolder = QCoreApplication::applicationDirPath();
+    m_temporaryFolder = QDir::tempPath();
     static_cast<ui::MainWindowControls &>(*this) = ui::BuildMainWindowLayout(this);
 
     connect(&Timer, &PhasePresenter::phaseEnded, this, [this] { guarded([this] { TimerTimer(); }); });
@@ -146,7 +147,7 @@ void TForm1::ShowEntryControls()
                              static_cast<QWidget *>(BtnEnter)})
         control->show();
     // The operator learns of trouble with the workstation before any subject starts.
-    m_workplace = CheckWorkplace(m_saveTarget, m_programFolder, QDir::tempPath());
+    m_workplace = CheckWorkplace(m_saveTarget, m_programFolder, m_temporaryFolder);
     m_screenProblem = ScreenProblem();
     ShowEntryNotice();
 }

@@ -61,9 +61,10 @@ public:
     // with the entry controls, where an entry is refused, until the first valid entry; at once
     // when they come after the entry controls.
     void setRecoveryNotice(const QStringList &lines);
-    // The folder the program runs from (the executable's unless set), for the workplace check
-    // when the entry controls appear.
+    // The folder the program runs from (the executable's unless set) and the user's temporary
+    // folder (the system's unless set), for the workplace check when the entry controls appear.
     void setProgramFolder(const QString &folder) { m_programFolder = folder; }
+    void setTemporaryFolder(const QString &folder) { m_temporaryFolder = folder; }
 
     // Handlers.
     void FormCreate();
@@ -190,6 +191,7 @@ private:
     qsizetype m_journaledLines = 0; // lines of ResultLog already in the journal
     QStringList m_recoveryNotice;
     QString m_programFolder;
+    QString m_temporaryFolder;
     WorkplaceCheck m_workplace;  // as found when the entry controls appeared
     QString m_screenProblem;
     QString m_entryProblem;      // why the last entry was refused

@@ -149,8 +149,13 @@ void StagesTest::logInSaysWhatIsAmissWithTheWorkplace()
         line = line.arg(QDir::toNativeSeparators(QDir::cleanPath(dir.path())));
     }
     FormFixture f(target);
+    // A temporary folder of its own: the system's may hold the home folder (a clean machine's
+    // HOME made by mktemp), and such a folder tells nothing of a zip.
+    QTemporaryDir temporary(QDir::currentPath() + QStringLiteral("/temporary-XXXXXX"));
+    QVERIFY(temporary.isValid());
+    f.form->setTemporaryFolder(temporary.path());
     if (amiss == Amiss::RunsFromTemporaryFolder)
-        f.form->setProgramFolder(QDir::tempPath() + QStringLiteral("/Temp1_KAVR.IM-2.01-win64.zip/KAVR.IM"));
+        f.form->setProgramFolder(temporary.path() + QStringLiteral("/Temp1_KAVR.IM-2.01-win64.zip/KAVR.IM"));
     if (amiss == Amiss::LaptopScreen || amiss == Amiss::ScaledScreen)
         f.form->windowHandle()->setScreen(QGuiApplication::screens().at(amiss == Amiss::LaptopScreen ? 1 : 2));
     QVERIFY(f.form->laEntryProblem->isHidden());
