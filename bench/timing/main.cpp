@@ -30,12 +30,59 @@
 #include <cstdio>
 #include <memory>
 #include <vector>
+#include <csignal>
 #include <sched.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace kavr::bench;
 using namespace kavr::harness;
 
 namespace {
+
+// Cores kept busy by processes of their own at the ordinary policy (the bench's real-time one
+// is reset at the fork). Spinning in a forked child rather than running a program: nothing
+// between the bench and the load can end it early unseen; stop() says if one ended anyway.
+class BusyCores
+{
+public:
+    explicit BusyCores(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+                volatile unsigned long spin = 0;
+                for (;;)
+                    spin = spin + 1;
+            }
+            if (pid > 0)
+                m_pids.push_back(pid);
+        }
+    }
+    ~BusyCores() { stop(); }
+    int count() const { return int(m_pids.size()); }
+    // How many had ended before they were stopped.
+    int stop()
+    {
+        int endedEarly = 0;
+        for (const pid_t pid : m_pids) {
+            int status = 0;
+            if (::waitpid(pid, &status, WNOHANG) == pid)
+                ++endedEarly;
+            else {
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, &status, 0);
+            }
+        }
+        m_pids.clear();
+        return endedEarly;
+    }
+
+private:
+    std::vector<pid_t> m_pids;
+};
 
 QString ReadFirstLine(const QString &path, const QByteArray &prefix = {})
 {
@@ -139,6 +186,10 @@ int main(int argc, char *argv[])
     const QString work = parser.isSet(workOption) ? parser.value(workOption) : scratch.path();
     QDir().mkpath(work);
 
+    // A machine whose cores other work keeps busy, at the ordinary priority the program has;
+    // forked before anything the children could hold open.
+    BusyCores busy(parser.value(busyOption).toInt());
+
     // The watcher wakes on time however busy the program and the X server keep the two cores;
     // what the bench starts runs at the ordinary policy. Where this is not allowed, the
     // brackets in the table come out wider.
@@ -178,15 +229,8 @@ int main(int argc, char *argv[])
                     qPrintable(Output(QStringLiteral("wine"), {QStringLiteral("--version")})));
     }
 
-    // A machine whose cores other work keeps busy, at the ordinary priority the program has.
-    std::vector<std::unique_ptr<QProcess>> busy;
-    for (int i = 0; i < parser.value(busyOption).toInt(); ++i) {
-        busy.push_back(std::make_unique<QProcess>());
-        busy.back()->setStandardOutputFile(QProcess::nullDevice());
-        busy.back()->start(QStringLiteral("yes"), {});
-    }
-    if (!busy.empty())
-        std::printf("- Cores kept busy by other programs: %zu\n\n", busy.size());
+    if (busy.count() > 0)
+        std::printf("- Cores kept busy by other processes: %d\n\n", busy.count());
 
     TimingTable table;
     TimedProgramRun timed = wine ? TimedProgramRun(xvfb, watcher, input, *wine, program, work)
@@ -218,6 +262,10 @@ int main(int argc, char *argv[])
 
     std::printf("%s\nLoad average at the end: %s\n", table.markdown().toUtf8().constData(),
                 ReadFirstLine(QStringLiteral("/proc/loadavg")).toUtf8().constData());
+    if (const int endedEarly = busy.stop(); endedEarly > 0) {
+        std::printf("%d of the processes keeping cores busy ended before the runs did\n", endedEarly);
+        return 2;
+    }
     const QStringList missed = table.missedTargets();
     for (const QString &line : missed)
         std::printf("Missed: %s\n", line.toUtf8().constData());
