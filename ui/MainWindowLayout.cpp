@@ -47,37 +47,37 @@ const char *const Instruction[] = {
 constexpr int InstructionLinesShownWhole = 14;
 
 template <typename W>
-W *place(W *widget, const Control &spec)
+W *place(W *widget, const Control &row)
 {
-    widget->setObjectName(QString::fromUtf8(spec.name));
-    widget->setGeometry(spec.geometry);
-    if (spec.font.face)
-        widget->setFont(PixelFont(QString::fromUtf8(spec.font.face), spec.font.pixels, spec.font.bold));
+    widget->setObjectName(QString::fromUtf8(row.name));
+    widget->setGeometry(row.geometry);
+    if (row.font.face)
+        widget->setFont(PixelFont(QString::fromUtf8(row.font.face), row.font.pixels, row.font.bold));
     return widget;
 }
 
-GroupBox *groupBox(QWidget *parent, const Control &spec)
+GroupBox *groupBox(QWidget *parent, const Control &row)
 {
-    auto *box = place(new GroupBox(parent), spec);
-    box->setCaption(QString::fromUtf8(spec.text));
-    box->setCaptionColor(QColor(spec.font.color));
+    auto *box = place(new GroupBox(parent), row);
+    box->setCaption(QString::fromUtf8(row.text));
+    box->setCaptionColor(QColor(row.font.color));
     return box;
 }
 
-QLineEdit *edit(QWidget *parent, const Control &spec)
+QLineEdit *edit(QWidget *parent, const Control &row)
 {
-    auto *field = place(new QLineEdit(parent), spec);
+    auto *field = place(new QLineEdit(parent), row);
     QPalette palette = field->palette();
-    palette.setColor(QPalette::Text, QColor(spec.font.color));
+    palette.setColor(QPalette::Text, QColor(row.font.color));
     field->setPalette(palette);
     return field;
 }
 
-BitButton *button(QWidget *parent, const Control &spec)
+BitButton *button(QWidget *parent, const Control &row)
 {
-    auto *b = place(new BitButton(parent), spec);
-    b->setText(QString::fromUtf8(spec.text));
-    b->setCaptionColor(QColor(spec.font.color));
+    auto *b = place(new BitButton(parent), row);
+    b->setText(QString::fromUtf8(row.text));
+    b->setCaptionColor(QColor(row.font.color));
     b->setAutoDefault(false);
     return b;
 }
