@@ -18,4 +18,9 @@ QString TemporaryFileName(const QString &finalName)
         .arg(QRandomGenerator::global()->generate(), TemporaryDigits, 16, QLatin1Char('0'));
 }
 
+QString ProbeFileName()
+{
+    return TemporaryFileName(ProbePrefix.sliced(1).chopped(1).toString());
+}
+
 } // namespace kavr::platform

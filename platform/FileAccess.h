@@ -8,6 +8,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace kavr::platform {
 
 enum class FileKind {
@@ -72,9 +74,15 @@ enum class FileSharing {
 // returns a C runtime descriptor open for writing, or -1 and sets error. Others may read the
 // file while it is open.
 int CreateNewFile(const QString &path, FileSharing sharing, FileError *error);
-// As CreateNewFile; on Windows, moreover, no one else may remove the file while it is open, and
-// the descriptor may remove it (RemoveOpenFile): the mark of a lock's live owner.
-int CreateHeldFile(const QString &path, FileSharing sharing, FileError *error);
+// Creates path anew, exclusively, as a lock's owner holds it for its whole life, and calls
+// prepare(descriptor) to hold it and write what it must hold before anyone can find it: whoever
+// finds the name finds the file held and whole. On Linux it is made without a name (where the
+// file system cannot: under a temporary one), prepared (prepare takes the flock()), then given
+// its name; on Windows it is made at its name with a handle that lets no one else remove it,
+// then prepared. Returns the descriptor (open for writing; RemoveOpenFile removes the file), or
+// -1 and sets error: Exists when the name is taken, Other when prepare failed.
+int CreateHeldFile(const QString &path, FileSharing sharing, const std::function<bool(int descriptor)> &prepare,
+                   FileError *error);
 
 enum class Replace { Never, RegularFile };
 
@@ -94,13 +102,38 @@ FileError RenameFile(const QString &from, const QString &to, Replace replace, in
 
 // Removes path when it is still the file identity names; false when it is not, or cannot go.
 bool RemoveFile(const QString &path, const FileIdentity &identity);
-// Removes the file open as descriptor (of CreateHeldFile's) under path, when path still names
-// it (a lab member may have put another file there meanwhile).
-bool RemoveOpenFile(int descriptor, const QString &path);
+// Removes the file open as descriptor under path, and never another file that took the name
+// meanwhile (a lab member's, another workstation's new lock), also when several processes or
+// workstations try at once: on Linux the file is first moved to a name of this process's own,
+// which only one of them can do, and removed only if it is the file open as descriptor (else
+// it goes back). NotFound when path no longer names that file.
+FileError RemoveOpenFile(int descriptor, const QString &path);
 // The identity of an open descriptor.
 FileIdentity IdentityOf(int descriptor);
 // Closes a descriptor of CreateNewFile's.
 void CloseFile(int descriptor);
+
+// Makes the folder's new and removed names durable (Linux: fsync of the folder; Windows keeps
+// names in the file system's journal). May block for milliseconds.
+void SyncFolder(const QString &folder);
+
+// A file made only to learn something of its folder: whether it takes new files, what time its
+// file system keeps. A kill never leaves it where the system allows: on Linux it has no name,
+// on Windows the system removes it as its handle closes. Where neither works (a network share
+// on Linux) it has a name beginning with ProbePrefix for the moments it lives, which
+// FileLock::clearLeftovers removes once its maker is surely gone.
+struct ProbeFile
+{
+    int descriptor = -1;
+    QString path; // the name to remove when done; empty when the system removes it
+    FileError error;
+};
+inline constexpr QStringView ProbePrefix = u".kavr-probe.";
+ProbeFile CreateProbeFile(const QString &folder, FileSharing sharing);
+// The name of a probe that has one: ProbePrefix, eight hex digits, ".tmp".
+QString ProbeFileName();
+// Closes the probe and removes its name.
+void DiscardProbeFile(ProbeFile &probe);
 
 // A folder of this user's own below the temporary folder, for protocols and journals that no
 // other folder takes: on Linux <temp>/kavr-im-<user id> with mode 0700 (the temporary folder

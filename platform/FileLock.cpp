@@ -40,14 +40,16 @@ FileLock::Claim::~Claim()
         CloseFile(m_descriptor);
 }
 
-bool FileLock::Claim::remove()
+bool FileLock::Claim::remove(FileError *error)
 {
     if (m_state != State::Abandoned || m_descriptor < 0)
         return false;
-    const bool removed = RemoveOpenFile(m_descriptor, m_path);
+    const FileError failure = RemoveOpenFile(m_descriptor, m_path);
     CloseFile(std::exchange(m_descriptor, -1));
-    m_state = removed ? State::Missing : State::Undecided;
-    return removed;
+    m_state = failure ? State::Undecided : State::Missing;
+    if (error)
+        *error = failure;
+    return !failure;
 }
 
 } // namespace kavr::platform

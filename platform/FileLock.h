@@ -2,9 +2,10 @@
 // A lock file that says a test is being journaled, and whether the program that made it still
 // lives, also when the folder is shared by several workstations.
 //
-// The owner makes the file exclusively and holds it for its whole life: on Linux with flock()
-// on an open descriptor, on Windows with a handle that lets no one else remove the file (a file
-// server keeps that for the other workstations too). Others examine it:
+// The owner makes the file whole and held before it has its name, and holds it for its whole
+// life: on Linux with flock() on an open descriptor, on Windows with a handle that lets no one
+// else remove the file (a file server keeps that for the other workstations too). Whoever finds
+// the name finds it held, so no examiner can ever take a live owner's lock. Others examine it:
 // - held: its owner lives (on this machine, or where the share passes locks on);
 // - on Windows, not held: its owner is gone, whatever process id it names (Windows and Wine
 //   reuse them);
@@ -12,11 +13,14 @@
 //   it): its owner is gone, since a lock on this machine is always seen;
 // - on Linux, not held and made elsewhere or before this machine's last start: locks may not
 //   cross machines (CIFS nobrl, NFS local_lock, machines cloned with one machine-id), so the
-//   owner's heartbeat decides: it rewrites the file every HeartbeatMs, and a lock untouched for
-//   StaleAfterMs by the file system's own clock (a file made in that folder now says what time
-//   it is there) is abandoned; anything fresher, or dated in the future, cannot be told apart
-//   from a live test and is left alone.
-// Only the examined file is ever removed, never another that took its name meanwhile.
+//   owner's heartbeat decides: every HeartbeatMs it dates the file with the time of the file
+//   system that holds it (a file made in that folder now says what time it is there), and a
+//   lock dated StaleAfterMs before that time is abandoned; anything fresher, or dated in the
+//   future, cannot be told apart from a live test and is left alone.
+// The examiner opens the lock for writing where it may (NFS grants an exclusive lock only on a
+// file open for writing), else takes a shared lock, which a live owner's refuses alike.
+// Only the examined file is ever removed, never another that took its name meanwhile, also when
+// several examiners take one abandoned lock at once (RemoveOpenFile).
 #include "platform/FileAccess.h"
 
 #include <QString>
@@ -44,6 +48,11 @@ public:
     // Another's lock, as found.
     class Claim;
     static Claim examine(const QString &path);
+
+    // Removes what a maker killed in the moments it lives may leave in folder (probe files, a
+    // lock's or a claim's temporary name, for locks named *lockSuffix), once dated StaleAfterMs before the folder's time:
+    // nothing lives that long under such a name. Returns how many went.
+    static int clearLeftovers(const QString &folder, QStringView lockSuffix);
 
 private:
     FileLock(QString path, int descriptor) : m_path(std::move(path)), m_descriptor(descriptor) {}
@@ -73,8 +82,9 @@ public:
     // The workstation named in the lock, when it names one.
     QString host() const { return m_host; }
     FileKind kind() const { return m_kind; }
-    // Removes an abandoned lock: exactly the file examined. False in any other state.
-    bool remove();
+    // Removes an abandoned lock: exactly the file examined. False in any other state, and when
+    // another examiner took it first (error NotFound) or it cannot go (error says why).
+    bool remove(FileError *error = nullptr);
 
 private:
     friend class FileLock;

@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace kavr::platform {
 
@@ -77,14 +78,9 @@ bool ReadOnlyOnPurpose(const struct stat &st)
 }
 
 // A folder's new entries survive a power cut only once the folder itself is synced.
-void SyncFolder(const QString &path)
+void SyncFolderOf(const QString &path)
 {
-    const int fd = ::open(Native(QFileInfo(path).absolutePath()).constData(),
-                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    SyncFolder(QFileInfo(path).absolutePath());
 }
 
 mode_t ModeFor(FileSharing sharing)
@@ -125,7 +121,60 @@ bool WriteAll(int fd, const QByteArray &bytes, int *error)
     return true;
 }
 
+// This system gives a file made without a name (O_TMPFILE) its name through /proc.
+bool CanNameUnnamed()
+{
+    static const bool can = ::access("/proc/self/fd", X_OK) == 0;
+    return can;
+}
+
+QByteArray SelfPath(int fd)
+{
+    return "/proc/self/fd/" + QByteArray::number(fd);
+}
+
+// A new file beside path, open for writing: without a name where the file system allows (a
+// kill then leaves nothing), else under a temporary name, set in temporary.
+int CreateUnnamed(const QString &path, FileSharing sharing, QString *temporary, FileError *error)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    temporary->clear();
+    const int fd = CanNameUnnamed()
+        ? ::open(Native(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, ModeFor(sharing))
+        : -1;
+    if (fd >= 0) {
+        ShareAsFolder(fd, folder, sharing);
+        return fd;
+    }
+    *temporary = QDir(folder).filePath(TemporaryFileName(QFileInfo(path).fileName()));
+    return CreateNewFile(*temporary, sharing, error);
+}
+
+// Gives a file of CreateUnnamed's the name path where nothing has that name (Exists else), in
+// one step; on success temporary is cleared.
+FileError NameUnnamed(int fd, QString *temporary, const QString &path)
+{
+    if (!temporary->isEmpty()) {
+        const FileError error = RenameFile(*temporary, path, Replace::Never);
+        if (!error)
+            temporary->clear();
+        return error;
+    }
+    if (::linkat(AT_FDCWD, SelfPath(fd).constData(), AT_FDCWD, Native(path).constData(), AT_SYMLINK_FOLLOW) != 0)
+        return SystemError(errno);
+    return {};
+}
+
 } // namespace
+
+void SyncFolder(const QString &folder)
+{
+    const int fd = ::open(Native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
 
 FileState InspectFile(const QString &path)
 {
@@ -199,49 +248,53 @@ int CreateNewFile(const QString &path, FileSharing sharing, FileError *error)
     return fd;
 }
 
-int CreateHeldFile(const QString &path, FileSharing sharing, FileError *error)
+int CreateHeldFile(const QString &path, FileSharing sharing, const std::function<bool(int)> &prepare,
+                   FileError *error)
 {
-    return CreateNewFile(path, sharing, error); // a lock is held with flock(): FileLock
+    QString temporary;
+    FileError failure;
+    const int fd = CreateUnnamed(path, sharing, &temporary, &failure);
+    if (fd >= 0) {
+        if (!prepare(fd))
+            failure = Error(FileError::Code::Other, QStringLiteral("не удалось записать файл"));
+        else
+            failure = NameUnnamed(fd, &temporary, path);
+        if (failure) {
+            if (!temporary.isEmpty())
+                ::unlink(Native(temporary).constData());
+            ::close(fd);
+        }
+    }
+    if (error)
+        *error = failure;
+    return failure ? -1 : fd;
 }
 
 FileError SaveFile(const QString &path, const QByteArray &bytes, FileSharing sharing, Replace replace,
                    int inUseWaitMs)
 {
-    const QString folder = QFileInfo(path).absolutePath();
     // Without a name until it is whole: a kill leaves nothing behind. Where the file system
     // cannot (network shares), under a temporary name.
-    static const bool canName = ::access("/proc/self/fd", X_OK) == 0; // how such a file gets a name
-    int fd = canName ? ::open(Native(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, ModeFor(sharing)) : -1;
     QString temporary;
     FileError error;
-    if (fd >= 0) {
-        ShareAsFolder(fd, folder, sharing);
-    } else {
-        temporary = QDir(folder).filePath(TemporaryFileName(QFileInfo(path).fileName()));
-        fd = CreateNewFile(temporary, sharing, &error);
-        if (fd < 0)
-            return error;
-    }
+    const int fd = CreateUnnamed(path, sharing, &temporary, &error);
+    if (fd < 0)
+        return error;
     int failure = 0;
     // Durable before it has its name: a power cut never leaves an empty protocol.
     if (!WriteAll(fd, bytes, &failure) || ::fsync(fd) != 0) {
         error = SystemError(failure ? failure : errno);
     } else if (temporary.isEmpty()) {
-        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
         // Its name at once where nothing has it yet (a kill then leaves nothing half named);
         // where something has, a temporary name first and a rename over it.
-        const bool named = ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, Native(path).constData(), AT_SYMLINK_FOLLOW) == 0;
-        const int linkError = errno;
-        if (named) {
-            SyncFolder(path);
-        } else if (replace == Replace::Never || linkError != EEXIST) {
-            error = SystemError(linkError);
-        } else {
-            temporary = QDir(folder).filePath(TemporaryFileName(QFileInfo(path).fileName()));
-            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, Native(temporary).constData(), AT_SYMLINK_FOLLOW) != 0) {
-                error = SystemError(errno);
-                temporary.clear();
-            }
+        error = NameUnnamed(fd, &temporary, path);
+        if (!error) {
+            SyncFolderOf(path);
+        } else if (replace != Replace::Never && error.code == FileError::Code::Exists) {
+            const QString linked = QDir(QFileInfo(path).absolutePath()).filePath(TemporaryFileName(QFileInfo(path).fileName()));
+            error = NameUnnamed(fd, &temporary, linked);
+            if (!error)
+                temporary = linked;
         }
     }
     ::close(fd);
@@ -286,7 +339,7 @@ FileError RenameFile(const QString &from, const QString &to, Replace replace, in
         if (done != 0)
             return SystemError(errno);
     }
-    SyncFolder(to);
+    SyncFolderOf(to);
     return {};
 }
 
@@ -310,9 +363,42 @@ void CloseFile(int descriptor)
     ::close(descriptor);
 }
 
-bool RemoveOpenFile(int descriptor, const QString &path)
+FileError RemoveOpenFile(int descriptor, const QString &path)
 {
-    return RemoveFile(path, IdentityOf(descriptor));
+    const FileIdentity mine = IdentityOf(descriptor);
+    struct stat st {};
+    if (!mine.valid || ::lstat(Native(path).constData(), &st) != 0 || IdentityOf(st) != mine)
+        return Error(FileError::Code::NotFound, NotRegularReason(FileKind::Missing));
+    // Between a look and an unlink() another may put a file of its own under the name (a
+    // workstation that took the same abandoned lock first, on a share that keeps no locks). A
+    // rename to a name of this process's own is a step only one can win; what it moved is then
+    // removed only if it is the file meant, else it goes back.
+    const QString claimed = QDir(QFileInfo(path).absolutePath()).filePath(TemporaryFileName(QFileInfo(path).fileName()));
+    if (::rename(Native(path).constData(), Native(claimed).constData()) != 0)
+        return errno == ENOENT ? Error(FileError::Code::NotFound, NotRegularReason(FileKind::Missing))
+                               : SystemError(errno);
+    if (::lstat(Native(claimed).constData(), &st) == 0 && IdentityOf(st) == mine) {
+        ::unlink(Native(claimed).constData());
+        return {};
+    }
+    RenameFile(claimed, path, Replace::Never); // should that fail, the name is the other's already
+    return Error(FileError::Code::NotFound, NotRegularReason(FileKind::Missing));
+}
+
+ProbeFile CreateProbeFile(const QString &folder, FileSharing sharing)
+{
+    ProbeFile probe;
+    const QString named = QDir(folder).filePath(ProbeFileName());
+    probe.descriptor = CreateUnnamed(named, sharing, &probe.path, &probe.error);
+    return probe;
+}
+
+void DiscardProbeFile(ProbeFile &probe)
+{
+    if (probe.descriptor >= 0)
+        ::close(std::exchange(probe.descriptor, -1));
+    if (!probe.path.isEmpty())
+        ::unlink(Native(std::exchange(probe.path, QString())).constData());
 }
 
 QString PrivateTempFolder()

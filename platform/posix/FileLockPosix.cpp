@@ -2,12 +2,11 @@
 
 #include "platform/LockContents.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -22,6 +21,8 @@ namespace kavr::platform {
 namespace {
 
 constexpr qint64 MaxLockBytes = 4096;
+// A modification time further back than this is no time a file system kept: left alone.
+constexpr qint64 MaxAgeMs = qint64(100) * 365 * 24 * 3600 * 1000;
 
 QByteArray Native(const QString &path)
 {
@@ -39,26 +40,54 @@ QString BootId()
     return id;
 }
 
+// Saturated: a time planted far out of range cannot overflow what is computed with it.
 qint64 MilliSeconds(const struct timespec &time)
 {
-    return qint64(time.tv_sec) * 1000 + time.tv_nsec / 1'000'000;
+    constexpr qint64 limit = std::numeric_limits<qint64>::max() / 1000 - 1;
+    return std::clamp<qint64>(time.tv_sec, -limit, limit) * 1000 + time.tv_nsec / 1'000'000;
 }
 
 // What time it is for the file system that holds folder: the modification time of a file made
-// there now. On a network share that is the server's clock, the same that dates the lock, so
-// the workstations' own clocks never enter the comparison. Negative when nothing can be made.
+// there now, and not written to (a client holding a write lease on a share would date a write
+// by the workstation's clock). On a network share that is the server's clock, the same that
+// dates the lock, so the workstations' own clocks never enter the comparison. Negative when
+// nothing can be made.
 qint64 FolderNowMs(const QString &folder)
 {
-    const QString probe = QDir(folder).filePath(
-        QStringLiteral(".kavr-clock-%1-%2").arg(::getpid()).arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
-    const int fd = CreateNewFile(probe, FileSharing::Owner, nullptr);
-    if (fd < 0)
-        return -1;
+    ProbeFile probe = CreateProbeFile(folder, FileSharing::Owner);
     struct stat st {};
-    const bool dated = ::write(fd, "", 1) == 1 && ::fstat(fd, &st) == 0;
-    ::close(fd);
-    ::unlink(Native(probe).constData());
+    const bool dated = probe.descriptor >= 0 && ::fstat(probe.descriptor, &st) == 0;
+    DiscardProbeFile(probe);
     return dated ? MilliSeconds(st.st_mtim) : -1;
+}
+
+// Dates the lock with the time of the file system that holds it, set explicitly: a share moves
+// a file's write time only at the first write on a handle (SMB), or by the workstation's clock
+// while the client caches writes, but a time set is sent to the server as it is.
+bool Date(int fd, const QString &folder)
+{
+    const qint64 now = FolderNowMs(folder);
+    const struct timespec given[2] = {{0, UTIME_OMIT}, {time_t(now / 1000), long(now % 1000) * 1'000'000}};
+    const struct timespec current[2] = {{0, UTIME_OMIT}, {0, UTIME_NOW}};
+    // A time of one's choice only the file's owner may set; any writer may set the current one.
+    return (now >= 0 && ::futimens(fd, given) == 0) || ::futimens(fd, current) == 0;
+}
+
+// Errors of flock() that say the file system keeps no locks at all (NFS without its lock
+// manager, some FUSE file systems): the owner's process id, machine and heartbeat tell of it
+// instead. Any other error is a fault.
+bool NoLocksHere(int error)
+{
+    return error == ENOLCK || error == EOPNOTSUPP || error == ENOSYS || error == EINVAL;
+}
+
+// Dated StaleAfterMs or more before the time of the file system that holds it. Times far out
+// of range count as fresh: such a file is left alone.
+bool Stale(const struct stat &st, const QString &folder)
+{
+    const qint64 now = FolderNowMs(folder);
+    const qint64 dated = MilliSeconds(st.st_mtim);
+    return now >= 0 && dated > now - MaxAgeMs && now - dated > FileLock::StaleAfterMs;
 }
 
 bool ProcessLives(qint64 pid)
@@ -71,36 +100,42 @@ bool ProcessLives(qint64 pid)
 
 std::unique_ptr<FileLock> FileLock::create(const QString &path, FileSharing sharing, FileError *error)
 {
-    const int fd = CreateHeldFile(path, sharing, error);
-    if (fd < 0)
+    const QString folder = QFileInfo(path).absolutePath();
+    // Held, whole and dated before it has its name: an examiner never finds it otherwise.
+    const int fd = CreateHeldFile(path, sharing, [&folder](int fd) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && !NoLocksHere(errno))
+            return false;
+        const QByteArray contents = lock::Contents(::getpid(), BootId());
+        return ::write(fd, contents.constData(), size_t(contents.size())) == contents.size()
+            && Date(fd, folder) && ::fsync(fd) == 0;
+    }, error);
+    if (fd < 0) {
+        if (error && error->code == FileError::Code::Other)
+            error->reason = QStringLiteral("не удалось записать файл блокировки");
         return nullptr;
-    // Where the file system has no locks, the process id and the boot's id still tell others
-    // on this machine.
-    ::flock(fd, LOCK_EX | LOCK_NB);
-    std::unique_ptr<FileLock> lock(new FileLock(path, fd));
-    const QByteArray contents = lock::Contents(::getpid(), BootId());
-    if (::write(fd, contents.constData(), size_t(contents.size())) != contents.size() || ::fdatasync(fd) != 0) {
-        if (error)
-            *error = {FileError::Code::Other, QStringLiteral("не удалось записать файл блокировки")};
-        return nullptr; // the destructor removes what was made
     }
-    return lock;
+    return std::unique_ptr<FileLock>(new FileLock(path, fd));
 }
 
 bool FileLock::heartbeat()
 {
-    // A write dates the file by the file system's clock, also on a network share; synced, so
-    // that the server sees it at once.
-    const QByteArray contents = lock::Contents(::getpid(), BootId());
+    // Synced, so that the server has the date at once.
     ++m_beats;
-    return ::pwrite(m_descriptor, contents.constData(), size_t(contents.size()), 0) == contents.size()
-        && ::fdatasync(m_descriptor) == 0;
+    return Date(m_descriptor, QFileInfo(m_path).absolutePath()) && ::fsync(m_descriptor) == 0;
 }
 
 void FileLock::examineOwner(Claim &claim)
 {
     const QString &path = claim.m_path;
-    const int fd = ::open(Native(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    // For writing where the file lets this user: NFS grants an exclusive lock only on a file open
+    // for writing. Else a shared lock, which a live owner's exclusive one refuses as well.
+    const int flags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int lockKind = LOCK_EX;
+    int fd = ::open(Native(path).constData(), O_RDWR | flags);
+    if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+        lockKind = LOCK_SH;
+        fd = ::open(Native(path).constData(), O_RDONLY | flags);
+    }
     if (fd < 0) {
         claim.m_state = errno == ENOENT ? Claim::State::Missing : Claim::State::NotALock; // gone, or swapped
         return;
@@ -111,9 +146,14 @@ void FileLock::examineOwner(Claim &claim)
         return; // not a lock of the program's
     }
     claim.m_descriptor = fd;
-    const bool locksWork = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    if (!locksWork && errno == EWOULDBLOCK) {
+    const int refused = ::flock(fd, lockKind | LOCK_NB) == 0 ? 0 : errno;
+    if (refused == EWOULDBLOCK) {
         claim.m_state = Claim::State::Held;
+        return;
+    }
+    const bool locksWork = refused == 0;
+    if (!locksWork && !NoLocksHere(refused)) {
+        claim.m_state = Claim::State::Undecided; // the lock cannot be asked: never taken for abandoned
         return;
     }
     QByteArray bytes(int(MaxLockBytes), '\0');
@@ -131,9 +171,24 @@ void FileLock::examineOwner(Claim &claim)
     }
     // Made elsewhere, or before this machine's last start: only a heartbeat long missed tells.
     // A lock dated ahead of the folder's clock cannot be told from a live one.
-    const qint64 now = FolderNowMs(QFileInfo(path).absolutePath());
-    const bool stale = now >= 0 && now - MilliSeconds(st.st_mtim) > StaleAfterMs;
-    claim.m_state = stale ? Claim::State::Abandoned : Claim::State::Undecided;
+    claim.m_state = Stale(st, QFileInfo(path).absolutePath()) ? Claim::State::Abandoned : Claim::State::Undecided;
+}
+
+int FileLock::clearLeftovers(const QString &folder, QStringView lockSuffix)
+{
+    const QDir dir(folder);
+    // Probes, probes of earlier versions, and the temporary names of locks being made or claimed.
+    const QStringList patterns{ProbePrefix + u'*', QStringLiteral(".kavr-clock-*"),
+                               QStringLiteral(".*%1.*.tmp").arg(lockSuffix)};
+    int cleared = 0;
+    for (const QString &name : dir.entryList(patterns, QDir::Files | QDir::Hidden | QDir::System)) {
+        const QString path = dir.filePath(name);
+        struct stat st {};
+        if (::lstat(Native(path).constData(), &st) == 0 && S_ISREG(st.st_mode) && Stale(st, folder)
+            && RemoveFile(path, {quint64(st.st_dev), quint64(st.st_ino), true}))
+            ++cleared;
+    }
+    return cleared;
 }
 
 } // namespace kavr::platform

@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 #include <io.h>
+#include <utility>
 
 namespace kavr::platform {
 
@@ -176,10 +177,11 @@ int CreateWith(const QString &path, DWORD access, DWORD share, FileError *error)
 }
 
 // Writes bytes as a new file, whole and durable, or leaves nothing behind.
-FileError WriteNewFile(const QString &path, const QByteArray &bytes, FileSharing sharing)
+FileError WriteNewFile(const QString &path, const QByteArray &bytes, FileSharing)
 {
     FileError error;
-    const int fd = CreateHeldFile(path, sharing, &error);
+    // Its own handle may remove it should the write fail; nobody else may meanwhile.
+    const int fd = CreateWith(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ, &error);
     if (fd < 0)
         return error;
     const HANDLE handle = HANDLE(_get_osfhandle(fd));
@@ -211,11 +213,19 @@ int CreateNewFile(const QString &path, FileSharing, FileError *error)
     return CreateWith(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, error);
 }
 
-int CreateHeldFile(const QString &path, FileSharing, FileError *error)
+int CreateHeldFile(const QString &path, FileSharing, const std::function<bool(int)> &prepare, FileError *error)
 {
     // Its owner alone may remove it while it is open: whether it can be removed tells whether
-    // its program lives, on a file server too.
-    return CreateWith(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ, error);
+    // its program lives, on a file server too. Held from the moment it exists, so that what it
+    // holds may follow.
+    const int fd = CreateWith(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ, error);
+    if (fd < 0 || prepare(fd))
+        return fd;
+    MarkForDeletion(HANDLE(_get_osfhandle(fd)));
+    _close(fd);
+    if (error)
+        *error = Error(FileError::Code::Other, QStringLiteral("не удалось записать файл"));
+    return -1;
 }
 
 FileError SaveFile(const QString &path, const QByteArray &bytes, FileSharing sharing, Replace replace,
@@ -279,11 +289,44 @@ void CloseFile(int descriptor)
     _close(descriptor);
 }
 
-bool RemoveOpenFile(int descriptor, const QString &)
+FileError RemoveOpenFile(int descriptor, const QString &)
 {
     // The handle is the file itself, whatever now has its name; it was opened to be removed.
     const intptr_t handle = _get_osfhandle(descriptor);
-    return handle != -1 && MarkForDeletion(HANDLE(handle));
+    if (handle == -1)
+        return Error(FileError::Code::NotFound, NotRegularReason(FileKind::Missing));
+    return MarkForDeletion(HANDLE(handle)) ? FileError{} : SystemError(GetLastError());
+}
+
+void SyncFolder(const QString &)
+{
+    // NTFS and SMB servers keep a folder's names in their own journal; a file flushed with
+    // FlushFileBuffers is found under its name after a power cut.
+}
+
+ProbeFile CreateProbeFile(const QString &folder, FileSharing)
+{
+    // Removed by the system as its handle closes, also when the program is killed.
+    ProbeFile probe;
+    HANDLE handle = CreateFileW(WidePath(QDir(folder).filePath(ProbeFileName())).c_str(), GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        probe.error = SystemError(GetLastError());
+        return probe;
+    }
+    probe.descriptor = _open_osfhandle(intptr_t(handle), _O_WRONLY | _O_BINARY);
+    if (probe.descriptor < 0) {
+        CloseHandle(handle);
+        probe.error = Error(FileError::Code::Other, QStringLiteral("слишком много открытых файлов"));
+    }
+    return probe;
+}
+
+void DiscardProbeFile(ProbeFile &probe)
+{
+    if (probe.descriptor >= 0)
+        _close(std::exchange(probe.descriptor, -1));
 }
 
 QString PrivateTempFolder()

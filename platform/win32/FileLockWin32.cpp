@@ -17,22 +17,22 @@ constexpr DWORD MaxLockBytes = 4096;
 
 std::unique_ptr<FileLock> FileLock::create(const QString &path, FileSharing sharing, FileError *error)
 {
-    // Held open without the right for others to remove it: whether it can be removed tells
-    // whether its owner lives, on a file server too, whatever process id it names.
-    const int fd = CreateHeldFile(path, sharing, error);
-    if (fd < 0)
+    // Held open without the right for others to remove it, from the moment it exists: whether it
+    // can be removed tells whether its owner lives, on a file server too, whatever process id it
+    // names. What it says is for the operator's notice only.
+    const int fd = CreateHeldFile(path, sharing, [](int fd) {
+        const QByteArray contents = lock::Contents(GetCurrentProcessId(), QString());
+        DWORD written = 0;
+        const HANDLE handle = HANDLE(_get_osfhandle(fd));
+        return WriteFile(handle, contents.constData(), DWORD(contents.size()), &written, nullptr)
+            && written == DWORD(contents.size()) && FlushFileBuffers(handle);
+    }, error);
+    if (fd < 0) {
+        if (error && error->code == FileError::Code::Other)
+            error->reason = QStringLiteral("не удалось записать файл блокировки");
         return nullptr;
-    std::unique_ptr<FileLock> lock(new FileLock(path, fd));
-    const QByteArray contents = lock::Contents(GetCurrentProcessId(), QString());
-    DWORD written = 0;
-    const HANDLE handle = HANDLE(_get_osfhandle(fd));
-    if (!WriteFile(handle, contents.constData(), DWORD(contents.size()), &written, nullptr)
-        || written != DWORD(contents.size()) || !FlushFileBuffers(handle)) {
-        if (error)
-            *error = {FileError::Code::Other, QStringLiteral("не удалось записать файл блокировки")};
-        return nullptr; // the destructor removes what was made
     }
-    return lock;
+    return std::unique_ptr<FileLock>(new FileLock(path, fd));
 }
 
 bool FileLock::heartbeat()
@@ -70,6 +70,13 @@ void FileLock::examineOwner(Claim &claim)
     file.release();
     claim.m_descriptor = fd;
     claim.m_state = Claim::State::Abandoned;
+}
+
+int FileLock::clearLeftovers(const QString &, QStringView)
+{
+    // Nothing to clear: probes go with their handles, and locks are made and claimed at their
+    // own names, never under temporary ones.
+    return 0;
 }
 
 } // namespace kavr::platform

@@ -94,15 +94,9 @@ QString SaveFolderProblem(const SaveTarget &target, const QString &folder)
 {
     if (!UsableSaveFolder(target, folder))
         return QStringLiteral("папку нельзя создать или в неё нельзя писать");
-    const QString probe = FullPath(folder, platform::TemporaryFileName(QStringLiteral("kavr-probe")));
-    FileError error;
-    const int fd = platform::CreateNewFile(probe, SharingIn(target, folder), &error);
-    if (fd < 0)
-        return error.reason;
-    const platform::FileIdentity made = platform::IdentityOf(fd);
-    platform::CloseFile(fd);
-    platform::RemoveFile(probe, made);
-    return {};
+    platform::ProbeFile probe = platform::CreateProbeFile(folder, SharingIn(target, folder));
+    platform::DiscardProbeFile(probe);
+    return probe.error.reason;
 }
 
 QString ProtocolFileName(const QString &code)

@@ -72,7 +72,9 @@ bool TestJournal::begin(const SaveTarget &target, const QString &code,
     bytes += journal::EncodeLine(Event(journal::VariantEvent, ms, wall) << variant);
     m_stop = false;
     m_dirty = false;
-    m_worker = std::thread([this, handle = m_file.handle()] { syncLoop(handle); });
+    m_worker = std::thread([this, handle = m_file.handle(), folder = QFileInfo(m_path).absolutePath()] {
+        syncLoop(handle, folder);
+    });
     write(bytes);
     if (!isOpen())
         discard(); // not even the start could be written: nothing worth keeping
@@ -214,8 +216,11 @@ void TestJournal::stopWorker()
     m_worker.join();
 }
 
-void TestJournal::syncLoop(int handle)
+void TestJournal::syncLoop(int handle, const QString &folder)
 {
+    // The journal's and the lock's names survive a power cut only once their folder is synced.
+    if (m_sync)
+        platform::SyncFolder(folder);
     std::unique_lock guard(m_mutex);
     auto nextBeat = std::chrono::steady_clock::now() + std::chrono::milliseconds(FileLock::HeartbeatMs);
     for (;;) {

@@ -114,7 +114,7 @@ private:
     bool create(const SaveTarget &target, const QString &dir, const QString &code);
     void write(const QByteArray &bytes);
     void stopWorker();
-    void syncLoop(int handle);
+    void syncLoop(int handle, const QString &folder);
 
     FileSync m_sync;
     QFile m_file;

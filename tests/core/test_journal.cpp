@@ -3,6 +3,7 @@
 // and the recovery's cases (a torn last line, a protocol saved after all, a code recovered
 // before, a journal that cannot be read, a journal in a fallback folder, a lock left without
 // its journal).
+#include "platform/FileLock.h"
 #include "testing/core/CodePage.h"
 #include "testing/core/JournalLine.h"
 #include "testing/core/JournalReader.h"
@@ -17,6 +18,11 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
 
 using namespace kavr;
 using namespace kavr::test;
@@ -79,6 +85,15 @@ enum class Damage { None, CutInLastLine, LastLineOverwritten, ZerosAfterEnd, Mid
 // What a reader makes of it: the whole test, the test without its last event, the test up to a
 // damaged line, a test stopped as it began, nothing.
 enum class Read { Whole, LastEventLost, UpToDamage, Empty, Unreadable };
+// The launcher of a journal step that sees Result as a workstation sees a network share of that
+// kind (support/share_shim.cpp).
+QStringList OnShare(const char *kind)
+{
+    const QString sanitizer = qEnvironmentVariable("ASAN_OPTIONS");
+    return {u"env"_s, u"LD_PRELOAD="_s + QString::fromUtf8(KAVR_SHARE_SHIM), u"KAVR_SHARE="_s + QString::fromLatin1(kind),
+            u"ASAN_OPTIONS="_s + sanitizer + (sanitizer.isEmpty() ? u""_s : u":"_s) + u"verify_asan_link_order=0"_s};
+}
+
 enum class Recovery { TornLastLine, AlreadySaved, OtherTestSaved, RecoveredBefore, JournalOutlivedRecovery,
                        Unreadable, InFallback, DamagedInTheMiddle, Empty };
 
@@ -99,6 +114,9 @@ private slots:
     void finishedTestIsRecoveredAsItEnded();
     void longestAcceptedCodeIsJournaledAndRecovered();
     void locksOfLiveAndGoneOwners();
+    void lockIsHeldFromItsName();
+    void abandonedJournalOnAShare_data();
+    void abandonedJournalOnAShare();
     void noticeNamesAtMostThree();
 
 private:
@@ -403,6 +421,101 @@ void TestJournalRecovery::locksOfLiveAndGoneOwners()
     // Five placed, the fourth wrong, the sixth figure in hand.
     QVERIFY(FromWindows1251(ReadAll(report.paths(RecoveryReport::Kind::Recovered).first()))
                 .contains(u"N[+] = 4,  N[-] = 1,  N[0] = 7"_s));
+}
+
+void TestJournalRecovery::lockIsHeldFromItsName()
+{
+    // A test's lock made over and over while other starts examine it and take it when they find
+    // it abandoned: two threads here and another process. A live owner's lock is always held,
+    // and never taken.
+    QVERIFY(QDir().mkpath(m_result));
+    const QString path = m_result + u"/Петров.IM.journal.lock"_s;
+    JournalTool process({u"examine"_s, path});
+    QVERIFY(process.ready());
+    std::atomic<int> live = 0; // the owner's round while its lock exists, else 0
+    std::atomic<bool> done = false;
+    std::atomic<int> examined = 0, takenFromLive = 0;
+    const auto examiner = [&] {
+        while (!done) {
+            const int before = live;
+            platform::FileLock::Claim claim = platform::FileLock::examine(path);
+            if (claim.state() == platform::FileLock::Claim::State::Abandoned && before != 0 && live == before)
+                ++takenFromLive;
+            if (claim.state() == platform::FileLock::Claim::State::Abandoned)
+                claim.remove();
+            ++examined;
+        }
+    };
+    std::thread first(examiner), second(examiner);
+    int unheld = 0, made = 0;
+    for (int round = 1; round <= 300; ++round) {
+        auto lock = platform::FileLock::create(path, platform::FileSharing::Folder, nullptr);
+        if (!lock)
+            continue; // Windows: the last round's lock goes only as the examiners close it
+        ++made;
+        live = round;
+        for (int look = 0; look < 3; ++look)
+            unheld += platform::FileLock::examine(path).state() != platform::FileLock::Claim::State::Held;
+        live = 0;
+    }
+    done = true;
+    first.join();
+    second.join();
+    const JournalTool::Result other = process.finish();
+    QVERIFY(other.ok);
+    QVERIFY(examined > 0 && made > 0);
+    QCOMPARE(unheld, 0);
+    QCOMPARE(takenFromLive.load(), 0);
+}
+
+void TestJournalRecovery::abandonedJournalOnAShare_data()
+{
+    QTest::addColumn<QByteArray>("share");
+    QTest::addColumn<int>("recoverers");
+    QTest::addColumn<int>("rounds");
+    // Another workstation's test killed long ago, its lock not held: two starting at once.
+    QTest::newRow("no locks between workstations: two starts at once") << "nolocks"_ba << 2 << 20;
+    // This machine's killed test whose process id another program has now.
+    QTest::newRow("NFS: exclusive locks only on files open for writing") << "nfs"_ba << 1 << 1;
+}
+
+void TestJournalRecovery::abandonedJournalOnAShare()
+{
+    QFETCH(QByteArray, share);
+    QFETCH(int, recoverers);
+    QFETCH(int, rounds);
+    if (QByteArrayView(KAVR_SHARE_SHIM).isEmpty())
+        QSKIP("the shares are those of Linux");
+    QVERIFY(QDir().mkpath(m_result));
+    const QString recovered = Code + u".IM.recovered.txt"_s;
+    for (int round = 1; round <= rounds; ++round) {
+        const QString journal = JournalTool::run({u"journal"_s, m_result, Code, u"5"_s}).lines.value(0);
+        QVERIFY(!journal.isEmpty());
+        const QString lock = journal + u".lock"_s;
+        QByteArray owner = ReadAll(lock);
+        if (share == "nolocks") {
+            owner.replace(owner.indexOf("boot=") + 5, 8, "00000000"); // another machine's
+            QFile file(lock);
+            QVERIFY(WriteAll(lock, owner) && file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-600), QFileDevice::FileModificationTime));
+        } else {
+            const qsizetype pid = owner.indexOf("pid=") + 4;
+            owner.replace(pid, owner.indexOf('\n', pid) - pid, QByteArray::number(QCoreApplication::applicationPid()));
+            QVERIFY(WriteAll(lock, owner));
+        }
+        std::vector<std::unique_ptr<JournalTool>> starts;
+        for (int i = 0; i < recoverers; ++i) {
+            starts.push_back(std::make_unique<JournalTool>(QStringList{u"recover-at-eof"_s, m_result}, OnShare(share)));
+            QVERIFY(starts.back()->ready());
+        }
+        for (auto &start : starts)
+            start->go();
+        for (auto &start : starts)
+            QVERIFY(start->finish().ok);
+        QCOMPARE(Entries(m_result), QStringList{recovered});
+        QVERIFY(FromWindows1251(ReadAll(m_result + u'/' + recovered)).contains(u"N[+] = 4,  N[-] = 1,  N[0] = 7"_s));
+        QVERIFY(QFile::remove(m_result + u'/' + recovered));
+    }
 }
 
 void TestJournalRecovery::noticeNamesAtMostThree()

@@ -51,19 +51,36 @@ JournalTool::Result JournalTool::run(const QStringList &args, const QStringList 
     return result;
 }
 
-JournalTool::JournalTool(const QStringList &args) : m_process(std::make_unique<QProcess>())
+JournalTool::JournalTool(const QStringList &args, const QStringList &launcher)
+    : m_process(std::make_unique<QProcess>())
 {
-    m_process->start(program(), args);
+    QStringList all = launcher;
+    all << program() << args;
+    m_process->start(all.takeFirst(), all);
     while (!m_ready && m_process->waitForReadyRead(StepMs))
         m_ready = Lines(*m_process).contains(QStringLiteral("ready"));
 }
 
 JournalTool::~JournalTool()
 {
+    finish();
+}
+
+void JournalTool::go()
+{
     m_process->closeWriteChannel();
+}
+
+JournalTool::Result JournalTool::finish()
+{
+    go();
     if (!m_process->waitForFinished(StepMs))
         m_process->kill();
     m_process->waitForFinished();
+    Result result;
+    result.lines = Lines(*m_process);
+    result.ok = m_ready && m_process->exitStatus() == QProcess::NormalExit && m_process->exitCode() == 0;
+    return result;
 }
 
 } // namespace kavr::test

@@ -23,13 +23,17 @@ public:
     static Result run(const QStringList &args, const QStringList &launcher = {},
                       const QString &program = JournalTool::program());
 
-    // Starts a step that holds a lock or a file; returns once it does (ready() says whether it
-    // came). The destructor lets go and waits for the end.
-    explicit JournalTool(const QStringList &args);
+    // Starts a step that holds a lock or a file, or waits for its cue; returns once it says it
+    // is ready (ready() says whether it came). The destructor lets go and waits for the end.
+    explicit JournalTool(const QStringList &args, const QStringList &launcher = {});
     ~JournalTool();
     JournalTool(const JournalTool &) = delete;
     JournalTool &operator=(const JournalTool &) = delete;
     bool ready() const { return m_ready; }
+    // Closes the step's standard input: its cue to go on, or to let go. Returns at once.
+    void go();
+    // go(), then waits for the end: what the step printed after "ready".
+    Result finish();
 
 private:
     std::unique_ptr<QProcess> m_process;

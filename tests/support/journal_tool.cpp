@@ -9,6 +9,9 @@
 //                                        fourth one wrong), a figure picked, then end as if killed
 //   kavr_journal_tool save DIR CODE TEXT save a protocol of one line TEXT as FinishTest does
 //   kavr_journal_tool recover DIR        recover the journals in DIR as a start does
+//   kavr_journal_tool recover-at-eof DIR the same once standard input closes (several at once)
+//   kavr_journal_tool examine PATH       examine the lock PATH as starts do, and take it when
+//                                        abandoned, over and over until standard input closes
 //   kavr_journal_tool hold-open PATH     keep PATH open for reading until standard input closes
 //
 // Prints "ready" once the step is done (and a path or the entries where there are any); exit
@@ -23,8 +26,10 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 using namespace kavr;
 
@@ -79,6 +84,28 @@ int Journal(const QString &dir, const QString &code, int placements)
     Killed();
 }
 
+// Another start on this machine, over and over: each lock found abandoned is taken away as
+// recovery takes it. Prints how often it looked and how often it took one.
+int ExamineUntilEof(const QString &path)
+{
+    std::atomic<bool> done = false;
+    Say(QStringLiteral("ready"));
+    std::thread input([&done] {
+        WaitForStdinToClose();
+        done = true;
+    });
+    int examined = 0, taken = 0;
+    while (!done) {
+        platform::FileLock::Claim claim = platform::FileLock::examine(path);
+        ++examined;
+        if (claim.state() == platform::FileLock::Claim::State::Abandoned && claim.remove())
+            ++taken;
+    }
+    input.join();
+    Say(QStringLiteral("examined %1 taken %2").arg(examined).arg(taken));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -103,7 +130,13 @@ int main(int argc, char *argv[])
         Say(saved.error.isEmpty() ? saved.path : saved.error);
         return saved.error.isEmpty() ? 0 : 1;
     }
-    if (command == u"recover") {
+    if (command == u"examine")
+        return ExamineUntilEof(args.value(2));
+    if (command == u"recover-at-eof") {
+        Say(QStringLiteral("ready"));
+        WaitForStdinToClose();
+    }
+    if (command == u"recover" || command == u"recover-at-eof") {
         const RecoveryReport report = RecoverJournals({args.value(2), {}});
         for (const RecoveryReport::Entry &entry : report.entries)
             Say(QStringLiteral("%1\t%2").arg(int(entry.kind)).arg(entry.path));
@@ -120,6 +153,7 @@ int main(int argc, char *argv[])
         WaitForStdinToClose();
         return 0;
     }
-    std::fputs("usage: kavr_journal_tool lock|hold-lock|journal|save|recover|hold-open ...\n", stderr);
+    std::fputs("usage: kavr_journal_tool lock|hold-lock|journal|save|recover|recover-at-eof|examine|hold-open ...\n",
+               stderr);
     return 2;
 }

@@ -1,0 +1,90 @@
+// A network share as a workstation sees it, put before the C library of one process with
+// LD_PRELOAD, for tests of what two workstations do at once in one shared folder:
+//   KAVR_SHARE=nolocks  a share that passes no locks between workstations (CIFS nobrl, NFS
+//                       local_lock): flock() always succeeds, as it does on each workstation
+//                       alone; and every change of a name takes a round trip to the server
+//                       (0-2 ms), as on any share;
+//   KAVR_SHARE=nfs      NFS's flock(): an exclusive lock only on a file open for writing
+//                       (EBADF on one open for reading), as flock(2) says.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+bool Mode(const char *mode)
+{
+    const char *set = getenv("KAVR_SHARE");
+    return set && strcmp(set, mode) == 0;
+}
+
+void RoundTrip()
+{
+    static unsigned seed;
+    if (!Mode("nolocks"))
+        return;
+    if (!seed)
+        seed = unsigned(getpid()) ^ unsigned(time(nullptr));
+    const timespec wait = {0, long(rand_r(&seed) % 2000) * 1000L};
+    nanosleep(&wait, nullptr);
+}
+
+template <typename Function>
+Function *Real(Function *, const char *name)
+{
+    return reinterpret_cast<Function *>(dlsym(RTLD_NEXT, name));
+}
+#define REAL(name) Real(&name, #name)
+
+} // namespace
+
+extern "C" {
+
+int flock(int fd, int operation) noexcept
+{
+    if (Mode("nolocks"))
+        return 0;
+    if (Mode("nfs") && (operation & LOCK_EX) && (fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDONLY) {
+        errno = EBADF;
+        return -1;
+    }
+    return REAL(flock)(fd, operation);
+}
+
+int unlink(const char *path) noexcept
+{
+    RoundTrip();
+    return REAL(unlink)(path);
+}
+
+int rename(const char *from, const char *to) noexcept
+{
+    RoundTrip();
+    return REAL(rename)(from, to);
+}
+
+int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned flags) noexcept
+{
+    RoundTrip();
+    return REAL(renameat2)(fromDir, from, toDir, to, flags);
+}
+
+int link(const char *from, const char *to) noexcept
+{
+    RoundTrip();
+    return REAL(link)(from, to);
+}
+
+int linkat(int fromDir, const char *from, int toDir, const char *to, int flags) noexcept
+{
+    RoundTrip();
+    return REAL(linkat)(fromDir, from, toDir, to, flags);
+}
+
+} // extern "C"
