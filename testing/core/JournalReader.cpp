@@ -5,12 +5,17 @@
 #include "testing/core/Scoring.h"
 #include "testing/core/SubjectEntryCheck.h"
 
-#include <cmath>
-#include <limits>
 
 namespace kavr {
 
 namespace {
+
+// A test lasts minutes from its start to its end; a journal dated further apart, or a clock
+// reading beyond what a millisecond clock reaches, was not written by the program, and times
+// in it could overflow what is computed from them.
+constexpr qint64 MaxClockMs = qint64(1) << 53;
+constexpr qint64 MaxTestMs = qint64(24) * 3600 * 1000;
+constexpr double MaxSeconds = double(MaxTestMs) / 1000;
 
 struct Refusal
 {
@@ -79,7 +84,7 @@ private:
     {
         bool ok = false;
         const double value = text.toDouble(&ok);
-        if (!ok || !(value >= 0) || !std::isfinite(value))
+        if (!ok || !(value >= 0) || !(value <= MaxSeconds))
             refuse(QStringLiteral("line %1: no time").arg(m_lineNo));
         return value;
     }
@@ -114,8 +119,8 @@ private:
         const QString &kind = f.first();
         if (f.size() < 3)
             refuse(QStringLiteral("line %1 is too short").arg(m_lineNo));
-        const qint64 ms = number(f.at(1), std::numeric_limits<qint64>::min(),
-                                 std::numeric_limits<qint64>::max());
+        const qint64 ms = m_started ? number(f.at(1), m_startMs - MaxTestMs, m_startMs + MaxTestMs)
+                                    : number(f.at(1), -MaxClockMs, MaxClockMs);
         const QDateTime wall = QDateTime::fromString(f.at(2), Qt::ISODateWithMs);
         if (!wall.isValid())
             refuse(QStringLiteral("line %1: no date and time").arg(m_lineNo));
@@ -135,6 +140,7 @@ private:
             if (CheckSubjectCode(f.at(3)))
                 refuse(QStringLiteral("line %1: the code cannot name a protocol").arg(m_lineNo));
             m_started = true;
+            m_startMs = ms;
             m_test.code = f.at(3);
             m_test.settings.decimalSeparator = f.at(4);
             m_test.settings.shortDateFormat = f.at(5);
@@ -193,12 +199,18 @@ private:
     InterruptedTest m_test;
     InterruptedTest m_beforeLine; // the test before the line being read
     bool m_started = false;
+    qint64 m_startMs = 0;
     bool m_tornTail = false;
     int m_lineNo = 0;
 
 };
 
 } // namespace
+
+bool InterruptedTest::identified() const
+{
+    return lines.size() > protocol::SubjectLineIndex;
+}
 
 QStringList InterruptedTest::protocolLines() const
 {

@@ -28,6 +28,10 @@ struct InterruptedTest
     bool finished = false;
     double answerSeconds = 0.0;
 
+    // Whether the journal holds the protocol's subject line (code, name, date and time): only
+    // then can a protocol on disk be told to be this test's own.
+    bool identified() const;
+
     // As FinishTest wrote them: at the finish when the journal holds it (the save failed);
     // otherwise as when the answer time runs out at the last event: the record in progress
     // charged with the time since the last mark, the answer time up to the last event (0 when

@@ -5,6 +5,7 @@
 #include "platform/FileLock.h"
 #include "testing/core/CodePage.h"
 #include "testing/core/JournalReader.h"
+#include "testing/core/Protocol.h"
 #include "testing/core/TestJournal.h"
 
 #include <QDir>
@@ -71,6 +72,7 @@ public:
         const QString journals = u'*' + TestJournal::Suffix;
         const QString locks = journals + TestJournal::LockSuffix;
         for (const QString &dir : m_folders) {
+            FileLock::clearLeftovers(dir, TestJournal::LockSuffix);
             // Names only: nothing found is opened, or even looked into, before it is known to be
             // a regular file.
             const QDir folder(dir);
@@ -113,12 +115,15 @@ private:
     void recover(const QString &dir, const QString &path)
     {
         const FileKind kind = platform::InspectFile(path).kind;
+        if (kind == FileKind::Missing)
+            return; // its test ended, or another start recovered it, since the folder was listed
         if (kind != FileKind::Regular) {
             foreign(path, kind);
             return;
         }
         const QString lockPath = path + TestJournal::LockSuffix;
         FileLock::Claim claim = FileLock::examine(lockPath);
+        FileError error;
         switch (claim.state()) {
         case FileLock::Claim::State::Held: return; // its test is running
         case FileLock::Claim::State::Undecided:
@@ -126,8 +131,10 @@ private:
             return;
         case FileLock::Claim::State::NotALock: foreign(lockPath, claim.kind()); return;
         case FileLock::Claim::State::Abandoned:
-            if (!claim.remove())
-                return; // taken meanwhile by another start
+            if (!claim.remove(&error)) {
+                notRecovered(path, error); // NotFound: another start took it first
+                return;
+            }
             break;
         case FileLock::Claim::State::Missing: break;
         }
@@ -135,10 +142,15 @@ private:
         // twice; it goes when this returns.
         const platform::FileSharing sharing = dir == m_target.resultDir ? platform::FileSharing::Folder
                                                                         : platform::FileSharing::Owner;
-        const std::unique_ptr<FileLock> own = FileLock::create(lockPath, sharing, nullptr);
-        if (!own)
+        const std::unique_ptr<FileLock> own = FileLock::create(lockPath, sharing, &error);
+        if (!own) {
+            if (error.code != FileError::Code::Exists) // else another start is recovering it
+                notRecovered(path, error);
             return;
+        }
         const platform::FileRead file = platform::ReadRegularFile(path, MaxJournalBytes);
+        if (file.error.code == FileError::Code::NotFound)
+            return; // recovered by another start meanwhile
         if (file.error.code == FileError::Code::NotRegular) {
             foreign(path, platform::InspectFile(path).kind);
             return;
@@ -149,63 +161,116 @@ private:
             return;
         }
         if (!read.test) {
-            m_report.entries << RecoveryReport::Entry{Kind::Unreadable, path};
+            m_report.entries << RecoveryReport::Entry{Kind::Unreadable, path, file.error.reason};
             return;
         }
         try {
-            const QStringList lines = read.test->protocolLines();
-            if (alreadySaved(*read.test, EncodeProtocol(lines))) {
+            const InterruptedTest &test = *read.test;
+            const QStringList lines = test.protocolLines();
+            QString recovered = recoveredBefore(test.code, EncodeProtocol(lines));
+            // A journal read to its end goes once a protocol that holds all of it is on disk. A
+            // damaged one never goes: what follows the damage is more than any protocol shows.
+            const bool damaged = read.damagedLine > 0;
+            if (!damaged && (!recovered.isEmpty() || savedProtocolHolds(test))) {
                 if (platform::RemoveFile(path, file.identity))
                     m_report.removed << path;
                 return;
             }
-            if (m_recoveries >= MaxRecoveriesPerStart) {
-                ++m_postponed;
-                return;
+            if (recovered.isEmpty()) {
+                if (m_recoveries >= MaxRecoveriesPerStart) {
+                    ++m_postponed;
+                    return;
+                }
+                ++m_recoveries;
+                recovered = SaveRecoveredProtocol(m_target, test.code, lines);
             }
-            ++m_recoveries;
-            const QString recovered = SaveRecoveredProtocol(m_target, read.test->code, lines);
-            if (read.damagedLine == 0) {
+            if (!damaged) {
                 platform::RemoveFile(path, file.identity);
                 m_report.entries << RecoveryReport::Entry{Kind::Recovered, recovered};
                 return;
             }
-            // What follows the damage may still tell whoever maintains the program something.
-            const QString kept = path + TestJournal::DamagedSuffix;
-            const bool moved = !platform::RenameFile(path, kept, platform::Replace::Never);
-            m_report.entries << RecoveryReport::Entry{Kind::RecoveredInPart, recovered, moved ? kept : path,
+            // Kept for whoever maintains the program, under a name no start reads again.
+            const QString kept = keepDamaged(path);
+            m_report.entries << RecoveryReport::Entry{Kind::RecoveredInPart, recovered, kept.isEmpty() ? path : kept,
                                                       read.damagedLine};
         } catch (const KavrError &) {
             m_report.entries << RecoveryReport::Entry{Kind::Unreadable, path};
         }
     }
 
-    // Whether the test's protocol is on disk already: a protocol of its code, in any folder the
-    // save could have used, that begins with the lines the journal holds (the header's date and
-    // time and the instruction time make them this test's own); or this very recovered
-    // protocol, saved by a start that stopped before it could remove the journal.
-    bool alreadySaved(const InterruptedTest &test, const QByteArray &recovered)
+    // A journal left in place because its lock or the folder refused: named, unless another
+    // start took it first.
+    void notRecovered(const QString &path, const FileError &error)
     {
+        if (error.code != FileError::Code::NotFound)
+            m_report.entries << RecoveryReport::Entry{Kind::Unreadable, path, error.reason};
+    }
+
+    // Whether a protocol of the test's code, in any folder the save could have used, holds all
+    // the journal does: its subject line (code, name, date and time: this test's own), every
+    // protocol line the journal holds, and every record it placed; or, when the journal holds
+    // the end (the save after it succeeded and the program stopped before it could remove the
+    // journal), the whole protocol as it ended.
+    bool savedProtocolHolds(const InterruptedTest &test)
+    {
+        if (!test.identified())
+            return false;
+        const QByteArray ended = EncodeProtocol(test.protocolLines());
         for (const QString &dir : m_folders) {
             const QString protocolPath = Join(dir, ProtocolFileName(test.code));
             const platform::FileRead protocol = platform::ReadRegularFile(protocolPath, MaxProtocolBytes);
             if (protocol.error.code == FileError::Code::NotRegular)
                 foreign(protocolPath, platform::InspectFile(protocolPath).kind);
+            if (protocol.error)
+                continue;
+            if (test.finished) {
+                if (protocol.bytes == ended)
+                    return true;
+                continue;
+            }
             const QStringList lines = FromWindows1251(protocol.bytes).split(QStringLiteral("\r\n"));
-            if (lines.size() > test.lines.size() && lines.first(test.lines.size()) == test.lines)
+            bool holds = lines.size() > test.lines.size() && lines.first(test.lines.size()) == test.lines;
+            for (int i = 1; holds && i < test.choiceNo && IsFigureNumber(i); ++i)
+                holds = lines.contains(protocol::RowLine(i, test.choices[i], test.settings));
+            if (holds)
                 return true;
+        }
+        return false;
+    }
+
+    // This very recovered protocol, saved by a start that stopped before it could remove or
+    // keep the journal; empty when there is none.
+    QString recoveredBefore(const QString &code, const QByteArray &recovered)
+    {
+        for (const QString &dir : m_folders) {
             for (int n = 1; n <= MaxRecoveredNumber; ++n) {
-                const QString path = Join(dir, RecoveredFileName(test.code, n));
+                const QString path = Join(dir, RecoveredFileName(code, n));
                 const FileKind kind = platform::InspectFile(path).kind;
                 if (kind == FileKind::Missing)
                     break;
                 if (kind != FileKind::Regular)
                     foreign(path, kind);
                 else if (platform::ReadRegularFile(path, recovered.size()).bytes == recovered)
-                    return true;
+                    return path;
             }
         }
-        return false;
+        return {};
+    }
+
+    // Moves a damaged journal to the first free name of its kept copies; empty when none takes
+    // it.
+    static QString keepDamaged(const QString &path)
+    {
+        const QFileInfo journal(path);
+        for (int n = 1; n <= MaxRecoveredNumber; ++n) {
+            const QString kept = Join(journal.absolutePath(), DamagedJournalFileName(journal.fileName(), n));
+            const FileError error = platform::RenameFile(path, kept, platform::Replace::Never);
+            if (!error)
+                return kept;
+            if (error.code != FileError::Code::Exists)
+                break;
+        }
+        return {};
     }
 
     // A lock outlives its journal when the program stops between removing the journal and
@@ -283,7 +348,8 @@ QStringList RecoveryReport::noticeLines(const QString &resultDir) const
             lines << QStringLiteral("Тест прерван в самом начале, журнал пуст и удалён: ") + shown(entry.path);
             break;
         case Kind::Unreadable:
-            lines << QStringLiteral("Не удалось восстановить протокол из журнала: ") + shown(entry.path);
+            lines << QStringLiteral("Не удалось восстановить протокол из журнала: ") + shown(entry.path)
+                    + (entry.detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(entry.detail));
             break;
         case Kind::Undecided:
             lines << QStringLiteral("Журнал оставлен: тест, возможно, ещё идёт на рабочем месте %1: %2")

@@ -42,6 +42,8 @@ QStringView RowMark(const ChoiceRecord &record);
 // The row of Choices[i], protocol line 11 + i.
 QString RowLine(int i, const ChoiceRecord &record, const FormatSettings &settings);
 
+// The subject line's index among the protocol's lines.
+inline constexpr int SubjectLineIndex = 1;
 // Lines 1-3: title, "Код: ...  Имя: ...  Дата ПФО: ...", the code alone.
 QStringList HeaderLines(const QString &code, const QString &name, const QDateTime &when,
                         const FormatSettings &settings);

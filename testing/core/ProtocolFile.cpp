@@ -117,7 +117,7 @@ qsizetype LongestFileNameBytes(const QString &code)
         platform::TemporaryFileName(RecoveredFileName(code, MaxRecoveredNumber)),
         RecoveredFileName(code, MaxRecoveredNumber),
         longestJournal + TestJournal::LockSuffix,
-        longestJournal + TestJournal::DamagedSuffix,
+        DamagedJournalFileName(longestJournal, MaxRecoveredNumber),
     };
     qsizetype longest = 0;
     for (const QString &name : names)

@@ -39,6 +39,11 @@ QString JournalFileName(const QString &code, int n)
     return (n > 1 ? QStringLiteral("%1 (%2)").arg(code).arg(n) : code) + TestJournal::Suffix;
 }
 
+QString DamagedJournalFileName(const QString &journalFileName, int n)
+{
+    return (n > 1 ? QStringLiteral("%1 (%2)").arg(journalFileName).arg(n) : journalFileName) + TestJournal::DamagedSuffix;
+}
+
 TestJournal::TestJournal(FileSync sync) : m_sync(std::move(sync))
 {
 }

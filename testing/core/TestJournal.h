@@ -63,8 +63,9 @@ public:
     static constexpr QStringView Suffix = u".IM.journal";
     // The lock's file is the journal's path with this added.
     static constexpr QStringView LockSuffix = u".lock";
-    // A journal damaged in the middle is kept under its name with this added, once what could
-    // be read of it has been recovered.
+    // A journal damaged in the middle is kept under its name with this added (with a number
+    // where that is taken: DamagedJournalFileName), once what could be read of it has been
+    // recovered.
     static constexpr QStringView DamagedSuffix = u".damaged";
     // A handful of tests of one code at once is already more than a lab runs.
     static constexpr int MaxJournalNumber = 99;
@@ -131,5 +132,8 @@ private:
 
 // The journal's name for code: "<code>.IM.journal", from n = 2 on "<code> (n).IM.journal".
 QString JournalFileName(const QString &code, int n = 1);
+// The name a damaged journal is kept under once recovered: "<journal>.damaged", from n = 2 on
+// "<journal> (n).damaged", n at most MaxRecoveredNumber.
+QString DamagedJournalFileName(const QString &journalFileName, int n = 1);
 
 } // namespace kavr

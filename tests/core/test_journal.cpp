@@ -81,7 +81,7 @@ QStringList ProtocolOf(const QByteArray &journal)
 }
 
 enum class Damage { None, CutInLastLine, LastLineOverwritten, ZerosAfterEnd, MiddleLine, CutInFirstLine,
-                    OnlyZeros, NotAJournal, RecordOutOfTurn, HostileCode };
+                    OnlyZeros, NotAJournal, RecordOutOfTurn, ExtremeTime, HostileCode };
 // What a reader makes of it: the whole test, the test without its last event, the test up to a
 // damaged line, a test stopped as it began, nothing.
 enum class Read { Whole, LastEventLost, UpToDamage, Empty, Unreadable };
@@ -92,6 +92,16 @@ QStringList OnShare(const char *kind)
     const QString sanitizer = qEnvironmentVariable("ASAN_OPTIONS");
     return {u"env"_s, u"LD_PRELOAD="_s + QString::fromUtf8(KAVR_SHARE_SHIM), u"KAVR_SHARE="_s + QString::fromLatin1(kind),
             u"ASAN_OPTIONS="_s + sanitizer + (sanitizer.isEmpty() ? u""_s : u":"_s) + u"verify_asan_link_order=0"_s};
+}
+
+// Flips one bit inside line n (from 1) of a journal.
+QByteArray FlipBitInLine(QByteArray bytes, int n)
+{
+    qsizetype start = 0;
+    for (int i = 1; i < n; ++i)
+        start = bytes.indexOf('\n', start) + 1;
+    bytes[start + 1] = char(bytes.at(start + 1) ^ 0x04);
+    return bytes;
 }
 
 enum class Recovery { TornLastLine, AlreadySaved, OtherTestSaved, RecoveredBefore, JournalOutlivedRecovery,
@@ -111,6 +121,8 @@ private slots:
     void twoJournalsOfOneCodeStayApart();
     void recovery_data();
     void recovery();
+    void damagedJournalIsNeverRemoved_data();
+    void damagedJournalIsNeverRemoved();
     void finishedTestIsRecoveredAsItEnded();
     void longestAcceptedCodeIsJournaledAndRecovered();
     void locksOfLiveAndGoneOwners();
@@ -167,6 +179,7 @@ void TestJournalRecovery::damagedJournal_data()
     QTest::newRow("zeros after the end, as a power cut leaves them") << Damage::ZerosAfterEnd << Read::Whole;
     QTest::newRow("a line in the middle damaged") << Damage::MiddleLine << Read::UpToDamage;
     QTest::newRow("a record out of turn") << Damage::RecordOutOfTurn << Read::UpToDamage;
+    QTest::newRow("a clock reading no test reaches") << Damage::ExtremeTime << Read::UpToDamage;
     QTest::newRow("cut inside the first line") << Damage::CutInFirstLine << Read::Empty;
     QTest::newRow("only zeros, as a power cut right after F1 leaves it") << Damage::OnlyZeros << Read::Empty;
     QTest::newRow("not a journal") << Damage::NotAJournal << Read::Unreadable;
@@ -205,6 +218,10 @@ void TestJournalRecovery::damagedJournal()
     case Damage::RecordOutOfTurn:
         variants << whole + journal::EncodeLine({u"place"_s, u"50000"_s, SetUp.toString(Qt::ISODateWithMs),
                                                  u"6"_s, u"1"_s, u"1"_s, u"1.5"_s});
+        break;
+    case Damage::ExtremeTime:
+        variants << whole + journal::EncodeLine({u"place"_s, u"9223372036854775807"_s, SetUp.toString(Qt::ISODateWithMs),
+                                                 u"4"_s, u"1"_s, u"5"_s, u"1.5"_s});
         break;
     case Damage::HostileCode: {
         QByteArray changed = whole;
@@ -343,6 +360,55 @@ void TestJournalRecovery::recovery()
     expected.sort();
     after.sort();
     QCOMPARE(after, expected);
+}
+
+void TestJournalRecovery::damagedJournalIsNeverRemoved_data()
+{
+    QTest::addColumn<int>("line");         // the line with a bit flipped
+    QTest::addColumn<bool>("earlier");     // a protocol of the code with the same title and subject
+    QTest::addColumn<bool>("damagedTaken"); // "<journal>.damaged" is there already
+    QTest::addColumn<bool>("recovered");   // a protocol is recovered up to the damage
+    for (bool earlier : {false, true}) {
+        const char *protocol = earlier ? ", an earlier protocol of the code" : "";
+        QTest::addRow("magic line%s", protocol) << 1 << earlier << false << false;
+        QTest::addRow("start line%s", protocol) << 2 << earlier << false << false;
+        QTest::addRow("title line%s", protocol) << 3 << earlier << false << true;
+        QTest::addRow("subject line%s", protocol) << 4 << earlier << false << true;
+        QTest::addRow("code line%s", protocol) << 5 << earlier << false << true;
+    }
+    QTest::newRow("a line in the middle, its .damaged name taken") << 7 << false << true << true;
+}
+
+void TestJournalRecovery::damagedJournalIsNeverRemoved()
+{
+    QFETCH(int, line);
+    QFETCH(bool, earlier);
+    QFETCH(bool, damagedTaken);
+    QFETCH(bool, recovered);
+    const SaveTarget target{m_result, {}};
+    const QString journal = WriteJournal(m_result);
+    const QByteArray damaged = FlipBitInLine(ReadAll(journal), line);
+    QVERIFY(WriteAll(journal, damaged));
+    if (earlier)
+        SaveProtocol(target, Code, ProtocolOf(ReadAll(WriteJournal(m_dir->path(), u"Время изучения инструкции  13 сек"_s))));
+    const QByteArray before = "a journal kept before\n";
+    if (damagedTaken)
+        QVERIFY(WriteAll(journal + u".damaged"_s, before));
+    const QString kept = recovered ? journal + (damagedTaken ? u" (2).damaged"_s : u".damaged"_s) : journal;
+
+    // However often the program starts, the journal's bytes stay, and the operator is told.
+    for (int start = 1; start <= 2; ++start) {
+        const RecoveryReport report = RecoverJournals(target);
+        QCOMPARE(ReadAll(kept), damaged);
+        QVERIFY(report.removed.isEmpty());
+        const QString name = QFileInfo(kept).fileName();
+        if (start == 1 || !recovered)
+            QVERIFY2(report.noticeLines(m_result).join(u'\n').contains(name), qPrintable(name));
+    }
+    if (damagedTaken)
+        QCOMPARE(ReadAll(journal + u".damaged"_s), before);
+    QCOMPARE(QFileInfo::exists(m_result + u'/' + Code + u".IM.recovered.txt"_s), recovered);
+    QVERIFY(!QFileInfo::exists(m_result + u'/' + Code + u" (2).IM.recovered.txt"_s));
 }
 
 void TestJournalRecovery::finishedTestIsRecoveredAsItEnded()
