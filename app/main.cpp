@@ -31,8 +31,8 @@ int main(int argc, char *argv[])
     // their own: a shared folder full of journals, or a slow file server, never delays the
     // window, and the operator reads the notice once logged in, before anyone is tested.
     std::thread recovery([&saveTarget, &form] {
-        const QStringList notice = kavr::RecoverJournals(saveTarget).noticeLines(saveTarget.resultDir);
-        QMetaObject::invokeMethod(&form, [&form, notice] { form.setRecoveryNotice(notice); }, Qt::QueuedConnection);
+        const kavr::RecoveryReport report = kavr::RecoverJournals(saveTarget);
+        QMetaObject::invokeMethod(&form, [&form, report] { form.setRecoveryNotice(report); }, Qt::QueuedConnection);
     });
 
     // Maximised: the work area, also where no window manager maximises it.

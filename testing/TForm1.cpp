@@ -149,13 +149,20 @@ void TForm1::ShowEntryControls()
     // The operator learns of trouble with the workstation before any subject starts.
     m_workplace = CheckWorkplace(m_saveTarget, m_programFolder, m_temporaryFolder);
     m_screenProblem = ScreenProblem();
+    m_earlierNotice = m_carriedNotice.lines();
+    m_carriedNotice.clear();
     ShowEntryNotice();
 }
 
-void TForm1::setRecoveryNotice(const QStringList &lines)
+void TForm1::setRecoveryNotice(const RecoveryReport &report)
 {
-    m_recoveryNotice = lines;
-    if (Tag <= 1 && !GroupBoxUser->isHidden())
+    if (Tag > 1) {
+        // A subject is at work: the screens stay the subject's, and the next start tells.
+        m_carriedNotice.keep(report.noticeLines({}));
+        return;
+    }
+    m_recoveryNotice = report.noticeLines(m_saveTarget.resultDir);
+    if (!GroupBoxUser->isHidden())
         ShowEntryNotice();
 }
 
@@ -181,6 +188,7 @@ void TForm1::BtnEnterClick()
             return;
         }
         m_recoveryNotice.clear();
+        m_earlierNotice.clear();
         m_entryProblem.clear();
         laEntryProblem->clear();
         laEntryProblem->hide();
@@ -217,7 +225,7 @@ void TForm1::ShowEntryProblem(QLineEdit *field, const QString &reason)
 }
 
 // The refusal of an entry, what is amiss with the workstation, then the protocols recovered at
-// start-up, in one maroon label below the buttons, as tall as its lines need.
+// an earlier start and at this one, in one maroon label below the buttons, as tall as its lines need.
 void TForm1::ShowEntryNotice()
 {
     QStringList lines;
@@ -226,7 +234,7 @@ void TForm1::ShowEntryNotice()
     lines << m_workplace.lines();
     if (!m_screenProblem.isEmpty())
         lines << m_screenProblem;
-    lines << m_recoveryNotice;
+    lines << m_earlierNotice << m_recoveryNotice;
     if (lines.isEmpty())
         return;
     laEntryProblem->setText(lines.join(u'\n'));

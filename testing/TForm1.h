@@ -12,9 +12,11 @@
 // The pieces that need no window (clock, permutation draw, scoring, protocol lines, save) live
 // in testing/core; the desktop services come through platform::DesktopServices.
 #include "testing/PhasePresenter.h"
+#include "testing/core/CarriedNotice.h"
 #include "testing/core/ChoiceRecord.h"
 #include "testing/core/Clock.h"
 #include "testing/core/Format.h"
+#include "testing/core/JournalRecovery.h"
 #include "testing/core/Permutation.h"
 #include "testing/core/ProtocolFile.h"
 #include "testing/core/TestJournal.h"
@@ -57,10 +59,13 @@ public:
     void setAboutBox(ui::TAboutBox *aboutBox) { m_aboutBox = aboutBox; }
     // Where errors that escape a handler go; a message box unless replaced.
     void setErrorSink(ui::ErrorSink sink) { m_errorSink = std::move(sink); }
-    // Lines for the operator about protocols recovered at start-up (RecoveryReport): shown
-    // with the entry controls, where an entry is refused, until the first valid entry; at once
-    // when they come after the entry controls.
-    void setRecoveryNotice(const QStringList &lines);
+    // What the start's recovery found, for the operator: shown with the entry controls, where an
+    // entry is refused, until the first valid entry; at once when it comes after the entry
+    // controls; once a subject has begun, kept for the next start's entry controls (whose own
+    // notice follows the earlier one).
+    void setRecoveryNotice(const RecoveryReport &report);
+    // Where notices are kept for the next start; the user's own settings file unless set.
+    void setCarriedNoticeFile(const QString &file) { m_carriedNotice = CarriedNotice(file); }
     // The folder the program runs from (the executable's unless set) and the user's temporary
     // folder (the system's unless set), for the workplace check when the entry controls appear.
     void setProgramFolder(const QString &folder) { m_programFolder = folder; }
@@ -190,6 +195,8 @@ private:
     TestJournal m_journal;
     qsizetype m_journaledLines = 0; // lines of ResultLog already in the journal
     QStringList m_recoveryNotice;
+    CarriedNotice m_carriedNotice;
+    QStringList m_earlierNotice; // what an earlier start could not show
     QString m_programFolder;
     QString m_temporaryFolder;
     WorkplaceCheck m_workplace;  // as found when the entry controls appeared

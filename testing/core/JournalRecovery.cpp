@@ -324,10 +324,10 @@ QStringList RecoveryReport::paths(Kind kind) const
 
 QStringList RecoveryReport::noticeLines(const QString &resultDir) const
 {
-    const QString result = QFileInfo(resultDir).absoluteFilePath();
+    const QString result = resultDir.isEmpty() ? QString() : QFileInfo(resultDir).absoluteFilePath();
     const auto shown = [&result](const QString &path) {
         const QFileInfo file(path);
-        return file.absolutePath() == result ? file.fileName() : QDir::toNativeSeparators(path);
+        return !result.isEmpty() && file.absolutePath() == result ? file.fileName() : QDir::toNativeSeparators(path);
     };
     QList<Entry> sorted = entries;
     std::stable_sort(sorted.begin(), sorted.end(),

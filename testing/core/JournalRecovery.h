@@ -53,8 +53,8 @@ struct RecoveryReport
 
     QStringList paths(Kind kind) const;
     // The operator's lines, plain text: one per entry, recovered protocols first, each file
-    // named by its name when it is in resultDir, else by its full path; at most three, then
-    // "и ещё N".
+    // named by its name when it is in resultDir (given), else by its full path; at most three,
+    // then "и ещё N".
     QStringList noticeLines(const QString &resultDir) const;
 };
 

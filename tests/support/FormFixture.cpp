@@ -29,6 +29,7 @@ FormFixture::FormFixture(SaveTarget target, const FormatSettings &format)
     form->setErrorSink([this](const QString &text) { errors << text; });
     // Installed as a lab installs it: test programs themselves may run from a temporary folder.
     form->setProgramFolder(QStringLiteral("/opt/kavr-im"));
+    form->setCarriedNoticeFile(m_dir.filePath(QStringLiteral("kavr-im.ini")));
     about = std::make_unique<ui::TAboutBox>(*form, form.get());
     form->setAboutBox(about.get());
     form->setGeometry(0, 0, 1028, 753);

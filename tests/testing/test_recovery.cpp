@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace kavr;
@@ -61,6 +62,7 @@ private slots:
     void closingDuringTheTest();
     void failedSaveAtTheTimeOutIsRecoveredAsItEnded();
     void operatorIsToldUntilValidEntry();
+    void noticeAfterTheEntryReachesTheNextStart();
 };
 
 void RecoveryTest::recoveredIsWhatFinishTestSaves_data()
@@ -204,7 +206,10 @@ void RecoveryTest::operatorIsToldUntilValidEntry()
     FormFixture f;
     const QStringList notice{u"Восстановлен протокол прерванного теста: А-1.IM.recovered.txt"_s,
                              u"Восстановлен протокол прерванного теста: Б-2.IM.recovered.txt"_s};
-    f.form->setRecoveryNotice(notice);
+    RecoveryReport report;
+    for (const QString &name : {u"А-1"_s, u"Б-2"_s})
+        report.entries << RecoveryReport::Entry{RecoveryReport::Kind::Recovered, f.resultDir() + u'/' + name + u".IM.recovered.txt"_s};
+    f.form->setRecoveryNotice(report);
     QVERIFY(f.form->laEntryProblem->isHidden()); // nothing before the entry controls appear
     f.logIn();
     QVERIFY(f.form->laEntryProblem->isVisible());
@@ -226,6 +231,32 @@ void RecoveryTest::operatorIsToldUntilValidEntry()
     QVERIFY(f.form->laEntryProblem->isHidden());
     f.logIn();
     QVERIFY(f.form->laEntryProblem->isHidden());
+}
+
+void RecoveryTest::noticeAfterTheEntryReachesTheNextStart()
+{
+    // The start's recovery ends on a slow share while the subject is already at work.
+    QTemporaryDir settings;
+    const QString file = settings.filePath(u"kavr-im.ini"_s);
+    const QString recovered = settings.filePath(u"Result/А-1.IM.recovered.txt"_s);
+    RecoveryReport report;
+    report.entries << RecoveryReport::Entry{RecoveryReport::Kind::Recovered, recovered};
+    {
+        FormFixture f;
+        f.form->setCarriedNoticeFile(file);
+        f.enterSubject(u"12"_s, u"Петров"_s, 0);
+        f.pressKey(Qt::Key_F1);
+        f.form->setRecoveryNotice(report);
+        QVERIFY(f.form->laEntryProblem->isHidden()); // the subject's screens stay as they are
+    }
+    // The next start's entry controls name it, with the path in full, once.
+    const QString line = u"Восстановлен протокол прерванного теста: "_s + QDir::toNativeSeparators(recovered);
+    for (const bool first : {true, false}) {
+        FormFixture f;
+        f.form->setCarriedNoticeFile(file);
+        f.logIn();
+        QCOMPARE(f.form->laEntryProblem->text().split(u'\n').contains(line), first);
+    }
 }
 
 QTEST_MAIN(RecoveryTest)
