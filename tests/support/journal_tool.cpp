@@ -4,7 +4,8 @@
 // holding a protocol open.
 //
 //   kavr_journal_tool lock PATH          make a lock as a test does, then end as if killed
-//   kavr_journal_tool hold-lock PATH     make a lock and hold it until standard input closes
+//   kavr_journal_tool hold-lock PATH [MS] make a lock and hold it until standard input closes,
+//                                        beating every MS milliseconds if given, as a test does
 //   kavr_journal_tool journal DIR CODE N journal a test of CODE into DIR up to N placements (the
 //                                        fourth one wrong), a figure picked, then end as if killed
 //   kavr_journal_tool save DIR CODE TEXT save a protocol of one line TEXT as FinishTest does
@@ -27,6 +28,7 @@
 #include <QFile>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
@@ -120,7 +122,20 @@ int main(int argc, char *argv[])
         Say(QStringLiteral("ready"));
         if (command == u"lock")
             Killed();
-        WaitForStdinToClose();
+        std::atomic<bool> done = false;
+        std::thread input([&done] {
+            WaitForStdinToClose();
+            done = true;
+        });
+        const int beatMs = args.value(3).toInt();
+        for (int waited = 0; !done; waited += 10) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (beatMs > 0 && waited >= beatMs) {
+                Say(lock->heartbeat() ? QStringLiteral("beat") : QStringLiteral("beat failed"));
+                waited = 0;
+            }
+        }
+        input.join();
         return 0;
     }
     if (command == u"journal")
