@@ -131,13 +131,17 @@ void FileLock::examineOwner(Claim &claim)
     // for writing. Else a shared lock, which a live owner's exclusive one refuses as well.
     const int flags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
     int lockKind = LOCK_EX;
+    // A file server refuses writing to a file its owner holds without sharing it (a Windows
+    // workstation's lock): EBUSY.
     int fd = ::open(Native(path).constData(), O_RDWR | flags);
-    if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+    if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS || errno == EBUSY || errno == ETXTBSY)) {
         lockKind = LOCK_SH;
         fd = ::open(Native(path).constData(), O_RDONLY | flags);
     }
     if (fd < 0) {
-        claim.m_state = errno == ENOENT ? Claim::State::Missing : Claim::State::NotALock; // gone, or swapped
+        claim.m_state = errno == ENOENT                      ? Claim::State::Missing
+            : errno == EBUSY || errno == ETXTBSY             ? Claim::State::Held     // held open, unshared
+                                                             : Claim::State::NotALock; // swapped
         return;
     }
     struct stat st {};
