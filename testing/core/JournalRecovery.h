@@ -9,17 +9,22 @@
 //   share tells of) is left alone; one whose lock cannot be told from a live one (another
 //   workstation's, on a share that passes no locks, with a recent heartbeat) is left alone and
 //   named. Another operator's abandoned test is recovered like one's own.
-// - A journal whose protocol was saved after all (the program stopped between the save and
-//   the journal's removal) is removed without a recovered file: a protocol of its code in any
-//   folder of the target begins with the journal's lines. So is one whose recovered protocol is
-//   there already, byte for byte (a start stopped between the two).
-// - A journal damaged in the middle is recovered up to the damage and kept beside, renamed
-//   <journal>.damaged; one that cannot be read at all, or whose protocol no folder takes, stays
-//   where it is; both are named. One the program left as it began the test (nothing in it but
-//   a start cut short) is removed and named.
+// - A journal is removed only once a protocol on disk holds all of it. One read to its end
+//   whose protocol was saved after all (the program stopped between the save and the journal's
+//   removal) is removed without a recovered file: a protocol of its code in any folder of the
+//   target holds the journal's subject line (code, name, date and time), its protocol lines and
+//   every record it placed. So is one whose recovered protocol is there already, byte for byte
+//   (a start stopped between the two).
+// - A damaged journal is never removed: it is recovered up to the damage and kept beside under
+//   the first free name of DamagedJournalFileName; one that cannot be read at all, or whose
+//   protocol no folder takes, stays where it is; all are named. One the program left as it
+//   began the test (nothing in it but a start cut short) is removed and named.
+// - A journal that is gone by the time it is examined (another start recovered it, or its test
+//   ended) is passed by without a word.
 // - Whatever else has a journal's, a lock's or a protocol's name (a link, a FIFO, a device, a
 //   folder) is never opened nor followed: it is left as it is and named.
-// - A lock whose journal is gone and whose owner is gone too is removed.
+// - A lock whose journal is gone and whose owner is gone too is removed, and so is what a killed
+//   program left of the lock layer's temporary files (FileLock::clearLeftovers).
 // The work of one start is bounded: at most MaxRecoveriesPerStart protocols are written and
 // MaxExaminedPerStart names examined; the rest waits for the next start, and the notice says so.
 #include "testing/core/ProtocolFile.h"

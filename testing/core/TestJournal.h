@@ -29,8 +29,9 @@
 // local date and time, yyyy-MM-ddTHH:mm:ss.zzz; seconds are exact ("%.17g").
 //
 // Each event is written with one write() of the whole line, which survives a killed process;
-// a worker thread then makes it durable (the injected FileSync), so the disk's latency never
-// delays a handler, and shows every HeartbeatMs that the test lives (FileLock::heartbeat).
+// a worker thread then makes it durable (the injected FileSync; the folder too, once, for the
+// journal's and the lock's names), so the disk's latency never delays a handler, and shows every
+// HeartbeatMs that the test lives (FileLock::heartbeat).
 // Nothing here throws: when the journal cannot be written the test goes on without it, and
 // durability() says so at the end.
 #include "platform/FileAccess.h"
