@@ -63,6 +63,8 @@ FileError SystemError(int error)
     case EDQUOT:
     case EFBIG: return Error(FileError::Code::NoSpace, QStringLiteral("на диске нет места"));
     case ELOOP: return Error(FileError::Code::NotRegular, NotRegularReason(FileKind::Link));
+    case EBUSY:
+    case ETXTBSY: return Error(FileError::Code::InUse, QStringLiteral("файл открыт другой программой"));
     default: return Error(FileError::Code::Other, text);
     }
 }
@@ -251,18 +253,26 @@ int CreateNewFile(const QString &path, FileSharing sharing, FileError *error)
 int CreateHeldFile(const QString &path, FileSharing sharing, const std::function<bool(int)> &prepare,
                    FileError *error)
 {
+    const FileError unprepared = Error(FileError::Code::Other, QStringLiteral("не удалось записать файл"));
     QString temporary;
     FileError failure;
-    const int fd = CreateUnnamed(path, sharing, &temporary, &failure);
+    int fd = CreateUnnamed(path, sharing, &temporary, &failure);
     if (fd >= 0) {
-        if (!prepare(fd))
-            failure = Error(FileError::Code::Other, QStringLiteral("не удалось записать файл"));
-        else
-            failure = NameUnnamed(fd, &temporary, path);
+        failure = prepare(fd) ? NameUnnamed(fd, &temporary, path) : unprepared;
         if (failure) {
+            ::close(fd);
             if (!temporary.isEmpty())
                 ::unlink(Native(temporary).constData());
+        }
+    }
+    if (failure.code == FileError::Code::InUse) {
+        // A share that renames no open file (one reached through libsmbclient): made at its name
+        // and prepared at once, as the program always did there.
+        fd = CreateNewFile(path, sharing, &failure);
+        if (fd >= 0 && !prepare(fd)) {
+            RemoveFile(path, IdentityOf(fd));
             ::close(fd);
+            failure = unprepared;
         }
     }
     if (error)
@@ -363,26 +373,48 @@ void CloseFile(int descriptor)
     ::close(descriptor);
 }
 
+namespace {
+
+// Removes the file identity names from the temporary name another process has just moved it to
+// (TemporaryFileName of path's name), about to give it back; false when it stands under none.
+bool RemoveFromClaim(const QString &path, const FileIdentity &identity)
+{
+    const QFileInfo file(path);
+    const QString prefix = u'.' + file.fileName() + u'.';
+    const QDir folder(file.absolutePath());
+    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (name.startsWith(prefix) && name.endsWith(QStringLiteral(".tmp"))
+            && RemoveFile(folder.filePath(name), identity))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 FileError RemoveOpenFile(int descriptor, const QString &path)
 {
+    const FileError gone = Error(FileError::Code::NotFound, NotRegularReason(FileKind::Missing));
     const FileIdentity mine = IdentityOf(descriptor);
     struct stat st {};
-    if (!mine.valid || ::lstat(Native(path).constData(), &st) != 0 || IdentityOf(st) != mine)
-        return Error(FileError::Code::NotFound, NotRegularReason(FileKind::Missing));
+    if (!mine.valid)
+        return gone;
+    if (::lstat(Native(path).constData(), &st) != 0 || IdentityOf(st) != mine)
+        return RemoveFromClaim(path, mine) ? FileError{} : gone;
     // Between a look and an unlink() another may put a file of its own under the name (a
     // workstation that took the same abandoned lock first, on a share that keeps no locks). A
     // rename to a name of this process's own is a step only one can win; what it moved is then
-    // removed only if it is the file meant, else it goes back.
+    // removed only if it is the file meant, else it goes back (and should its owner want it
+    // gone meanwhile, the owner finds it under that name: RemoveFromClaim).
     const QString claimed = QDir(QFileInfo(path).absolutePath()).filePath(TemporaryFileName(QFileInfo(path).fileName()));
     if (::rename(Native(path).constData(), Native(claimed).constData()) != 0)
-        return errno == ENOENT ? Error(FileError::Code::NotFound, NotRegularReason(FileKind::Missing))
-                               : SystemError(errno);
+        return errno != ENOENT ? SystemError(errno) : RemoveFromClaim(path, mine) ? FileError{} : gone;
     if (::lstat(Native(claimed).constData(), &st) == 0 && IdentityOf(st) == mine) {
         ::unlink(Native(claimed).constData());
         return {};
     }
     RenameFile(claimed, path, Replace::Never); // should that fail, the name is the other's already
-    return Error(FileError::Code::NotFound, NotRegularReason(FileKind::Missing));
+    return RemoveFromClaim(path, mine) ? FileError{} : gone;
 }
 
 ProbeFile CreateProbeFile(const QString &folder, FileSharing sharing)
