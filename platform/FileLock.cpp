@@ -4,12 +4,27 @@
 
 namespace kavr::platform {
 
+namespace {
+
+// Removes the file open as descriptor from path and closes it. A share that removes no open
+// file (one reached through libsmbclient answers "in use") has it removed by name once closed,
+// while it is still that file.
+FileError RemoveAndClose(int descriptor, const QString &path)
+{
+    FileError error = RemoveOpenFile(descriptor, path);
+    const FileIdentity identity = IdentityOf(descriptor);
+    CloseFile(descriptor);
+    if (error.code == FileError::Code::InUse && RemoveFile(path, identity))
+        error = {};
+    return error;
+}
+
+} // namespace
+
 FileLock::~FileLock()
 {
-    if (m_descriptor < 0)
-        return;
-    RemoveOpenFile(m_descriptor, m_path);
-    CloseFile(m_descriptor);
+    if (m_descriptor >= 0)
+        RemoveAndClose(m_descriptor, m_path);
 }
 
 FileLock::Claim FileLock::examine(const QString &path)
@@ -44,8 +59,7 @@ bool FileLock::Claim::remove(FileError *error)
 {
     if (m_state != State::Abandoned || m_descriptor < 0)
         return false;
-    const FileError failure = RemoveOpenFile(m_descriptor, m_path);
-    CloseFile(std::exchange(m_descriptor, -1));
+    const FileError failure = RemoveAndClose(std::exchange(m_descriptor, -1), m_path);
     m_state = failure ? State::Undecided : State::Missing;
     if (error)
         *error = failure;
