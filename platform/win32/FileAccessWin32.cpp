@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 #include <io.h>
+#include <optional>
 #include <utility>
 
 namespace kavr::platform {
@@ -18,16 +19,8 @@ namespace {
 using win32::Handle;
 using win32::WidePath;
 
-FileKind KindOf(DWORD attributes)
-{
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        return FileKind::Link;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return FileKind::Directory;
-    if (attributes & FILE_ATTRIBUTE_DEVICE)
-        return FileKind::Special;
-    return FileKind::Regular;
-}
+using win32::KindOf;
+using win32::KindOfOpen;
 
 QString NotRegularReason(FileKind kind)
 {
@@ -95,7 +88,20 @@ FileState InspectFile(const QString &path)
     WIN32_FILE_ATTRIBUTE_DATA data {};
     if (!GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &data))
         return {};
-    const FileKind kind = KindOf(data.dwFileAttributes);
+    DWORD tag = 0;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // The tag says whether it leads elsewhere; the name's own entry, nothing opened.
+        WIN32_FIND_DATAW found {};
+        const HANDLE search = FindFirstFileExW(WidePath(path).c_str(), FindExInfoBasic, &found,
+                                               FindExSearchNameMatch, nullptr, 0);
+        if (search != INVALID_HANDLE_VALUE) {
+            FindClose(search);
+            tag = found.dwReserved0;
+        } else {
+            tag = IO_REPARSE_TAG_SYMLINK; // unknown: taken for a link, never followed
+        }
+    }
+    const FileKind kind = KindOf(data.dwFileAttributes, tag);
     return {kind, qint64((quint64(data.nFileSizeHigh) << 32) | data.nFileSizeLow),
             kind == FileKind::Regular && (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY)};
 }
@@ -119,11 +125,25 @@ FileRead ReadRegularFile(const QString &path, qint64 maxBytes)
     BY_HANDLE_FILE_INFORMATION info {};
     const FileIdentity identity = IdentityOf(file.get(), &info);
     const qint64 size = qint64((quint64(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
-    if (GetFileType(file.get()) != FILE_TYPE_DISK || !identity.valid
-        || KindOf(info.dwFileAttributes) != FileKind::Regular) {
-        read.error = Error(FileError::Code::NotRegular, NotRegularReason(KindOf(info.dwFileAttributes)));
+    const FileKind kind = KindOfOpen(file.get());
+    if (!identity.valid || kind != FileKind::Regular) {
+        read.error = Error(FileError::Code::NotRegular, NotRegularReason(kind));
         return read;
     }
+    // A cloud, deduplicated or compressed file: its data comes through its file system's filter,
+    // so it is read as opened without the flag, and only while it is the same file.
+    std::optional<Handle> filtered;
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        filtered.emplace(CreateFileW(WidePath(path).c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                     nullptr));
+        if (!*filtered || IdentityOf(filtered->get()) != identity) {
+            read.error = *filtered ? Error(FileError::Code::NotRegular, NotRegularReason(FileKind::Link))
+                                   : SystemError(GetLastError());
+            return read;
+        }
+    }
+    const HANDLE source = filtered ? filtered->get() : file.get();
     if (size > maxBytes) {
         read.error = Error(FileError::Code::TooLarge, QStringLiteral("файл слишком велик"));
         return read;
@@ -133,7 +153,7 @@ FileRead ReadRegularFile(const QString &path, qint64 maxBytes)
     while (got < read.bytes.size()) {
         DWORD n = 0;
         const DWORD want = DWORD(std::min<qsizetype>(read.bytes.size() - got, 1 << 20));
-        if (!ReadFile(file.get(), read.bytes.data() + got, want, &n, nullptr)) {
+        if (!ReadFile(source, read.bytes.data() + got, want, &n, nullptr)) {
             read.error = SystemError(GetLastError());
             break;
         }

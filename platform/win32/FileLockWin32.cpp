@@ -55,8 +55,7 @@ void FileLock::examineOwner(Claim &claim)
         return;
     }
     BY_HANDLE_FILE_INFORMATION info {};
-    if (GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.get(), &info)
-        || (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))
+    if (win32::KindOfOpen(file.get()) != FileKind::Regular || !GetFileInformationByHandle(file.get(), &info)
         || info.nFileSizeHigh != 0 || info.nFileSizeLow > MaxLockBytes)
         return;
     QByteArray bytes(int(info.nFileSizeLow), '\0');

@@ -1,6 +1,8 @@
 #pragma once
 // What the Win32 file code shares: paths as Windows takes them, handles that close themselves,
 // the system's own words for an error.
+#include "platform/FileAccess.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QString>
@@ -22,6 +24,30 @@ inline std::wstring WidePath(const QString &path)
     else
         native = QStringLiteral("\\\\?\\") + native;
     return native.toStdWString();
+}
+
+// Reparse tags of files that are no regular files yet no name surrogates either: sockets and
+// WSL's FIFOs and devices (the SDK's IO_REPARSE_TAG_AF_UNIX, _LX_FIFO, _LX_CHR, _LX_BLK).
+inline constexpr DWORD SpecialFileTags[] = {0x80000023, 0x80000024, 0x80000025, 0x80000026};
+
+// What a name is, from its attributes and, for a reparse point, its tag. Only name surrogates
+// (symbolic links, junctions, mount points) lead elsewhere: a cloud file (OneDrive's Known
+// Folder Move makes every file on the Desktop and in Documents one, fully local ones too), a
+// deduplicated or a compressed (WOF) file is the file itself.
+inline FileKind KindOf(DWORD attributes, DWORD reparseTag)
+{
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        if (IsReparseTagNameSurrogate(reparseTag))
+            return FileKind::Link;
+        for (DWORD special : SpecialFileTags)
+            if (reparseTag == special)
+                return FileKind::Special;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return FileKind::Directory;
+    if (attributes & FILE_ATTRIBUTE_DEVICE)
+        return FileKind::Special;
+    return FileKind::Regular;
 }
 
 class Handle final
@@ -53,6 +79,16 @@ inline QString SystemMessage(DWORD error)
                              : QStringLiteral("ошибка %1").arg(error);
     LocalFree(text);
     return message;
+}
+
+// What the file open as handle is (opened with FILE_FLAG_OPEN_REPARSE_POINT: the name itself).
+inline FileKind KindOfOpen(HANDLE handle)
+{
+    FILE_ATTRIBUTE_TAG_INFO info {};
+    if (GetFileType(handle) != FILE_TYPE_DISK
+        || !GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &info, sizeof info))
+        return FileKind::Special;
+    return KindOf(info.FileAttributes, info.ReparseTag);
 }
 
 } // namespace kavr::platform::win32
