@@ -1,5 +1,7 @@
 #include "testing/core/PhaseTimer.h"
 
+#include <algorithm>
+
 namespace kavr {
 
 namespace {
@@ -14,6 +16,11 @@ constexpr Clock::Time NearingLead = 250ms;
 // The last stretch, watched on the clock: the last sleep's rounding and overshoot, the work
 // done on ending(), and room for a busy moment of the machine.
 constexpr Clock::Time EndingLead = 10ms;
+// Each request of the backstop's coarse timer lies between: on Windows (Qt's dispatcher) one of
+// 20 ms or less becomes a multimedia timer, the very mechanism the backstop must not share, and
+// one of 20 s or more is rounded to whole seconds.
+constexpr Clock::Time ShortestBackstopStep = 21ms;
+constexpr Clock::Time LongestBackstopStep = 19'999ms;
 
 } // namespace
 
@@ -65,7 +72,15 @@ void PhaseTimer::arm(Clock::Time begun)
     m_nearingSent = false;
     m_endingSent = false;
     m_step->setFor(m_clock.monotonic()); // from the event loop, never within start()
-    m_backstop->setFor(m_deadline + std::chrono::milliseconds(BackstopMs));
+    armBackstop();
+}
+
+// Towards BackstopMs after the deadline, in steps the coarse timer keeps.
+void PhaseTimer::armBackstop()
+{
+    const Clock::Time now = m_clock.monotonic();
+    const Clock::Time left = m_deadline + std::chrono::milliseconds(BackstopMs) - now;
+    m_backstop->setFor(now + std::clamp(left, ShortestBackstopStep, LongestBackstopStep));
 }
 
 void PhaseTimer::sleepOrFire()
@@ -101,9 +116,8 @@ void PhaseTimer::backstop()
 {
     if (!m_active)
         return;
-    const Clock::Time due = m_deadline + std::chrono::milliseconds(BackstopMs);
-    if (m_clock.monotonic() < due) {
-        m_backstop->setFor(due); // a coarse timer may ring a little early
+    if (m_clock.monotonic() < m_deadline + std::chrono::milliseconds(BackstopMs)) {
+        armBackstop(); // a step on the way, or a coarse timer that rang a little early
         return;
     }
     m_step->cancel();

@@ -15,7 +15,8 @@
 //
 // The end of a period is certain: should the precise timer fail to ring (once, under Wine, a
 // test sat in its answer phase for good), a coarse timer of another mechanism ends the period
-// BackstopMs after its deadline, late but never lost.
+// BackstopMs after its deadline (at most 50 ms more: the coarse timer's steps), late but never
+// lost.
 #include "testing/core/Clock.h"
 
 #include <QObject>
@@ -55,6 +56,7 @@ signals:
 private:
     void arm(Clock::Time begun);
     void sleepOrFire();
+    void armBackstop();
     void backstop();
     void fire();
 

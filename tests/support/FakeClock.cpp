@@ -31,6 +31,8 @@ public:
     void setFor(Time when) override
     {
         static quint64 order = 0;
+        if (m_pending->kind == TimerKind::Coarse)
+            m_clock.m_coarseRequests.push_back(when - m_clock.m_now);
         m_pending->armed = true;
         m_pending->when = when;
         m_pending->order = ++order;

@@ -5,6 +5,7 @@
 #include "testing/core/Clock.h"
 
 #include <list>
+#include <vector>
 
 namespace kavr::test {
 
@@ -25,6 +26,8 @@ public:
     void setWall(const QDateTime &wall);
     // Precise timers never ring from now on, as when the system lost one.
     void losePreciseTimers() { m_losePrecise = true; }
+    // How far ahead each coarse timer was set, in the order set.
+    const std::vector<Time> &coarseRequests() const { return m_coarseRequests; }
 
 private:
     struct Pending;
@@ -35,6 +38,7 @@ private:
     QDateTime m_wall{QDate(2026, 12, 7), QTime(14, 5, 9)};
     bool m_losePrecise = false;
     std::list<Pending *> m_timers;
+    std::vector<Time> m_coarseRequests;
 };
 
 } // namespace kavr::test
