@@ -101,12 +101,15 @@ QString TemporaryFileName(const QString &finalName);
 FileError RenameFile(const QString &from, const QString &to, Replace replace, int inUseWaitMs = 0);
 
 // Removes path when it is still the file identity names; false when it is not, or cannot go.
+// Only the program's own journals, locks and probes are removed so: on Windows a read-only
+// attribute is cleared first.
 bool RemoveFile(const QString &path, const FileIdentity &identity);
 // Removes the file open as descriptor under path, and never another file that took the name
 // meanwhile (a lab member's, another workstation's new lock), also when several processes or
 // workstations try at once: on Linux the file is first moved to a name of this process's own,
 // which only one of them can do, and removed only if it is the file open as descriptor (else
-// it goes back). NotFound when path no longer names that file.
+// it goes back). On Windows a read-only attribute is cleared first where the descriptor may
+// (a lock examined, or one's own). NotFound when path no longer names that file.
 FileError RemoveOpenFile(int descriptor, const QString &path);
 // The identity of an open descriptor.
 FileIdentity IdentityOf(int descriptor);

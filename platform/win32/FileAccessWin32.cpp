@@ -73,6 +73,28 @@ bool MarkForDeletion(HANDLE handle)
     return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition) != 0;
 }
 
+// As MarkForDeletion, also for a file marked read-only (a lab that protects Result\*, or a Result
+// restored from read-only media, marks a leftover lock and journal too): once the program has
+// claimed such a file, the attribute goes first. The handle needs FILE_WRITE_ATTRIBUTES.
+bool MarkClaimedForDeletion(HANDLE handle)
+{
+    if (MarkForDeletion(handle))
+        return true;
+    if (GetLastError() != ERROR_ACCESS_DENIED)
+        return false;
+    FILE_BASIC_INFO basic {};
+    if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic)
+        || !(basic.FileAttributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    FILE_BASIC_INFO writable {}; // times of 0 stay as they are
+    writable.FileAttributes = basic.FileAttributes & ~DWORD(FILE_ATTRIBUTE_READONLY);
+    if (writable.FileAttributes == 0)
+        writable.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(handle, FileBasicInfo, &writable, sizeof writable) && MarkForDeletion(handle);
+}
+
 // Opened by another program that lets no one remove it: a spreadsheet, an editor, a scan.
 bool HeldOpenByAnother(const std::wstring &path)
 {
@@ -292,10 +314,10 @@ bool RemoveFile(const QString &path, const FileIdentity &identity)
 {
     if (!identity.valid)
         return false;
-    const Handle file(CreateFileW(WidePath(path).c_str(), DELETE | FILE_READ_ATTRIBUTES,
+    const Handle file(CreateFileW(WidePath(path).c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    return file && IdentityOf(file.get()) == identity && MarkForDeletion(file.get());
+    return file && IdentityOf(file.get()) == identity && MarkClaimedForDeletion(file.get());
 }
 
 FileIdentity IdentityOf(int descriptor)
@@ -315,7 +337,7 @@ FileError RemoveOpenFile(int descriptor, const QString &)
     const intptr_t handle = _get_osfhandle(descriptor);
     if (handle == -1)
         return Error(FileError::Code::NotFound, NotRegularReason(FileKind::Missing));
-    return MarkForDeletion(HANDLE(handle)) ? FileError{} : SystemError(GetLastError());
+    return MarkClaimedForDeletion(HANDLE(handle)) ? FileError{} : SystemError(GetLastError());
 }
 
 void SyncFolder(const QString &)

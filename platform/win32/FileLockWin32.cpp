@@ -44,7 +44,8 @@ bool FileLock::heartbeat()
 void FileLock::examineOwner(Claim &claim)
 {
     const QString &path = claim.m_path;
-    win32::Handle file(CreateFileW(win32::WidePath(path).c_str(), GENERIC_READ | DELETE,
+    // May remove it, read-only or not, once it is found abandoned (RemoveOpenFile).
+    win32::Handle file(CreateFileW(win32::WidePath(path).c_str(), GENERIC_READ | DELETE | FILE_WRITE_ATTRIBUTES,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) {

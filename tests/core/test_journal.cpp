@@ -130,6 +130,7 @@ private slots:
     void finishedTestIsRecoveredAsItEnded();
     void longestAcceptedCodeIsJournaledAndRecovered();
     void locksOfLiveAndGoneOwners();
+    void readOnlyLockAndJournalAreTaken();
     void lockIsHeldFromItsName();
     void abandonedJournalOnAShare_data();
     void abandonedJournalOnAShare();
@@ -491,6 +492,19 @@ void TestJournalRecovery::locksOfLiveAndGoneOwners()
     // Five placed, the fourth wrong, the sixth figure in hand.
     QVERIFY(FromWindows1251(ReadAll(report.paths(RecoveryReport::Kind::Recovered).first()))
                 .contains(u"N[+] = 4,  N[-] = 1,  N[0] = 7"_s));
+}
+
+void TestJournalRecovery::readOnlyLockAndJournalAreTaken()
+{
+    // A lab that protects Result's files, or restored Result from read-only media: a killed
+    // test's lock and journal read-only (Windows: the attribute).
+    QVERIFY(QDir().mkpath(m_result));
+    const QString journal = JournalTool::run({u"journal"_s, m_result, Code, u"5"_s}).lines.value(0);
+    for (const QString &file : QStringList{journal, journal + u".lock"_s})
+        QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    const RecoveryReport report = RecoverJournals({m_result, {}});
+    QCOMPARE(report.paths(RecoveryReport::Kind::Recovered), QStringList{m_result + u'/' + Code + u".IM.recovered.txt"_s});
+    QCOMPARE(Entries(m_result), QStringList{Code + u".IM.recovered.txt"_s});
 }
 
 void TestJournalRecovery::lockIsHeldFromItsName()
