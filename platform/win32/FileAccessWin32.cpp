@@ -8,9 +8,12 @@
 #include <QThread>
 
 #include <fcntl.h>
+#include <cstddef>
+#include <cstring>
 #include <io.h>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace kavr::platform {
 
@@ -95,12 +98,44 @@ bool MarkClaimedForDeletion(HANDLE handle)
     return SetFileInformationByHandle(handle, FileBasicInfo, &writable, sizeof writable) && MarkForDeletion(handle);
 }
 
-// Opened by another program that lets no one remove it: a spreadsheet, an editor, a scan.
-bool HeldOpenByAnother(const std::wstring &path)
+// Open in another program, when a rename over it was refused with "access denied": one that
+// lets no one remove it (a spreadsheet, an editor, a scan) refuses this open too; one that lets
+// others remove it (a reader: the results report, another start, a backup or sync client) does
+// not, yet NTFS renames nothing over a file with open handles. A file this user may not remove
+// refuses the open with "access denied": no program of anyone's to wait for.
+bool OpenByAnother(const std::wstring &path)
 {
     const Handle probe(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    return !probe && GetLastError() == ERROR_SHARING_VIOLATION;
+    return probe || GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+// Renames source over target with POSIX semantics (Windows 10 1709 and later, NTFS): a target
+// that readers hold open, sharing its removal, is replaced all the same, and they go on reading
+// the old file. False, the error set, where the system or the file system (a share) has no such
+// rename.
+bool ReplaceAsPosix(const std::wstring &source, const std::wstring &target)
+{
+    const Handle file(CreateFileW(source.c_str(), DELETE | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file)
+        return false;
+    const DWORD nameBytes = DWORD(target.size() * sizeof(wchar_t));
+    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
+    auto *info = reinterpret_cast<FILE_RENAME_INFO *>(buffer.data());
+    // The flags share the first field with ReplaceIfExists, which older headers declare alone.
+    const DWORD flags = 0x1 | 0x2; // FILE_RENAME_FLAG_REPLACE_IF_EXISTS, FILE_RENAME_FLAG_POSIX_SEMANTICS
+    static_assert(offsetof(FILE_RENAME_INFO, RootDirectory) >= sizeof flags);
+    std::memcpy(buffer.data(), &flags, sizeof flags);
+    info->RootDirectory = nullptr;
+    info->FileNameLength = nameBytes;
+    std::memcpy(info->FileName, target.c_str(), nameBytes + sizeof(wchar_t));
+    // FileRenameInfoEx, which the headers name only for newer targets.
+    constexpr auto RenameInfoEx = FILE_INFO_BY_HANDLE_CLASS(22);
+    if (!SetFileInformationByHandle(file.get(), RenameInfoEx, info, DWORD(buffer.size())))
+        return false;
+    FlushFileBuffers(file.get()); // as MOVEFILE_WRITE_THROUGH: the new name is on the disk
+    return true;
 }
 
 } // namespace
@@ -297,16 +332,16 @@ FileError RenameFile(const QString &from, const QString &to, Replace replace, in
     }
     const QDeadlineTimer deadline(inUseWaitMs);
     for (;;) {
-        if (MoveFileExW(source.c_str(), target.c_str(), flags))
+        if ((replace == Replace::RegularFile && ReplaceAsPosix(source, target)) || MoveFileExW(source.c_str(), target.c_str(), flags))
             return {};
         const DWORD error = GetLastError();
         const bool inUse = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
-            || (error == ERROR_ACCESS_DENIED && replace == Replace::RegularFile && HeldOpenByAnother(target));
+            || (error == ERROR_ACCESS_DENIED && replace == Replace::RegularFile && OpenByAnother(target));
         if (!inUse)
             return SystemError(error);
         if (deadline.hasExpired())
             return SystemError(ERROR_SHARING_VIOLATION);
-        QThread::msleep(100); // an indexer or a scan lets go within moments
+        QThread::msleep(100); // an indexer, a scan or a reader lets go within moments
     }
 }
 

@@ -260,7 +260,7 @@ void TestProtocolFile::separatorInCodeWritesNothingElsewhere()
     QCOMPARE(Entries(result), QStringList());
 }
 
-enum class Planted { LinkToAnotherFile, DanglingLink, Fifo, HeldOpen };
+enum class Planted { LinkToAnotherFile, DanglingLink, Fifo, HeldOpen, ReadShared };
 
 void TestProtocolFile::plantedAtTheProtocolsName_data()
 {
@@ -277,6 +277,9 @@ void TestProtocolFile::plantedAtTheProtocolsName_data()
     // save tries again for a while, then falls back and says why.
     QTest::newRow("held open by another program") << Planted::HeldOpen << u"файл открыт другой программой"_s;
 #endif
+    // A reader that lets others replace it (the results report on another workstation, a backup
+    // or sync client) for half a second: replaced all the same, at once or within the wait.
+    QTest::newRow("read by another program for a moment") << Planted::ReadShared << QString();
 }
 
 void TestProtocolFile::plantedAtTheProtocolsName()
@@ -300,6 +303,11 @@ void TestProtocolFile::plantedAtTheProtocolsName()
     case Planted::HeldOpen:
         QVERIFY(WriteAll(protocol, "earlier"));
         holder = std::make_unique<JournalTool>(QStringList{u"hold-open"_s, protocol});
+        QVERIFY(holder->ready());
+        break;
+    case Planted::ReadShared:
+        QVERIFY(WriteAll(protocol, "earlier"));
+        holder = std::make_unique<JournalTool>(QStringList{u"read-shared"_s, protocol, u"500"_s});
         QVERIFY(holder->ready());
         break;
     }

@@ -14,6 +14,9 @@
 //   kavr_journal_tool examine PATH       examine the lock PATH as starts do, and take it when
 //                                        abandoned, over and over until standard input closes
 //   kavr_journal_tool hold-open PATH     keep PATH open for reading until standard input closes
+//   kavr_journal_tool read-shared PATH MS keep PATH open for MS milliseconds as the program's own
+//                                        readers do (a start looking at a lock): letting others
+//                                        remove or replace it, as a backup or sync client does
 //
 // Prints "ready" once the step is done (and a path or the entries where there are any); exit
 // status 0 when it succeeded.
@@ -158,6 +161,12 @@ int main(int argc, char *argv[])
         Say(QStringLiteral("ready"));
         return 0;
     }
+    if (command == u"read-shared") {
+        const platform::FileLock::Claim reader = platform::FileLock::examine(args.value(2));
+        Say(QStringLiteral("ready"));
+        std::this_thread::sleep_for(std::chrono::milliseconds(args.value(3).toInt()));
+        return 0;
+    }
     if (command == u"hold-open") {
         // Qt opens without letting others delete or rename the file, as a spreadsheet does on
         // Windows; on Linux an open file is no obstacle.
@@ -168,7 +177,7 @@ int main(int argc, char *argv[])
         WaitForStdinToClose();
         return 0;
     }
-    std::fputs("usage: kavr_journal_tool lock|hold-lock|journal|save|recover|recover-at-eof|examine|hold-open ...\n",
+    std::fputs("usage: kavr_journal_tool lock|hold-lock|journal|save|recover|recover-at-eof|examine|hold-open|read-shared ...\n",
                stderr);
     return 2;
 }
