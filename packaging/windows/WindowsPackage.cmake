@@ -1,10 +1,14 @@
 # The Windows package: both executables with version information and the icon, stripped, and
 # the zip the laboratory unpacks:
 #   KAVR.IM-<version>-win64.zip
-#     KAVR.IM/kavr-im.exe, kavr-im-report.exe   one file each, no DLLs beside them
+#     KAVR.IM/kavr-im.exe, kavr-im-report.exe   one file each, no DLLs beside them, run from
+#                                                the swap file when started from a share
 #     KAVR.IM/Result/                            where the protocols go
 #     KAVR.IM/README.txt                         how to start and where to look, in Russian
 # `cmake --build <build> --target kavr_windows_zip` makes it (packaging/windows/build.sh does).
+
+# Debian's Python, which has Debian's pefile (python3-pefile), whatever python3 is first on PATH.
+find_program(KAVR_SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
 
 # "2.01" -> "2,1,0,0" for the binary version fields.
 string(REPLACE "." ";" kavr_version_parts "${PROJECT_VERSION}.0.0.0")
@@ -51,9 +55,12 @@ add_custom_command(OUTPUT ${kavr_zip}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${kavr_stage}/KAVR.IM/Result
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:kavr-im> $<TARGET_FILE:kavr-im-report>
             ${kavr_readme} ${kavr_stage}/KAVR.IM/
+    # Copied to the swap file when started from a share or a USB stick (run-from-swap.py).
+    COMMAND ${KAVR_SYSTEM_PYTHON} ${CMAKE_CURRENT_LIST_DIR}/run-from-swap.py
+            ${kavr_stage}/KAVR.IM/kavr-im.exe ${kavr_stage}/KAVR.IM/kavr-im-report.exe
     COMMAND ${CMAKE_COMMAND} -E rm -f ${kavr_zip}
     COMMAND ${CMAKE_COMMAND} -E chdir ${kavr_stage} ${CMAKE_COMMAND} -E tar cf ${kavr_zip}
             --format=zip KAVR.IM
-    DEPENDS kavr-im kavr-im-report ${kavr_readme}
+    DEPENDS kavr-im kavr-im-report ${kavr_readme} ${CMAKE_CURRENT_LIST_DIR}/run-from-swap.py
     COMMENT "Packing ${kavr_zip}")
 add_custom_target(kavr_windows_zip DEPENDS ${kavr_zip})

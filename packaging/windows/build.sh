@@ -48,7 +48,7 @@ step "Debian packages"
 kavr_install_packages \
     gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix mingw-w64-tools \
     cmake ninja-build perl xz-utils dpkg-dev \
-    qt6-base-dev qt6-base-dev-tools \
+    qt6-base-dev qt6-base-dev-tools python3-pefile \
     wine wine64 fonts-wine
 
 step "Debian sources"

@@ -1,0 +1,22 @@
+# Both executables of the Windows package are copied to the swap file when started from a
+# network share or removable media: their headers carry the two flags.
+#   cmake -D ZIP=<package.zip> -D OBJDUMP=<x86_64-w64-mingw32-objdump> -D WORK=<dir> -P check_package_headers.cmake
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${ZIP} WORKING_DIRECTORY ${WORK} RESULT_VARIABLE unpacked)
+if(NOT unpacked EQUAL 0)
+    message(FATAL_ERROR "cannot unpack ${ZIP}")
+endif()
+foreach(exe kavr-im.exe kavr-im-report.exe)
+    execute_process(COMMAND ${OBJDUMP} -p ${WORK}/KAVR.IM/${exe} OUTPUT_VARIABLE headers RESULT_VARIABLE read)
+    if(NOT read EQUAL 0)
+        message(FATAL_ERROR "cannot read the headers of ${exe}")
+    endif()
+    foreach(flag "copy to swap file if on removable media" "copy to swap file if on network media")
+        string(FIND "${headers}" "${flag}" at)
+        if(at LESS 0)
+            message(FATAL_ERROR "${exe}: not marked \"${flag}\"")
+        endif()
+    endforeach()
+    message(STATUS "${exe}: runs from the swap file off shares and removable media")
+endforeach()
