@@ -4,7 +4,9 @@
 namespace kavr::platform {
 
 // fileHandle is the C runtime descriptor of an open file (QFileDevice::handle()). May block
-// for milliseconds; safe to call from any thread. Returns false when the system refused.
+// for milliseconds; safe to call from any thread, and never keeps writes to the file waiting
+// meanwhile (on Windows the flush goes through a handle of its own: the file must have been
+// opened sharing writing, as CreateNewFile does). Returns false when the system refused.
 bool SyncFileToDisk(int fileHandle);
 
 } // namespace kavr::platform

@@ -287,7 +287,9 @@ int CreateNewFile(const QString &path, FileSharing, FileError *error)
 {
     // Others may read it (and remove it by its name, which only its own program does while
     // it is open); a reader that asks for less than that, as Qt's QFile does, still gets it.
-    return CreateWith(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, error);
+    // Shared for writing too, so that the journal is flushed through a handle of its own
+    // (SyncFileToDisk) and its writes never wait for a flush.
+    return CreateWith(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, error);
 }
 
 int CreateHeldFile(const QString &path, FileSharing, const std::function<bool(int)> &prepare, FileError *error)
