@@ -69,6 +69,13 @@ FileError SystemError(int error)
     }
 }
 
+// As SystemError, for a file being read: no permission is no permission to read it.
+FileError ReadError(int error)
+{
+    return error == EACCES || error == EPERM ? Error(FileError::Code::NoPermission, QStringLiteral("нет прав на чтение"))
+                                             : SystemError(error);
+}
+
 FileIdentity IdentityOf(const struct stat &st)
 {
     return {quint64(st.st_dev), quint64(st.st_ino), true};
@@ -200,7 +207,7 @@ FileRead ReadRegularFile(const QString &path, qint64 maxBytes)
     const int fd = ::open(Native(path).constData(),
                           O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
-        read.error = SystemError(errno);
+        read.error = ReadError(errno);
         return read;
     }
     struct stat st {};
@@ -217,7 +224,7 @@ FileRead ReadRegularFile(const QString &path, qint64 maxBytes)
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0) {
-                read.error = SystemError(errno);
+                read.error = ReadError(errno);
                 break;
             }
             if (n == 0)

@@ -60,6 +60,13 @@ FileError SystemError(DWORD error)
     }
 }
 
+// As SystemError, for a file being read: no permission is no permission to read it.
+FileError ReadError(DWORD error)
+{
+    return error == ERROR_ACCESS_DENIED ? Error(FileError::Code::NoPermission, QStringLiteral("нет прав на чтение"))
+                                        : SystemError(error);
+}
+
 FileIdentity IdentityOf(HANDLE handle, BY_HANDLE_FILE_INFORMATION *info = nullptr)
 {
     BY_HANDLE_FILE_INFORMATION own {};
@@ -176,7 +183,7 @@ FileRead ReadRegularFile(const QString &path, qint64 maxBytes)
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) {
-        read.error = SystemError(GetLastError());
+        read.error = ReadError(GetLastError());
         return read;
     }
     BY_HANDLE_FILE_INFORMATION info {};
@@ -196,7 +203,7 @@ FileRead ReadRegularFile(const QString &path, qint64 maxBytes)
                                      nullptr));
         if (!*filtered || IdentityOf(filtered->get()) != identity) {
             read.error = *filtered ? Error(FileError::Code::NotRegular, NotRegularReason(FileKind::Link))
-                                   : SystemError(GetLastError());
+                                   : ReadError(GetLastError());
             return read;
         }
     }
@@ -211,7 +218,7 @@ FileRead ReadRegularFile(const QString &path, qint64 maxBytes)
         DWORD n = 0;
         const DWORD want = DWORD(std::min<qsizetype>(read.bytes.size() - got, 1 << 20));
         if (!ReadFile(source, read.bytes.data() + got, want, &n, nullptr)) {
-            read.error = SystemError(GetLastError());
+            read.error = ReadError(GetLastError());
             break;
         }
         if (n == 0)
@@ -230,11 +237,30 @@ FileRead ReadRegularFile(const QString &path, qint64 maxBytes)
 
 namespace {
 
+// How often a name pending removal is tried again, 20 ms apart.
+constexpr int DeletePendingTries = 10;
+
 // The folder's permissions are handed down to the file.
 int CreateWith(const QString &path, DWORD access, DWORD share, FileError *error)
 {
-    HANDLE handle = CreateFileW(WidePath(path).c_str(), access, share, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::wstring name = WidePath(path);
+    HANDLE handle = CreateFileW(name.c_str(), access, share, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // A name whose file is being removed while someone still has it open (another start's look,
+    // a backup) answers "access denied", as its attributes do: it is taken for a moment, not
+    // forbidden. Tried again briefly, then said to be taken, so that a journal takes the next
+    // name in Result rather than leaving Result for the home folder.
+    for (int tries = 0; handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED; ++tries) {
+        if (GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES || GetLastError() != ERROR_ACCESS_DENIED) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            break; // forbidden indeed
+        }
+        if (tries == DeletePendingTries) {
+            SetLastError(ERROR_FILE_EXISTS);
+            break;
+        }
+        QThread::msleep(20);
+        handle = CreateFileW(name.c_str(), access, share, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
     if (handle == INVALID_HANDLE_VALUE) {
         if (error)
             *error = SystemError(GetLastError());
