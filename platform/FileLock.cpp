@@ -1,5 +1,7 @@
 #include "platform/FileLock.h"
 
+#include "platform/LockContents.h"
+
 #include <utility>
 
 namespace kavr::platform {
@@ -53,6 +55,11 @@ FileLock::Claim::~Claim()
 {
     if (m_descriptor >= 0)
         CloseFile(m_descriptor);
+}
+
+bool FileLock::Claim::elsewhere() const
+{
+    return !m_host.isEmpty() && m_host != lock::ThisHost();
 }
 
 bool FileLock::Claim::remove(FileError *error)

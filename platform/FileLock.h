@@ -41,7 +41,10 @@ public:
     FileLock(const FileLock &) = delete;
     FileLock &operator=(const FileLock &) = delete;
 
-    // Shows that the owner lives (Linux; nothing to do on Windows). Safe from any thread.
+    // Shows that the owner lives: Linux dates the file; Windows makes sure the handle that says
+    // so is still there (a file server's restart loses it) and takes the file again if it is
+    // still this lock's. False when that failed: others may take the test for abandoned. Safe
+    // from any one thread at a time.
     bool heartbeat();
     QString path() const { return m_path; }
 
@@ -55,11 +58,15 @@ public:
     static int clearLeftovers(const QString &folder, QStringView lockSuffix);
 
 private:
-    FileLock(QString path, int descriptor) : m_path(std::move(path)), m_descriptor(descriptor) {}
+    FileLock(QString path, int descriptor)
+        : m_path(std::move(path)), m_descriptor(descriptor), m_identity(IdentityOf(descriptor))
+    {
+    }
     // The state of a regular file found under a lock's name: whether its owner lives.
     static void examineOwner(Claim &claim);
     QString m_path;
     int m_descriptor = -1;
+    FileIdentity m_identity; // the file made, should its handle be lost (Windows)
     quint64 m_beats = 0;
 };
 
@@ -81,6 +88,8 @@ public:
     State state() const { return m_state; }
     // The workstation named in the lock, when it names one.
     QString host() const { return m_host; }
+    // Whether the lock names a workstation other than this one.
+    bool elsewhere() const;
     FileKind kind() const { return m_kind; }
     // Removes an abandoned lock: exactly the file examined. False in any other state, and when
     // another examiner took it first (error NotFound) or it cannot go (error says why).

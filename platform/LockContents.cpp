@@ -28,6 +28,11 @@ QByteArray Contents(qint64 pid, const QString &boot)
         + QSysInfo::machineHostName().toUtf8() + "\nboot=" + boot.toUtf8() + '\n';
 }
 
+QString ThisHost()
+{
+    return Printable(QSysInfo::machineHostName().toUtf8());
+}
+
 Owner Parse(const QByteArray &bytes)
 {
     Owner owner;

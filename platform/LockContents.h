@@ -15,6 +15,8 @@ struct Owner
 };
 
 QByteArray Contents(qint64 pid, const QString &boot);
+// This workstation as its locks name it (Owner::host).
+QString ThisHost();
 Owner Parse(const QByteArray &bytes);
 
 } // namespace kavr::platform::lock

@@ -150,6 +150,11 @@ void FileLock::examineOwner(Claim &claim)
         return; // not a lock of the program's
     }
     claim.m_descriptor = fd;
+    QByteArray bytes(int(MaxLockBytes), '\0');
+    const ssize_t got = ::pread(fd, bytes.data(), size_t(bytes.size()), 0);
+    bytes.truncate(got > 0 ? got : 0);
+    const lock::Owner owner = lock::Parse(bytes);
+    claim.m_host = owner.host;
     const int refused = ::flock(fd, lockKind | LOCK_NB) == 0 ? 0 : errno;
     if (refused == EWOULDBLOCK) {
         claim.m_state = Claim::State::Held;
@@ -160,11 +165,6 @@ void FileLock::examineOwner(Claim &claim)
         claim.m_state = Claim::State::Undecided; // the lock cannot be asked: never taken for abandoned
         return;
     }
-    QByteArray bytes(int(MaxLockBytes), '\0');
-    const ssize_t got = ::pread(fd, bytes.data(), size_t(bytes.size()), 0);
-    bytes.truncate(got > 0 ? got : 0);
-    const lock::Owner owner = lock::Parse(bytes);
-    claim.m_host = owner.host;
 
     if (!owner.boot.isEmpty() && owner.boot == BootId()) {
         // Made on this machine since its start: a live owner holds its lock, and where this

@@ -37,7 +37,23 @@ std::unique_ptr<FileLock> FileLock::create(const QString &path, FileSharing shar
 
 bool FileLock::heartbeat()
 {
-    ++m_beats; // the open handle says it all
+    ++m_beats;
+    // The open handle says it all, while it is there: a file server restarted without
+    // continuous availability forgets it, and another start would take the test for abandoned.
+    BY_HANDLE_FILE_INFORMATION info {};
+    if (GetFileInformationByHandle(HANDLE(_get_osfhandle(m_descriptor)), &info))
+        return true;
+    win32::Handle again(CreateFileW(win32::WidePath(m_path).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!again || !GetFileInformationByHandle(again.get(), &info)
+        || FileIdentity{info.dwVolumeSerialNumber, (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow, true}
+            != m_identity)
+        return false;
+    const int fd = _open_osfhandle(intptr_t(again.get()), _O_WRONLY | _O_BINARY);
+    if (fd < 0)
+        return false;
+    again.release();
+    CloseFile(std::exchange(m_descriptor, fd));
     return true;
 }
 
@@ -53,6 +69,17 @@ void FileLock::examineOwner(Claim &claim)
         claim.m_state = error == ERROR_SHARING_VIOLATION ? Claim::State::Held
             : error == ERROR_FILE_NOT_FOUND              ? Claim::State::Missing
                                                          : Claim::State::Undecided;
+        if (claim.m_state == Claim::State::Held) {
+            // Its owner lets others read it: the workstation it names, for the operator.
+            const win32::Handle reader(CreateFileW(win32::WidePath(path).c_str(), GENERIC_READ,
+                                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+            QByteArray bytes(int(MaxLockBytes), '\0');
+            DWORD got = 0;
+            if (reader && win32::KindOfOpen(reader.get()) == FileKind::Regular
+                && ReadFile(reader.get(), bytes.data(), DWORD(bytes.size()), &got, nullptr))
+                claim.m_host = lock::Parse(bytes.first(got)).host;
+        }
         return;
     }
     BY_HANDLE_FILE_INFORMATION info {};

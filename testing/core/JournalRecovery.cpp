@@ -125,7 +125,12 @@ private:
         FileLock::Claim claim = FileLock::examine(lockPath);
         FileError error;
         switch (claim.state()) {
-        case FileLock::Claim::State::Held: return; // its test is running
+        case FileLock::Claim::State::Held:
+            // Its test is running; named when on another workstation (or a machine the file
+            // server still believes alive), as where the share passes no locks.
+            if (claim.elsewhere())
+                m_report.entries << RecoveryReport::Entry{Kind::Undecided, path, claim.host()};
+            return;
         case FileLock::Claim::State::Undecided:
             m_report.entries << RecoveryReport::Entry{Kind::Undecided, path, claim.host()};
             return;

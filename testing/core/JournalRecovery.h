@@ -6,9 +6,10 @@
 // protocol; only then is the journal removed. Looked for in every folder of the save target.
 //
 // - A journal whose lock is held (its test is running, here or on another workstation that the
-//   share tells of) is left alone; one whose lock cannot be told from a live one (another
-//   workstation's, on a share that passes no locks, with a recent heartbeat) is left alone and
-//   named. Another operator's abandoned test is recovered like one's own.
+//   share tells of) is left alone, and named when the lock names another workstation; one whose
+//   lock cannot be told from a live one (another workstation's, on a share that passes no
+//   locks, with a recent heartbeat) is left alone and named. Another operator's abandoned test
+//   is recovered like one's own.
 // - A journal is removed only once a protocol on disk holds all of it. One read to its end
 //   whose protocol was saved after all (the program stopped between the save and the journal's
 //   removal) is removed without a recovered file: a protocol of its code in any folder of the

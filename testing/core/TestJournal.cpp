@@ -236,11 +236,12 @@ void TestJournal::syncLoop(int handle, const QString &folder)
         const bool beat = std::chrono::steady_clock::now() >= nextBeat;
         guard.unlock();
         const bool synced = !dirty || !m_sync || m_sync(handle);
-        if (beat)
-            m_lock->heartbeat();
+        const bool alive = !beat || m_lock->heartbeat();
         guard.lock();
         if (!synced && m_problem.isEmpty())
             m_problem = QStringLiteral("журнал теста не удалось надёжно записать на диск");
+        if (!alive && m_problem.isEmpty())
+            m_problem = QStringLiteral("блокировка журнала теста потеряна (тест мог быть восстановлен на другом рабочем месте)");
         if (beat)
             nextBeat = std::chrono::steady_clock::now() + std::chrono::milliseconds(FileLock::HeartbeatMs);
     }

@@ -130,6 +130,7 @@ private slots:
     void finishedTestIsRecoveredAsItEnded();
     void longestAcceptedCodeIsJournaledAndRecovered();
     void locksOfLiveAndGoneOwners();
+    void liveTestElsewhereIsNamed();
     void readOnlyLockAndJournalAreTaken();
     void lockIsHeldFromItsName();
     void abandonedJournalOnAShare_data();
@@ -492,6 +493,30 @@ void TestJournalRecovery::locksOfLiveAndGoneOwners()
     // Five placed, the fourth wrong, the sixth figure in hand.
     QVERIFY(FromWindows1251(ReadAll(report.paths(RecoveryReport::Kind::Recovered).first()))
                 .contains(u"N[+] = 4,  N[-] = 1,  N[0] = 7"_s));
+}
+
+void TestJournalRecovery::liveTestElsewhereIsNamed()
+{
+    if (QByteArrayView(KAVR_SHARE_SHIM).isEmpty())
+        QSKIP("a held lock is rewritten here through another handle, which Windows refuses");
+    // A test running on another workstation, its lock held (a share that passes locks on, or a
+    // file server that still holds a powered-off workstation's handle).
+    QVERIFY(QDir().mkpath(m_result));
+    const QString journal = JournalTool::run({u"journal"_s, m_result, Code, u"2"_s}).lines.value(0);
+    const QString lock = journal + u".lock"_s;
+    QVERIFY(QFile::remove(lock));
+    const JournalTool owner({u"hold-lock"_s, lock});
+    QVERIFY(owner.ready());
+    QByteArray contents = ReadAll(lock);
+    const qsizetype host = contents.indexOf("host=") + 5;
+    contents.replace(host, contents.indexOf('\n', host) - host, "ЛАБ-3");
+    QFile file(lock);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(contents) == contents.size());
+    file.close();
+    const RecoveryReport report = RecoverJournals({m_result, {}});
+    QCOMPARE(report.noticeLines(m_result),
+             QStringList{u"Журнал оставлен: тест, возможно, ещё идёт на рабочем месте ЛАБ-3: "_s + QFileInfo(journal).fileName()});
+    QVERIFY(QFileInfo::exists(journal));
 }
 
 void TestJournalRecovery::readOnlyLockAndJournalAreTaken()
