@@ -14,6 +14,8 @@ add_library(kavr_files STATIC
 if(WIN32)
     target_sources(kavr_files PRIVATE ${dir}/win32/FileAccessWin32.cpp ${dir}/win32/FileLockWin32.cpp
         ${dir}/win32/PreciseWaitWin32.cpp)
+    # The private folder's security descriptor.
+    target_link_libraries(kavr_files PRIVATE advapi32)
 else()
     target_sources(kavr_files PRIVATE ${dir}/posix/FileAccessPosix.cpp ${dir}/posix/FileLockPosix.cpp
         ${dir}/posix/PreciseWaitPosix.cpp)

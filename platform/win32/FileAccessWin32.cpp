@@ -7,11 +7,13 @@
 #include <QFileInfo>
 #include <QThread>
 
+#include <aclapi.h>
 #include <fcntl.h>
 #include <cstddef>
 #include <cstring>
 #include <io.h>
 #include <optional>
+#include <sddl.h>
 #include <utility>
 #include <vector>
 
@@ -439,11 +441,94 @@ QString PrivateTempFolder()
     return QDir::tempPath() + QStringLiteral("/KAVR.IM");
 }
 
+namespace {
+
+// The user this process runs as.
+std::vector<char> UserSid()
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return {};
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<char> user(size);
+    const bool got = size && GetTokenInformation(token, TokenUser, user.data(), size, &size);
+    CloseHandle(token);
+    if (!got)
+        return {};
+    const PSID sid = reinterpret_cast<TOKEN_USER *>(user.data())->User.Sid;
+    const auto *first = static_cast<const char *>(sid);
+    return std::vector<char>(first, first + GetLengthSid(sid));
+}
+
+// Only the user and the system (backups, virus scans) may enter, whatever the parent grants.
+struct OwnerOnly
+{
+    std::vector<char> user;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PACL dacl = nullptr;
+
+    OwnerOnly() : user(UserSid())
+    {
+        wchar_t *sid = nullptr;
+        if (user.empty() || !ConvertSidToStringSidW(user.data(), &sid))
+            return;
+        const std::wstring sddl = L"D:P(A;OICI;FA;;;" + std::wstring(sid) + L")(A;OICI;FA;;;SY)";
+        LocalFree(sid);
+        BOOL present = FALSE, defaulted = FALSE;
+        if (ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr))
+            GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+    }
+    ~OwnerOnly() { LocalFree(descriptor); }
+    OwnerOnly(const OwnerOnly &) = delete;
+    OwnerOnly &operator=(const OwnerOnly &) = delete;
+
+    // Whether the folder is the user's and lets in no one else.
+    bool keeps(const std::wstring &folder) const
+    {
+        PSID owner = nullptr;
+        PACL found = nullptr;
+        PSECURITY_DESCRIPTOR current = nullptr;
+        if (GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                  &owner, nullptr, &found, nullptr, &current) != ERROR_SUCCESS)
+            return false;
+        // Made by the user, or by one of the user's programs run as administrator.
+        bool only = found && owner && (EqualSid(owner, PSID(user.data())) || IsWellKnownSid(owner, WinBuiltinAdministratorsSid));
+        for (DWORD i = 0; only && i < found->AceCount; ++i) {
+            ACE_HEADER *ace = nullptr;
+            if (!GetAce(found, i, reinterpret_cast<void **>(&ace)))
+                only = false;
+            else if (ace->AceType == ACCESS_ALLOWED_ACE_TYPE) {
+                const PSID sid = &reinterpret_cast<ACCESS_ALLOWED_ACE *>(ace)->SidStart;
+                only = EqualSid(sid, PSID(user.data())) || IsWellKnownSid(sid, WinLocalSystemSid);
+            }
+        }
+        LocalFree(current);
+        return only;
+    }
+};
+
+} // namespace
+
 bool UsablePrivateFolder(const QString &path, bool create)
 {
-    if (create && !CreateDirectoryW(WidePath(path).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+    // Subjects' names go there: with TEMP on a shared C:\Temp the parent lets every user in.
+    const OwnerOnly ownerOnly;
+    if (!ownerOnly.dacl)
         return false;
-    return InspectFile(path).kind == FileKind::Directory;
+    const std::wstring folder = WidePath(path);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, ownerOnly.descriptor, FALSE};
+    if (create && !CreateDirectoryW(folder.c_str(), &attributes) && GetLastError() != ERROR_ALREADY_EXISTS)
+        return false;
+    if (InspectFile(path).kind != FileKind::Directory)
+        return false;
+    if (ownerOnly.keeps(folder))
+        return true;
+    // One of the user's own that lets others in is closed; anyone else's is never used.
+    return SetNamedSecurityInfoW(const_cast<wchar_t *>(folder.c_str()), SE_FILE_OBJECT,
+                                 DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                 ownerOnly.dacl, nullptr) == ERROR_SUCCESS
+        && ownerOnly.keeps(folder);
 }
 
 } // namespace kavr::platform

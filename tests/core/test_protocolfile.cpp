@@ -18,6 +18,9 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#else
+#include <windows.h>
+#include <aclapi.h>
 #endif
 
 using namespace kavr;
@@ -364,6 +367,21 @@ void TestProtocolFile::lastFallbackIsTheUsersOwn()
     QVERIFY(refused.path.isEmpty());
     QVERIFY2(refused.error.contains(u"не удалось"_s), qPrintable(refused.error));
     QCOMPARE(Entries(theirs), QStringList());
+#else
+    // TEMP on a shared C:\Temp: whatever the parent grants, no one but the user (and the system)
+    // may enter the folder made.
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR made = nullptr;
+    QCOMPARE(GetNamedSecurityInfoW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(own).utf16()), SE_FILE_OBJECT,
+                                   DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr, &made),
+             DWORD(ERROR_SUCCESS));
+    QVERIFY(dacl);
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE *ace = nullptr;
+        QVERIFY(GetAce(dacl, i, reinterpret_cast<void **>(&ace)));
+        QVERIFY(!IsWellKnownSid(&ace->SidStart, WinWorldSid) && !IsWellKnownSid(&ace->SidStart, WinBuiltinUsersSid));
+    }
+    LocalFree(made);
 #endif
 }
 
