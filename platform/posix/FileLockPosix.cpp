@@ -81,11 +81,11 @@ bool NoLocksHere(int error)
     return error == ENOLCK || error == EOPNOTSUPP || error == ENOSYS || error == EINVAL;
 }
 
-// Dated StaleAfterMs or more before the time of the file system that holds it. Times far out
-// of range count as fresh: such a file is left alone.
-bool Stale(const struct stat &st, const QString &folder)
+// Dated StaleAfterMs or more before now, the time of the file system that holds it
+// (FolderNowMs; negative when unknown). Times far out of range count as fresh: such a file is
+// left alone.
+bool Stale(const struct stat &st, qint64 now)
 {
-    const qint64 now = FolderNowMs(folder);
     const qint64 dated = MilliSeconds(st.st_mtim);
     return now >= 0 && dated > now - MaxAgeMs && now - dated > FileLock::StaleAfterMs;
 }
@@ -175,7 +175,8 @@ void FileLock::examineOwner(Claim &claim)
     }
     // Made elsewhere, or before this machine's last start: only a heartbeat long missed tells.
     // A lock dated ahead of the folder's clock cannot be told from a live one.
-    claim.m_state = Stale(st, QFileInfo(path).absolutePath()) ? Claim::State::Abandoned : Claim::State::Undecided;
+    claim.m_state = Stale(st, FolderNowMs(QFileInfo(path).absolutePath())) ? Claim::State::Abandoned
+                                                                            : Claim::State::Undecided;
 }
 
 int FileLock::clearLeftovers(const QString &folder, QStringView lockSuffix)
@@ -184,11 +185,13 @@ int FileLock::clearLeftovers(const QString &folder, QStringView lockSuffix)
     // Probes, probes of earlier versions, and the temporary names of locks being made or claimed.
     const QStringList patterns{ProbePrefix + u'*', QStringLiteral(".kavr-clock-*"),
                                QStringLiteral(".*%1.*.tmp").arg(lockSuffix)};
+    const QStringList names = dir.entryList(patterns, QDir::Files | QDir::Hidden | QDir::System);
+    const qint64 now = names.isEmpty() ? -1 : FolderNowMs(folder); // one probe for them all
     int cleared = 0;
-    for (const QString &name : dir.entryList(patterns, QDir::Files | QDir::Hidden | QDir::System)) {
+    for (const QString &name : names) {
         const QString path = dir.filePath(name);
         struct stat st {};
-        if (::lstat(Native(path).constData(), &st) == 0 && S_ISREG(st.st_mode) && Stale(st, folder)
+        if (::lstat(Native(path).constData(), &st) == 0 && S_ISREG(st.st_mode) && Stale(st, now)
             && RemoveFile(path, {quint64(st.st_dev), quint64(st.st_ino), true}))
             ++cleared;
     }

@@ -172,11 +172,12 @@ private:
         try {
             const InterruptedTest &test = *read.test;
             const QStringList lines = test.protocolLines();
-            QString recovered = recoveredBefore(test.code, EncodeProtocol(lines));
+            const QByteArray bytes = EncodeProtocol(lines);
+            QString recovered = recoveredBefore(test.code, bytes);
             // A journal read to its end goes once a protocol that holds all of it is on disk. A
             // damaged one never goes: what follows the damage is more than any protocol shows.
             const bool damaged = read.damagedLine > 0;
-            if (!damaged && (!recovered.isEmpty() || savedProtocolHolds(test))) {
+            if (!damaged && (!recovered.isEmpty() || savedProtocolHolds(test, bytes))) {
                 if (platform::RemoveFile(path, file.identity))
                     m_report.removed << path;
                 return;
@@ -216,11 +217,11 @@ private:
     // protocol line the journal holds, and every record it placed; or, when the journal holds
     // the end (the save after it succeeded and the program stopped before it could remove the
     // journal), the whole protocol as it ended.
-    bool savedProtocolHolds(const InterruptedTest &test)
+    // ended: the protocol as the journal has it, encoded.
+    bool savedProtocolHolds(const InterruptedTest &test, const QByteArray &ended)
     {
         if (!test.identified())
             return false;
-        const QByteArray ended = EncodeProtocol(test.protocolLines());
         for (const QString &dir : m_folders) {
             const QString protocolPath = Join(dir, ProtocolFileName(test.code));
             const platform::FileRead protocol = platform::ReadRegularFile(protocolPath, MaxProtocolBytes);
