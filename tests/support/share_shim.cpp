@@ -62,6 +62,13 @@ Function *Real(Function *, const char *name)
 }
 #define REAL(name) Real(&name, #name)
 
+// open() and open64() alike: the boot id asked for, or the file itself.
+int Open(int (*real)(const char *, int, ...), const char *path, int flags, va_list rest)
+{
+    const mode_t mode = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(rest, mode_t) : 0;
+    return AsksForBootId(path) ? OtherBootId() : real(path, flags, mode);
+}
+
 } // namespace
 
 extern "C" {
@@ -81,18 +88,18 @@ int open(const char *path, int flags, ...)
 {
     va_list rest;
     va_start(rest, flags);
-    const mode_t mode = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(rest, mode_t) : 0;
+    const int fd = Open(REAL(open), path, flags, rest);
     va_end(rest);
-    return AsksForBootId(path) ? OtherBootId() : REAL(open)(path, flags, mode);
+    return fd;
 }
 
 int open64(const char *path, int flags, ...)
 {
     va_list rest;
     va_start(rest, flags);
-    const mode_t mode = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(rest, mode_t) : 0;
+    const int fd = Open(REAL(open64), path, flags, rest);
     va_end(rest);
-    return AsksForBootId(path) ? OtherBootId() : REAL(open64)(path, flags, mode);
+    return fd;
 }
 
 int unlink(const char *path) noexcept
