@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test through ctest; then the unit and GUI
+# Installs what is missing, checks the last commit's C++ lines against .clang-format
+# (scripts/check-format.sh), builds, and runs every test through ctest; then the unit and GUI
 # tests once more under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/).
 # First the Windows package (packaging/windows/build.sh: its libraries built once into
 # ~/.cache/kavr-im, its widget-free tests run under Wine); ctest then runs it under Wine from
@@ -9,6 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/common.sh
 kavr_install_packages "${KAVR_BUILD_PACKAGES[@]}" "${KAVR_TEST_PACKAGES[@]}"
+scripts/check-format.sh
 if [ "${KAVR_SKIP_WINDOWS:-0}" = 1 ]; then
     KAVR_CONFIGURE=(-DKAVR_WINDOWS_BUILD_DIR=)
 else

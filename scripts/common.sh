@@ -10,10 +10,11 @@ KAVR_BUILD_PACKAGES=(
     fonts-liberation2 fonts-dejavu-core
 )
 # What only the tests need: a private X server and input for the black-box tests, screenshots,
-# the Windows cross compiler, locales, and what cpack needs for the Debian package.
+# the Windows cross compiler, locales, what cpack needs for the Debian package, and the
+# formatter that checks a commit's lines (scripts/check-format.sh).
 KAVR_TEST_PACKAGES=(
     xvfb xdotool x11-utils x11-xkb-utils imagemagick
-    g++-mingw-w64-x86-64 locales dpkg-dev file chromium
+    g++-mingw-w64-x86-64 locales dpkg-dev file chromium clang-format
 )
 
 KAVR_CONFIGURE=()
