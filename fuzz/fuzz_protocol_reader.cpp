@@ -1,9 +1,9 @@
 // libFuzzer target: any bytes as a protocol file. The reader must come back with a record or
 // a refusal, never crash, hang or read out of bounds; a record it gives must hold together
 // and go through both writers.
-#include "report/CsvReport.h"
-#include "report/HtmlReport.h"
-#include "report/ProtocolReader.h"
+#include "report/csv/CsvReport.h"
+#include "report/html/HtmlReport.h"
+#include "report/read/ProtocolReader.h"
 
 #include <cstddef>
 #include <cstdint>

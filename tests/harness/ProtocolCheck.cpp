@@ -1,6 +1,6 @@
 #include "harness/ProtocolCheck.h"
 
-#include "report/ProtocolReader.h"
+#include "report/read/ProtocolReader.h"
 
 #include <QFile>
 #include <QFileInfo>

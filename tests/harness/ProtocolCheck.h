@@ -7,7 +7,7 @@
 // file is named after, dated dd.mm.yyyy; the Russian decimal comma; the phase lengths 30 and
 // 60 s; each panel taken once; the rows placed from the first; every second of the answer
 // phase charged to some row; Tcp and SD as the rows give them.
-#include "report/ProtocolRecord.h"
+#include "report/read/ProtocolRecord.h"
 
 #include <QByteArray>
 #include <QString>

@@ -4,7 +4,7 @@
 // 7th onto the panels of the two figures never placed (positions 11 and 12), which leaves every
 // right panel free; then the time-out.
 #include "harness/XInput.h"
-#include "report/ProtocolRecord.h"
+#include "report/read/ProtocolRecord.h"
 
 #include <QList>
 #include <QPoint>

@@ -3,11 +3,11 @@
 // the HTML. (Its figures, read back against the protocols, are checked through the command
 // itself.)
 #include "CsvReader.h"
+#include "report/csv/CsvReport.h"
+#include "report/html/HtmlReport.h"
+#include "report/read/ProtocolReader.h"
+#include "report/read/ResultFolder.h"
 #include "support/ScriptedTest.h"
-#include "report/CsvReport.h"
-#include "report/HtmlReport.h"
-#include "report/ProtocolReader.h"
-#include "report/ResultFolder.h"
 #include "testing/core/ProtocolFile.h"
 
 #include <QTemporaryDir>

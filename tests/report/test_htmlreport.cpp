@@ -2,11 +2,11 @@
 // colours of the marks and in the order of the times, texts escaped, nothing fetched from
 // anywhere; the figure pictures of the group page and of a subject's page carried inside
 // them, byte for byte the catalogue's.
-#include "support/ScriptedTest.h"
 #include "assets/PictureCatalogue.h"
-#include "report/HtmlReport.h"
-#include "report/ProtocolReader.h"
-#include "report/SubjectPage.h"
+#include "report/html/HtmlReport.h"
+#include "report/html/SubjectPage.h"
+#include "report/read/ProtocolReader.h"
+#include "support/ScriptedTest.h"
 #include "testing/core/Protocol.h"
 
 #include <QTest>

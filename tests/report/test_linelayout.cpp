@@ -1,7 +1,7 @@
 // Reading the program's line layouts backwards: field widths, overflowing values, either
 // decimal separator, and every layout read back from what the program's own formatting wrote.
 #include "error/KavrError.h"
-#include "report/LineLayout.h"
+#include "report/read/LineLayout.h"
 #include "testing/core/Protocol.h"
 
 #include <QRandomGenerator>

@@ -1,8 +1,8 @@
 // Protocols read back: files the program's own code wrote (complete, time-out, set up twice,
 // set up again after the start, nothing placed, Cyrillic codes) give back their figures;
 // converted files are still read; damaged and cut files are refused at the right line.
+#include "report/read/ProtocolReader.h"
 #include "support/ScriptedTest.h"
-#include "report/ProtocolReader.h"
 #include "testing/core/CodePage.h"
 
 #include <QFile>

@@ -3,9 +3,9 @@
 // locale's separators, the default folder beside the executable, and progress on stderr.
 #include "CsvReader.h"
 #include "ReportRun.h"
+#include "report/command/ProgressLine.h"
+#include "report/csv/CsvReport.h"
 #include "support/ScriptedTest.h"
-#include "report/CsvReport.h"
-#include "report/ProgressLine.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

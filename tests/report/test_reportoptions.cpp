@@ -1,5 +1,5 @@
 // The report's command line: defaults from the locale, overrides, and the usage errors.
-#include "report/ReportOptions.h"
+#include "report/command/ReportOptions.h"
 
 #include <QTest>
 

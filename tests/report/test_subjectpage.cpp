@@ -9,7 +9,7 @@
 // Needs chromium (Debian package chromium; test.sh installs it): label tool.
 #include "ReportRun.h"
 #include "assets/JpegDecoder.h"
-#include "report/SubjectPage.h"
+#include "report/html/SubjectPage.h"
 #include "support/ScriptedTest.h"
 #include "support/TestFiles.h"
 

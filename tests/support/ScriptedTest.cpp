@@ -3,7 +3,7 @@
 #include "support/TestChoices.h"
 #include "support/TestFiles.h"
 
-#include "report/ProtocolReader.h"
+#include "report/read/ProtocolReader.h"
 #include "testing/core/Protocol.h"
 #include "testing/core/ProtocolFile.h"
 #include "testing/core/Scoring.h"

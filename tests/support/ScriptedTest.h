@@ -2,9 +2,9 @@
 // A test as the program records it, for the report's tests: the protocol lines come from the
 // program's own builders (testing/core/Protocol.h) and reach disk through its own save
 // (SaveProtocol), so the files are byte for byte what the program writes.
-#include "report/ProtocolRecord.h"
-#include "testing/core/ChoiceRecord.h"
+#include "report/read/ProtocolRecord.h"
 #include "support/TestSettings.h"
+#include "testing/core/ChoiceRecord.h"
 #include "testing/core/Format.h"
 
 #include <QDateTime>

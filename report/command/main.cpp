@@ -1,0 +1,240 @@
+// kavr-im-report: the protocols of a Result folder side by side, as a CSV table for
+// spreadsheets and, on request, placement-level data, the group's figures, an HTML summary
+// and a page per subject. A program of its own: KAVR.IM itself reads no files.
+#include "assets/PictureCatalogue.h"
+#include "platform/Console.h"
+#include "report/command/ProgressLine.h"
+#include "report/command/ReportOptions.h"
+#include "report/csv/CsvReport.h"
+#include "report/csv/LongCsvReport.h"
+#include "report/csv/SummaryReport.h"
+#include "report/figures/GroupStatistics.h"
+#include "report/html/HtmlReport.h"
+#include "report/html/SubjectPage.h"
+#include "report/read/ProtocolDate.h"
+#include "report/read/ProtocolReader.h"
+#include "report/read/ResultFolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QUrl>
+
+#include <cstdio>
+
+using namespace kavr::report;
+
+namespace {
+
+enum ExitStatus { AllRead = 0, SomeSkipped = 1, UsageError = 2, NotWritten = 3 };
+
+// Text for the user on stream: characters to a console, UTF-8 bytes to a file or a pipe.
+bool Write(std::FILE *stream, const QByteArray &utf8)
+{
+    return kavr::platform::WriteText(stream, {utf8.constData(), size_t(utf8.size())});
+}
+
+void Say(const QString &text)
+{
+    Write(stderr, (QStringLiteral("kavr-im-report: ") + text + u'\n').toUtf8());
+}
+
+QString Shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// The whole file or nothing: an earlier report stays as it was when writing fails.
+bool WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        Say(QStringLiteral("cannot write %1: %2").arg(Shown(path), file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool WriteStdout(const QByteArray &bytes)
+{
+    kavr::platform::WriteBytesAsTheyAre(stdout); // the CSV's CR LF as written
+    if (!Write(stdout, bytes) || std::fflush(stdout) != 0) {
+        Say(QStringLiteral("cannot write the CSV to standard output"));
+        return false;
+    }
+    return true;
+}
+
+// The pages folder as seen from the HTML file's folder, as the start of a URL.
+QString PagesUrl(const QString &htmlPath, const QString &pagesFolder)
+{
+    const QString pages = QFileInfo(pagesFolder).absoluteFilePath();
+    const QString relative = QFileInfo(htmlPath).absoluteDir().relativeFilePath(pages);
+    if (QDir::isAbsolutePath(relative)) // another drive
+        return QUrl::fromLocalFile(pages).toString(QUrl::FullyEncoded) + u'/';
+    QStringList segments;
+    for (const QString &segment : relative.split(u'/'))
+        segments << QString::fromLatin1(QUrl::toPercentEncoding(segment));
+    return segments.join(u'/') + u'/';
+}
+
+// A page written in place. Pages are many and made again at will: not forced to the disk one
+// by one as the tables are (QSaveFile syncs each file, ten thousand syncs take a minute).
+bool WritePage(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()
+        || !file.flush()) {
+        Say(QStringLiteral("cannot write %1: %2").arg(Shown(path), file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+// One page per protocol; false when the folder or a page could not be written.
+bool WritePages(const QString &folder, const QList<ProtocolRecord> &records,
+                const SubjectPageOptions &options)
+{
+    if (!QDir().mkpath(folder)) {
+        Say(QStringLiteral("cannot make the folder %1").arg(Shown(folder)));
+        return false;
+    }
+    const QDir dir(folder);
+    bool written = true;
+    ProgressLine progress(int(records.size()), stderr, kavr::platform::IsTerminal(stderr),
+                          "writing pages");
+    for (const ProtocolRecord &record : records) {
+        const QString path = dir.filePath(SubjectPageFileName(record));
+        if (!WritePage(path, SubjectPage(record, options))) {
+            progress.clear();
+            written = false;
+        }
+        progress.step();
+    }
+    return written;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kavr-im-report"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KAVR_VERSION));
+
+    const OptionsOutcome parsed
+        = ParseReportOptions(app.arguments().mid(1), QLocale::system(),
+                             QCoreApplication::applicationDirPath() + QStringLiteral("/Result"));
+    if (!parsed.options) {
+        Say(parsed.error + QStringLiteral("\nTry 'kavr-im-report --help'."));
+        return UsageError;
+    }
+    const ReportOptions &options = *parsed.options;
+    if (options.help) {
+        Write(stdout, ReportUsage().toUtf8());
+        return AllRead;
+    }
+    if (options.version) {
+        std::printf("kavr-im-report %s\n", KAVR_VERSION);
+        return AllRead;
+    }
+    if (!QFileInfo(options.folder).isDir()) {
+        Say(QStringLiteral("no folder %1\nTry 'kavr-im-report --help'.")
+                .arg(Shown(options.folder)));
+        return UsageError;
+    }
+
+    const QStringList files = ListProtocolFiles(options.folder);
+    const Selection &selection = options.selection;
+    ReportScope scope;
+    scope.folder = Shown(QFileInfo(options.folder).absoluteFilePath());
+    scope.files = int(files.size());
+    scope.selection = selection.description();
+    scope.withNames = options.withNames;
+    QList<ProtocolRecord> records;
+    int skipped = 0;
+    {
+        ProgressLine progress(int(files.size()), stderr, kavr::platform::IsTerminal(stderr));
+        for (const QString &path : files) {
+            ReadOutcome outcome = ReadProtocolFile(path);
+            if (outcome.record) {
+                ++scope.read;
+                ProtocolRecord &record = *outcome.record;
+                const ProtocolDate date = selection.datesMatter()
+                    ? ReadProtocolDate(record.dateTime, options.localDateFormat)
+                    : ProtocolDate{};
+                const Selection::Verdict verdict = selection.judge(record, date);
+                if (verdict == Selection::Verdict::Taken) {
+                    if (!options.withNames)
+                        record.name.clear(); // gone before anything is written
+                    scope.recovered += record.recovered;
+                    records << std::move(record);
+                } else if (verdict == Selection::Verdict::Undated) {
+                    ++scope.undated;
+                }
+            } else {
+                ++skipped;
+                progress.clear();
+                const QString where = outcome.error.line > 0
+                    ? QStringLiteral("%1:%2").arg(Shown(path)).arg(outcome.error.line)
+                    : Shown(path);
+                Say(QStringLiteral("%1: %2; skipped").arg(where, outcome.error.message));
+            }
+            progress.step();
+        }
+    }
+    scope.selected = int(records.size());
+
+    const QString generator = QStringLiteral("kavr-im-report " KAVR_VERSION);
+    const bool withNames = options.withNames;
+    bool written = options.csvPath.isEmpty()
+        ? WriteStdout(CsvReport(records, options.format, withNames))
+        : WriteFile(options.csvPath, CsvReport(records, options.format, withNames));
+    if (!options.longPath.isEmpty())
+        written = WriteFile(options.longPath, LongCsvReport(records, options.format,
+                                                            options.localDateFormat, withNames))
+            && written;
+    if (!options.summaryPath.isEmpty() || !options.htmlPath.isEmpty()) {
+        const GroupStatistics statistics = ComputeGroupStatistics(records);
+        if (!options.summaryPath.isEmpty())
+            written = WriteFile(options.summaryPath,
+                                SummaryReport(records, statistics, scope, options.format))
+                && written;
+        if (!options.htmlPath.isEmpty()) {
+            HtmlReportOptions html;
+            html.decimalMark = options.format.decimalMark;
+            html.scope = scope;
+            html.generator = generator;
+            html.pictures = kavr::assets::PictureData;
+            if (!options.pagesFolder.isEmpty())
+                html.pagesUrl = PagesUrl(options.htmlPath, options.pagesFolder);
+            written = WriteFile(options.htmlPath, HtmlReport(records, statistics, html)) && written;
+        }
+    }
+    if (!options.pagesFolder.isEmpty()) {
+        SubjectPageOptions page;
+        page.decimalMark = options.format.decimalMark;
+        page.withNames = withNames;
+        page.generator = generator;
+        page.pictures = kavr::assets::PictureData;
+        written = WritePages(options.pagesFolder, records, page) && written;
+    }
+
+    Say(QStringLiteral("%1 of %2 protocol files read from %3%4")
+            .arg(scope.read)
+            .arg(files.size())
+            .arg(Shown(options.folder),
+                 skipped ? QStringLiteral(", %1 skipped").arg(skipped) : QString()));
+    if (scope.selected != scope.read)
+        Say(QStringLiteral("%1 of them chosen%2")
+                .arg(scope.selected)
+                .arg(scope.undated ? QStringLiteral(" (%1 left out: no date that can be read for "
+                                                    "sure)")
+                                         .arg(scope.undated)
+                                   : QString()));
+    if (!written)
+        return NotWritten;
+    return skipped ? SomeSkipped : AllRead;
+}

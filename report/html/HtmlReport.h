@@ -1,0 +1,41 @@
+#pragma once
+// The protocols of a folder as one self-contained HTML page (HtmlPage.h):
+//   - what it covers: the folder, what was read and chosen (ReportScope.h), without names;
+//   - the group at a glance, per variant (GroupStatistics.h): the scores' statistics, and the
+//     share correct and mean time per task panel and per figure as 4 × 3 heat maps;
+//   - a table of all subjects, each row with its scores, its z-scores within the folder's group
+//     of the same variant (labelled as not a norm), a small chart of the twelve placement times
+//     (correct / wrong / not placed, apart in grey too) and a link to the subject's page.
+#include "report/figures/GroupStatistics.h"
+#include "report/html/FigurePictures.h"
+#include "report/read/ProtocolRecord.h"
+#include "report/select/ReportScope.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+namespace kavr::report {
+
+// Bar classes of the chart, by RowMark.
+inline constexpr char CorrectBarClass[] = "ok";
+inline constexpr char WrongBarClass[] = "wrong";
+inline constexpr char NotPlacedBarClass[] = "none";
+
+struct HtmlReportOptions
+{
+    QString decimalMark = QStringLiteral(".");
+    ReportScope scope; // scope.folder is shown under the title
+    QString generator; // "kavr-im-report 2.01", in the page's foot
+    PictureSource pictures; // the program's catalogue, for the figure heat maps
+    // The subjects' pages relative to this page, as a URL ("pages/"); empty: no links.
+    QString pagesUrl;
+};
+
+QByteArray HtmlReport(const QList<ProtocolRecord> &records, const GroupStatistics &statistics,
+                      const HtmlReportOptions &options);
+// Everything from the records alone, without pictures or links; source names the folder.
+QByteArray HtmlReport(const QList<ProtocolRecord> &records, const QString &decimalMark,
+                      const QString &source);
+
+} // namespace kavr::report
