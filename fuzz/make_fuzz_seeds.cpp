@@ -1,7 +1,7 @@
 // Writes seed protocols for the fuzzer, built and encoded by the program's own code, and a
 // libFuzzer dictionary of the fixed texts of the line layouts in the protocol's code page.
 // Usage: make_fuzz_seeds <seed folder> <dictionary file>
-#include "report/read/LineLayout.h"
+#include "report/read/ProtocolLineParser.h"
 #include "testing/core/CodePage.h"
 #include "testing/core/Protocol.h"
 #include "testing/core/ProtocolFile.h"
@@ -86,7 +86,7 @@ int main(int argc, char *argv[])
     for (QStringView format :
          {p::SubjectLineFormat, p::InstructionLineFormat, p::FinishTimeLineFormat,
           p::VariantLineFormat, p::CountsLineFormat, p::SpreadLineFormat}) {
-        for (const QString &literal : report::LineLayout(format).literals())
+        for (const QString &literal : report::ProtocolLineParser(format).literals())
             dictionary += Entry(literal);
     }
     dictionary += Entry(p::TitleLine.toString()) + Entry(Protocol(ru, 1, 0).at(10))

@@ -1,7 +1,7 @@
 #include "report/read/ProtocolReader.h"
 
 #include "platform/FileAccess.h"
-#include "report/read/LineLayout.h"
+#include "report/read/ProtocolLineParser.h"
 #include "testing/core/CodePage.h"
 #include "testing/core/Figures.h"
 #include "testing/core/Protocol.h"
@@ -20,16 +20,17 @@ namespace {
 // The program's layouts, compiled once.
 struct Layouts
 {
-    LineLayout subject{p::SubjectLineFormat};
-    LineLayout instruction{p::InstructionLineFormat};
-    LineLayout finishTime{p::FinishTimeLineFormat};
-    LineLayout variant{p::VariantLineFormat};
-    LineLayout counts{p::CountsLineFormat};
+    ProtocolLineParser subject{p::SubjectLineFormat};
+    ProtocolLineParser instruction{p::InstructionLineFormat};
+    ProtocolLineParser finishTime{p::FinishTimeLineFormat};
+    ProtocolLineParser variant{p::VariantLineFormat};
+    ProtocolLineParser counts{p::CountsLineFormat};
     // Its last %s is always the per-cent sign, read as fixed text: as a field it would touch V
     // and take a digit of a V of 100 % or more.
-    LineLayout spread{p::SpreadLineFormat.toString().replace(QStringLiteral("%s"), QStringLiteral("%%"))};
-    LineLayout seconds{p::SecondsLineFormat};
-    LineLayout row{p::RowFormat};
+    ProtocolLineParser spread{
+        p::SpreadLineFormat.toString().replace(QStringLiteral("%s"), QStringLiteral("%%"))};
+    ProtocolLineParser seconds{p::SecondsLineFormat};
+    ProtocolLineParser row{p::RowFormat};
     // The titles line holds no data: it is compared whole.
     QString columnTitles = Format(p::ColumnTitlesFormat,
                                   {p::ColumnTitles[0].toString(), p::ColumnTitles[1].toString(),
@@ -212,7 +213,7 @@ private:
         refuse(lineNo(), QStringLiteral("%1 expected, found %2").arg(what, Quoted(current())));
     }
 
-    QStringList fields(const LineLayout &layout, const char *what) const
+    QStringList fields(const ProtocolLineParser &layout, const char *what) const
     {
         if (!atEnd()) {
             if (std::optional<QStringList> f = layout.match(current()))

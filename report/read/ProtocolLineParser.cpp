@@ -1,4 +1,4 @@
-#include "report/read/LineLayout.h"
+#include "report/read/ProtocolLineParser.h"
 
 #include "error/KavrError.h"
 
@@ -27,7 +27,7 @@ qsizetype DigitRun(QStringView text, qsizetype pos)
 
 } // namespace
 
-LineLayout::LineLayout(QStringView format)
+ProtocolLineParser::ProtocolLineParser(QStringView format)
 {
     QString literal;
     qsizetype i = 0;
@@ -74,7 +74,7 @@ LineLayout::LineLayout(QStringView format)
         m_items.append({literal, {}, 0, -1});
 }
 
-QStringList LineLayout::literals() const
+QStringList ProtocolLineParser::literals() const
 {
     QStringList texts;
     for (const Item &item : m_items) {
@@ -84,7 +84,7 @@ QStringList LineLayout::literals() const
     return texts;
 }
 
-std::optional<QStringList> LineLayout::match(QStringView line) const
+std::optional<QStringList> ProtocolLineParser::match(QStringView line) const
 {
     QStringList fields;
     fields.reserve(m_fieldCount);
@@ -96,8 +96,8 @@ std::optional<QStringList> LineLayout::match(QStringView line) const
     return fields;
 }
 
-bool LineLayout::matchFrom(qsizetype item, qsizetype pos, QStringView line, QStringList &fields,
-                           QList<bool> &failed) const
+bool ProtocolLineParser::matchFrom(qsizetype item, qsizetype pos, QStringView line,
+                                   QStringList &fields, QList<bool> &failed) const
 {
     if (item == m_items.size())
         return pos == line.size();
@@ -151,7 +151,7 @@ bool LineLayout::matchFrom(qsizetype item, qsizetype pos, QStringView line, QStr
     return false;
 }
 
-std::optional<QString> LineLayout::fieldValue(const Item &field, QStringView text) const
+std::optional<QString> ProtocolLineParser::fieldValue(const Item &field, QStringView text) const
 {
     QStringView value = text;
     if (text.size() == field.width) {

@@ -1,7 +1,7 @@
 // Reading the program's line layouts backwards: field widths, overflowing values, either
 // decimal separator, and every layout read back from what the program's own formatting wrote.
 #include "error/KavrError.h"
-#include "report/read/LineLayout.h"
+#include "report/read/ProtocolLineParser.h"
 #include "testing/core/Protocol.h"
 
 #include <QRandomGenerator>
@@ -13,7 +13,7 @@ using namespace Qt::StringLiterals;
 
 namespace p = kavr::protocol;
 
-class TestLineLayout : public QObject
+class TestProtocolLineParser : public QObject
 {
     Q_OBJECT
 
@@ -29,7 +29,7 @@ private slots:
     void manyWaysToSplitStayFinite();
 };
 
-void TestLineLayout::match_data()
+void TestProtocolLineParser::match_data()
 {
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("line");
@@ -104,12 +104,12 @@ void TestLineLayout::match_data()
                                             << QStringList{u"0.0"_s, u"0.0"_s, u"0"_s, u"%"_s};
 }
 
-void TestLineLayout::match()
+void TestProtocolLineParser::match()
 {
     QFETCH(QString, format);
     QFETCH(QString, line);
     QFETCH(QStringList, fields);
-    const std::optional<QStringList> matched = LineLayout(format).match(line);
+    const std::optional<QStringList> matched = ProtocolLineParser(format).match(line);
     if (fields.isEmpty()) {
         QVERIFY2(!matched, qPrintable(matched ? matched->join(u'|') : QString()));
         return;
@@ -118,7 +118,7 @@ void TestLineLayout::match()
     QCOMPARE(*matched, fields);
 }
 
-void TestLineLayout::rowsReadBack_data()
+void TestProtocolLineParser::rowsReadBack_data()
 {
     QTest::addColumn<QString>("separator");
     QTest::newRow("comma") << u","_s;
@@ -127,12 +127,12 @@ void TestLineLayout::rowsReadBack_data()
 }
 
 // Rows of random values, some far wider than their fields, read back to the same values.
-void TestLineLayout::rowsReadBack()
+void TestProtocolLineParser::rowsReadBack()
 {
     QFETCH(QString, separator);
     FormatSettings settings;
     settings.decimalSeparator = separator;
-    const LineLayout layout(p::RowFormat);
+    const ProtocolLineParser layout(p::RowFormat);
     QRandomGenerator random(20261207);
     for (int n = 0; n < 2000; ++n) {
         // A value wider than its field touches the next one; two such in a row could be split
@@ -170,7 +170,7 @@ void TestLineLayout::rowsReadBack()
     }
 }
 
-void TestLineLayout::everyLayoutReadsBack()
+void TestProtocolLineParser::everyLayoutReadsBack()
 {
     const FormatSettings ru = FormatSettings::fromLocale(QLocale(QLocale::Russian));
     const Score score{9, 7, 2, 3, 4.386, 3.2749, 74.67};
@@ -196,21 +196,21 @@ void TestLineLayout::everyLayoutReadsBack()
         {p::SecondsLineFormat, results.at(4), {u"3.27"_s}},
     };
     for (const Case &c : cases) {
-        const std::optional<QStringList> f = LineLayout(c.format).match(c.line);
+        const std::optional<QStringList> f = ProtocolLineParser(c.format).match(c.line);
         QVERIFY2(f, qPrintable(c.line));
         QCOMPARE(*f, c.fields);
     }
 }
 
-void TestLineLayout::literals()
+void TestProtocolLineParser::literals()
 {
-    const LineLayout subject(p::SubjectLineFormat);
+    const ProtocolLineParser subject(p::SubjectLineFormat);
     QCOMPARE(subject.fieldCount(), 3);
     QCOMPARE(subject.literals(), (QStringList{u"Код: "_s, u"  Имя: "_s, u"  Дата ПФО: "_s}));
-    QCOMPARE(LineLayout(u"%d%%").literals(), QStringList{u"%"_s});
+    QCOMPARE(ProtocolLineParser(u"%d%%").literals(), QStringList{u"%"_s});
 }
 
-void TestLineLayout::unsupportedFormats_data()
+void TestProtocolLineParser::unsupportedFormats_data()
 {
     QTest::addColumn<QString>("format");
     QTest::newRow("unknown conversion") << u"a %x"_s;
@@ -219,26 +219,26 @@ void TestLineLayout::unsupportedFormats_data()
     QTest::newRow("ends in %") << u"50 %"_s;
 }
 
-void TestLineLayout::unsupportedFormats()
+void TestProtocolLineParser::unsupportedFormats()
 {
     QFETCH(QString, format);
-    QVERIFY_THROWS_EXCEPTION(KavrError, LineLayout{format});
+    QVERIFY_THROWS_EXCEPTION(KavrError, ProtocolLineParser{format});
 }
 
 // A line of nothing but the separators between the fields: a search that tried every split
 // would not come back. Each state is tried once, so it does.
-void TestLineLayout::manyWaysToSplitStayFinite()
+void TestProtocolLineParser::manyWaysToSplitStayFinite()
 {
     QString line = u"Код: "_s;
     while (line.size() < 4000)
         line += u"  Имя: "_s;
-    QVERIFY(!LineLayout(p::SubjectLineFormat).match(line));
+    QVERIFY(!ProtocolLineParser(p::SubjectLineFormat).match(line));
     line += u"  Дата ПФО: x"_s;
-    const std::optional<QStringList> f = LineLayout(p::SubjectLineFormat).match(line);
+    const std::optional<QStringList> f = ProtocolLineParser(p::SubjectLineFormat).match(line);
     QVERIFY(f);
     QCOMPARE(f->at(0), QString()); // the shortest code that fits
     QCOMPARE(f->at(2), u"x"_s);
 }
 
-QTEST_GUILESS_MAIN(TestLineLayout)
-#include "test_linelayout.moc"
+QTEST_GUILESS_MAIN(TestProtocolLineParser)
+#include "test_protocollineparser.moc"

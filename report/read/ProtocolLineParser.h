@@ -1,6 +1,7 @@
 #pragma once
-// A protocol line layout read backwards: given one of the program's printf-like formats (the
-// constants of testing/core/Protocol.h) and a line, which field texts did the program fill in?
+// Parses a protocol line by its layout, read backwards: given one of the program's printf-like
+// formats (the constants of testing/core/Protocol.h) and a line, which field texts did the
+// program fill in?
 //
 // Fields follow the writer's rules: a field of width W is exactly W characters when its value
 // fits, the value right-aligned after blanks, and the bare value when it is wider (never cut).
@@ -14,12 +15,12 @@
 
 namespace kavr::report {
 
-class LineLayout final
+class ProtocolLineParser final
 {
 public:
     // Accepts %d, %f with a precision, %s, each with an optional width, and %%; anything else
     // throws KavrError (a programming error: the formats are constants).
-    explicit LineLayout(QStringView format);
+    explicit ProtocolLineParser(QStringView format);
 
     // The field texts without padding, in order, or nothing when the line does not follow the
     // layout. A %f field may carry any one non-digit character as its decimal separator (the
