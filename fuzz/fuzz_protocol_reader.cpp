@@ -1,8 +1,8 @@
 // libFuzzer target: any bytes as a protocol file. The reader must come back with a record or
 // a refusal, never crash, hang or read out of bounds; a record it gives must hold together
 // and go through both writers.
-#include "report/csv/CsvReport.h"
-#include "report/html/HtmlReport.h"
+#include "report/csv/ProtocolCsv.h"
+#include "report/html/GroupPage.h"
 #include "report/read/ProtocolReader.h"
 
 #include <cstddef>
@@ -30,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (r.setUps < 1 || s.correct != correct || s.wrong != placed - correct
         || s.missing != 12 - placed || s.placed != placed)
         __builtin_trap();
-    const QByteArray csv = CsvReport({r}, CsvFormat{});
-    const QByteArray html = HtmlReport({r}, QStringLiteral(","), QStringLiteral("fuzz"));
+    const QByteArray csv = ProtocolCsv({r}, CsvFormat{});
+    const QByteArray html = GroupPage({r}, QStringLiteral(","), QStringLiteral("fuzz"));
     if (csv.isEmpty() || html.isEmpty())
         __builtin_trap();
     return 0;

@@ -3,7 +3,7 @@
 //   kavr-im-report [RESULT_FOLDER] [-o OUT.csv] [--html OUT.html] [--pages FOLDER]
 //                  [--long OUT.csv] [--summary OUT.csv] [--since DATE] [--until DATE]
 //                  [--variant A|B] [--code PATTERN]... [--no-names] [--separator C] [--decimal C]
-#include "report/csv/CsvReport.h"
+#include "report/csv/CsvFormat.h"
 #include "report/select/Selection.h"
 
 #include <QLocale>

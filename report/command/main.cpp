@@ -5,11 +5,11 @@
 #include "platform/Console.h"
 #include "report/command/ProgressLine.h"
 #include "report/command/ReportOptions.h"
-#include "report/csv/CsvReport.h"
-#include "report/csv/LongCsvReport.h"
-#include "report/csv/SummaryReport.h"
+#include "report/csv/ProtocolCsv.h"
+#include "report/csv/PlacementCsv.h"
+#include "report/csv/SummaryCsv.h"
 #include "report/figures/GroupStatistics.h"
-#include "report/html/HtmlReport.h"
+#include "report/html/GroupPage.h"
 #include "report/html/SubjectPage.h"
 #include "report/read/ProtocolDate.h"
 #include "report/read/ProtocolReader.h"
@@ -190,27 +190,27 @@ int main(int argc, char *argv[])
     const QString generator = QStringLiteral("kavr-im-report " KAVR_VERSION);
     const bool withNames = options.withNames;
     bool written = options.csvPath.isEmpty()
-        ? WriteStdout(CsvReport(records, options.format, withNames))
-        : WriteFile(options.csvPath, CsvReport(records, options.format, withNames));
+        ? WriteStdout(ProtocolCsv(records, options.format, withNames))
+        : WriteFile(options.csvPath, ProtocolCsv(records, options.format, withNames));
     if (!options.longPath.isEmpty())
-        written = WriteFile(options.longPath, LongCsvReport(records, options.format,
+        written = WriteFile(options.longPath, PlacementCsv(records, options.format,
                                                             options.localDateFormat, withNames))
             && written;
     if (!options.summaryPath.isEmpty() || !options.htmlPath.isEmpty()) {
         const GroupStatistics statistics = ComputeGroupStatistics(records);
         if (!options.summaryPath.isEmpty())
             written = WriteFile(options.summaryPath,
-                                SummaryReport(records, statistics, scope, options.format))
+                                SummaryCsv(records, statistics, scope, options.format))
                 && written;
         if (!options.htmlPath.isEmpty()) {
-            HtmlReportOptions html;
+            GroupPageOptions html;
             html.decimalMark = options.format.decimalMark;
             html.scope = scope;
             html.generator = generator;
             html.pictures = kavr::assets::PictureData;
             if (!options.pagesFolder.isEmpty())
                 html.pagesUrl = PagesUrl(options.htmlPath, options.pagesFolder);
-            written = WriteFile(options.htmlPath, HtmlReport(records, statistics, html)) && written;
+            written = WriteFile(options.htmlPath, GroupPage(records, statistics, html)) && written;
         }
     }
     if (!options.pagesFolder.isEmpty()) {

@@ -3,8 +3,9 @@
 // the HTML. (Its figures, read back against the protocols, are checked through the command
 // itself.)
 #include "CsvReader.h"
-#include "report/csv/CsvReport.h"
-#include "report/html/HtmlReport.h"
+#include "report/csv/CsvFormat.h"
+#include "report/csv/ProtocolCsv.h"
+#include "report/html/GroupPage.h"
 #include "report/read/ProtocolReader.h"
 #include "report/read/ResultFolder.h"
 #include "support/ScriptedTest.h"
@@ -45,7 +46,7 @@ private slots:
 
 void TestCsvReport::columns()
 {
-    const QStringList columns = CsvColumns();
+    const QStringList columns = ProtocolCsvTitles();
     QCOMPARE(columns.size(), 12 + 12 * 6 + 1);
     QCOMPARE(columns.at(0), u"Код"_s);
     QCOMPARE(columns.at(11), u"V, %"_s);
@@ -55,7 +56,7 @@ void TestCsvReport::columns()
     QCOMPARE(columns.at(12 + 12 * 6 - 1), u"12: Отметка"_s);
     QCOMPARE(columns.last(), u"Восстановлен"_s);
 
-    const QByteArray csv = CsvReport({}, CsvFormat{});
+    const QByteArray csv = ProtocolCsv({}, CsvFormat{});
     QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
     QVERIFY(csv.endsWith("12: Отметка,Восстановлен\r\n"));
     QCOMPARE(csv.count('\n'), 1);
@@ -107,10 +108,10 @@ void TestCsvReport::awkwardTexts()
     record.code = name;
     const CsvFormat format{u';', u","_s};
     const std::optional<QList<QStringList>> rows
-        = ReadCsv(Text(CsvReport({record}, format)), format.separator);
+        = ReadCsv(Text(ProtocolCsv({record}, format)), format.separator);
     QVERIFY(rows);
     QCOMPARE(rows->size(), 2);
-    QCOMPARE(rows->at(1).size(), CsvColumns().size());
+    QCOMPARE(rows->at(1).size(), ProtocolCsvTitles().size());
     QCOMPARE(rows->at(1).at(0), shown);
     QCOMPARE(rows->at(1).at(1), shown);
     QCOMPARE(rows->at(1).at(6), u"9"_s); // the fields after still in their columns
@@ -136,11 +137,11 @@ void TestCsvReport::recoveredProtocolsAreMarked()
     int marked = 0;
     for (const ProtocolRecord &record : records) {
         QCOMPARE(record.recovered, record.path.endsWith(u".IM.recovered.txt"_s));
-        QCOMPARE(CsvFields(record, CsvFormat{}).last(), record.recovered ? u"да"_s : QString());
+        QCOMPARE(ProtocolCsvFields(record, CsvFormat{}).last(), record.recovered ? u"да"_s : QString());
         marked += record.recovered;
     }
     QCOMPARE(marked, 2);
-    QCOMPARE(QString::fromUtf8(HtmlReport(records, u","_s, dir.path())).count(u"протокол восстановлен"_s), 2);
+    QCOMPARE(QString::fromUtf8(GroupPage(records, u","_s, dir.path())).count(u"протокол восстановлен"_s), 2);
 }
 
 QTEST_GUILESS_MAIN(TestCsvReport)

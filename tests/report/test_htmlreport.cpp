@@ -3,7 +3,7 @@
 // anywhere; the figure pictures of the group page and of a subject's page carried inside
 // them, byte for byte the catalogue's.
 #include "assets/PictureCatalogue.h"
-#include "report/html/HtmlReport.h"
+#include "report/html/GroupPage.h"
 #include "report/html/SubjectPage.h"
 #include "report/read/ProtocolReader.h"
 #include "support/ScriptedTest.h"
@@ -113,7 +113,7 @@ void TestHtmlReport::tableAndCharts()
     QList<ProtocolRecord> records;
     for (const ScriptedTest &t : tests)
         records << t.read();
-    const Page page = Parse(HtmlReport(records, u","_s, u"/opt/kavr-im/Result"_s));
+    const Page page = Parse(GroupPage(records, u","_s, u"/opt/kavr-im/Result"_s));
     QVERIFY2(page.error.isEmpty(), qPrintable(page.error));
     QCOMPARE(page.title, protocol::TitleLine.toString());
     QCOMPARE(page.rows.size(), records.size());
@@ -152,7 +152,7 @@ void TestHtmlReport::textsEscaped()
     ProtocolRecord record = CompleteTest().read();
     record.name = u"<script>alert(1)</script> & \"Co\""_s;
     record.code = u"</td></tr><tr><td>x"_s;
-    const QByteArray html = HtmlReport({record}, u"."_s, u"<folder>"_s);
+    const QByteArray html = GroupPage({record}, u"."_s, u"<folder>"_s);
     const Page page = Parse(html);
     QVERIFY2(page.error.isEmpty(), qPrintable(page.error));
     QVERIFY(!page.elements.contains(u"script"_s));
@@ -164,7 +164,7 @@ void TestHtmlReport::textsEscaped()
 void TestHtmlReport::selfContained()
 {
     const QByteArray html
-        = HtmlReport({CompleteTest().read(), TimeOutTest().read()}, u","_s, u"Result"_s);
+        = GroupPage({CompleteTest().read(), TimeOutTest().read()}, u","_s, u"Result"_s);
     for (const char *reference :
          {"http:", "https:", "src=", "href=", "url(", "@import", "<script", "<link", "<img"})
         QVERIFY2(!html.contains(reference), reference);
@@ -229,10 +229,10 @@ QList<qint32> UsedPictures(const References &r)
 void TestHtmlReport::picturesInsideThePage()
 {
     const QList<ProtocolRecord> records = {CompleteTest().read(), CyrillicCodeTest().read()};
-    HtmlReportOptions options;
+    GroupPageOptions options;
     options.pictures = assets::PictureData;
     options.pagesUrl = u"pages/"_s;
-    const QByteArray group = HtmlReport(records, ComputeGroupStatistics(records), options);
+    const QByteArray group = GroupPage(records, ComputeGroupStatistics(records), options);
     const References g = ReferencesOf(group);
     QVERIFY2(g.error.isEmpty(), qPrintable(g.error));
     // The figure heat maps: the exposure pictures of both variants.
@@ -269,7 +269,7 @@ void TestHtmlReport::picturesInsideThePage()
 
 void TestHtmlReport::emptyFolder()
 {
-    const Page page = Parse(HtmlReport({}, u","_s, u"Result"_s));
+    const Page page = Parse(GroupPage({}, u","_s, u"Result"_s));
     QVERIFY2(page.error.isEmpty(), qPrintable(page.error));
     QVERIFY(page.rows.isEmpty());
     QVERIFY(page.axes.isEmpty()); // no chart

@@ -4,7 +4,7 @@
 #include "CsvReader.h"
 #include "ReportRun.h"
 #include "report/command/ProgressLine.h"
-#include "report/csv/CsvReport.h"
+#include "report/csv/ProtocolCsv.h"
 #include "support/ScriptedTest.h"
 #include "support/TestFiles.h"
 
@@ -49,7 +49,7 @@ QHash<QString, QStringList> RowsByCode(const QByteArray &csv, QChar separator)
         return rows;
     const std::optional<QList<QStringList>> table
         = ReadCsv(QString::fromUtf8(csv.sliced(3)), separator);
-    if (!table || table->isEmpty() || table->first() != CsvColumns())
+    if (!table || table->isEmpty() || table->first() != ProtocolCsvTitles())
         return rows;
     for (qsizetype r = 1; r < table->size(); ++r)
         rows.insert(table->at(r).at(0), table->at(r));
@@ -60,7 +60,7 @@ QHash<QString, QStringList> RowsByCode(const QByteArray &csv, QChar separator)
 void CompareRow(const QStringList &f, const ScriptedTest &test, const QString &decimalMark)
 {
     const ProtocolRecord e = test.expected();
-    QCOMPARE(f.size(), CsvColumns().size());
+    QCOMPARE(f.size(), ProtocolCsvTitles().size());
     QCOMPARE(f.at(0), e.code);
     QCOMPARE(f.at(1), e.name);
     QCOMPARE(f.at(2), e.dateTime);
@@ -245,7 +245,7 @@ void TestReportCommand::emptyFolder()
     const Run run = RunReport({resultDir()});
     QCOMPARE(run.exitCode, 0);
     QVERIFY(run.out.startsWith("\xEF\xBB\xBF"));
-    QCOMPARE(ReadCsv(QString::fromUtf8(run.out.sliced(3)), u','), QList<QStringList>{CsvColumns()});
+    QCOMPARE(ReadCsv(QString::fromUtf8(run.out.sliced(3)), u','), QList<QStringList>{ProtocolCsvTitles()});
     QVERIFY(run.err.contains(u"0 of 0 protocol files read"_s));
 }
 

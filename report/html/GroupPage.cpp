@@ -1,4 +1,4 @@
-#include "report/html/HtmlReport.h"
+#include "report/html/GroupPage.h"
 
 #include "assets/PictureCatalogue.h"
 #include "report/html/HeatMap.h"
@@ -260,7 +260,7 @@ QString PageUrl(const QString &pagesUrl, const ProtocolRecord &record)
 
 // One subject's row of the table.
 QString SubjectRow(int n, const ProtocolRecord &r, const ZScores &z,
-                   const HtmlReportOptions &options, const FormatSettings &numbers)
+                   const GroupPageOptions &options, const FormatSettings &numbers)
 {
     const Score &s = r.score;
     QString html = QStringLiteral("<tr>") + Cell(QString::number(n + 1), "n");
@@ -290,8 +290,8 @@ QString SubjectRow(int n, const ProtocolRecord &r, const ZScores &z,
 
 } // namespace
 
-QByteArray HtmlReport(const QList<ProtocolRecord> &records, const GroupStatistics &statistics,
-                      const HtmlReportOptions &options)
+QByteArray GroupPage(const QList<ProtocolRecord> &records, const GroupStatistics &statistics,
+                      const GroupPageOptions &options)
 {
     FormatSettings numbers;
     numbers.decimalSeparator = options.decimalMark;
@@ -339,17 +339,17 @@ QByteArray HtmlReport(const QList<ProtocolRecord> &records, const GroupStatistic
     return page;
 }
 
-QByteArray HtmlReport(const QList<ProtocolRecord> &records, const QString &decimalMark,
+QByteArray GroupPage(const QList<ProtocolRecord> &records, const QString &decimalMark,
                       const QString &source)
 {
-    HtmlReportOptions options;
+    GroupPageOptions options;
     options.decimalMark = decimalMark;
     options.scope.folder = source;
     options.scope.files = options.scope.read = options.scope.selected = int(records.size());
     options.scope.selection = QStringLiteral("все протоколы");
     for (const ProtocolRecord &r : records)
         options.scope.recovered += r.recovered;
-    return HtmlReport(records, ComputeGroupStatistics(records), options);
+    return GroupPage(records, ComputeGroupStatistics(records), options);
 }
 
 } // namespace kavr::report

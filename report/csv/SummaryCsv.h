@@ -1,7 +1,7 @@
 #pragma once
 // The group at a glance as one CSV table in long form, one figure per row, so that a pivot
 // table (rows Элемент, columns Показатель, filters Раздел and Вариант) or R's pivot_wider lays
-// it out without further work. The CSV conventions of CsvReport.h.
+// it out without further work. The CSV conventions of CsvFormat.h.
 //
 // Columns: Раздел, Вариант, Элемент, Показатель, Значение. Sections, in this order:
 //   Отбор        what was read and chosen (Элемент: the folder or the conditions)
@@ -13,7 +13,7 @@
 //                folder, not a norm
 // Значение is always a number; a figure that is not defined (an SD of one value, a z-score of
 // a subject who placed nothing) is left empty.
-#include "report/csv/CsvReport.h"
+#include "report/csv/CsvFormat.h"
 #include "report/figures/GroupStatistics.h"
 #include "report/read/ProtocolRecord.h"
 #include "report/select/ReportScope.h"
@@ -24,8 +24,8 @@
 
 namespace kavr::report {
 
-QStringList SummaryColumns();
-QByteArray SummaryReport(const QList<ProtocolRecord> &records, const GroupStatistics &statistics,
-                         const ReportScope &scope, const CsvFormat &format);
+QStringList SummaryCsvTitles();
+QByteArray SummaryCsv(const QList<ProtocolRecord> &records, const GroupStatistics &statistics,
+                      const ReportScope &scope, const CsvFormat &format);
 
 } // namespace kavr::report

@@ -22,7 +22,7 @@ inline constexpr char CorrectBarClass[] = "ok";
 inline constexpr char WrongBarClass[] = "wrong";
 inline constexpr char NotPlacedBarClass[] = "none";
 
-struct HtmlReportOptions
+struct GroupPageOptions
 {
     QString decimalMark = QStringLiteral(".");
     ReportScope scope; // scope.folder is shown under the title
@@ -32,10 +32,10 @@ struct HtmlReportOptions
     QString pagesUrl;
 };
 
-QByteArray HtmlReport(const QList<ProtocolRecord> &records, const GroupStatistics &statistics,
-                      const HtmlReportOptions &options);
+QByteArray GroupPage(const QList<ProtocolRecord> &records, const GroupStatistics &statistics,
+                      const GroupPageOptions &options);
 // Everything from the records alone, without pictures or links; source names the folder.
-QByteArray HtmlReport(const QList<ProtocolRecord> &records, const QString &decimalMark,
+QByteArray GroupPage(const QList<ProtocolRecord> &records, const QString &decimalMark,
                       const QString &source);
 
 } // namespace kavr::report

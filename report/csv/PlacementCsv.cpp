@@ -1,4 +1,4 @@
-#include "report/csv/LongCsvReport.h"
+#include "report/csv/PlacementCsv.h"
 
 #include "report/read/ProtocolDate.h"
 #include "testing/core/Figures.h"
@@ -21,7 +21,7 @@ QStringList DateAndTime(const ProtocolRecord &record, const QString &localDateFo
 
 } // namespace
 
-QStringList LongCsvColumns(bool withNames)
+QStringList PlacementCsvTitles(bool withNames)
 {
     QStringList columns = {QStringLiteral("Код"), QStringLiteral("Имя"), QStringLiteral("Дата"),
                            QStringLiteral("Время суток"), QStringLiteral("Вариант"),
@@ -35,11 +35,11 @@ QStringList LongCsvColumns(bool withNames)
     return columns;
 }
 
-QByteArray LongCsvReport(const QList<ProtocolRecord> &records, const CsvFormat &format,
-                         const QString &localDateFormat, bool withNames)
+QByteArray PlacementCsv(const QList<ProtocolRecord> &records, const CsvFormat &format,
+                        const QString &localDateFormat, bool withNames)
 {
     // Built line by line as UTF-8: 120 000 lines are some 12 MB, twice that as UTF-16.
-    QByteArray csv = CsvDocument(CsvLine(LongCsvColumns(withNames), format.separator));
+    QByteArray csv = CsvDocument(CsvLine(PlacementCsvTitles(withNames), format.separator));
     csv.reserve(records.size() * 12 * 110);
     for (const ProtocolRecord &record : records) {
         QStringList subject = {CsvText(record.code), CsvText(record.name)};

@@ -1,63 +1,11 @@
-#include "report/csv/CsvReport.h"
+#include "report/csv/ProtocolCsv.h"
 
 #include "testing/core/Figures.h"
-#include "testing/core/Format.h"
 #include "testing/core/Protocol.h"
 
 namespace kavr::report {
 
-namespace {
-
-QString Quoted(const QString &field, QChar separator)
-{
-    if (!field.contains(separator) && !field.contains(u'"') && !field.contains(u'\n')
-        && !field.contains(u'\r'))
-        return field;
-    QString quoted = field;
-    quoted.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
-}
-
-} // namespace
-
-QString CsvText(const QString &text)
-{
-    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
-    if (!text.isEmpty() && formulaStarts.contains(text.front()))
-        return u'\'' + text;
-    return text;
-}
-
-QString CsvFixed(double value, int decimals, const CsvFormat &format)
-{
-    FormatSettings settings;
-    settings.decimalSeparator = format.decimalMark;
-    return FormatFixed(value, decimals, settings);
-}
-
-QString CsvLine(const QStringList &fields, QChar separator)
-{
-    QStringList quoted;
-    quoted.reserve(fields.size());
-    for (const QString &field : fields)
-        quoted << Quoted(field, separator);
-    return quoted.join(separator) + QStringLiteral("\r\n");
-}
-
-QByteArray CsvDocument(const QString &lines)
-{
-    return "\xEF\xBB\xBF" + lines.toUtf8();
-}
-
-CsvFormat CsvFormat::fromLocale(const QLocale &locale)
-{
-    CsvFormat format;
-    format.decimalMark = locale.decimalPoint();
-    format.separator = format.decimalMark == QStringLiteral(",") ? u';' : u',';
-    return format;
-}
-
-QStringList CsvColumns(bool withNames)
+QStringList ProtocolCsvTitles(bool withNames)
 {
     QStringList columns = {QStringLiteral("Код"),
                            QStringLiteral("Имя"),
@@ -86,7 +34,7 @@ QStringList CsvColumns(bool withNames)
     return columns;
 }
 
-QStringList CsvFields(const ProtocolRecord &record, const CsvFormat &format, bool withNames)
+QStringList ProtocolCsvFields(const ProtocolRecord &record, const CsvFormat &format, bool withNames)
 {
     const Score &s = record.score;
     QStringList fields = {CsvText(record.code),
@@ -113,12 +61,12 @@ QStringList CsvFields(const ProtocolRecord &record, const CsvFormat &format, boo
     return fields;
 }
 
-QByteArray CsvReport(const QList<ProtocolRecord> &records, const CsvFormat &format,
-                     bool withNames)
+QByteArray ProtocolCsv(const QList<ProtocolRecord> &records, const CsvFormat &format,
+                       bool withNames)
 {
-    QString text = CsvLine(CsvColumns(withNames), format.separator);
+    QString text = CsvLine(ProtocolCsvTitles(withNames), format.separator);
     for (const ProtocolRecord &record : records)
-        text += CsvLine(CsvFields(record, format, withNames), format.separator);
+        text += CsvLine(ProtocolCsvFields(record, format, withNames), format.separator);
     return CsvDocument(text);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Placement-level data: one CSV row per placement record, twelve per protocol, so that R, SPSS,
-// jamovi or a pivot table read it as it is. The CSV conventions of CsvReport.h.
+// jamovi or a pivot table read it as it is. The CSV conventions of CsvFormat.h.
 //
 // Columns: code, name (left out without names), date (ISO when it can be read for sure, else
 // as the protocol writes it), time of day (likewise, hh:mm:ss), variant, recovered ("да" for
@@ -8,7 +8,7 @@
 // picture (position in the answer row), answer and mark; then placed and correct as 1 or 0
 // (a figure not placed is not correct). In a row not placed, key, picture and answer are what
 // the record held: a figure picked at the time-out, or zeros.
-#include "report/csv/CsvReport.h"
+#include "report/csv/CsvFormat.h"
 #include "report/read/ProtocolRecord.h"
 
 #include <QByteArray>
@@ -17,9 +17,9 @@
 
 namespace kavr::report {
 
-QStringList LongCsvColumns(bool withNames);
+QStringList PlacementCsvTitles(bool withNames);
 // localDateFormat: the report's short date format, for reading the protocols' dates.
-QByteArray LongCsvReport(const QList<ProtocolRecord> &records, const CsvFormat &format,
-                         const QString &localDateFormat, bool withNames);
+QByteArray PlacementCsv(const QList<ProtocolRecord> &records, const CsvFormat &format,
+                        const QString &localDateFormat, bool withNames);
 
 } // namespace kavr::report

@@ -1,4 +1,4 @@
-#include "report/csv/SummaryReport.h"
+#include "report/csv/SummaryCsv.h"
 
 #include "testing/core/Figures.h"
 
@@ -11,7 +11,7 @@ class Table final
 public:
     explicit Table(const CsvFormat &format) : m_format(format)
     {
-        m_text = CsvLine(SummaryColumns(), format.separator);
+        m_text = CsvLine(SummaryCsvTitles(), format.separator);
     }
 
     void add(const QString &section, const QString &variant, const QString &element,
@@ -52,14 +52,14 @@ void Cells(Table &table, const QString &section, const VariantGroup &group,
 
 } // namespace
 
-QStringList SummaryColumns()
+QStringList SummaryCsvTitles()
 {
     return {QStringLiteral("Раздел"), QStringLiteral("Вариант"), QStringLiteral("Элемент"),
             QStringLiteral("Показатель"), QStringLiteral("Значение")};
 }
 
-QByteArray SummaryReport(const QList<ProtocolRecord> &records, const GroupStatistics &statistics,
-                         const ReportScope &scope, const CsvFormat &format)
+QByteArray SummaryCsv(const QList<ProtocolRecord> &records, const GroupStatistics &statistics,
+                      const ReportScope &scope, const CsvFormat &format)
 {
     Table table(format);
     const QString choice = QStringLiteral("Отбор");
