@@ -5,68 +5,82 @@
 
 namespace kavr::report {
 
-QStringList ProtocolCsvTitles(bool withNames)
+namespace {
+
+// The protocol's own title of its column k: 0 the placement number, then time, panel, key,
+// picture and answer.
+QString ProtocolTitle(int k)
 {
-    QStringList columns = {QStringLiteral("Код"),
-                           QStringLiteral("Имя"),
-                           QStringLiteral("Дата ПФО"),
-                           QStringLiteral("Вариант"),
-                           QStringLiteral("Время изучения инструкции, сек"),
-                           QStringLiteral("T ответа, сек"),
-                           QStringLiteral("N[+]"),
-                           QStringLiteral("N[-]"),
-                           QStringLiteral("N[0]"),
-                           QStringLiteral("Tcp, сек"),
-                           QStringLiteral("SD, сек"),
-                           QStringLiteral("V, %")};
-    // The protocol's own column titles, after the placement number.
-    QStringList perPlacement;
-    for (qsizetype c = 1; c < qsizetype(protocol::ColumnTitles.size()); ++c)
-        perPlacement << protocol::ColumnTitles[c].trimmed().toString();
-    perPlacement << QStringLiteral("Отметка");
+    return protocol::ColumnTitles[k].trimmed().toString();
+}
+
+QString Integer(int value)
+{
+    return QString::number(value);
+}
+
+QList<CsvColumn<ProtocolRecord>> MakeProtocolColumns()
+{
+    using R = const ProtocolRecord &;
+    using F = const CsvFormat &;
+    QList<CsvColumn<ProtocolRecord>> columns = {
+        {QStringLiteral("Код"), [](R r, F) { return CsvText(r.code); }},
+        {QStringLiteral("Имя"), [](R r, F) { return CsvText(r.name); }, true},
+        {QStringLiteral("Дата ПФО"), [](R r, F) { return CsvText(r.dateTime); }},
+        {QStringLiteral("Вариант"), [](R r, F) { return CsvText(r.variant); }},
+        {QStringLiteral("Время изучения инструкции, сек"),
+         [](R r, F f) { return CsvFixed(r.instructionSeconds, 0, f); }},
+        {QStringLiteral("T ответа, сек"), [](R r, F f) { return CsvFixed(r.answerSeconds, 0, f); }},
+        {QStringLiteral("N[+]"), [](R r, F) { return Integer(r.score.correct); }},
+        {QStringLiteral("N[-]"), [](R r, F) { return Integer(r.score.wrong); }},
+        {QStringLiteral("N[0]"), [](R r, F) { return Integer(r.score.missing); }},
+        {QStringLiteral("Tcp, сек"), [](R r, F f) { return CsvFixed(r.score.mean, 2, f); }},
+        {QStringLiteral("SD, сек"), [](R r, F f) { return CsvFixed(r.score.sd, 2, f); }},
+        {QStringLiteral("V, %"), [](R r, F f) { return CsvFixed(r.score.cv, 0, f); }},
+    };
     for (int i = 1; i <= FigureCount; ++i) {
-        for (const QString &title : perPlacement)
-            columns << QStringLiteral("%1: %2").arg(i).arg(title);
+        for (const CsvColumn<ChoiceRecord> &placement : PlacementColumns()) {
+            columns.append({QStringLiteral("%1: %2").arg(i).arg(placement.title),
+                            [i, value = placement.value](R r, F f) {
+                                return value(r.choices[i], f);
+                            }});
+        }
     }
-    columns << QStringLiteral("Восстановлен");
-    if (!withNames)
-        columns.removeAt(1);
+    columns.append({QStringLiteral("Восстановлен"),
+                    [](R r, F) { return r.recovered ? QStringLiteral("да") : QString(); }});
     return columns;
 }
 
-QStringList ProtocolCsvFields(const ProtocolRecord &record, const CsvFormat &format, bool withNames)
+} // namespace
+
+const QList<CsvColumn<ChoiceRecord>> &PlacementColumns()
 {
-    const Score &s = record.score;
-    QStringList fields = {CsvText(record.code),
-                          CsvText(record.name),
-                          CsvText(record.dateTime),
-                          CsvText(record.variant),
-                          CsvFixed(record.instructionSeconds, 0, format),
-                          CsvFixed(record.answerSeconds, 0, format),
-                          QString::number(s.correct),
-                          QString::number(s.wrong),
-                          QString::number(s.missing),
-                          CsvFixed(s.mean, 2, format),
-                          CsvFixed(s.sd, 2, format),
-                          CsvFixed(s.cv, 0, format)};
-    for (int i = 1; i <= FigureCount; ++i) {
-        const ChoiceRecord &c = record.choices[i];
-        fields << CsvFixed(c.Time, 2, format) << QString::number(c.PanelNo) << QString::number(c.Key)
-               << QString::number(c.PictureNo) << QString::number(c.Answer)
-               << protocol::RowMark(c).toString();
-    }
-    fields << (record.recovered ? QStringLiteral("да") : QString());
-    if (!withNames)
-        fields.removeAt(1);
-    return fields;
+    using C = const ChoiceRecord &;
+    using F = const CsvFormat &;
+    static const QList<CsvColumn<ChoiceRecord>> columns = {
+        {ProtocolTitle(1), [](C c, F f) { return CsvFixed(c.Time, 2, f); }},
+        {ProtocolTitle(2), [](C c, F) { return Integer(c.PanelNo); }},
+        {ProtocolTitle(3), [](C c, F) { return Integer(c.Key); }},
+        {ProtocolTitle(4), [](C c, F) { return Integer(c.PictureNo); }},
+        {ProtocolTitle(5), [](C c, F) { return Integer(c.Answer); }},
+        {QStringLiteral("Отметка"), [](C c, F) { return protocol::RowMark(c).toString(); }},
+    };
+    return columns;
+}
+
+const QList<CsvColumn<ProtocolRecord>> &ProtocolCsvColumns()
+{
+    static const QList<CsvColumn<ProtocolRecord>> columns = MakeProtocolColumns();
+    return columns;
 }
 
 QByteArray ProtocolCsv(const QList<ProtocolRecord> &records, const CsvFormat &format,
                        bool withNames)
 {
-    QString text = CsvLine(ProtocolCsvTitles(withNames), format.separator);
+    const QList<CsvColumn<ProtocolRecord>> &columns = ProtocolCsvColumns();
+    QString text = CsvLine(CsvTitles(columns, withNames), format.separator);
     for (const ProtocolRecord &record : records)
-        text += CsvLine(ProtocolCsvFields(record, format, withNames), format.separator);
+        text += CsvLine(CsvFields(columns, record, format, withNames), format.separator);
     return CsvDocument(text);
 }
 

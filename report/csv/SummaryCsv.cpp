@@ -11,13 +11,15 @@ class Table final
 public:
     explicit Table(const CsvFormat &format) : m_format(format)
     {
-        m_text = CsvLine(SummaryCsvTitles(), format.separator);
+        m_text = CsvLine(CsvTitles(SummaryCsvColumns(), true), format.separator);
     }
 
     void add(const QString &section, const QString &variant, const QString &element,
              const QString &measure, const QString &value)
     {
-        m_text += CsvLine({section, CsvText(variant), CsvText(element), measure, value},
+        m_text += CsvLine(CsvFields(SummaryCsvColumns(),
+                                    SummaryFigure{section, variant, element, measure, value},
+                                    m_format, true),
                           m_format.separator);
     }
     QString count(int n) const { return QString::number(n); }
@@ -52,10 +54,18 @@ void Cells(Table &table, const QString &section, const VariantGroup &group,
 
 } // namespace
 
-QStringList SummaryCsvTitles()
+const QList<CsvColumn<SummaryFigure>> &SummaryCsvColumns()
 {
-    return {QStringLiteral("Раздел"), QStringLiteral("Вариант"), QStringLiteral("Элемент"),
-            QStringLiteral("Показатель"), QStringLiteral("Значение")};
+    using S = const SummaryFigure &;
+    using F = const CsvFormat &;
+    static const QList<CsvColumn<SummaryFigure>> columns = {
+        {QStringLiteral("Раздел"), [](S s, F) { return s.section; }},
+        {QStringLiteral("Вариант"), [](S s, F) { return CsvText(s.variant); }},
+        {QStringLiteral("Элемент"), [](S s, F) { return CsvText(s.element); }},
+        {QStringLiteral("Показатель"), [](S s, F) { return s.measure; }},
+        {QStringLiteral("Значение"), [](S s, F) { return s.value; }},
+    };
+    return columns;
 }
 
 QByteArray SummaryCsv(const QList<ProtocolRecord> &records, const GroupStatistics &statistics,

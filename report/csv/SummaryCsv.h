@@ -20,11 +20,21 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QStringList>
+#include <QString>
 
 namespace kavr::report {
 
-QStringList SummaryCsvTitles();
+// One row of the table: one figure, its value already written out.
+struct SummaryFigure
+{
+    QString section;
+    QString variant;
+    QString element;
+    QString measure;
+    QString value;
+};
+
+const QList<CsvColumn<SummaryFigure>> &SummaryCsvColumns();
 QByteArray SummaryCsv(const QList<ProtocolRecord> &records, const GroupStatistics &statistics,
                       const ReportScope &scope, const CsvFormat &format);
 

@@ -49,4 +49,12 @@ std::optional<QList<QStringList>> ReadCsv(const QString &text, QChar separator)
     return rows;
 }
 
+QHash<QString, QString> ByTitle(const QStringList &header, const QStringList &row)
+{
+    QHash<QString, QString> fields;
+    for (qsizetype c = 0; c < header.size() && c < row.size(); ++c)
+        fields.insert(header.at(c), row.at(c));
+    return fields;
+}
+
 } // namespace kavr::test

@@ -9,6 +9,7 @@
 #include "report/read/ProtocolReader.h"
 #include "report/read/ResultFolder.h"
 #include "support/ScriptedTest.h"
+#include "testing/core/Figures.h"
 #include "testing/core/ProtocolFile.h"
 
 #include <QTemporaryDir>
@@ -46,15 +47,23 @@ private slots:
 
 void TestCsvReport::columns()
 {
-    const QStringList columns = ProtocolCsvTitles();
-    QCOMPARE(columns.size(), 12 + 12 * 6 + 1);
-    QCOMPARE(columns.at(0), u"Код"_s);
-    QCOMPARE(columns.at(11), u"V, %"_s);
-    QCOMPARE(columns.mid(12, 6),
-             (QStringList{u"1: Время"_s, u"1: N панели"_s, u"1: Ключ"_s, u"1: N рисунка"_s,
-                          u"1: Ответ"_s, u"1: Отметка"_s}));
-    QCOMPARE(columns.at(12 + 12 * 6 - 1), u"12: Отметка"_s);
-    QCOMPARE(columns.last(), u"Восстановлен"_s);
+    QStringList titles = CsvTitles(ProtocolCsvColumns(), true);
+    QCOMPARE(titles.first(), u"Код"_s);
+    QCOMPARE(titles.last(), u"Восстановлен"_s);
+    // Each placement's row, in the protocol's order, under the placement's number.
+    for (int i = 1; i <= FigureCount; ++i) {
+        QStringList row;
+        for (const QString &title : {u"Время"_s, u"N панели"_s, u"Ключ"_s, u"N рисунка"_s,
+                                     u"Ответ"_s, u"Отметка"_s})
+            row << u"%1: %2"_s.arg(i).arg(title);
+        const qsizetype at = titles.indexOf(row.first());
+        QVERIFY(at > 0);
+        QCOMPARE(titles.mid(at, row.size()), row);
+    }
+    QCOMPARE(titles.removeDuplicates(), 0);
+    // Without names the name, and nothing else, is left out.
+    QVERIFY(titles.removeOne(u"Имя"_s));
+    QCOMPARE(CsvTitles(ProtocolCsvColumns(), false), titles);
 
     const QByteArray csv = ProtocolCsv({}, CsvFormat{});
     QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
@@ -111,10 +120,11 @@ void TestCsvReport::awkwardTexts()
         = ReadCsv(Text(ProtocolCsv({record}, format)), format.separator);
     QVERIFY(rows);
     QCOMPARE(rows->size(), 2);
-    QCOMPARE(rows->at(1).size(), ProtocolCsvTitles().size());
-    QCOMPARE(rows->at(1).at(0), shown);
-    QCOMPARE(rows->at(1).at(1), shown);
-    QCOMPARE(rows->at(1).at(6), u"9"_s); // the fields after still in their columns
+    QCOMPARE(rows->at(1).size(), rows->at(0).size());
+    const QHash<QString, QString> fields = ByTitle(rows->at(0), rows->at(1));
+    QCOMPARE(fields.value(u"Код"_s), shown);
+    QCOMPARE(fields.value(u"Имя"_s), shown);
+    QCOMPARE(fields.value(u"N[+]"_s), u"9"_s); // the fields after still in their columns
 }
 
 void TestCsvReport::recoveredProtocolsAreMarked()
@@ -137,7 +147,9 @@ void TestCsvReport::recoveredProtocolsAreMarked()
     int marked = 0;
     for (const ProtocolRecord &record : records) {
         QCOMPARE(record.recovered, record.path.endsWith(u".IM.recovered.txt"_s));
-        QCOMPARE(ProtocolCsvFields(record, CsvFormat{}).last(), record.recovered ? u"да"_s : QString());
+        const QStringList fields = CsvFields(ProtocolCsvColumns(), record, CsvFormat{}, true);
+        QCOMPARE(ByTitle(CsvTitles(ProtocolCsvColumns(), true), fields).value(u"Восстановлен"_s),
+                 record.recovered ? u"да"_s : QString());
         marked += record.recovered;
     }
     QCOMPARE(marked, 2);

@@ -4,9 +4,11 @@
 #include "CsvReader.h"
 #include "ReportRun.h"
 #include "report/command/ProgressLine.h"
+#include "report/csv/CsvFormat.h"
 #include "report/csv/ProtocolCsv.h"
 #include "support/ScriptedTest.h"
 #include "support/TestFiles.h"
+#include "testing/core/Figures.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,45 +43,51 @@ double Number(QString text, const QString &decimalMark)
     return ok ? value : qQNaN();
 }
 
-// Rows of the CSV by code, after checking the byte-order mark and the header.
-QHash<QString, QStringList> RowsByCode(const QByteArray &csv, QChar separator)
+using Fields = QHash<QString, QString>; // a row's fields by their columns' titles
+
+// Rows of the CSV by code, after checking the byte-order mark and the header; a row whose
+// fields do not fill the header is left out.
+QHash<QString, Fields> RowsByCode(const QByteArray &csv, QChar separator)
 {
-    QHash<QString, QStringList> rows;
+    QHash<QString, Fields> rows;
     if (!csv.startsWith("\xEF\xBB\xBF"))
         return rows;
     const std::optional<QList<QStringList>> table
         = ReadCsv(QString::fromUtf8(csv.sliced(3)), separator);
-    if (!table || table->isEmpty() || table->first() != ProtocolCsvTitles())
+    if (!table || table->isEmpty() || table->first() != CsvTitles(ProtocolCsvColumns(), true))
         return rows;
-    for (qsizetype r = 1; r < table->size(); ++r)
-        rows.insert(table->at(r).at(0), table->at(r));
+    for (qsizetype r = 1; r < table->size(); ++r) {
+        if (table->at(r).size() == table->first().size())
+            rows.insert(table->at(r).at(0), ByTitle(table->first(), table->at(r)));
+    }
     return rows;
 }
 
 // The row's figures against the protocol's.
-void CompareRow(const QStringList &f, const ScriptedTest &test, const QString &decimalMark)
+void CompareRow(const Fields &f, const ScriptedTest &test, const QString &decimalMark)
 {
     const ProtocolRecord e = test.expected();
-    QCOMPARE(f.size(), ProtocolCsvTitles().size());
-    QCOMPARE(f.at(0), e.code);
-    QCOMPARE(f.at(1), e.name);
-    QCOMPARE(f.at(2), e.dateTime);
-    QCOMPARE(f.at(3), e.variant);
-    QCOMPARE(Number(f.at(4), decimalMark), e.instructionSeconds);
-    QCOMPARE(Number(f.at(5), decimalMark), e.answerSeconds);
-    QCOMPARE(f.at(6).toInt(), e.score.correct);
-    QCOMPARE(f.at(7).toInt(), e.score.wrong);
-    QCOMPARE(f.at(8).toInt(), e.score.missing);
-    QCOMPARE(Number(f.at(9), decimalMark), e.score.mean);
-    QCOMPARE(Number(f.at(10), decimalMark), e.score.sd);
-    QCOMPARE(Number(f.at(11), decimalMark), e.score.cv);
-    for (int i = 1; i <= 12; ++i) {
-        const qsizetype at = 12 + (i - 1) * 6;
-        QCOMPARE(Number(f.at(at), decimalMark), e.choices[i].Time);
-        QCOMPARE(f.at(at + 1).toInt(), e.choices[i].PanelNo);
-        QCOMPARE(f.at(at + 2).toInt(), e.choices[i].Key);
-        QCOMPARE(f.at(at + 3).toInt(), e.choices[i].PictureNo);
-        QCOMPARE(f.at(at + 4).toInt(), e.choices[i].Answer);
+    const auto number = [&](const QString &title) { return Number(f.value(title), decimalMark); };
+    const auto integer = [&](const QString &title) { return f.value(title).toInt(); };
+    QCOMPARE(f.value(u"Код"_s), e.code);
+    QCOMPARE(f.value(u"Имя"_s), e.name);
+    QCOMPARE(f.value(u"Дата ПФО"_s), e.dateTime);
+    QCOMPARE(f.value(u"Вариант"_s), e.variant);
+    QCOMPARE(number(u"Время изучения инструкции, сек"_s), e.instructionSeconds);
+    QCOMPARE(number(u"T ответа, сек"_s), e.answerSeconds);
+    QCOMPARE(integer(u"N[+]"_s), e.score.correct);
+    QCOMPARE(integer(u"N[-]"_s), e.score.wrong);
+    QCOMPARE(integer(u"N[0]"_s), e.score.missing);
+    QCOMPARE(number(u"Tcp, сек"_s), e.score.mean);
+    QCOMPARE(number(u"SD, сек"_s), e.score.sd);
+    QCOMPARE(number(u"V, %"_s), e.score.cv);
+    for (int i = 1; i <= FigureCount; ++i) {
+        const QString row = u"%1: "_s.arg(i);
+        QCOMPARE(number(row + u"Время"_s), e.choices[i].Time);
+        QCOMPARE(integer(row + u"N панели"_s), e.choices[i].PanelNo);
+        QCOMPARE(integer(row + u"Ключ"_s), e.choices[i].Key);
+        QCOMPARE(integer(row + u"N рисунка"_s), e.choices[i].PictureNo);
+        QCOMPARE(integer(row + u"Ответ"_s), e.choices[i].Answer);
     }
 }
 
@@ -136,7 +144,7 @@ void TestReportCommand::everyProtocolRead()
     QVERIFY2(run.err.contains(u"6 of 6 protocol files read"_s), qPrintable(run.err));
     QVERIFY(run.out.isEmpty());
 
-    const QHash<QString, QStringList> rows = RowsByCode(ReadAll(path(u"all.csv"_s)), u',');
+    const QHash<QString, Fields> rows = RowsByCode(ReadAll(path(u"all.csv"_s)), u',');
     QCOMPARE(rows.size(), 6);
     for (const ScriptedTest &test : GoodTests()) {
         QVERIFY2(rows.contains(test.code), qPrintable(test.code));
@@ -200,11 +208,11 @@ void TestReportCommand::separatorsFollowLocale()
     const Run run
         = RunReport(QStringList{resultDir(), u"-o"_s, path(u"all.csv"_s)} + options, locale);
     QCOMPARE(run.exitCode, 0);
-    const QHash<QString, QStringList> rows = RowsByCode(ReadAll(path(u"all.csv"_s)), separator);
+    const QHash<QString, Fields> rows = RowsByCode(ReadAll(path(u"all.csv"_s)), separator);
     QCOMPARE(rows.size(), 6);
     for (const ScriptedTest &test : GoodTests())
         CompareRow(rows.value(test.code), test, decimalMark);
-    QVERIFY(rows.value(CompleteTest().code).at(9).contains(decimalMark));
+    QVERIFY(rows.value(CompleteTest().code).value(u"Tcp, сек"_s).contains(decimalMark));
 }
 
 void TestReportCommand::standardOutputByDefault()
@@ -236,7 +244,7 @@ void TestReportCommand::defaultFolderBesideExecutable()
     CyrillicCodeTest().save(resultDir());
     const Run run = RunReport({u"-o"_s, path(u"all.csv"_s)}, u"C"_s, program);
     QCOMPARE(run.exitCode, 0);
-    const QHash<QString, QStringList> rows = RowsByCode(ReadAll(path(u"all.csv"_s)), u',');
+    const QHash<QString, Fields> rows = RowsByCode(ReadAll(path(u"all.csv"_s)), u',');
     QCOMPARE(rows.keys(), QStringList{CyrillicCodeTest().code});
 }
 
@@ -245,7 +253,8 @@ void TestReportCommand::emptyFolder()
     const Run run = RunReport({resultDir()});
     QCOMPARE(run.exitCode, 0);
     QVERIFY(run.out.startsWith("\xEF\xBB\xBF"));
-    QCOMPARE(ReadCsv(QString::fromUtf8(run.out.sliced(3)), u','), QList<QStringList>{ProtocolCsvTitles()});
+    QCOMPARE(ReadCsv(QString::fromUtf8(run.out.sliced(3)), u','),
+             QList<QStringList>{CsvTitles(ProtocolCsvColumns(), true)});
     QVERIFY(run.err.contains(u"0 of 0 protocol files read"_s));
 }
 
