@@ -4,97 +4,20 @@
 #include "report/html/HeatMap.h"
 #include "report/html/HtmlPage.h"
 #include "report/html/SubjectPage.h"
+#include "report/html/TimeChart.h"
 #include "testing/core/Figures.h"
 #include "testing/core/Format.h"
 #include "testing/core/Protocol.h"
 
 #include <QUrl>
 
-#include <algorithm>
-#include <cmath>
-
 namespace kavr::report {
 
 namespace {
 
-constexpr int BarWidth = 10;
-constexpr int BarStep = 14;
-constexpr int PlotLeft = 26;
-constexpr int PlotTop = 6;
-constexpr int PlotHeight = 44;
-constexpr int ChartWidth = PlotLeft + FigureCount * BarStep;
-constexpr int ChartHeight = PlotTop + PlotHeight + 4;
-constexpr double ScaleStep = 5.0; // seconds
-
 QString Esc(const QString &text)
 {
     return HtmlEscaped(text);
-}
-
-struct Bar
-{
-    const char *cssClass;
-    const char *colour;
-    const char *verdict;
-};
-
-Bar BarFor(const ChoiceRecord &c)
-{
-    // Dark, middle and light: apart in grey as well.
-    if (!c.placed())
-        return {NotPlacedBarClass, "#d5d5d5", "не поставлена"};
-    if (c.correct())
-        return {CorrectBarClass, "#1b5e20", "верно"};
-    return {WrongBarClass, "#e57373", "неверно"};
-}
-
-// The chart's scale: its longest placement time rounded up to whole steps. Each chart has its
-// own, so that one subject who sat out the whole answer time does not flatten the others;
-// the axis label gives it.
-double ScaleTop(const ProtocolRecord &record)
-{
-    double longest = 0;
-    for (int i = 1; i <= FigureCount; ++i)
-        longest = std::max(longest, record.choices[i].Time);
-    return std::max(ScaleStep, std::ceil(longest / ScaleStep) * ScaleStep);
-}
-
-QString Chart(const ProtocolRecord &record, const FormatSettings &numbers)
-{
-    const double top = ScaleTop(record);
-    QString svg = QStringLiteral("<svg class=\"chart\" width=\"%1\" height=\"%2\" "
-                                 "viewBox=\"0 0 %1 %2\" role=\"img\">")
-                      .arg(ChartWidth)
-                      .arg(ChartHeight);
-    svg += QStringLiteral("<text x=\"0\" y=\"%1\" class=\"axis\">%2 с</text>")
-               .arg(PlotTop + 6)
-               .arg(FormatFixed(top, 0, numbers));
-    svg += QStringLiteral("<line x1=\"%1\" y1=\"%2\" x2=\"%3\" y2=\"%2\" class=\"base\"/>")
-               .arg(PlotLeft - 2)
-               .arg(PlotTop + PlotHeight)
-               .arg(ChartWidth);
-    for (int i = 1; i <= FigureCount; ++i) {
-        const ChoiceRecord &c = record.choices[i];
-        const Bar bar = BarFor(c);
-        const int height = std::max(1, int(std::lround(c.Time / top * PlotHeight)));
-        QString tip
-            = QStringLiteral("Выбор %1: %2 сек").arg(i).arg(FormatFixed(c.Time, 2, numbers));
-        if (c.placed())
-            tip += QStringLiteral(", панель %1, ключ %2, ответ %3")
-                       .arg(c.PanelNo)
-                       .arg(c.Key)
-                       .arg(c.Answer);
-        tip += QStringLiteral(" — ") + QString::fromUtf8(bar.verdict);
-        svg += QStringLiteral("<rect class=\"%1\" x=\"%2\" y=\"%3\" width=\"%4\" height=\"%5\" "
-                              "fill=\"%6\"><title>%7</title></rect>")
-                   .arg(QString::fromLatin1(bar.cssClass))
-                   .arg(PlotLeft + (i - 1) * BarStep)
-                   .arg(PlotTop + PlotHeight - height)
-                   .arg(BarWidth)
-                   .arg(height)
-                   .arg(QString::fromLatin1(bar.colour), Esc(tip));
-    }
-    return svg + QStringLiteral("</svg>");
 }
 
 // "2 раза", "5 раз", "22 раза".
@@ -278,7 +201,8 @@ QString SubjectRow(int n, const ProtocolRecord &r, const ZScores &z,
         + Cell(QString::number(s.missing), "n") + Cell(FormatFixed(s.mean, 2, numbers), "n")
         + Cell(FormatFixed(s.sd, 2, numbers), "n") + Cell(FormatFixed(s.cv, 0, numbers), "n");
     html += Cell(Z(z.correct, numbers), "n") + Cell(Z(z.mean, numbers), "n");
-    html += QStringLiteral("<td>") + Chart(r, numbers) + QStringLiteral("</td>");
+    html += QStringLiteral("<td>") + TimeChart(r, numbers, TimeChartSize::TableRow)
+        + QStringLiteral("</td>");
     QStringList notes;
     if (r.recovered)
         notes << QStringLiteral("тест прерван, протокол восстановлен");

@@ -4,8 +4,8 @@
 //   - the group at a glance, per variant (GroupStatistics.h): the scores' statistics, and the
 //     share correct and mean time per task panel and per figure as 4 × 3 heat maps;
 //   - a table of all subjects, each row with its scores, its z-scores within the folder's group
-//     of the same variant (labelled as not a norm), a small chart of the twelve placement times
-//     (correct / wrong / not placed, apart in grey too) and a link to the subject's page.
+//     of the same variant (labelled as not a norm), the chart of its twelve placement times
+//     at table-row size (TimeChart.h) and a link to the subject's page.
 #include "report/figures/GroupStatistics.h"
 #include "report/html/FigurePictures.h"
 #include "report/read/ProtocolRecord.h"
@@ -16,11 +16,6 @@
 #include <QString>
 
 namespace kavr::report {
-
-// Bar classes of the chart, by RowMark.
-inline constexpr char CorrectBarClass[] = "ok";
-inline constexpr char WrongBarClass[] = "wrong";
-inline constexpr char NotPlacedBarClass[] = "none";
 
 struct GroupPageOptions
 {

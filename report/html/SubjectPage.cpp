@@ -349,7 +349,7 @@ private:
                               "45deg,#b71c1c 0 2px,#fff 2px 4px);outline:1px solid #b71c1c\"></span>"
                               "неверно<span class=\"key\" style=\"outline:1px dashed #757575\">"
                               "</span>не поставлена</p></div></div>\n")
-            .arg(table, TimeChart(r, numbers));
+            .arg(table, TimeChart(r, numbers, TimeChartSize::Page));
     }
 
     QString foot() const

@@ -5,6 +5,7 @@
 #include "assets/PictureCatalogue.h"
 #include "report/html/GroupPage.h"
 #include "report/html/SubjectPage.h"
+#include "report/html/TimeChart.h"
 #include "report/read/ProtocolReader.h"
 #include "support/ScriptedTest.h"
 #include "testing/core/Protocol.h"
