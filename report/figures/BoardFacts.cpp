@@ -1,20 +1,13 @@
 #include "report/figures/BoardFacts.h"
 
+#include "testing/core/Figures.h"
+
 namespace kavr::report {
-
-namespace {
-
-bool InRange(int value)
-{
-    return value >= 1 && value <= PanelCount;
-}
-
-} // namespace
 
 QList<int> BoardFacts::unknownPanels() const
 {
     QList<int> unknown;
-    for (int p = 1; p <= PanelCount; ++p) {
+    for (int p = 1; p <= FigureCount; ++p) {
         if (panels[p].shownFigure == 0)
             unknown << p;
     }
@@ -24,7 +17,7 @@ QList<int> BoardFacts::unknownPanels() const
 QList<int> BoardFacts::unplacedFigures() const
 {
     QList<int> unplaced;
-    for (int f = 1; f <= PanelCount; ++f) {
+    for (int f = 1; f <= FigureCount; ++f) {
         if (figures[f].rows.isEmpty())
             unplaced << f;
     }
@@ -37,8 +30,8 @@ BoardFacts ReadBoardFacts(const ProtocolRecord &record)
     bool unplacedSeen = false;
     int firstUnplaced = 0;
     // Exposure figures as the rows give them, before conflicts are settled.
-    std::array<QList<int>, PanelCount + 1> keysOnPanel{};
-    for (int i = 1; i <= PanelCount; ++i) {
+    PerFigure<QList<int>> keysOnPanel{};
+    for (int i = 1; i <= FigureCount; ++i) {
         const ChoiceRecord &c = record.choices[i];
         if (!c.placed()) {
             if (!unplacedSeen)
@@ -50,10 +43,11 @@ BoardFacts ReadBoardFacts(const ProtocolRecord &record)
             facts.contradictions << QStringLiteral("выбор %1 сделан после невыполненного выбора %2")
                                         .arg(i)
                                         .arg(firstUnplaced);
-        if (!InRange(c.Key) || !InRange(c.Answer) || !InRange(c.PictureNo)) {
-            facts.contradictions << QStringLiteral("выбор %1: фигура, ключ или позиция вне 1–12")
-                                        .arg(i);
-            if (InRange(c.PanelNo))
+        if (!IsFigureNumber(c.Key) || !IsFigureNumber(c.Answer) || !IsFigureNumber(c.PictureNo)) {
+            facts.contradictions << QStringLiteral("выбор %1: фигура, ключ или позиция вне 1–%2")
+                                        .arg(i)
+                                        .arg(FigureCount);
+            if (IsFigureNumber(c.PanelNo))
                 facts.panels[c.PanelNo].rows << i;
             continue;
         }
@@ -63,7 +57,7 @@ BoardFacts ReadBoardFacts(const ProtocolRecord &record)
             keysOnPanel[c.PanelNo] << c.Key;
     }
 
-    for (int p = 1; p <= PanelCount; ++p) {
+    for (int p = 1; p <= FigureCount; ++p) {
         const QList<int> &rows = facts.panels[p].rows;
         if (rows.size() > 1)
             facts.contradictions << QStringLiteral("на панель %1 поставлено %2 фигуры (выборы %3)")
@@ -81,16 +75,16 @@ BoardFacts ReadBoardFacts(const ProtocolRecord &record)
             facts.contradictions
                 << QStringLiteral("у панели %1 разные ключи в разных выборах").arg(p);
     }
-    for (int f = 1; f <= PanelCount; ++f) {
+    for (int f = 1; f <= FigureCount; ++f) {
         if (facts.figures[f].rows.size() > 1)
             facts.contradictions << QStringLiteral("фигура %1 поставлена %2 раза")
                                         .arg(f)
                                         .arg(facts.figures[f].rows.size());
     }
     // A figure can have lain on one panel only.
-    for (int f = 1; f <= PanelCount; ++f) {
+    for (int f = 1; f <= FigureCount; ++f) {
         QList<int> on;
-        for (int p = 1; p <= PanelCount; ++p) {
+        for (int p = 1; p <= FigureCount; ++p) {
             if (facts.panels[p].shownFigure == f)
                 on << p;
         }
@@ -110,7 +104,7 @@ BoardFacts ReadBoardFacts(const ProtocolRecord &record)
     const QList<int> unknown = facts.unknownPanels();
     if (facts.contradictions.isEmpty() && unknown.size() == 1) {
         int missing = 0;
-        for (int f = 1; f <= PanelCount; ++f) {
+        for (int f = 1; f <= FigureCount; ++f) {
             if (facts.figures[f].shownOn == 0)
                 missing = f;
         }
@@ -121,7 +115,8 @@ BoardFacts ReadBoardFacts(const ProtocolRecord &record)
     // A figure picked at the time-out is written into the row in progress and stays there.
     if (firstUnplaced != 0 && facts.contradictions.isEmpty()) {
         const ChoiceRecord &c = record.choices[firstUnplaced];
-        if (InRange(c.Answer) && InRange(c.PictureNo) && facts.figures[c.Answer].rows.isEmpty())
+        if (IsFigureNumber(c.Answer) && IsFigureNumber(c.PictureNo)
+            && facts.figures[c.Answer].rows.isEmpty())
             facts.pickedAtTimeOut = firstUnplaced;
     }
     return facts;

@@ -10,14 +10,12 @@
 // The program never writes rows that disagree with one board; a file edited by hand may. Such
 // rows are named in contradictions and what they disagree about is left unknown.
 #include "report/read/ProtocolRecord.h"
+#include "testing/core/Figures.h"
 
 #include <QList>
 #include <QStringList>
-#include <array>
 
 namespace kavr::report {
-
-inline constexpr int PanelCount = 12;
 
 struct PanelFacts
 {
@@ -34,8 +32,8 @@ struct FigureFacts
 
 struct BoardFacts
 {
-    std::array<PanelFacts, PanelCount + 1> panels{}; // 1-12
-    std::array<FigureFacts, PanelCount + 1> figures{}; // 1-12
+    PerFigure<PanelFacts> panels{}; // 1-12
+    PerFigure<FigureFacts> figures{}; // 1-12
     // The row whose figure was picked but not yet placed when the answer time ran out (the
     // first row not placed, holding a figure that was still in the answer row); 0 when none.
     int pickedAtTimeOut = 0;

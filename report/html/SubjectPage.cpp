@@ -215,7 +215,7 @@ private:
     QString boards()
     {
         QString exposure, answer;
-        for (int p = 1; p <= PanelCount; ++p) {
+        for (int p = 1; p <= FigureCount; ++p) {
             exposure += exposureCell(p);
             answer += answerCell(p);
         }
@@ -239,12 +239,12 @@ private:
         QString left;
         const QList<int> unknown = facts.unknownPanels();
         QList<int> unknownFigures; // the figures those panels held between them
-        for (int f = 1; f <= PanelCount; ++f) {
+        for (int f = 1; f <= FigureCount; ++f) {
             if (facts.figures[f].shownOn == 0)
                 unknownFigures << f;
         }
         const bool clean = facts.contradictions.isEmpty();
-        if (unknown.size() == PanelCount && clean) {
+        if (unknown.size() == FigureCount && clean) {
             left = QStringLiteral("<p class=\"note\">Ничего не поставлено: протокол не сообщает, "
                                   "где какая фигура была.</p>");
         } else if (unknown.size() == 1) {
@@ -266,7 +266,7 @@ private:
                 left += QStringLiteral("</p>");
             }
         }
-        for (int p = 1; p <= PanelCount; ++p) {
+        for (int p = 1; p <= FigureCount; ++p) {
             if (facts.panels[p].deduced)
                 left += QStringLiteral("<p class=\"note\">Фигура %1 на панели %2 выведена: "
                                        "единственная оставшаяся.</p>")

@@ -151,10 +151,10 @@ public:
         const QStringList counts = fields(TheLayouts().counts, "the line of N[+], N[-] and N[0]");
         const int countsLine = lineNo();
         record.answerSeconds = number(counts.at(0), "answer time");
-        record.score.correct = integer(counts.at(1), 0, 12, "N[+]");
-        record.score.wrong = integer(counts.at(2), 0, 12, "N[-]");
-        record.score.missing = integer(counts.at(3), 0, 12, "N[0]");
-        record.score.placed = 12 - record.score.missing;
+        record.score.correct = integer(counts.at(1), 0, FigureCount, "N[+]");
+        record.score.wrong = integer(counts.at(2), 0, FigureCount, "N[-]");
+        record.score.missing = integer(counts.at(3), 0, FigureCount, "N[0]");
+        record.score.placed = FigureCount - record.score.missing;
         advance();
 
         const QStringList spread = fields(TheLayouts().spread, "the line of Tcp, SD and V");
@@ -273,12 +273,12 @@ private:
                    QStringLiteral("placement number %1 where %2 belongs").arg(f->at(0)).arg(i));
         ChoiceRecord record;
         record.Time = number(f->at(1), "time");
-        record.PanelNo = integer(f->at(2), -1, 12, "panel");
+        record.PanelNo = integer(f->at(2), -1, FigureCount, "panel");
         if (record.PanelNo == 0)
             refuse(lineNo(), QStringLiteral("panel 0 is out of range"));
-        record.Key = integer(f->at(3), 0, 12, "key");
-        record.PictureNo = integer(f->at(4), 0, 12, "picture");
-        record.Answer = integer(f->at(5), 0, 12, "answer");
+        record.Key = integer(f->at(3), 0, FigureCount, "key");
+        record.PictureNo = integer(f->at(4), 0, FigureCount, "picture");
+        record.Answer = integer(f->at(5), 0, FigureCount, "answer");
         if (f->at(6) != p::RowMark(record))
             refuse(lineNo(),
                    QStringLiteral("the mark %1 does not agree with panel, key "
@@ -295,7 +295,8 @@ private:
             correct += record.choices[i].correct();
         }
         const Score &s = record.score;
-        if (s.correct != correct || s.wrong != placed - correct || s.missing != 12 - placed)
+        if (s.correct != correct || s.wrong != placed - correct
+            || s.missing != FigureCount - placed)
             throw Refusal{countsLine,
                           QStringLiteral("N[+] = %1, N[-] = %2, N[0] = %3 do not agree with the "
                                          "rows (%4, %5, %6)")
@@ -304,7 +305,7 @@ private:
                               .arg(s.missing)
                               .arg(correct)
                               .arg(placed - correct)
-                              .arg(12 - placed)};
+                              .arg(FigureCount - placed)};
     }
 
     QStringList m_lines;
