@@ -1,6 +1,6 @@
 #pragma once
 // Whether a protocol file the real program wrote is whole and consistent. The file is read by
-// the results report's reader (report/ProtocolReader.h), which checks each line's layout, the
+// the results report's reader (report/read/ProtocolReader.h), which checks each line's layout, the
 // code lines, row numbers, ranges, marks and the counts; on top of it this asks what the
 // reader lets pass: Windows-1251 bytes with CR LF after every line and nothing after the
 // twelfth row; the instruction time right before the results; every header under the code the
