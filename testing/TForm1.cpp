@@ -9,6 +9,7 @@
 #include "testing/core/Protocol.h"
 #include "testing/core/Scoring.h"
 #include "testing/core/SubjectEntryCheck.h"
+#include "testing/core/TestVariant.h"
 #include "ui/BitButton.h"
 #include "ui/FigureImage.h"
 #include "ui/GroupBox.h"
@@ -35,8 +36,6 @@ namespace kavr {
 
 namespace {
 
-constexpr int ExposureMs = protocol::ExposureSeconds * 1000;
-constexpr int AnswerMs = protocol::AnswerSeconds * 1000;
 // The screen that ends the exposure is drawn ahead once the figures are up, the closing
 // screen once the answer row is.
 constexpr int DrawAheadAfterMs = 1000;
@@ -283,9 +282,10 @@ void TForm1::bbTestClick()
     gbIn1->hide();
     gbIn2->hide();
     Tag = 3;
-    // The 30 s count from the moment the figures are handed to the window system, as the answer
-    // row that ends them will be at the deadline.
-    Timer.begin(FiguresScreen(), ExposureMs, AnswerRowScreen(), DrawAheadAfterMs);
+    // The exposure counts from the moment the figures are handed to the window system, as the
+    // answer row that ends them will be at the deadline.
+    Timer.begin(FiguresScreen(), TestVariants[VariantIndex].exposureSeconds * 1000,
+                AnswerRowScreen(), DrawAheadAfterMs);
     SelectedFigure = 0;
     // From now on the subject's work must survive whatever stops the program. Journaled once
     // the figures are up; a set-up repeated during the exposure goes on in the same journal.
@@ -310,10 +310,11 @@ void TForm1::JournalProtocolLines()
 void TForm1::TimerTimer()
 {
     if (SessionOpen) {
-        // The exposure has ended, the answer row is up: the 60 s count from that moment.
+        // The exposure has ended, the answer row is up: the answer time counts from that moment.
         MarkTime = m_clock.ClockMs();
         AnswerStartTime = MarkTime;
-        Timer.beginNext(AnswerMs, ClosingScreen(), ClosingAheadAfterMs);
+        Timer.beginNext(TestVariants[VariantIndex].answerSeconds * 1000, ClosingScreen(),
+                        ClosingAheadAfterMs);
         SessionOpen = false;
         ChoiceNo = 1;
         PlacePointer(AnswerImages[1], AnswerStartPoint);
@@ -393,7 +394,7 @@ void TForm1::PrepareTest()
     VariantIndex = cbVariant->currentIndex();
     if (cbVariant->currentText() != cbVariant->itemText(VariantIndex))
         VariantIndex = -1; // text typed into the field names no item
-    if (VariantIndex < 0 || VariantIndex > 1)
+    if (VariantIndex < 0 || VariantIndex >= VariantCount)
         VariantIndex = 0;
     setWindowTitle(windowTitle() + QLatin1Char(' ') + VariantText());
 
@@ -621,7 +622,7 @@ void TForm1::EnsureClosingMessage()
 
 QString TForm1::VariantText() const
 {
-    return cbVariant->itemText(VariantIndex);
+    return TestVariants[VariantIndex].itemText.toString();
 }
 
 // ---- Window plumbing ----------------------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "testing/core/Protocol.h"
 
+#include "testing/core/TestVariant.h"
+
 namespace kavr::protocol {
 
 QStringView RowMark(const ChoiceRecord &record)
@@ -38,9 +40,11 @@ QString FinishTimeLine(const QTime &time, const FormatSettings &settings)
 QStringList ResultLines(const QString &variantText, double answerSeconds, const Score &score,
                         const ChoiceTable &choices, const FormatSettings &settings)
 {
+    const TestVariant &variant = VariantNamed(variantText);
     QStringList lines;
     lines << Format(VariantLineFormat,
-                    {variantText, double(ExposureSeconds), double(AnswerSeconds)}, settings)
+                    {variantText, double(variant.exposureSeconds), double(variant.answerSeconds)},
+                    settings)
           << Format(CountsLineFormat, {answerSeconds, score.correct, score.wrong, score.missing},
                     settings)
           << Format(SpreadLineFormat, {score.mean, score.sd, score.cv, PercentSign.toString()},

@@ -11,9 +11,6 @@
 
 namespace kavr::protocol {
 
-inline constexpr int ExposureSeconds = 30;
-inline constexpr int AnswerSeconds = 60;
-
 // Line layouts in file order; Format() fills them.
 inline constexpr QStringView TitleLine = u"Результаты выполнения теста \"Образная память\"";
 // code, name, date and time
@@ -51,8 +48,8 @@ QStringList HeaderLines(const QString &code, const QString &name, const QDateTim
 QString InstructionLine(double seconds, const FormatSettings &settings);
 // Line 5: "Время окончания теста : " and the time.
 QString FinishTimeLine(const QTime &time, const FormatSettings &settings);
-// Lines 6-23: variant and phase lengths, answer time and counts, Tcp/SD/V, Tcp and SD alone,
-// the column titles and the twelve rows.
+// Lines 6-23: variant and its phase lengths (VariantNamed(variantText)), answer time and
+// counts, Tcp/SD/V, Tcp and SD alone, the column titles and the twelve rows.
 QStringList ResultLines(const QString &variantText, double answerSeconds, const Score &score,
                         const ChoiceTable &choices, const FormatSettings &settings);
 

@@ -1,5 +1,7 @@
-// The protocol's lines for scripted tests, compared with texts written out by hand.
+// The protocol's lines for scripted tests, compared with texts written out by hand; the
+// variants whose names and phase lengths they carry.
 #include "testing/core/Protocol.h"
+#include "testing/core/TestVariant.h"
 #include "support/TestChoices.h"
 #include "support/TestSettings.h"
 
@@ -36,6 +38,8 @@ private slots:
     void rowsFollowDecimalSeparator();
     void instructionLine_data();
     void instructionLine();
+    void variants_data();
+    void variants();
 };
 
 void TestProtocol::scriptedTest()
@@ -130,6 +134,47 @@ void TestProtocol::instructionLine()
     QFETCH(double, seconds);
     QFETCH(QString, expected);
     QCOMPARE(protocol::InstructionLine(seconds, Russian()), expected);
+}
+
+void TestProtocol::variants_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QChar>("letter");
+    QTest::addColumn<int>("firstExposurePicture");
+    QTest::addColumn<int>("firstAnswerPicture");
+    QTest::addColumn<QString>("variantLine");
+    // The letters are Latin; the phase texts are the practice boards' captions' and the
+    // instruction's.
+    QTest::newRow("A") << 0 << QChar(u'A') << 1 << 13
+                       << u"Вариант A. Время экспозиции  30 сек. Время для ответа  60 сек."_s;
+    QTest::newRow("B") << 1 << QChar(u'B') << 101 << 113
+                       << u"Вариант B. Время экспозиции  30 сек. Время для ответа  60 сек."_s;
+}
+
+void TestProtocol::variants()
+{
+    QFETCH(int, index);
+    QFETCH(QChar, letter);
+    QFETCH(int, firstExposurePicture);
+    QFETCH(int, firstAnswerPicture);
+    QFETCH(QString, variantLine);
+    QCOMPARE(FigureCount, 12);
+    const TestVariant &variant = TestVariants.at(index);
+    QCOMPARE(variant.itemText.toString(), u"Вариант "_s + letter);
+    QCOMPARE(QChar(variant.letter), letter);
+    QCOMPARE(variant.exposurePictures + 1, firstExposurePicture);
+    QCOMPARE(variant.answerPictures + 1, firstAnswerPicture);
+    QCOMPARE(variant.exposureSeconds, 30);
+    QCOMPARE(variant.answerSeconds, 60);
+    QCOMPARE(variant.exposureCaption.toString(), u"30 сек"_s);
+    QCOMPARE(variant.answerCaption.toString(), u"60 сек"_s);
+    QCOMPARE(variant.exposureInstruction.toString(), u"30 секунд"_s);
+    QCOMPARE(variant.answerInstruction.toString(), u"60 секунд"_s);
+    const ChoiceTable choices = TimeOutChoices();
+    QCOMPARE(protocol::ResultLines(variant.itemText.toString(), 60.016, ScoreChoices(choices),
+                                   choices, Russian())
+                 .first(),
+             variantLine);
 }
 
 QTEST_GUILESS_MAIN(TestProtocol)
