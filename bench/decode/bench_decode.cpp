@@ -3,8 +3,11 @@
 //   bench_decode [rounds]   (default 200 rounds over every picture)
 #include "assets/JpegDecoder.h"
 #include "assets/PictureCatalogue.h"
+#include "testing/core/Figures.h"
+#include "testing/core/TestVariant.h"
 
 #include <QCoreApplication>
+#include <QHash>
 
 #include <algorithm>
 #include <chrono>
@@ -43,7 +46,7 @@ double bench(const std::vector<qint32> &numbers, int rounds, const std::function
 std::vector<qint32> set(qint32 base)
 {
     std::vector<qint32> numbers;
-    for (int f = 1; f <= 12; ++f)
+    for (int f = 1; f <= kavr::FigureCount; ++f)
         numbers.push_back(base + f);
     return numbers;
 }
@@ -55,27 +58,25 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 200;
 
-    QByteArray data[1025];
-    for (qint32 n = 1; n <= 1024; ++n)
-        if (IsPictureNumber(n))
-            data[n] = PictureData(n);
+    QHash<qint32, QByteArray> data;
+    for (qint32 n : PictureNumbers())
+        data[n] = PictureData(n);
     volatile int sink = 0;
-    const auto decode = [&](qint32 n) { sink = sink + DecodeJpeg(data[n]).width(); };
+    const auto decode = [&](qint32 n) { sink = sink + DecodeJpeg(data.value(n)).width(); };
     const auto load = [&](qint32 n) { sink = sink + LoadPicture(n).width(); };
 
-    bench(set(0), 20, decode); // warm-up: caches, page faults, SIMD dispatch
+    const kavr::TestVariant &first = kavr::TestVariants.front();
+    bench(set(first.exposurePictures), 20, decode); // warm-up: caches, page faults, SIMD dispatch
 
     struct Row { const char *name; std::vector<qint32> numbers; };
     std::vector<Row> rows = {
-        {"decode 166 x 146 (exposure)", set(0)},
-        {"decode 127 x 112 (answer)", set(12)},
-        {"decode 56 x 49 (example)", set(1000)},
-        {"decode 37 x 33 (palette)", set(1012)},
+        {"decode 166 x 146 (exposure)", set(first.exposurePictures)},
+        {"decode 127 x 112 (answer)", set(first.answerPictures)},
+        {"decode 56 x 49 (example)", set(ExampleBase)},
+        {"decode 37 x 33 (palette)", set(PaletteBase)},
     };
-    std::vector<qint32> all;
-    for (qint32 base : {0, 12, 100, 112, 1000, 1012})
-        for (qint32 n : set(base))
-            all.push_back(n);
+    const QList<qint32> numbers = PictureNumbers();
+    const std::vector<qint32> all(numbers.begin(), numbers.end());
 
     bool overTarget = false;
     std::printf("%d rounds, median of single runs\n", rounds);

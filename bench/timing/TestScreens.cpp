@@ -1,9 +1,10 @@
 #include "TestScreens.h"
 
-#include "assets/PictureCatalogue.h"
 #include "harness/MonotonicTime.h"
 #include "harness/ScreenMap.h"
 #include "testing/BoardGeometry.h"
+#include "testing/core/Figures.h"
+#include "testing/core/TestVariant.h"
 
 #include <algorithm>
 
@@ -18,13 +19,13 @@ constexpr std::int64_t Second = 1'000'000'000;
 
 } // namespace
 
-// Variant A: the peer's page shows the program's pictures of variant A.
+// The first variant, the program's initial one: the peer's page shows its pictures.
 TestScreens::TestScreens(ScreenWatcher &watcher, XInput &input, QPoint origin)
     : m_watcher(watcher),
       m_input(input),
       m_origin(origin),
-      m_exposed(assets::ExposureBase),
-      m_offered(assets::AnswerBase)
+      m_exposed(TestVariants.front().exposurePictures),
+      m_offered(TestVariants.front().answerPictures)
 {
 }
 
@@ -72,7 +73,7 @@ QList<double> TestScreens::placeAll(std::int64_t answerStartNs, bool pickFirst, 
 {
     QList<double> intervals;
     std::int64_t previous = answerStartNs;
-    for (int i = 1; i <= 12; ++i) {
+    for (int i = 1; i <= FigureCount; ++i) {
         // 400..1300 ms, so that the printed hundredths take many values.
         const std::int64_t due = previous + (400 + std::int64_t(m_random.bounded(900))) * NsPerMs
                                  + std::int64_t(m_random.bounded(1000)) * 1000;

@@ -16,7 +16,7 @@ namespace {
 // Pixel sizes of the sets the pages show (the catalogue's table).
 QSize PictureSize(qint32 number)
 {
-    return number % assets::VariantBOffset > assets::AnswerBase ? QSize(127, 112) : QSize(166, 146);
+    return assets::IsAnswerPicture(number) ? QSize(127, 112) : QSize(166, 146);
 }
 
 QString Id(qint32 number)

@@ -4,6 +4,7 @@
 #include "assets/PictureCatalogue.h"
 #include "error/KavrError.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -225,6 +226,18 @@ private slots:
         QCOMPARE(IsPictureNumber(number), inCatalogue);
         if (inCatalogue)
             QVERIFY(!PictureData(number).isEmpty());
+    }
+
+    void embeddedFilesAreTheCatalogue()
+    {
+        // Every file the build embeds is a catalogue number, and every number has its file.
+        QList<qint32> embedded;
+        for (const QString &name : QDir(QStringLiteral(":/pictures")).entryList(QDir::Files)) {
+            QVERIFY2(QRegularExpression(QStringLiteral("^[0-9]{4}\\.jpg$")).match(name).hasMatch(),
+                     qPrintable(name));
+            embedded << name.left(4).toInt();
+        }
+        QCOMPARE(embedded, PictureNumbers());
     }
 
     void missingPictureFails_data()

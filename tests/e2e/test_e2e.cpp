@@ -11,6 +11,7 @@
 #include "harness/XInput.h"
 #include "harness/XvfbSession.h"
 #include "testing/BoardGeometry.h"
+#include "testing/core/TestVariant.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -100,7 +101,7 @@ void EndToEndTest::wholeTestWritesItsProtocol()
     m_input.key(XK_F1);
     QTest::qWait(1000);
     shot(QStringLiteral("exposure"));
-    const FigureSet exposed(assets::ExposureBase + assets::VariantBOffset);
+    const FigureSet exposed(TestVariants[1].exposurePictures);
     FiguresSeen seen;
     for (int panel = 1; panel <= 12; ++panel) {
         const int figure = seen.keyOrder[panel] = exposed.recognise(m_run.grab(screen::TaskImageArea(panel)));
@@ -110,7 +111,7 @@ void EndToEndTest::wholeTestWritesItsProtocol()
     }
 
     // The answer phase: wait for the answer row, read it.
-    const FigureSet offeredSet(assets::AnswerBase + assets::VariantBOffset);
+    const FigureSet offeredSet(TestVariants[1].answerPictures);
     QElapsedTimer clock;
     clock.start();
     while (offeredSet.recognise(m_run.grab(screen::AnswerImageArea(1))) == 0) {

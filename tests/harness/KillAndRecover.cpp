@@ -1,12 +1,13 @@
 #include "harness/KillAndRecover.h"
 
-#include "assets/PictureCatalogue.h"
 #include "harness/FigureSet.h"
 #include "harness/MonotonicTime.h"
 #include "harness/ProgramUnderTest.h"
 #include "harness/ProtocolCheck.h"
 #include "harness/ScreenMap.h"
 #include "harness/XInput.h"
+#include "testing/core/Figures.h"
+#include "testing/core/TestVariant.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -79,7 +80,7 @@ QString RowName()
 struct KillAndRecover::Expected
 {
     ChoiceTable rows{};
-    Span times[13];
+    PerFigure<Span> times;
     Span answer;
     QDateTime lastWall;
     int correct = 0;
@@ -147,7 +148,8 @@ void KillAndRecover::play(const Interruption &plan)
     m_enterWall = QDateTime::currentDateTime();
     QTest::qWait(800);
     QCOMPARE(m_person->stage(), Stage::Instruction);
-    const QString variantText = plan.variant == 1 ? u"Вариант B"_s : u"Вариант A"_s;
+    const TestVariant &variant = TestVariants.at(plan.variant);
+    const QString variantText = variant.itemText.toString();
     QVERIFY2(m_run.mainTitle().endsWith(variantText), qPrintable(m_run.mainTitle()));
     // The log-in layer and its line are gone.
     QVERIFY(!m_person->refusalShown());
@@ -160,10 +162,9 @@ void KillAndRecover::play(const Interruption &plan)
     m_f1Wall = QDateTime::currentDateTime();
     QTest::qWait(1000);
     QCOMPARE(m_person->stage(), Stage::Exposure);
-    const int v = plan.variant == 1 ? assets::VariantBOffset : 0;
-    const FigureSet exposed(assets::ExposureBase + v);
+    const FigureSet exposed(variant.exposurePictures);
     std::fill(std::begin(m_panelOf), std::end(m_panelOf), 0);
-    for (int panel = 1; panel <= 12; ++panel) {
+    for (int panel = 1; panel <= FigureCount; ++panel) {
         m_keyOrder[panel] = exposed.recognise(m_run.grab(screen::TaskImageArea(panel)));
         QVERIFY2(m_keyOrder[panel] != 0, qPrintable(u"panel %1 shows no figure of the variant"_s.arg(panel)));
         QCOMPARE(m_panelOf[m_keyOrder[panel]], 0);
@@ -176,7 +177,7 @@ void KillAndRecover::play(const Interruption &plan)
         return;
     }
     // The answer row came between the last look that missed it and the first that saw it.
-    const FigureSet offeredSet(assets::AnswerBase + v);
+    const FigureSet offeredSet(variant.answerPictures);
     QElapsedTimer clock;
     clock.start();
     for (;;) {
@@ -186,15 +187,15 @@ void KillAndRecover::play(const Interruption &plan)
             break;
         }
         m_answerLow = before;
-        QVERIFY2(clock.elapsed() < 35'000, "the answer row did not appear");
+        QVERIFY2(clock.elapsed() < variant.exposureSeconds * 1000 + 5'000, "the answer row did not appear");
         QThread::msleep(3);
     }
-    for (int position = 1; position <= 12; ++position) {
+    for (int position = 1; position <= FigureCount; ++position) {
         m_offered[position] = offeredSet.recognise(m_run.grab(screen::AnswerImageArea(position)));
         QVERIFY(m_offered[position] >= 1);
     }
 
-    const bool all = plan.positions.size() == 12;
+    const bool all = plan.positions.size() == FigureCount;
     for (qsizetype i = 0; i < plan.positions.size(); ++i) {
         const int position = plan.positions[i];
         const int panel = m_panelOf[m_offered[plan.onto[i]]];
@@ -258,7 +259,7 @@ KillAndRecover::Expected KillAndRecover::expect() const
         mark = last;
         ++choice;
     }
-    if (choice <= 12)
+    if (choice <= FigureCount)
         e.times[choice] = {last.low - mark.high, last.high - mark.low};
     for (Span &time : e.times)
         time = {std::max(0.0, time.low), std::max(0.0, time.high)};
@@ -286,7 +287,7 @@ void KillAndRecover::checkRecovered(const Interruption &plan)
     QTest::qWait(300);
     shot(u"restarted"_s);
     const bool wasSaved = files.contains(saved);
-    QVERIFY2(!wasSaved || plan.positions.size() == 12, "a protocol saved before the test ended");
+    QVERIFY2(!wasSaved || plan.positions.size() == FigureCount, "a protocol saved before the test ended");
     // Either the protocol the program saved or the recovered one; no journal, lock or
     // temporary file left.
     QStringList expectedFiles = m_kept;
@@ -332,13 +333,13 @@ void KillAndRecover::checkRecovered(const Interruption &plan)
     QCOMPARE(protocol.instructionLines, 1);
     QCOMPARE(record.code, plan.code);
     QCOMPARE(record.name, plan.name);
-    QCOMPARE(record.variant, plan.variant == 1 ? u"Вариант B"_s : u"Вариант A"_s);
+    QCOMPARE(record.variant, TestVariants.at(plan.variant).itemText.toString());
     const QDateTime setUp = QDateTime::fromString(record.dateTime, u"dd.MM.yyyy HH:mm:ss"_s);
     QVERIFY2(qAbs(m_enterWall.secsTo(setUp)) <= 1, qPrintable(record.dateTime));
     QVERIFY2(qAbs(record.instructionSeconds - Seconds(m_enter, m_f1)) <= 1.0,
              qPrintable(u"%1 s of instruction, %2 s between Enter and F1"_s.arg(record.instructionSeconds).arg(Seconds(m_enter, m_f1))));
 
-    if (plan.positions.size() == 12)
+    if (plan.positions.size() == FigureCount)
         qInfo(wasSaved ? "interrupted after the save" : "interrupted after the last placement, before the save");
     const Expected expected = expect();
     const QTime finish = QTime::fromString(record.finishTime, u"HH:mm:ss"_s);
@@ -354,8 +355,8 @@ void KillAndRecover::checkRecovered(const Interruption &plan)
     }
     QCOMPARE(record.score.correct, expected.correct);
     QCOMPARE(record.score.wrong, expected.wrong);
-    QCOMPARE(record.score.missing, 12 - expected.correct - expected.wrong);
-    for (int i = 1; i <= 12; ++i) {
+    QCOMPARE(record.score.missing, FigureCount - expected.correct - expected.wrong);
+    for (int i = 1; i <= FigureCount; ++i) {
         const ChoiceRecord &got = record.choices[i];
         const ChoiceRecord &want = expected.rows[i];
         QVERIFY2(got.PanelNo == want.PanelNo && got.Key == want.Key && got.PictureNo == want.PictureNo

@@ -7,6 +7,7 @@
 // reader and compared, row by row, with what the test did and when (its dated clicks).
 // Successive interruptions share the program's folder: the recovered files add up there.
 #include "harness/Operator.h"
+#include "testing/core/Figures.h"
 
 #include <QDateTime>
 #include <QImage>
@@ -90,9 +91,9 @@ private:
 
     // What the test played last did.
     QList<Event> m_events;
-    int m_keyOrder[13] = {};  // figure on each task panel
-    int m_offered[13] = {};   // figure at each answer position
-    int m_panelOf[13] = {};   // task panel of each figure
+    PerFigure<int> m_keyOrder{}; // figure on each task panel
+    PerFigure<int> m_offered{};  // figure at each answer position
+    PerFigure<int> m_panelOf{};  // task panel of each figure
     std::int64_t m_enter = 0, m_f1 = 0, m_answerLow = 0, m_answerHigh = 0;
     QDateTime m_enterWall, m_f1Wall;
 };

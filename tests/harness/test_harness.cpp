@@ -14,7 +14,9 @@
 #include "support/ScriptedTest.h"
 #include "support/TestSettings.h"
 #include "testing/BoardGeometry.h"
+#include "testing/core/Figures.h"
 #include "testing/core/ProtocolFile.h"
+#include "testing/core/TestVariant.h"
 
 #include <QStringEncoder>
 #include <QTest>
@@ -419,11 +421,12 @@ void HarnessTest::figuresAreRecognised_data()
     QTest::addColumn<int>("figure");
     QTest::addColumn<int>("setBase");
     QTest::addColumn<int>("recognised");
-    QTest::newRow("exposure A, figure 5") << assets::ExposureBase << 5 << assets::ExposureBase << 5;
-    QTest::newRow("answer row B, figure 12") << assets::AnswerBase + assets::VariantBOffset << 12 << assets::AnswerBase + assets::VariantBOffset << 12;
+    const TestVariant &a = TestVariants[0], &b = TestVariants[1];
+    QTest::newRow("exposure A, figure 5") << a.exposurePictures << 5 << a.exposurePictures << 5;
+    QTest::newRow("answer row B, last figure") << b.answerPictures << FigureCount << b.answerPictures << FigureCount;
     QTest::newRow("palette, figure 1") << assets::PaletteBase << 1 << assets::PaletteBase << 1;
-    QTest::newRow("variant B's figure among A's") << assets::ExposureBase + assets::VariantBOffset << 3 << assets::ExposureBase << 0;
-    QTest::newRow("answer figure among the exposure's") << assets::AnswerBase << 7 << assets::ExposureBase << 0;
+    QTest::newRow("variant B's figure among A's") << b.exposurePictures << 3 << a.exposurePictures << 0;
+    QTest::newRow("answer figure among the exposure's") << a.answerPictures << 7 << a.exposurePictures << 0;
 }
 
 void HarnessTest::figuresAreRecognised()

@@ -19,6 +19,7 @@
 #include "harness/XInput.h"
 #include "harness/XvfbSession.h"
 #include "testing/BoardGeometry.h"
+#include "testing/core/TestVariant.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -193,7 +194,7 @@ void WineEndToEndTest::wholeTestFromTheZip()
     QTest::qWait(1000);
     shot(u"exposure"_s);
     QCOMPARE(stage(), Stage::Exposure);
-    const FigureSet exposed(assets::ExposureBase + assets::VariantBOffset);
+    const FigureSet exposed(TestVariants[1].exposurePictures);
     FiguresSeen seen;
     for (int panel = 1; panel <= 12; ++panel) {
         const int figure = seen.keyOrder[panel] = exposed.recognise(grab(screen::TaskImageArea(panel)));
@@ -203,7 +204,7 @@ void WineEndToEndTest::wholeTestFromTheZip()
     }
 
     // The answer row after the 30 s, and the pointer on its first figure.
-    const FigureSet offeredSet(assets::AnswerBase + assets::VariantBOffset);
+    const FigureSet offeredSet(TestVariants[1].answerPictures);
     QElapsedTimer clock;
     clock.start();
     while (offeredSet.recognise(grab(screen::AnswerImageArea(1))) == 0) {

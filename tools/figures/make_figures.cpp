@@ -2,6 +2,8 @@
 // given on the command line: make_figures <output folder>
 #include "FigureDrawing.h"
 #include "JfifEncoder.h"
+#include "testing/core/Figures.h"
+#include "testing/core/TestVariant.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,7 +18,8 @@ using kavr::tools::FigureSet;
 
 namespace {
 
-// The six sets of the catalogue: figure f is picture base + f.
+// The six sets of the catalogue: figure f is picture base + f; the variants' bases are their
+// rows'.
 struct PictureSet
 {
     int base;
@@ -25,13 +28,14 @@ struct PictureSet
     int dotsPerInch; // every size declares a width of about 2.07 inches
 };
 
-constexpr int FiguresPerSet = 12;
+constexpr const kavr::TestVariant &A = kavr::TestVariants[0];
+constexpr const kavr::TestVariant &B = kavr::TestVariants[1];
 
 const PictureSet Sets[] = {
-    {0, FigureSet::A, {166, 146}, 80},       // exposure, variant A
-    {12, FigureSet::A, {127, 112}, 61},      // answer, variant A
-    {100, FigureSet::B, {166, 146}, 80},     // exposure, variant B
-    {112, FigureSet::B, {127, 112}, 61},     // answer, variant B
+    {A.exposurePictures, FigureSet::A, {166, 146}, 80}, // exposure, variant A
+    {A.answerPictures, FigureSet::A, {127, 112}, 61},   // answer, variant A
+    {B.exposurePictures, FigureSet::B, {166, 146}, 80}, // exposure, variant B
+    {B.answerPictures, FigureSet::B, {127, 112}, 61},   // answer, variant B
     {1000, FigureSet::Practice, {56, 49}, 27}, // practice example
     {1012, FigureSet::Practice, {37, 33}, 18}, // practice palette
 };
@@ -71,7 +75,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     for (const PictureSet &set : Sets) {
-        for (int f = 1; f <= FiguresPerSet; ++f) {
+        for (int f = 1; f <= kavr::FigureCount; ++f) {
             const int number = set.base + f;
             const QString name = folder.filePath(QStringLiteral("%1.jpg").arg(number, 4, 10, QLatin1Char('0')));
             QSaveFile file(name);
