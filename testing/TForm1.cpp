@@ -397,6 +397,7 @@ void TForm1::PrepareTest()
     if (VariantIndex < 0 || VariantIndex >= VariantCount)
         VariantIndex = 0;
     setWindowTitle(windowTitle() + QLatin1Char(' ') + VariantText());
+    ui::ShowPhaseLengths(*this, TestVariants[VariantIndex]);
 
     // A repeated set-up builds new boards over the old ones, which stay owned by the window
     // but hidden: an old figure showing through where a new one was placed could be placed

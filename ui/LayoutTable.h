@@ -45,7 +45,7 @@ inline constexpr Control EditPassword{"EditPassword", {16, 28, 305, 28}, "", San
 inline constexpr Control BtnEnter{"BtnEnter", {272, 408, 145, 33}, "Enter - Ввод", SansField};
 inline constexpr Control BtnExit{"BtnExit", {528, 408, 145, 33}, "Esc - Выход", SansField};
 inline constexpr Control laEntryProblem{"laEntryProblem", {272, 452, 401, 40}, "", SansLabel};
-inline constexpr const char *VariantItems[] = {"Вариант A", "Вариант B"}; // Latin A and B
+// cbVariant's items are the variants' item texts (testing/core/TestVariant.h).
 
 // Test layer (paTest).
 inline constexpr Control gbAnswer{"gbAnswer", {88, 472, 827, 272}, "", ArialBoard};
@@ -55,8 +55,10 @@ inline constexpr Control gbInstr{"gbInstr", {4, 4, 1015, 337}, "Инструкц
 inline constexpr Control mInstruction{"mInstruction", {6, 24, 1002, 305}, "", {"Courier New", 19, false, BlackText}}; // in gbInstr
 inline constexpr Control paExample{"paExample", {0, 352, 1025, 393}, "", {}};
 inline constexpr Control bbTest{"bbTest", {865, 340, 145, 40}, "F1 - Тест", {"Times New Roman", 24, true, MaroonText}}; // in paExample
-inline constexpr Control gbIn1{"gbIn1", {8, 8, 497, 315}, " А. Фигуры для запоминания (30 сек) ", ArialBoard}; // in paExample
-inline constexpr Control gbIn2{"gbIn2", {520, 8, 498, 315}, " В. Расположите фигуры в нужном порядке (60 сек) ", ArialBoard}; // in paExample
+// The practice boards' captions name the variant's phase lengths at %1 (its exposureCaption and
+// answerCaption); А and В are Cyrillic, the boards' letters.
+inline constexpr Control gbIn1{"gbIn1", {8, 8, 497, 315}, " А. Фигуры для запоминания (%1) ", ArialBoard}; // in paExample
+inline constexpr Control gbIn2{"gbIn2", {520, 8, 498, 315}, " В. Расположите фигуры в нужном порядке (%1) ", ArialBoard}; // in paExample
 inline constexpr Control gbIn3{"gbIn3", {77, 200, 337, 107}, " Фигуры ", ArialBoard}; // in gbIn2
 
 // The point of gbIn3 where the pointer is put after the set-up: point (21, 10) of the first

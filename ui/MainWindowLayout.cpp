@@ -20,12 +20,13 @@ namespace {
 using layout::Control;
 using namespace layout;
 
-// Lines are broken by hand for a monospaced face; the last four are single blanks.
+// Lines are broken by hand for a monospaced face; the last four are single blanks. %1 is the
+// variant's exposureInstruction, %2 its answerInstruction.
 const char *const Instruction[] = {
-    "В этом задании в течение 30 секунд Вам будут предъявлены 12 геометрических фигур",
+    "В этом задании в течение %1 Вам будут предъявлены 12 геометрических фигур",
     "(см. Панель [А]). Ваша задача - запомнить расположение каждого рисунка.",
     "",
-    "Далее в течение 60 секунд Вам необходимо правильно указать расположение исходных фигур.",
+    "Далее в течение %2 Вам необходимо правильно указать расположение исходных фигур.",
     "Для этого (см. Панель [В]) кликните \"мышью\" рисунок из панели [Фигуры], а затем \"мышью\"",
     "кликните номер панели, на которой он ранее демонстрировался. Последовательность выбора",
     "фигур не имеет значения.",
@@ -92,12 +93,23 @@ Panel *layer(QWidget *form, const char *name)
 
 } // namespace
 
-QStringList InstructionLines()
+QStringList InstructionLines(const TestVariant &variant)
 {
     QStringList lines;
-    for (const char *line : Instruction)
-        lines << QString::fromUtf8(line);
+    for (const char *line : Instruction) {
+        QString text = QString::fromUtf8(line);
+        text.replace(QLatin1String("%1"), variant.exposureInstruction.toString());
+        text.replace(QLatin1String("%2"), variant.answerInstruction.toString());
+        lines << text;
+    }
     return lines;
+}
+
+void ShowPhaseLengths(const MainWindowControls &c, const TestVariant &variant)
+{
+    c.gbIn1->setCaption(QString::fromUtf8(layout::gbIn1.text).arg(variant.exposureCaption));
+    c.gbIn2->setCaption(QString::fromUtf8(layout::gbIn2.text).arg(variant.answerCaption));
+    c.mInstruction->setLines(InstructionLines(variant), false, InstructionLinesShownWhole);
 }
 
 MainWindowControls BuildMainWindowLayout(QWidget *form)
@@ -112,8 +124,8 @@ MainWindowControls BuildMainWindowLayout(QWidget *form)
     c.cbVariant = place(new QComboBox(c.gbVariant), layout::cbVariant);
     c.cbVariant->setEditable(true);
     c.cbVariant->setInsertPolicy(QComboBox::NoInsert);
-    for (const char *item : VariantItems)
-        c.cbVariant->addItem(QString::fromUtf8(item));
+    for (const TestVariant &variant : TestVariants)
+        c.cbVariant->addItem(variant.itemText.toString());
     c.cbVariant->setEditText(QString::fromUtf8(layout::cbVariant.text));
     c.GroupBoxUser = groupBox(c.PaPassword, layout::GroupBoxUser);
     c.EditUser = edit(c.GroupBoxUser, layout::EditUser);
@@ -157,12 +169,13 @@ MainWindowControls BuildMainWindowLayout(QWidget *form)
     QFont memoFont = c.mInstruction->font();
     memoFont.setHintingPreference(QFont::PreferFullHinting);
     c.mInstruction->setFont(memoFont);
-    c.mInstruction->setLines(InstructionLines(), false, InstructionLinesShownWhole);
     c.paExample = place(new Panel(c.paInstr), layout::paExample);
     c.bbTest = button(c.paExample, layout::bbTest);
     c.gbIn1 = groupBox(c.paExample, layout::gbIn1);
     c.gbIn2 = groupBox(c.paExample, layout::gbIn2);
     c.gbIn3 = groupBox(c.gbIn2, layout::gbIn3);
+    // Until a variant is chosen the texts name the first one's lengths.
+    ShowPhaseLengths(c, TestVariants.front());
     QWidget::setTabOrder(c.bbTest, c.mInstruction);
     return c;
 }

@@ -3,6 +3,7 @@
 // every control that exists from the start, built from the layout's table (LayoutTable.h);
 // the boards of figures are built later, at run time, inside the group boxes and the test
 // layer named here.
+#include "testing/core/TestVariant.h"
 #include "ui/LayoutTable.h"
 
 #include <QStringList>
@@ -57,7 +58,11 @@ using layout::PaletteStartPoint;
 // Builds every static control on form, which owns them.
 MainWindowControls BuildMainWindowLayout(QWidget *form);
 
-// The instruction text as the window shows it at start.
-QStringList InstructionLines();
+// The instruction text naming variant's phase lengths.
+QStringList InstructionLines(const TestVariant &variant);
+
+// The practice boards' captions and the instruction, naming variant's phase lengths. The
+// layout shows the first variant's; the window shows the chosen one's once it is known.
+void ShowPhaseLengths(const MainWindowControls &c, const TestVariant &variant);
 
 } // namespace kavr::ui
