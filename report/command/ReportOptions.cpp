@@ -1,5 +1,7 @@
 #include "report/command/ReportOptions.h"
 
+#include "testing/core/TestVariant.h"
+
 #include <QCommandLineParser>
 #include <QDate>
 #include <QDir>
@@ -39,14 +41,18 @@ std::optional<QDate> DateArgument(const QString &text)
     return std::nullopt;
 }
 
-// A or B, the Latin or the Cyrillic letter (the board letters look alike), either case.
+// A variant's letter, Latin or the Cyrillic capital of the same shape (the board letters look
+// alike), either case; -1 for any other text.
 int VariantArgument(const QString &text)
 {
-    const QString letter = text.trimmed().toUpper();
-    if (letter == QStringLiteral("A") || letter == QStringLiteral("А"))
-        return 0;
-    if (letter == QStringLiteral("B") || letter == QStringLiteral("В"))
-        return 1;
+    QString letter = text.trimmed().toUpper();
+    const QString cyrillic = QStringLiteral("АВЕКМНОРСТХ");
+    const QString latin = QStringLiteral("ABEKMHOPCTX");
+    if (letter.size() == 1 && cyrillic.contains(letter.front()))
+        letter = latin.at(cyrillic.indexOf(letter.front()));
+    for (int i = 0; i < VariantCount; ++i)
+        if (letter == QChar(TestVariants[i].letter))
+            return i;
     return -1;
 }
 

@@ -1,6 +1,7 @@
 #include "report/figures/GroupStatistics.h"
 
 #include "testing/core/Figures.h"
+#include "testing/core/TestVariant.h"
 
 #include <algorithm>
 #include <cmath>
@@ -119,7 +120,7 @@ GroupStatistics ComputeGroupStatistics(const QList<ProtocolRecord> &records)
     for (qsizetype r = 0; r < records.size(); ++r) {
         const ProtocolRecord &record = records.at(r);
         const int index = record.variantIndex();
-        const std::pair<int, QString> key{index < 0 ? 2 : index, record.variant};
+        const std::pair<int, QString> key{index < 0 ? VariantCount : index, record.variant};
         if (record.recovered)
             ++recovered[key];
         else
@@ -130,7 +131,7 @@ GroupStatistics ComputeGroupStatistics(const QList<ProtocolRecord> &records)
     for (const auto &[key, members] : byVariant) {
         VariantGroup group;
         group.variant = key.second;
-        group.variantIndex = key.first < 2 ? key.first : -1;
+        group.variantIndex = key.first < VariantCount ? key.first : -1;
         group.members = members;
         group.recovered = recovered[key];
         for (size_t k = 0; k < Indicators.size(); ++k) {

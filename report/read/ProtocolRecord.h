@@ -2,9 +2,9 @@
 // One protocol file read back: what the program wrote, as figures.
 #include "testing/core/ChoiceRecord.h"
 #include "testing/core/Scoring.h"
+#include "testing/core/TestVariant.h"
 
 #include <QString>
-#include <QStringView>
 
 namespace kavr::report {
 
@@ -21,22 +21,22 @@ struct ProtocolRecord
     int setUps = 1; // more than one when the set-up ran again before the end
     double instructionSeconds = 0; // whole seconds, from the last instruction line
     QString finishTime; // time of day, as the protocol writes it
-    QString variant; // "Вариант A" or "Вариант B"
+    QString variant; // a variant's item text, "Вариант A"
     double answerSeconds = 0; // whole seconds
     // N[+], N[-], N[0] and V as printed; Tcp and SD from their two-decimal lines; placed is
     // 12 - N[0].
     Score score;
     ChoiceTable choices{}; // rows 1-12 as printed, times to two decimals
 
-    // 0 for "Вариант A", 1 for "Вариант B" (Latin letters, as the program writes them), -1 for
-    // any other text.
+    // The index of the variant whose item text the protocol names ("Вариант A" is 0; Latin
+    // letters, as the program writes them), -1 for any other text.
     int variantIndex() const
     {
-        if (variant == VariantTexts[0])
-            return 0;
-        return variant == VariantTexts[1] ? 1 : -1;
+        for (int i = 0; i < VariantCount; ++i)
+            if (variant == TestVariants[i].itemText)
+                return i;
+        return -1;
     }
-    static constexpr QStringView VariantTexts[] = {u"Вариант A", u"Вариант B"};
 };
 
 } // namespace kavr::report

@@ -1,5 +1,7 @@
 #include "report/select/Selection.h"
 
+#include "testing/core/TestVariant.h"
+
 namespace kavr::report {
 
 Selection::Verdict Selection::judge(const ProtocolRecord &record, const ProtocolDate &date) const
@@ -41,7 +43,7 @@ QString Selection::description() const
     else if (until)
         parts << QStringLiteral("по %1").arg(iso(*until));
     if (variantIndex >= 0)
-        parts << ProtocolRecord::VariantTexts[variantIndex].toString();
+        parts << TestVariants[variantIndex].itemText.toString();
     if (!codePatterns.isEmpty()) {
         QStringList quoted;
         for (const QString &pattern : codePatterns)
