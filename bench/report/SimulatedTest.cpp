@@ -1,10 +1,12 @@
 #include "SimulatedTest.h"
 
 #include "testing/core/ChoiceRecord.h"
+#include "testing/core/Figures.h"
 #include "testing/core/Permutation.h"
 #include "testing/core/Protocol.h"
 #include "testing/core/ProtocolFile.h"
 #include "testing/core/Scoring.h"
+#include "testing/core/TestVariant.h"
 
 #include <QDateTime>
 #include <QList>
@@ -24,25 +26,27 @@ QString WriteSimulatedTest(const QString &resultDir, int n)
     std::lognormal_distribution<double> pace(std::log(1.5 + 4.0 * unit(subject)), 0.45);
 
     // The answer row: position i offers the figure of task panel offerOrder[i].
+    const TestVariant &variant = TestVariants[n % VariantCount];
+    const double answerSeconds = variant.answerSeconds;
     QList<int> row;
-    for (int i = 1; i <= 12; ++i)
+    for (int i = 1; i <= FigureCount; ++i)
         row << i;
     QList<int> freePanels = row;
     ChoiceTable choices{};
     double elapsed = 0;
     int placed = 0;
-    while (placed < 12) {
+    while (placed < FigureCount) {
         const int pick = row.at(int(unit(subject) * row.size()));
         const int figurePanel = offerOrder[pick];
         const double time = std::round(pace(subject) * 1000) / 1000;
         ChoiceRecord &c = choices[placed + 1];
-        if (elapsed + time >= 60.0) {
-            c.Time = 60.0 - elapsed + 0.004;
+        if (elapsed + time >= answerSeconds) {
+            c.Time = answerSeconds - elapsed + 0.004;
             if (unit(subject) < 0.5) {
                 c.PictureNo = pick;
                 c.Answer = keyOrder[figurePanel];
             }
-            elapsed = 60.004;
+            elapsed = answerSeconds + 0.004;
             break;
         }
         int panel = figurePanel;
@@ -64,8 +68,8 @@ QString WriteSimulatedTest(const QString &resultDir, int n)
                                               setUp, settings);
     lines << protocol::InstructionLine(instruction, settings)
           << protocol::FinishTimeLine(setUp.time().addSecs(int(instruction) + 95), settings)
-          << protocol::ResultLines(n % 2 ? QStringLiteral("Вариант B") : QStringLiteral("Вариант A"),
-                                   elapsed, ScoreChoices(choices), choices, settings);
+          << protocol::ResultLines(variant.itemText.toString(), elapsed, ScoreChoices(choices),
+                                   choices, settings);
     const SaveTarget target{resultDir, {}};
     return n % 100 == 99 ? SaveRecoveredProtocol(target, code, lines)
                          : TrySaveProtocol(target, code, lines).path;

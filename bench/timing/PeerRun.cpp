@@ -4,6 +4,7 @@
 #include "StopProcess.h"
 #include "TestScreens.h"
 #include "harness/MonotonicTime.h"
+#include "testing/core/Figures.h"
 
 #include <QDir>
 #include <QFile>
@@ -151,9 +152,9 @@ RunResult PeerRun::run(int index, bool placements)
         if (trial.toObject().value(QStringLiteral("phase")).toString() == QLatin1String("placement"))
             recorded << trial.toObject().value(QStringLiteral("rt")).toDouble();
     if (placements) {
-        if (recorded.size() != 12)
+        if (recorded.size() != FigureCount)
             return fail(QStringLiteral("jsPsych recorded %1 placements").arg(recorded.size()));
-        for (int i = 0; i < 12; ++i)
+        for (int i = 0; i < FigureCount; ++i)
             result.placementErrorsMs << recorded[i] - intervals[i];
     }
     StopProcess(browser);

@@ -2,6 +2,7 @@
 
 #include "testing/core/Protocol.h"
 #include "testing/core/TestJournal.h"
+#include "testing/core/TestVariant.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,16 +20,18 @@ QByteArray KilledJournal(const QString &code)
     QTemporaryDir dir;
     const FormatSettings settings = FormatSettings::fromLocale(QLocale(QLocale::Russian));
     const QDateTime setUp = QDateTime::currentDateTime();
+    const TestVariant &variant = TestVariants.front();
+    const qint64 answerBegan = variant.exposureSeconds * 1000;
     TestJournal journal{TestJournal::FileSync()};
     if (!journal.begin({dir.path(), {}}, code, settings,
                        protocol::HeaderLines(code, QStringLiteral("Бенч Б.Б."), setUp, settings),
-                       QStringLiteral("Вариант A"), 0, setUp))
+                       variant.itemText.toString(), 0, setUp))
         return {};
-    journal.answerBegan(30'000, setUp);
+    journal.answerBegan(answerBegan, setUp);
     for (int i = 1; i <= 5; ++i) {
         const ChoiceRecord record{1.25, i, i, i, i};
-        journal.pick(i, record, 30'000 + 1'000 * i, setUp);
-        journal.place(i, record, 30'500 + 1'000 * i, setUp);
+        journal.pick(i, record, answerBegan + 1'000 * i, setUp);
+        journal.place(i, record, answerBegan + 500 + 1'000 * i, setUp);
     }
     QFile file(journal.path());
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

@@ -10,6 +10,7 @@
 #include "harness/ProtocolCheck.h"
 #include "harness/ScreenMap.h"
 #include "testing/BoardGeometry.h"
+#include "testing/core/Figures.h"
 
 #include <QDir>
 #include <QFile>
@@ -194,7 +195,7 @@ RunResult TimedProgramRun::run(int index, bool placements)
     if (!read.problems.isEmpty())
         return fail(read.problems.join(QStringLiteral("; ")));
     if (placements)
-        for (int i = 1; i <= 12; ++i)
+        for (int i = 1; i <= FigureCount; ++i)
             result.placementErrorsMs << read.record->choices[i].Time * 1000.0 - intervals[i - 1];
     stop();
     return result;

@@ -1,5 +1,7 @@
 #include "TimingTable.h"
 
+#include "testing/core/TestVariant.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,8 +9,9 @@ namespace kavr::bench {
 
 namespace {
 
-constexpr double ExposureMs = 30'000.0;
-constexpr double AnswerMs = 60'000.0;
+// The program runs its first variant: the list's initial item.
+constexpr double ExposureMs = TestVariants.front().exposureSeconds * 1000.0;
+constexpr double AnswerMs = TestVariants.front().answerSeconds * 1000.0;
 
 using Pick = std::function<QList<double>(const RunResult &)>;
 

@@ -15,6 +15,7 @@
 #include "harness/WineSession.h"
 #include "harness/XInput.h"
 #include "harness/XvfbSession.h"
+#include "testing/core/Figures.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -127,7 +128,8 @@ QString Describe(const char *tool, int index, const RunResult &run)
 {
     auto ms = [](std::optional<double> v) { return v ? QString::number(*v, 'f', 2) : QStringLiteral("—"); };
     QString text = QStringLiteral("%1 run %2 (%3): ").arg(QLatin1String(tool)).arg(index)
-                       .arg(run.placements ? QStringLiteral("12 placements") : QStringLiteral("no placement"));
+                       .arg(run.placements ? QStringLiteral("%1 placements").arg(kavr::FigureCount)
+                                            : QStringLiteral("no placement"));
     if (!run.error.isEmpty())
         return text + QStringLiteral("FAILED: ") + run.error;
     text += QStringLiteral("start-up %1 ms, set-up %2 ms, key→figures %3 ms, exposure %4 ms")

@@ -4,6 +4,7 @@
 #include "harness/ScreenMap.h"
 #include "harness/XInput.h"
 #include "harness/XvfbSession.h"
+#include "testing/core/Figures.h"
 
 #include <QTest>
 
@@ -130,7 +131,7 @@ std::int64_t Operator::place(int position, int panel)
 
 void Operator::placeAll()
 {
-    for (int i = 1; i <= 12; ++i) {
+    for (int i = 1; i <= FigureCount; ++i) {
         place(i, i);
         QTest::qWait(50);
     }

@@ -1,6 +1,8 @@
 #include "harness/ProtocolCheck.h"
 
 #include "report/read/ProtocolReader.h"
+#include "testing/core/Figures.h"
+#include "testing/core/TestVariant.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +11,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <cmath>
 
 namespace kavr::harness {
@@ -17,12 +20,12 @@ namespace {
 
 // The fixed text of each line, written out here rather than taken from the program's layouts,
 // which the reader shares with the writer: a change there must show. Fractions carry the
-// Russian decimal comma.
+// Russian decimal comma. The variants' names and phase lengths are the test's parameters.
 const QString Title = QStringLiteral("Результаты выполнения теста \"Образная память\"");
 const QString SubjectLine = QStringLiteral("Код: .*  Имя: .+  Дата ПФО: \\d\\d\\.\\d\\d\\.\\d{4}( \\d\\d:\\d\\d:\\d\\d)?");
 const QString InstructionLine = QStringLiteral("Время изучения инструкции +\\d+ сек");
 const QString FinishTimeLine = QStringLiteral("Время окончания теста : \\d\\d:\\d\\d:\\d\\d");
-const QString PhaseLengths = QStringLiteral(". Время экспозиции  30 сек. Время для ответа  60 сек.");
+const QString PhaseLengths = QStringLiteral(". Время экспозиции %1 сек. Время для ответа %2 сек.");
 const QString CountsLine = QStringLiteral("T ответа = +\\d+ сек,  N\\[\\+\\] = \\d+,  N\\[-\\] = \\d+,  N\\[0\\] = \\d+");
 const QString SpreadLine = QStringLiteral("Tcp = *\\d+,\\d сек  SD = +\\d+,\\d сек  V = +\\d+%");
 const QString SecondsLine = QStringLiteral(" *\\d+,\\d\\d");
@@ -106,9 +109,11 @@ ProtocolReport ProtocolCheck::check(const QByteArray &bytes, const QString &expe
     const QStringList r = lines.mid(resultStart);
     if (!Matches(FinishTimeLine, r[0]))
         problems << QStringLiteral("finish time line: ") + r[0];
-    if ((record.variant != QStringLiteral("Вариант A") && record.variant != QStringLiteral("Вариант B"))
-        || r[1] != record.variant + PhaseLengths)
-        problems << QStringLiteral("variant line «%1», «%2%3» expected").arg(r[1], record.variant, PhaseLengths);
+    const int variantIndex = record.variantIndex();
+    const TestVariant &variant = TestVariants.at(std::max(variantIndex, 0));
+    const QString phaseLengths = PhaseLengths.arg(variant.exposureSeconds, 3).arg(variant.answerSeconds, 3);
+    if (variantIndex < 0 || r[1] != record.variant + phaseLengths)
+        problems << QStringLiteral("variant line «%1», «%2%3» expected").arg(r[1], record.variant, phaseLengths);
     if (!Matches(CountsLine, r[2]))
         problems << QStringLiteral("score line: ") + r[2];
     if (!Matches(SpreadLine, r[3]))
@@ -119,7 +124,7 @@ ProtocolReport ProtocolCheck::check(const QByteArray &bytes, const QString &expe
         problems << QStringLiteral("column titles: ") + r[6];
     // The mark read off the row itself: the reader checks it with the writer's own function.
     static const QRegularExpression row(QStringLiteral("^") + RowLine + QStringLiteral("$"));
-    for (int i = 1; i <= 12; ++i) {
+    for (int i = 1; i <= FigureCount; ++i) {
         const ChoiceRecord &choice = record.choices[i];
         const QString mark = !choice.placed() ? QStringLiteral(" ")
             : choice.Key == choice.Answer ? QStringLiteral("+") : QStringLiteral("-");
@@ -132,7 +137,7 @@ ProtocolReport ProtocolCheck::check(const QByteArray &bytes, const QString &expe
     QSet<int> panels, keys, pictures, answers;
     int n = 0;
     double sum = 0, s1 = 0, s2 = 0;
-    for (int i = 1; i <= 12; ++i) {
+    for (int i = 1; i <= FigureCount; ++i) {
         const ChoiceRecord &row = record.choices[i];
         sum += row.Time;
         if (!row.placed())
@@ -158,7 +163,7 @@ ProtocolReport ProtocolCheck::check(const QByteArray &bytes, const QString &expe
         problems << QStringLiteral("a figure placed twice");
     // Every second of the answer phase is charged to some row; the rows are rounded to 0.01 s.
     const double answerTime = record.answerSeconds;
-    if (answerTime > 62 || std::abs(sum - answerTime) > 0.5 + 12 * 0.005 + 0.001)
+    if (answerTime > variant.answerSeconds + 2 || std::abs(sum - answerTime) > 0.5 + FigureCount * 0.005 + 0.001)
         problems << QStringLiteral("answer time %1 s, rows add up to %2 s").arg(answerTime).arg(sum);
     const double mean = n > 0 ? s1 / n : 0;
     const double deviation = n > 1 ? std::sqrt(std::max(0.0, (n * s2 - s1 * s1) / (n * (n - 1.0)))) : 0;

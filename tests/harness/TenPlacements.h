@@ -5,6 +5,7 @@
 // right panel free; then the time-out.
 #include "harness/XInput.h"
 #include "report/read/ProtocolRecord.h"
+#include "testing/core/Figures.h"
 
 #include <QList>
 #include <QPoint>
@@ -25,9 +26,9 @@ struct Placement
 // at each answer position (all 1-based).
 struct FiguresSeen
 {
-    int keyOrder[13] = {};
-    int panelOf[13] = {};
-    int offered[13] = {};
+    PerFigure<int> keyOrder{};
+    PerFigure<int> panelOf{};
+    PerFigure<int> offered{};
 };
 
 // at maps a client point to the screen; answerSeenNs: when the answer row was first seen.
@@ -37,7 +38,7 @@ QList<Placement> PlaceTen(XInput &input, const std::function<QPoint(QPoint)> &at
 // QtTest checks of the protocol's rows and counts against the placements (the caller asks
 // QTest::currentTestFailed() after): rows 1..10 as placed, each time within 0.1 s of the one
 // measured (the first 0.3 s: the answer row was polled), rows 11 and 12 empty, row 11 charged the
-// rest of the 60 s; 8 right, 2 wrong, 2 missing.
+// rest of the answer time; 8 right, 2 wrong, 2 missing.
 void CheckTenPlacements(const report::ProtocolRecord &record, const QList<Placement> &placements,
                         const FiguresSeen &seen);
 
