@@ -3,6 +3,7 @@
 // line, or a refusal, never crash, hang or read out of bounds; a test it gives must name a code
 // the entry would have taken and make a whole protocol.
 #include "error/KavrError.h"
+#include "testing/core/Figures.h"
 #include "testing/core/JournalReader.h"
 #include "testing/core/ProtocolFile.h"
 #include "testing/core/SubjectEntryCheck.h"
@@ -23,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     }
     const InterruptedTest &test = *outcome.test;
-    if (outcome.empty || CheckSubjectCode(test.code) || test.choiceNo < 0 || test.choiceNo > 13
+    if (outcome.empty || CheckSubjectCode(test.code) || test.choiceNo < 0 || test.choiceNo > AllPlaced
         || (outcome.damagedLine != 0) == outcome.error.isEmpty())
         __builtin_trap();
     const QStringList lines = test.protocolLines();

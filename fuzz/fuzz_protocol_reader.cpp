@@ -4,6 +4,7 @@
 #include "report/csv/ProtocolCsv.h"
 #include "report/html/GroupPage.h"
 #include "report/read/ProtocolReader.h"
+#include "testing/core/Figures.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,12 +24,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const ProtocolRecord &r = *outcome.record;
     const kavr::Score &s = r.score;
     int placed = 0, correct = 0;
-    for (int i = 1; i <= 12; ++i) {
+    for (int i = 1; i <= kavr::FigureCount; ++i) {
         placed += r.choices[i].placed();
         correct += r.choices[i].correct();
     }
     if (r.setUps < 1 || s.correct != correct || s.wrong != placed - correct
-        || s.missing != 12 - placed || s.placed != placed)
+        || s.missing != kavr::FigureCount - placed || s.placed != placed)
         __builtin_trap();
     const QByteArray csv = ProtocolCsv({r}, CsvFormat{});
     const QByteArray html = GroupPage({r}, QStringLiteral(","), QStringLiteral("fuzz"));

@@ -3,6 +3,7 @@
 // Usage: make_fuzz_seeds <seed folder> <dictionary file>
 #include "report/read/ProtocolLineParser.h"
 #include "testing/core/CodePage.h"
+#include "testing/core/Figures.h"
 #include "testing/core/Protocol.h"
 #include "testing/core/ProtocolFile.h"
 
@@ -26,15 +27,16 @@ QStringList Protocol(const FormatSettings &settings, int setUps, int placed)
 {
     ChoiceTable choices{};
     for (int i = 1; i <= placed; ++i)
-        choices[i] = {1.0 + i * 0.375, i, (i * 5) % 12 + 1, 13 - i, i % 3 ? (i * 5) % 12 + 1 : i};
-    if (placed < 12)
+        choices[i] = {1.0 + i * 0.375, i, (i * 5) % FigureCount + 1, AllPlaced - i,
+                      i % 3 ? (i * 5) % FigureCount + 1 : i};
+    if (placed < FigureCount)
         choices[placed + 1] = {12.5, -1, 0, 3, 7};
     QStringList lines;
     for (int k = 0; k < setUps; ++k)
         lines << p::HeaderLines(QStringLiteral("Иванов-01"), QStringLiteral("Иванов И.И."),
                                 QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9 + k)), settings);
     lines << p::InstructionLine(47.6, settings) << p::FinishTimeLine(QTime(14, 7, 31), settings)
-          << p::ResultLines(QStringLiteral("Вариант A"), placed < 12 ? 60.016 : 41.2,
+          << p::ResultLines(QStringLiteral("Вариант A"), placed < FigureCount ? 60.016 : 41.2,
                             ScoreChoices(choices), choices, settings);
     return lines;
 }
@@ -72,9 +74,9 @@ int main(int argc, char *argv[])
         const char *name;
         QStringList lines;
     } cases[] = {
-        {"complete-ru", Protocol(ru, 1, 12)},
+        {"complete-ru", Protocol(ru, 1, FigureCount)},
         {"timeout-us", Protocol(us, 1, 7)},
-        {"twice-ru", Protocol(ru, 2, 12)},
+        {"twice-ru", Protocol(ru, 2, FigureCount)},
         {"nothing-ru", Protocol(ru, 1, 0)},
     };
     for (const auto &c : cases) {

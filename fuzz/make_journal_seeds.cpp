@@ -2,6 +2,7 @@
 // (a test stopped in the exposure, in the answer phase with a figure in hand, all placed, ended
 // with a save that failed), and a libFuzzer dictionary of the journal's words.
 // Usage: make_journal_seeds <seed folder> <dictionary file>
+#include "testing/core/Figures.h"
 #include "testing/core/JournalLine.h"
 #include "testing/core/Protocol.h"
 #include "testing/core/TestJournal.h"
@@ -41,7 +42,7 @@ QByteArray Journal(int placed, bool finished)
             journal.answerBegan(ms, setUp.addMSecs(ms));
         ChoiceRecord record;
         for (int i = 1; i <= placed; ++i) {
-            record = {1.5, i, (i * 5) % 12 + 1, i, i % 3 ? (i * 5) % 12 + 1 : i};
+            record = {1.5, i, (i * 5) % FigureCount + 1, i, i % 3 ? (i * 5) % FigureCount + 1 : i};
             journal.pick(i, record, ms += 700, setUp.addMSecs(ms));
             journal.place(i, record, ms += 800, setUp.addMSecs(ms));
         }
@@ -71,7 +72,7 @@ int main(int argc, char *argv[])
     } cases[] = {
         {"exposure", Journal(-1, false)},
         {"answer-five", Journal(5, false)},
-        {"all-placed", Journal(12, false)},
+        {"all-placed", Journal(FigureCount, false)},
         {"timed-out-unsaved", Journal(7, true)},
     };
     for (const auto &c : cases)

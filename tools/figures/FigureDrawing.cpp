@@ -1,5 +1,7 @@
 #include "FigureDrawing.h"
 
+#include "testing/core/Figures.h"
+
 #include <QPainterPath>
 #include <QTransform>
 
@@ -76,7 +78,7 @@ Shape boxPolygon(double w, double h, double left, double top, std::initializer_l
 }
 
 using Figure = std::vector<Shape>;
-using FigureTable = std::array<Figure, 12>;
+using FigureTable = std::array<Figure, kavr::FigureCount>;
 
 const FigureTable &table(FigureSet set)
 {
