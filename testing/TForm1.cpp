@@ -82,8 +82,6 @@ TForm1::TForm1(platform::DesktopServices &desktop, Clock &clock, SaveTarget save
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
     resize(ui::ClientSize);
-    m_programFolder = QCoreApplication::applicationDirPath();
-    m_temporaryFolder = QDir::tempPath();
     static_cast<ui::MainWindowControls &>(*this) = ui::BuildMainWindowLayout(this);
 
     connect(&Timer, &PhasePresenter::phaseEnded, this, [this] { guarded([this] { TimerTimer(); }); });
@@ -146,10 +144,10 @@ void TForm1::ShowEntryControls()
                              static_cast<QWidget *>(BtnEnter)})
         control->show();
     // The operator learns of trouble with the workstation before any subject starts.
-    m_workplace = CheckWorkplace(m_saveTarget, m_programFolder, m_temporaryFolder);
-    m_screenProblem = ScreenProblem();
-    m_earlierNotice = m_carriedNotice.lines();
-    m_carriedNotice.clear();
+    const QScreen *shown = screen();
+    m_notice.entryControlsShown(m_saveTarget, ScreenProblem(ui::ClientSize, shown->availableGeometry().size(),
+                                                            frameGeometry().size() - geometry().size(),
+                                                            shown->devicePixelRatio()));
     ShowEntryNotice();
 }
 
@@ -157,10 +155,10 @@ void TForm1::setRecoveryNotice(const RecoveryReport &report)
 {
     if (Tag > 1) {
         // A subject is at work: the screens stay the subject's, and the next start tells.
-        m_carriedNotice.keep(report.noticeLines({}));
+        m_notice.carry(report.noticeLines({}));
         return;
     }
-    m_recoveryNotice = report.noticeLines(m_saveTarget.resultDir);
+    m_notice.setRecovery(report.noticeLines(m_saveTarget.resultDir));
     if (!GroupBoxUser->isHidden())
         ShowEntryNotice();
 }
@@ -177,18 +175,14 @@ void TForm1::BtnEnterClick()
             if (composed != field->text())
                 field->setText(composed);
         }
-        if (const auto problem = CheckSubjectEntry(EditUser->text(), EditPassword->text())) {
-            ShowEntryProblem(problem->field == EntryProblem::Field::Code ? EditUser : EditPassword,
-                             problem->reason);
+        std::optional<EntryProblem> problem = CheckSubjectEntry(EditUser->text(), EditPassword->text());
+        if (!problem)
+            problem = m_notice.workplaceRefusal();
+        if (problem) {
+            ShowEntryProblem(*problem);
             return;
         }
-        if (m_workplace.runsFromTemporaryFolder) {
-            ShowEntryProblem(EditUser, QStringLiteral("Тест нельзя начать, пока программа запущена из временной папки"));
-            return;
-        }
-        m_recoveryNotice.clear();
-        m_earlierNotice.clear();
-        m_entryProblem.clear();
+        m_notice.subjectTaken();
         laEntryProblem->clear();
         laEntryProblem->hide();
         PrepareTest();
@@ -215,57 +209,27 @@ void TForm1::BtnEnterClick()
     GroupBoxPasswrd->setCaption(QString::fromUtf8(SubjectNameCaption));
 }
 
-void TForm1::ShowEntryProblem(QLineEdit *field, const QString &reason)
+void TForm1::ShowEntryProblem(const EntryProblem &problem)
 {
-    m_entryProblem = reason;
+    QLineEdit *field = problem.field == EntryProblem::Field::Code ? EditUser : EditPassword;
+    m_notice.refuse(problem.reason);
     ShowEntryNotice();
     field->setFocus();
     field->selectAll();
 }
 
-// The refusal of an entry, what is amiss with the workstation, then the protocols recovered at
-// an earlier start and at this one, in one maroon label below the buttons, as tall as its lines need.
+// What the log-in layer tells the operator, in one maroon label below the buttons, as tall as its
+// lines need.
 void TForm1::ShowEntryNotice()
 {
-    QStringList lines;
-    if (!m_entryProblem.isEmpty())
-        lines << m_entryProblem;
-    lines << m_workplace.lines();
-    if (!m_screenProblem.isEmpty())
-        lines << m_screenProblem;
-    lines << m_earlierNotice << m_recoveryNotice;
-    if (lines.isEmpty())
+    const QString text = m_notice.text();
+    if (text.isEmpty())
         return;
-    laEntryProblem->setText(lines.join(u'\n'));
+    laEntryProblem->setText(text);
     const int height = laEntryProblem->heightForWidth(laEntryProblem->width());
     if (height > laEntryProblem->height())
         laEntryProblem->resize(laEntryProblem->width(), height);
     laEntryProblem->show();
-}
-
-// Stimuli keep their size in device-independent pixels (the test's norms depend on it), so the
-// window, maximised, must leave the layout its whole client area at the current scale.
-QString TForm1::ScreenProblem() const
-{
-    const QScreen *shown = screen();
-    const QSize frame = frameGeometry().size() - geometry().size();
-    const QSize available = shown->availableGeometry().size() - frame;
-    if (available.width() >= ui::ClientSize.width() && available.height() >= ui::ClientSize.height())
-        return {};
-    const qreal scale = shown->devicePixelRatio();
-    const auto pixels = [scale](QSize size) {
-        return QStringLiteral("%1×%2").arg(qRound(size.width() * scale)).arg(qRound(size.height() * scale));
-    };
-    if (qFuzzyCompare(scale, 1.0))
-        return QStringLiteral("Окно теста не помещается на экране: нужна рабочая область не менее %1 точек, а есть "
-                              "%2. Выберите большее разрешение экрана.")
-            .arg(pixels(ui::ClientSize), pixels(available));
-    return QStringLiteral("Окно теста не помещается на экране при масштабе %1 %: нужна рабочая область не менее "
-                          "%2 точек (%3 при масштабе 100 %), а есть %4. Уменьшите масштаб или выберите большее "
-                          "разрешение экрана.")
-        .arg(qRound(scale * 100))
-        .arg(pixels(ui::ClientSize), QStringLiteral("%1×%2").arg(ui::ClientSize.width()).arg(ui::ClientSize.height()),
-             pixels(available));
 }
 
 void TForm1::BtnExitClick()

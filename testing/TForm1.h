@@ -12,15 +12,15 @@
 // The pieces that need no window (clock, permutation draw, scoring, protocol lines, save) live
 // in testing/core; the desktop services come through platform::DesktopServices.
 #include "testing/PhasePresenter.h"
-#include "testing/core/CarriedNotice.h"
 #include "testing/core/ChoiceRecord.h"
 #include "testing/core/Clock.h"
 #include "testing/core/Format.h"
 #include "testing/core/JournalRecovery.h"
+#include "testing/core/LogInNotice.h"
 #include "testing/core/Permutation.h"
 #include "testing/core/ProtocolFile.h"
+#include "testing/core/SubjectEntryCheck.h"
 #include "testing/core/TestJournal.h"
-#include "testing/core/Workplace.h"
 #include "ui/AboutBoxClient.h"
 #include "ui/GeneralErrorHandler.h"
 #include "ui/MainWindowLayout.h"
@@ -65,11 +65,11 @@ public:
     // notice follows the earlier one).
     void setRecoveryNotice(const RecoveryReport &report);
     // Where notices are kept for the next start; the user's own settings file unless set.
-    void setCarriedNoticeFile(const QString &file) { m_carriedNotice = CarriedNotice(file); }
+    void setCarriedNoticeFile(const QString &file) { m_notice.setCarriedNoticeFile(file); }
     // The folder the program runs from (the executable's unless set) and the user's temporary
     // folder (the system's unless set), for the workplace check when the entry controls appear.
-    void setProgramFolder(const QString &folder) { m_programFolder = folder; }
-    void setTemporaryFolder(const QString &folder) { m_temporaryFolder = folder; }
+    void setProgramFolder(const QString &folder) { m_notice.setProgramFolder(folder); }
+    void setTemporaryFolder(const QString &folder) { m_notice.setTemporaryFolder(folder); }
 
     // Handlers.
     void FormCreate();
@@ -164,9 +164,8 @@ private:
 
     void guarded(const std::function<void()> &handler);
     void BringToFront(ui::Panel *layer);
-    void ShowEntryProblem(QLineEdit *field, const QString &reason);
+    void ShowEntryProblem(const EntryProblem &problem);
     void ShowEntryNotice();
-    QString ScreenProblem() const;
     void JournalProtocolLines();
     ui::Panel *CreatePanel(QWidget *parent, const PanelFamily &family, int i);
     ui::FigureImage *CreateImage(ui::Panel *panel, qint32 pictureNumber);
@@ -194,14 +193,7 @@ private:
     bool m_nativeSystemMenu = false;
     TestJournal m_journal;
     qsizetype m_journaledLines = 0; // lines of ResultLog already in the journal
-    QStringList m_recoveryNotice;
-    CarriedNotice m_carriedNotice;
-    QStringList m_earlierNotice; // what an earlier start could not show
-    QString m_programFolder;
-    QString m_temporaryFolder;
-    WorkplaceCheck m_workplace;  // as found when the entry controls appeared
-    QString m_screenProblem;
-    QString m_entryProblem;      // why the last entry was refused
+    LogInNotice m_notice;
 };
 
 } // namespace kavr

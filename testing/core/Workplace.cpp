@@ -65,4 +65,23 @@ WorkplaceCheck CheckWorkplace(const SaveTarget &target, const QString &programDi
     return check;
 }
 
+QString ScreenProblem(QSize client, QSize available, QSize frame, qreal scale)
+{
+    const QSize area = available - frame;
+    if (area.width() >= client.width() && area.height() >= client.height())
+        return {};
+    const auto pixels = [scale](QSize size) {
+        return QStringLiteral("%1×%2").arg(qRound(size.width() * scale)).arg(qRound(size.height() * scale));
+    };
+    if (qFuzzyCompare(scale, 1.0))
+        return QStringLiteral("Окно теста не помещается на экране: нужна рабочая область не менее %1 точек, а есть "
+                              "%2. Выберите большее разрешение экрана.")
+            .arg(pixels(client), pixels(area));
+    return QStringLiteral("Окно теста не помещается на экране при масштабе %1 %: нужна рабочая область не менее "
+                          "%2 точек (%3 при масштабе 100 %), а есть %4. Уменьшите масштаб или выберите большее "
+                          "разрешение экрана.")
+        .arg(qRound(scale * 100))
+        .arg(pixels(client), QStringLiteral("%1×%2").arg(client.width()).arg(client.height()), pixels(area));
+}
+
 } // namespace kavr
