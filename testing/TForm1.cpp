@@ -23,7 +23,6 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -74,7 +73,7 @@ TForm1::TForm1(platform::DesktopServices &desktop, Clock &clock, SaveTarget save
       m_clock(clock),
       m_saveTarget(std::move(saveTarget)),
       m_format(format.encodable()),
-      m_journal(std::move(fileSync))
+      m_recorder(clock, m_saveTarget, m_format, std::move(fileSync))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("KAVR.IM"));
@@ -253,22 +252,7 @@ void TForm1::bbTestClick()
     SelectedFigure = 0;
     // From now on the subject's work must survive whatever stops the program. Journaled once
     // the figures are up; a set-up repeated during the exposure goes on in the same journal.
-    if (m_journal.isOpen()) {
-        JournalProtocolLines();
-        m_journal.variant(VariantText(), m_clock.ClockMs(), m_clock.now());
-    } else {
-        m_journal.begin(m_saveTarget, EditUser->text(), m_format, *ResultLog, VariantText(),
-                        m_clock.ClockMs(), m_clock.now());
-        m_journaledLines = ResultLog->size();
-    }
-}
-
-void TForm1::JournalProtocolLines()
-{
-    if (!m_journal.isOpen() || m_journaledLines >= ResultLog->size())
-        return;
-    m_journal.logLines(ResultLog->mid(m_journaledLines), m_clock.ClockMs(), m_clock.now());
-    m_journaledLines = ResultLog->size();
+    m_recorder.exposureBegan(EditUser->text(), *ResultLog, VariantText());
 }
 
 void TForm1::TimerTimer()
@@ -282,7 +266,7 @@ void TForm1::TimerTimer()
         SessionOpen = false;
         ChoiceNo = 1;
         PlacePointer(AnswerImages[1], AnswerStartPoint);
-        m_journal.answerBegan(AnswerStartTime, m_clock.now());
+        m_recorder.answerBegan(AnswerStartTime);
     } else {
         FinishTest(); // the answer time has run out
     }
@@ -421,7 +405,7 @@ void TForm1::PrepareTest()
     PlacePointer(gbIn3, ui::PaletteStartPoint);
     MarkTime = m_clock.ClockMs();
     SelectedFigure = 0;
-    JournalProtocolLines(); // a set-up repeated during the exposure
+    m_recorder.protocolLines(*ResultLog); // a set-up repeated during the exposure
 }
 
 ui::Panel *TForm1::CreatePanel(QWidget *parent, const PanelFamily &family, int i)
@@ -482,8 +466,7 @@ void TForm1::imAnswer0Click(ui::FigureImage *sender)
     Choices[ChoiceNo].PictureNo = position;
     Choices[ChoiceNo].Answer = figure;
     HighlightPick(AnswerPanels, position);
-    if (IsFigureNumber(ChoiceNo))
-        m_journal.pick(ChoiceNo, Choices[ChoiceNo], m_clock.ClockMs(), m_clock.now());
+    m_recorder.pick(ChoiceNo, Choices);
 }
 
 void TForm1::paTask0Click(ui::Panel *sender)
@@ -502,8 +485,7 @@ void TForm1::paTask0Click(ui::Panel *sender)
     Choices[ChoiceNo].Time += SecondsSince(m_clock, MarkTime);
     MarkTime = m_clock.ClockMs();
     // The time is taken and the screen changed; the journal line costs one write().
-    if (IsFigureNumber(ChoiceNo))
-        m_journal.place(ChoiceNo, Choices[ChoiceNo], MarkTime, m_clock.now());
+    m_recorder.place(ChoiceNo, Choices, MarkTime);
     ++ChoiceNo;
     if (ChoiceNo == AllPlaced)
         FinishTest();
@@ -545,25 +527,13 @@ void TForm1::FinishTest()
     const Score score = ScoreChoices(Choices);
     ResultLog->append(protocol::ResultLines(VariantText(), answerTime, score, Choices, m_format));
     // Should the save fail everywhere, the journal holds the test as it ended.
-    m_journal.finish(answerTime, ChoiceNo, Choices[std::min<int>(ChoiceNo, FigureCount)],
-                     m_clock.ClockMs(), end);
+    m_recorder.finish(answerTime, ChoiceNo, Choices, end);
     const SaveOutcome saved = TrySaveProtocol(m_saveTarget, EditUser->text(), *ResultLog);
     ProtocolPath = saved.path;
     if (!saved.path.isEmpty())
-        m_journal.discard(); // the protocol is safe; saved nowhere, the journal still holds it
+        m_recorder.protocolSaved(); // the protocol is safe; saved nowhere, the journal still holds it
     if (!saved.error.isEmpty())
-        throw KavrError(saved.error + (saved.path.isEmpty() ? JournalNote() : QString()));
-}
-
-// Where a protocol saved nowhere is still kept, or that it may be lost.
-QString TForm1::JournalNote()
-{
-    const TestJournal::Durability journal = m_journal.durability();
-    if (journal.durable)
-        return QStringLiteral("\nТест сохранён в журнале %1; протокол будет восстановлен при следующем "
-                              "запуске программы")
-            .arg(QDir::toNativeSeparators(m_journal.path()));
-    return QStringLiteral("\nВнимание: %1, протокол этого теста может быть утерян").arg(journal.problem);
+        throw KavrError(saved.error + (saved.path.isEmpty() ? m_recorder.journalNote() : QString()));
 }
 
 // Set on the hidden instruction layer once the answer time has begun, so that the end of the

@@ -9,8 +9,9 @@
 // reach nothing behind it. Everything runs on the GUI thread inside event handlers; whatever
 // a handler throws goes to the general error handler and the program goes on.
 //
-// The pieces that need no window (clock, permutation draw, scoring, protocol lines, save) live
-// in testing/core; the desktop services come through platform::DesktopServices.
+// The pieces that need no window (clock, permutation draw, scoring, protocol lines, save, the
+// log-in notice, the journal's recorder) live in testing/core; the desktop services come through
+// platform::DesktopServices.
 #include "testing/PhasePresenter.h"
 #include "testing/core/ChoiceRecord.h"
 #include "testing/core/Clock.h"
@@ -21,6 +22,7 @@
 #include "testing/core/ProtocolFile.h"
 #include "testing/core/SubjectEntryCheck.h"
 #include "testing/core/TestJournal.h"
+#include "testing/core/TestRecorder.h"
 #include "ui/AboutBoxClient.h"
 #include "ui/GeneralErrorHandler.h"
 #include "ui/MainWindowLayout.h"
@@ -125,7 +127,7 @@ public:
     Snapshot state() const;
 
     // The journal of the test in progress, open from F1 until the protocol is saved.
-    const TestJournal &Journal() const { return m_journal; }
+    const TestJournal &Journal() const { return m_recorder.journal(); }
     // The layer in front.
     ui::Panel *FrontLayer() const { return m_front; }
 
@@ -166,10 +168,8 @@ private:
     void BringToFront(ui::Panel *layer);
     void ShowEntryProblem(const EntryProblem &problem);
     void ShowEntryNotice();
-    void JournalProtocolLines();
     ui::Panel *CreatePanel(QWidget *parent, const PanelFamily &family, int i);
     ui::FigureImage *CreateImage(ui::Panel *panel, qint32 pictureNumber);
-    QString JournalNote();
     void EnsureClosingMessage();
     PhasePresenter::Screen FiguresScreen();
     PhasePresenter::Screen AnswerRowScreen();
@@ -191,8 +191,7 @@ private:
     ui::Panel *m_front = nullptr;
     bool m_closingMessageSet = false;
     bool m_nativeSystemMenu = false;
-    TestJournal m_journal;
-    qsizetype m_journaledLines = 0; // lines of ResultLog already in the journal
+    TestRecorder m_recorder;
     LogInNotice m_notice;
 };
 
