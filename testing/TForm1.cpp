@@ -98,7 +98,7 @@ TForm1::Snapshot TForm1::state() const
 {
     return {Tag, SessionOpen, VariantIndex, KeyOrder, Choices, ChoiceNo, SelectedFigure, MarkTime,
             AnswerStartTime, ResultLog ? std::optional<QStringList>(*ResultLog) : std::nullopt,
-            ProtocolPath, TaskPanels, TaskImages, AnswerPanels, AnswerImages, ExamplePanels, ExampleImages,
+            m_protocolPath, TaskPanels, TaskImages, AnswerPanels, AnswerImages, ExamplePanels, ExampleImages,
             PracticePanels, FigurePanels, FigureImages, Timer.isActive(), Timer.interval(), Timer.deadline()};
 }
 
@@ -115,7 +115,7 @@ void TForm1::FormCreate()
     m_desktop.LoadKeyboardLayout(EnglishLayout);
     SessionOpen = false;
     cbVariant->setCurrentIndex(0);
-    BringToFront(PaPassword);
+    bringToFront(PaPassword);
     m_nativeSystemMenu = m_desktop.AddSystemMenuEntry(std::uintptr_t(winId()), AboutCommand,
                                                       AboutItemText);
     // The window's own key hook: it sees every key before the focused control does.
@@ -136,7 +136,7 @@ void TForm1::WMSysCommand(unsigned command)
         m_aboutBox->ShowModeless();
 }
 
-void TForm1::ShowEntryControls()
+void TForm1::showEntryControls()
 {
     for (QWidget *control : {static_cast<QWidget *>(GroupBoxUser), static_cast<QWidget *>(GroupBoxPasswrd),
                              static_cast<QWidget *>(gbVariant), static_cast<QWidget *>(BtnExit),
@@ -147,7 +147,7 @@ void TForm1::ShowEntryControls()
     m_notice.entryControlsShown(m_saveTarget, ScreenProblem(ui::ClientSize, shown->availableGeometry().size(),
                                                             frameGeometry().size() - geometry().size(),
                                                             shown->devicePixelRatio()));
-    ShowEntryNotice();
+    showLogInNotice();
 }
 
 void TForm1::setRecoveryNotice(const RecoveryReport &report)
@@ -159,7 +159,7 @@ void TForm1::setRecoveryNotice(const RecoveryReport &report)
     }
     m_notice.setRecovery(report.noticeLines(m_saveTarget.resultDir));
     if (!GroupBoxUser->isHidden())
-        ShowEntryNotice();
+        showLogInNotice();
 }
 
 void TForm1::BtnEnterClick()
@@ -178,12 +178,12 @@ void TForm1::BtnEnterClick()
         if (!problem)
             problem = m_notice.workplaceRefusal();
         if (problem) {
-            ShowEntryProblem(*problem);
+            refuseEntry(*problem);
             return;
         }
         m_notice.subjectTaken();
-        laEntryProblem->clear();
-        laEntryProblem->hide();
+        logInNotice->clear();
+        logInNotice->hide();
         PrepareTest();
         return;
     }
@@ -208,27 +208,27 @@ void TForm1::BtnEnterClick()
     GroupBoxPasswrd->setCaption(QString::fromUtf8(SubjectNameCaption));
 }
 
-void TForm1::ShowEntryProblem(const EntryProblem &problem)
+void TForm1::refuseEntry(const EntryProblem &problem)
 {
     QLineEdit *field = problem.field == EntryProblem::Field::Code ? EditUser : EditPassword;
     m_notice.refuse(problem.reason);
-    ShowEntryNotice();
+    showLogInNotice();
     field->setFocus();
     field->selectAll();
 }
 
 // What the log-in layer tells the operator, in one maroon label below the buttons, as tall as its
 // lines need.
-void TForm1::ShowEntryNotice()
+void TForm1::showLogInNotice()
 {
     const QString text = m_notice.text();
     if (text.isEmpty())
         return;
-    laEntryProblem->setText(text);
-    const int height = laEntryProblem->heightForWidth(laEntryProblem->width());
-    if (height > laEntryProblem->height())
-        laEntryProblem->resize(laEntryProblem->width(), height);
-    laEntryProblem->show();
+    logInNotice->setText(text);
+    const int height = logInNotice->heightForWidth(logInNotice->width());
+    if (height > logInNotice->height())
+        logInNotice->resize(logInNotice->width(), height);
+    logInNotice->show();
 }
 
 void TForm1::BtnExitClick()
@@ -247,8 +247,8 @@ void TForm1::bbTestClick()
     Tag = 3;
     // The exposure counts from the moment the figures are handed to the window system, as the
     // answer row that ends them will be at the deadline.
-    Timer.begin(FiguresScreen(), TestVariants[VariantIndex].exposureSeconds * 1000,
-                AnswerRowScreen(), DrawAheadAfterMs);
+    Timer.begin(figuresScreen(), TestVariants[VariantIndex].exposureSeconds * 1000,
+                answerRowScreen(), DrawAheadAfterMs);
     SelectedFigure = 0;
     // From now on the subject's work must survive whatever stops the program. Journaled once
     // the figures are up; a set-up repeated during the exposure goes on in the same journal.
@@ -261,11 +261,11 @@ void TForm1::TimerTimer()
         // The exposure has ended, the answer row is up: the answer time counts from that moment.
         MarkTime = m_clock.ClockMs();
         AnswerStartTime = MarkTime;
-        Timer.beginNext(TestVariants[VariantIndex].answerSeconds * 1000, ClosingScreen(),
+        Timer.beginNext(TestVariants[VariantIndex].answerSeconds * 1000, closingScreen(),
                         ClosingAheadAfterMs);
         SessionOpen = false;
         ChoiceNo = 1;
-        PlacePointer(AnswerImages[1], AnswerStartPoint);
+        placePointer(AnswerImages[1], AnswerStartPoint);
         m_recorder.answerBegan(AnswerStartTime);
     } else {
         FinishTest(); // the answer time has run out
@@ -274,25 +274,25 @@ void TForm1::TimerTimer()
 
 // The screens that begin and end the timed phases: the figures on the test layer; the answer
 // row in their place; the closing message on the instruction layer.
-PhasePresenter::Screen TForm1::FiguresScreen()
+PhasePresenter::Screen TForm1::figuresScreen()
 {
-    return {[this] { return QRegion(paTest->geometry()); }, [this] { BringToFront(paTest); },
-            [this] { BringToFront(paInstr); }, {}};
+    return {[this] { return QRegion(paTest->geometry()); }, [this] { bringToFront(paTest); },
+            [this] { bringToFront(paInstr); }, {}};
 }
 
-PhasePresenter::Screen TForm1::AnswerRowScreen()
+PhasePresenter::Screen TForm1::answerRowScreen()
 {
-    return {[this] { return AnswerRowRegion(); }, [this] { ShowAnswerRow(true); },
-            [this] { ShowAnswerRow(false); }, {}};
+    return {[this] { return answerRowRegion(); }, [this] { showAnswerRow(true); },
+            [this] { showAnswerRow(false); }, {}};
 }
 
-PhasePresenter::Screen TForm1::ClosingScreen()
+PhasePresenter::Screen TForm1::closingScreen()
 {
-    return {[this] { return QRegion(paInstr->geometry()); }, [this] { BringToFront(paInstr); },
-            [this] { BringToFront(paTest); }, [this] { EnsureClosingMessage(); }};
+    return {[this] { return QRegion(paInstr->geometry()); }, [this] { bringToFront(paInstr); },
+            [this] { bringToFront(paTest); }, [this] { ensureClosingMessage(); }};
 }
 
-void TForm1::ShowAnswerRow(bool shown)
+void TForm1::showAnswerRow(bool shown)
 {
     for (int i = 1; i <= FigureCount; ++i)
         TaskImages[i]->setVisible(!shown);
@@ -300,7 +300,7 @@ void TForm1::ShowAnswerRow(bool shown)
 }
 
 // What changes on the test layer as the answer row comes, in window coordinates.
-QRegion TForm1::AnswerRowRegion() const
+QRegion TForm1::answerRowRegion() const
 {
     QRegion changed = gbAnswer->geometry();
     for (int i = 1; i <= FigureCount; ++i)
@@ -359,31 +359,31 @@ void TForm1::PrepareTest()
     KeyOrder = DrawPermutation(m_random);
 
     for (int i = 1; i <= FigureCount; ++i) {
-        TaskPanels[i] = CreatePanel(paTest, TaskPanelFamily, i);
+        TaskPanels[i] = createPanel(paTest, TaskPanelFamily, i);
         TaskPanels[i]->Tag = KeyOrder[i];
         TaskPanels[i]->setOnClick([this](ui::Panel *p) { guarded([this, p] { paTask0Click(p); }); });
-        ExamplePanels[i] = CreatePanel(gbIn1, ExamplePanelFamily, i);
-        ExampleImages[i] = CreateImage(ExamplePanels[i], assets::ExamplePicture(KeyOrder[i]));
-        PracticePanels[i] = CreatePanel(gbIn2, PracticePanelFamily, i);
+        ExamplePanels[i] = createPanel(gbIn1, ExamplePanelFamily, i);
+        ExampleImages[i] = createImage(ExamplePanels[i], assets::ExamplePicture(KeyOrder[i]));
+        PracticePanels[i] = createPanel(gbIn2, PracticePanelFamily, i);
         PracticePanels[i]->setOnClick([this](ui::Panel *p) { guarded([this, p] { PaInstClick(p); }); });
-        TaskImages[i] = CreateImage(TaskPanels[i], assets::ExposurePicture(VariantIndex, KeyOrder[i]));
+        TaskImages[i] = createImage(TaskPanels[i], assets::ExposurePicture(VariantIndex, KeyOrder[i]));
     }
     for (int i = 1; i <= FigureCount; ++i) {
-        AnswerPanels[i] = CreatePanel(gbAnswer, AnswerPanelFamily, i);
+        AnswerPanels[i] = createPanel(gbAnswer, AnswerPanelFamily, i);
         AnswerPanels[i]->setColor(ui::ButtonFace);
         AnswerPanels[i]->Tag = 0;
-        FigurePanels[i] = CreatePanel(gbIn3, FigurePanelFamily, i);
+        FigurePanels[i] = createPanel(gbIn3, FigurePanelFamily, i);
         FigurePanels[i]->setColor(ui::ButtonFace);
     }
     const Permutation OfferOrder = DrawPermutation(m_random);
     for (int i = 1; i <= FigureCount; ++i) {
         const int offered = KeyOrder[OfferOrder[i]];
-        AnswerImages[i] = CreateImage(AnswerPanels[i], assets::AnswerPicture(VariantIndex, offered));
+        AnswerImages[i] = createImage(AnswerPanels[i], assets::AnswerPicture(VariantIndex, offered));
         AnswerImages[i]->Hint = QString::number(i);
         AnswerImages[i]->Tag = offered;
         AnswerImages[i]->setCursor(Qt::PointingHandCursor);
         AnswerImages[i]->setOnClick([this](ui::FigureImage *im) { guarded([this, im] { imAnswer0Click(im); }); });
-        FigureImages[i] = CreateImage(FigurePanels[i], assets::PalettePicture(OfferOrder[i]));
+        FigureImages[i] = createImage(FigurePanels[i], assets::PalettePicture(OfferOrder[i]));
         FigureImages[i]->Hint = QString::number(i);
         FigureImages[i]->setCursor(Qt::PointingHandCursor);
         FigureImages[i]->setOnClick([this](ui::FigureImage *im) { guarded([this, im] { ImInstrClick(im); }); });
@@ -400,15 +400,15 @@ void TForm1::PrepareTest()
     for (QWidget *instruction : {static_cast<QWidget *>(gbIn1), static_cast<QWidget *>(gbIn2),
                                  static_cast<QWidget *>(bbTest)})
         instruction->show();
-    BringToFront(paInstr);
+    bringToFront(paInstr);
     Tag = 2;
-    PlacePointer(gbIn3, ui::PaletteStartPoint);
+    placePointer(gbIn3, ui::PaletteStartPoint);
     MarkTime = m_clock.ClockMs();
     SelectedFigure = 0;
     m_recorder.protocolLines(*ResultLog); // a set-up repeated during the exposure
 }
 
-ui::Panel *TForm1::CreatePanel(QWidget *parent, const PanelFamily &family, int i)
+ui::Panel *TForm1::createPanel(QWidget *parent, const PanelFamily &family, int i)
 {
     auto *panel = new ui::Panel(parent);
     panel->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(family.name)).arg(i));
@@ -424,7 +424,7 @@ ui::Panel *TForm1::CreatePanel(QWidget *parent, const PanelFamily &family, int i
     return panel;
 }
 
-ui::FigureImage *TForm1::CreateImage(ui::Panel *panel, qint32 pictureNumber)
+ui::FigureImage *TForm1::createImage(ui::Panel *panel, qint32 pictureNumber)
 {
     auto *image = new ui::FigureImage(panel);
     image->setGeometry(panel->clientRect());
@@ -441,7 +441,7 @@ void TForm1::LoadFigurePicture(ui::FigureImage *image, qint32 number)
 
 // ---- Placements ---------------------------------------------------------------------------
 
-void TForm1::HighlightPick(Board<ui::Panel> &panels, int position)
+void TForm1::highlightPick(Board<ui::Panel> &panels, int position)
 {
     ui::Panel *picked = panels[position];
     if (picked->Tag == 0) {
@@ -465,7 +465,7 @@ void TForm1::imAnswer0Click(ui::FigureImage *sender)
     const int position = sender->Hint.toInt();
     Choices[ChoiceNo].PictureNo = position;
     Choices[ChoiceNo].Answer = figure;
-    HighlightPick(AnswerPanels, position);
+    highlightPick(AnswerPanels, position);
     m_recorder.pick(ChoiceNo, Choices);
 }
 
@@ -493,7 +493,7 @@ void TForm1::paTask0Click(ui::Panel *sender)
 
 void TForm1::ImInstrClick(ui::FigureImage *sender)
 {
-    HighlightPick(FigurePanels, sender->Hint.toInt());
+    highlightPick(FigurePanels, sender->Hint.toInt());
 }
 
 void TForm1::PaInstClick(ui::Panel *sender)
@@ -512,14 +512,14 @@ void TForm1::PaInstClick(ui::Panel *sender)
 
 void TForm1::FinishTest()
 {
-    EnsureClosingMessage(); // all twelve placed before it was set up
+    ensureClosingMessage(); // all twelve placed before it was set up
     if (ChoiceNo != AllPlaced)
         Choices[ChoiceNo].Time += SecondsSince(m_clock, MarkTime); // the placement in progress
     Timer.stop();
     Tag = 4;
     const double answerTime = SecondsSince(m_clock, AnswerStartTime);
-    BringToFront(paInstr);
-    ShowNow(paInstr); // the message shows when the time is up: before the sound and the save
+    bringToFront(paInstr);
+    showNow(paInstr); // the message shows when the time is up: before the sound and the save
     m_desktop.PlaySound(FinishSound);
 
     const QDateTime end = m_clock.now();
@@ -529,7 +529,7 @@ void TForm1::FinishTest()
     // Should the save fail everywhere, the journal holds the test as it ended.
     m_recorder.finish(answerTime, ChoiceNo, Choices, end);
     const SaveOutcome saved = TrySaveProtocol(m_saveTarget, EditUser->text(), *ResultLog);
-    ProtocolPath = saved.path;
+    m_protocolPath = saved.path;
     if (!saved.path.isEmpty())
         m_recorder.protocolSaved(); // the protocol is safe; saved nowhere, the journal still holds it
     if (!saved.error.isEmpty())
@@ -538,7 +538,7 @@ void TForm1::FinishTest()
 
 // Set on the hidden instruction layer once the answer time has begun, so that the end of the
 // test is a layer switch and one paint.
-void TForm1::EnsureClosingMessage()
+void TForm1::ensureClosingMessage()
 {
     if (m_closingMessageSet)
         return;
@@ -562,7 +562,7 @@ QString TForm1::VariantText() const
 
 // ---- Window plumbing ----------------------------------------------------------------------
 
-void TForm1::BringToFront(ui::Panel *layer)
+void TForm1::bringToFront(ui::Panel *layer)
 {
     // Covered layers are hidden outright, so no control behind the front one can take the
     // focus, a key or a click.
@@ -577,7 +577,7 @@ void TForm1::BringToFront(ui::Panel *layer)
         setFocus();
 }
 
-void TForm1::ShowNow(QWidget *control)
+void TForm1::showNow(QWidget *control)
 {
     // A widget shown inside a visible one leaves its first paint, and its children's, to the
     // event loop; delivered now, the whole of it is on screen when this returns.
@@ -586,7 +586,7 @@ void TForm1::ShowNow(QWidget *control)
     control->repaint();
 }
 
-void TForm1::PlacePointer(QWidget *control, QPoint point)
+void TForm1::placePointer(QWidget *control, QPoint point)
 {
     const QPoint screen = control->mapToGlobal(point);
     m_desktop.SetCursorPos(screen.x(), screen.y());

@@ -86,7 +86,7 @@ public:
     void paTask0Click(ui::Panel *sender);
     void ImInstrClick(ui::FigureImage *sender);
     void PaInstClick(ui::Panel *sender);
-    void ShowEntryControls() override;
+    void showEntryControls() override;
 
     // Steps of the test.
     void PrepareTest();
@@ -110,7 +110,7 @@ public:
         qint64 MarkTime;
         qint64 AnswerStartTime;
         std::optional<QStringList> ResultLog; // none once the window has closed
-        QString ProtocolPath;                 // the last protocol written; empty until one was
+        QString protocolPath;                 // the last protocol written; empty until one was
         Board<ui::Panel> TaskPanels;
         Board<ui::FigureImage> TaskImages;
         Board<ui::Panel> AnswerPanels;
@@ -120,16 +120,16 @@ public:
         Board<ui::Panel> PracticePanels;
         Board<ui::Panel> FigurePanels;
         Board<ui::FigureImage> FigureImages;
-        bool TimerActive;
-        int TimerInterval;
-        Clock::Time TimerDeadline;
+        bool timerActive;
+        int timerInterval;
+        Clock::Time timerDeadline;
     };
     Snapshot state() const;
 
     // The journal of the test in progress, open from F1 until the protocol is saved.
-    const TestJournal &Journal() const { return m_recorder.journal(); }
+    const TestJournal &journal() const { return m_recorder.journal(); }
     // The layer in front.
-    ui::Panel *FrontLayer() const { return m_front; }
+    ui::Panel *frontLayer() const { return m_front; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -162,23 +162,22 @@ private:
     Board<ui::Panel> PracticePanels{};
     Board<ui::Panel> FigurePanels{};
     Board<ui::FigureImage> FigureImages{};
-    QString ProtocolPath;
 
     void guarded(const std::function<void()> &handler);
-    void BringToFront(ui::Panel *layer);
-    void ShowEntryProblem(const EntryProblem &problem);
-    void ShowEntryNotice();
-    ui::Panel *CreatePanel(QWidget *parent, const PanelFamily &family, int i);
-    ui::FigureImage *CreateImage(ui::Panel *panel, qint32 pictureNumber);
-    void EnsureClosingMessage();
-    PhasePresenter::Screen FiguresScreen();
-    PhasePresenter::Screen AnswerRowScreen();
-    PhasePresenter::Screen ClosingScreen();
-    void ShowAnswerRow(bool shown);
-    QRegion AnswerRowRegion() const;
-    void ShowNow(QWidget *control);
-    void PlacePointer(QWidget *control, QPoint point);
-    void HighlightPick(Board<ui::Panel> &panels, int position);
+    void bringToFront(ui::Panel *layer);
+    void refuseEntry(const EntryProblem &problem);
+    void showLogInNotice();
+    ui::Panel *createPanel(QWidget *parent, const PanelFamily &family, int i);
+    ui::FigureImage *createImage(ui::Panel *panel, qint32 pictureNumber);
+    void ensureClosingMessage();
+    PhasePresenter::Screen figuresScreen();
+    PhasePresenter::Screen answerRowScreen();
+    PhasePresenter::Screen closingScreen();
+    void showAnswerRow(bool shown);
+    QRegion answerRowRegion() const;
+    void showNow(QWidget *control);
+    void placePointer(QWidget *control, QPoint point);
+    void highlightPick(Board<ui::Panel> &panels, int position);
     QString VariantText() const;
 
     platform::DesktopServices &m_desktop;
@@ -189,6 +188,7 @@ private:
     ui::TAboutBox *m_aboutBox = nullptr;
     ui::ErrorSink m_errorSink;
     ui::Panel *m_front = nullptr;
+    QString m_protocolPath;
     bool m_closingMessageSet = false;
     bool m_nativeSystemMenu = false;
     TestRecorder m_recorder;

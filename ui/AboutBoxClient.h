@@ -7,7 +7,7 @@ class AboutBoxClient
 {
 public:
     virtual ~AboutBoxClient() = default;
-    virtual void ShowEntryControls() = 0;
+    virtual void showEntryControls() = 0;
     virtual void BtnEnterClick() = 0;
 };
 

@@ -44,7 +44,7 @@ inline constexpr Control GroupBoxPasswrd{"GroupBoxPasswrd", {303, 296, 338, 73},
 inline constexpr Control EditPassword{"EditPassword", {16, 28, 305, 28}, "", SansField}; // in GroupBoxPasswrd
 inline constexpr Control BtnEnter{"BtnEnter", {272, 408, 145, 33}, "Enter - Ввод", SansField};
 inline constexpr Control BtnExit{"BtnExit", {528, 408, 145, 33}, "Esc - Выход", SansField};
-inline constexpr Control laEntryProblem{"laEntryProblem", {272, 452, 401, 40}, "", SansLabel};
+inline constexpr Control logInNotice{"logInNotice", {272, 452, 401, 40}, "", SansLabel};
 // cbVariant's items are the variants' item texts (testing/core/TestVariant.h).
 
 // Test layer (paTest).

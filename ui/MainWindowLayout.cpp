@@ -138,15 +138,15 @@ MainWindowControls BuildMainWindowLayout(QWidget *form)
     c.BtnExit = button(c.PaPassword, layout::BtnExit);
     c.BtnExit->setGlyphs(assets::ButtonGlyph(QStringLiteral("BtnExit"), true),
                          assets::ButtonGlyph(QStringLiteral("BtnExit"), false), 8);
-    c.laEntryProblem = place(new QLabel(c.PaPassword), layout::laEntryProblem);
-    c.laEntryProblem->setWordWrap(true);
+    c.logInNotice = place(new QLabel(c.PaPassword), layout::logInNotice);
+    c.logInNotice->setWordWrap(true);
     // It names files found in a shared folder: a name must never be taken for markup.
-    c.laEntryProblem->setTextFormat(Qt::PlainText);
-    c.laEntryProblem->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    c.laEntryProblem->setStyleSheet(QStringLiteral("color: rgb(128, 0, 0)"));
+    c.logInNotice->setTextFormat(Qt::PlainText);
+    c.logInNotice->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    c.logInNotice->setStyleSheet(QStringLiteral("color: rgb(128, 0, 0)"));
     for (QWidget *w : {static_cast<QWidget *>(c.gbVariant), static_cast<QWidget *>(c.GroupBoxUser),
                        static_cast<QWidget *>(c.GroupBoxPasswrd), static_cast<QWidget *>(c.BtnEnter),
-                       static_cast<QWidget *>(c.BtnExit), static_cast<QWidget *>(c.laEntryProblem)})
+                       static_cast<QWidget *>(c.BtnExit), static_cast<QWidget *>(c.logInNotice)})
         w->hide();
     QWidget::setTabOrder(c.BtnEnter, c.BtnExit);
     QWidget::setTabOrder(c.BtnExit, c.EditUser);

@@ -36,8 +36,9 @@ struct MainWindowControls
     QLineEdit *EditPassword = nullptr;
     BitButton *BtnEnter = nullptr;
     BitButton *BtnExit = nullptr;
-    // Why a subject entry was refused; empty and hidden otherwise.
-    QLabel *laEntryProblem = nullptr;
+    // What the log-in layer tells the operator: a refused entry, trouble with the workstation or
+    // its screen, recovered protocols; hidden while there is nothing to tell.
+    QLabel *logInNotice = nullptr;
 
     // Test layer.
     GroupBox *gbAnswer = nullptr;

@@ -116,7 +116,7 @@ void TAboutBox::ShowModeless()
 void TAboutBox::OKButtonClick()
 {
     hide();
-    m_client.ShowEntryControls();
+    m_client.showEntryControls();
     m_client.BtnEnterClick();
 }
 

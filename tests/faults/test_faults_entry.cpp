@@ -164,19 +164,19 @@ void FaultsEntryTest::hostileEntry()
         QVERIFY(form.state().ResultLog->isEmpty());
         QCOMPARE(before.changedIn(TreeSnapshot(root)), QStringList());
         if (outcome == Outcome::Incomplete) {
-            QVERIFY(form.laEntryProblem->isHidden());
+            QVERIFY(form.logInNotice->isHidden());
             QCOMPARE(form.focusWidget(), form.EditPassword);
             return;
         }
         const bool codeAtFault = outcome == Outcome::RefusedCode;
-        QVERIFY(form.laEntryProblem->isVisible());
-        QVERIFY2(form.laEntryProblem->text().startsWith(codeAtFault ? u"Код обследуемого "_s : u"Фамилия И.О. "_s),
-                 qPrintable(form.laEntryProblem->text()));
+        QVERIFY(form.logInNotice->isVisible());
+        QVERIFY2(form.logInNotice->text().startsWith(codeAtFault ? u"Код обследуемого "_s : u"Фамилия И.О. "_s),
+                 qPrintable(form.logInNotice->text()));
         QCOMPARE(form.focusWidget(), codeAtFault ? form.EditUser : form.EditPassword);
         return;
     }
 
-    QVERIFY2(form.state().Tag == 2, qPrintable(u"refused: "_s + form.laEntryProblem->text()));
+    QVERIFY2(form.state().Tag == 2, qPrintable(u"refused: "_s + form.logInNotice->text()));
     f.startAnswerPhase();
     f.clock.advanceMs(60'000);
     QCOMPARE(form.state().Tag, 4);
@@ -188,7 +188,7 @@ void FaultsEntryTest::hostileEntry()
     QCOMPARE(before.changedIn(TreeSnapshot(root)), QStringList{u"Result/"_s + fileName});
     QFile file(f.resultDir() + u'/' + fileName);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(QFileInfo(file).absoluteFilePath(), form.state().ProtocolPath);
+    QCOMPARE(QFileInfo(file).absoluteFilePath(), form.state().protocolPath);
     QStringDecoder decoder("windows-1251");
     const QStringList lines = QString(decoder(file.readAll())).split(u"\r\n"_s);
     QVERIFY(!decoder.hasError());

@@ -128,9 +128,9 @@ void FaultsSaveTest::checkFinished(const FormFixture &f)
 {
     // Everything before the save stays done: the closing message, stage 4, the timer stopped.
     QCOMPARE(f.form->state().Tag, 4);
-    QVERIFY(!f.form->state().TimerActive);
+    QVERIFY(!f.form->state().timerActive);
     QVERIFY(f.form->mInstruction->toPlainText().contains(u"Тест закончен"_s));
-    QCOMPARE(f.form->FrontLayer(), f.form->paInstr);
+    QCOMPARE(f.form->frontLayer(), f.form->paInstr);
 }
 
 void FaultsSaveTest::checkFellBack(const FormFixture &f, const QByteArray &expected, const QString &reason)

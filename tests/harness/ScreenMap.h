@@ -56,7 +56,7 @@ inline constexpr QRect CodeCaption{layout::GroupBoxUser.geometry.left(), layout:
                                    layout::GroupBoxUser.geometry.width(), 20};
 inline constexpr QRect EnterButton = layout::InClient(layout::BtnEnter);
 inline constexpr QRect ExitButton = layout::InClient(layout::BtnExit);
-inline constexpr QRect RefusalLine = layout::InClient(layout::laEntryProblem);
+inline constexpr QRect RefusalLine = layout::InClient(layout::logInNotice);
 
 // Instruction layer: the caption of its group box, the "F1 - Тест" button (hidden once the
 // test starts), the text and a band through the first line of the closing message, "Тест

@@ -169,7 +169,7 @@ void PlacementsTest::twelfthPlacementFinishesAndSavesProtocol()
     }
     QCOMPARE(form.state().ChoiceNo, 13);
     QCOMPARE(form.state().Tag, 4);
-    QVERIFY(!form.state().TimerActive);
+    QVERIFY(!form.state().timerActive);
     QVERIFY(f.errors.isEmpty());
     QCOMPARE(form.mInstruction->font().pixelSize(), 32);
     QVERIFY(form.mInstruction->font().bold());
@@ -205,7 +205,7 @@ void PlacementsTest::twelfthPlacementFinishesAndSavesProtocol()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     QCOMPARE(bytes, *ToWindows1251(QString(log.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"))));
-    QCOMPARE(form.state().ProtocolPath, QFileInfo(file).absoluteFilePath());
+    QCOMPARE(form.state().protocolPath, QFileInfo(file).absoluteFilePath());
 }
 
 void PlacementsTest::timeOutChargesThePickInProgress()

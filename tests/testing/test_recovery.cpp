@@ -104,14 +104,14 @@ void RecoveryTest::recoveredIsWhatFinishTestSaves()
         break;
     case Script::SetUpAgainDuringExposure: PlaceFigure(f, 12, 12, 2'500, 500); break;
     }
-    const QString journalPath = f.form->Journal().path();
+    const QString journalPath = f.form->journal().path();
     QCOMPARE(QFileInfo(journalPath).absolutePath(), QFileInfo(f.resultDir()).absoluteFilePath());
     const QByteArray journal = ReadAll(journalPath);
 
     // Killed here, the journal is all there is; run on, the answer time runs out at this moment.
     f.form->FinishTest();
     QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join(u'\n')));
-    const QByteArray saved = ReadAll(f.form->state().ProtocolPath);
+    const QByteArray saved = ReadAll(f.form->state().protocolPath);
     QVERIFY(!saved.isEmpty());
     QCOMPARE(Entries(f.resultDir()), QStringList{u"Сидоров-3.IM.txt"_s}); // the journal went with the save
     QCOMPARE(Recovered(journal), saved);
@@ -143,7 +143,7 @@ void RecoveryTest::closingDuringTheTest()
     const int stage = f.form->state().Tag;
     f.form->close();
     // No protocol, no tick after the close, the taskbar shown.
-    QVERIFY(!f.form->state().TimerActive);
+    QVERIFY(!f.form->state().timerActive);
     QTest::qWait(20);
     QCOMPARE(f.form->state().Tag, stage);
     QCOMPARE(f.desktop.calls.last(), u"ShowTaskbar"_s);
@@ -181,7 +181,7 @@ void RecoveryTest::failedSaveAtTheTimeOutIsRecoveredAsItEnded()
     f.clock.advanceMs(56'000); // the answer time runs out
     QCOMPARE(f.form->state().Tag, 4);
     QCOMPARE(f.errors.size(), 1); // what the general error handler shows
-    const QString journal = f.form->Journal().path();
+    const QString journal = f.form->journal().path();
     QVERIFY2(f.errors.first().endsWith(u"Тест сохранён в журнале "_s + QDir::toNativeSeparators(journal)
                                        + u"; протокол будет восстановлен при следующем запуске программы"_s),
              qPrintable(f.errors.first()));
@@ -210,17 +210,17 @@ void RecoveryTest::operatorIsToldUntilValidEntry()
     for (const QString &name : {u"А-1"_s, u"Б-2"_s})
         report.entries << RecoveryReport::Entry{RecoveryReport::Kind::Recovered, f.resultDir() + u'/' + name + u".IM.recovered.txt"_s};
     f.form->setRecoveryNotice(report);
-    QVERIFY(f.form->laEntryProblem->isHidden()); // nothing before the entry controls appear
+    QVERIFY(f.form->logInNotice->isHidden()); // nothing before the entry controls appear
     f.logIn();
-    QVERIFY(f.form->laEntryProblem->isVisible());
-    QCOMPARE(f.form->laEntryProblem->text(), notice.join(u'\n'));
-    QVERIFY(f.form->laEntryProblem->height() >= f.form->laEntryProblem->heightForWidth(f.form->laEntryProblem->width()));
+    QVERIFY(f.form->logInNotice->isVisible());
+    QCOMPARE(f.form->logInNotice->text(), notice.join(u'\n'));
+    QVERIFY(f.form->logInNotice->height() >= f.form->logInNotice->heightForWidth(f.form->logInNotice->width()));
     // A refused entry says why, above the notice, which stays.
     f.form->EditUser->setText(u"../x"_s);
     f.form->EditPassword->setText(u"Петров"_s);
     f.pressKey(Qt::Key_Return);
     QCOMPARE(f.form->state().Tag, 1);
-    const QStringList shown = f.form->laEntryProblem->text().split(u'\n');
+    const QStringList shown = f.form->logInNotice->text().split(u'\n');
     QCOMPARE(shown.size(), 3);
     QVERIFY(shown.first().startsWith(u"Код обследуемого "_s));
     QCOMPARE(shown.mid(1), notice);
@@ -228,9 +228,9 @@ void RecoveryTest::operatorIsToldUntilValidEntry()
     f.form->EditUser->setText(u"12"_s);
     f.pressKey(Qt::Key_Return);
     QCOMPARE(f.form->state().Tag, 2);
-    QVERIFY(f.form->laEntryProblem->isHidden());
+    QVERIFY(f.form->logInNotice->isHidden());
     f.logIn();
-    QVERIFY(f.form->laEntryProblem->isHidden());
+    QVERIFY(f.form->logInNotice->isHidden());
 }
 
 void RecoveryTest::noticeAfterTheEntryReachesTheNextStart()
@@ -247,7 +247,7 @@ void RecoveryTest::noticeAfterTheEntryReachesTheNextStart()
         f.enterSubject(u"12"_s, u"Петров"_s, 0);
         f.pressKey(Qt::Key_F1);
         f.form->setRecoveryNotice(report);
-        QVERIFY(f.form->laEntryProblem->isHidden()); // the subject's screens stay as they are
+        QVERIFY(f.form->logInNotice->isHidden()); // the subject's screens stay as they are
     }
     // The next start's entry controls name it, with the path in full, once.
     const QString line = u"Восстановлен протокол прерванного теста: "_s + QDir::toNativeSeparators(recovered);
@@ -255,7 +255,7 @@ void RecoveryTest::noticeAfterTheEntryReachesTheNextStart()
         FormFixture f;
         f.form->setCarriedNoticeFile(file);
         f.logIn();
-        QCOMPARE(f.form->laEntryProblem->text().split(u'\n').contains(line), first);
+        QCOMPARE(f.form->logInNotice->text().split(u'\n').contains(line), first);
     }
 }
 

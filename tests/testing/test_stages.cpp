@@ -62,7 +62,7 @@ void StagesTest::startsOnEmptyLogInLayer()
     FormFixture f;
     QCOMPARE(f.form->state().Tag, 0);
     QVERIFY(!f.form->state().SessionOpen);
-    QCOMPARE(f.form->FrontLayer(), f.form->PaPassword);
+    QCOMPARE(f.form->frontLayer(), f.form->PaPassword);
     QVERIFY(f.form->paTest->isHidden() && f.form->paInstr->isHidden());
     for (QWidget *w : {static_cast<QWidget *>(f.form->gbVariant), static_cast<QWidget *>(f.form->GroupBoxUser),
                        static_cast<QWidget *>(f.form->GroupBoxPasswrd), static_cast<QWidget *>(f.form->BtnEnter),
@@ -71,7 +71,7 @@ void StagesTest::startsOnEmptyLogInLayer()
     QCOMPARE(f.form->cbVariant->currentIndex(), 0);
     QCOMPARE(f.form->cbVariant->currentText(), QStringLiteral("Вариант A"));
     QCOMPARE(f.form->windowTitle(), QStringLiteral("KAVR.IM"));
-    QVERIFY(!f.form->state().TimerActive);
+    QVERIFY(!f.form->state().timerActive);
     QCOMPARE(f.desktop.calls, QStringList({QStringLiteral("PlaySound ID_start"),
                                            QStringLiteral("LoadKeyboardLayout 00000409"),
                                            QStringLiteral("AddSystemMenuEntry 1025 О программе")}));
@@ -158,18 +158,18 @@ void StagesTest::logInSaysWhatIsAmissWithTheWorkplace()
         f.form->setProgramFolder(temporary.path() + QStringLiteral("/Temp1_KAVR.IM-2.01-win64.zip/KAVR.IM"));
     if (amiss == Amiss::LaptopScreen || amiss == Amiss::ScaledScreen)
         f.form->windowHandle()->setScreen(QGuiApplication::screens().at(amiss == Amiss::LaptopScreen ? 1 : 2));
-    QVERIFY(f.form->laEntryProblem->isHidden());
+    QVERIFY(f.form->logInNotice->isHidden());
     f.logIn();
     // Said as the entry controls appear, before anyone is tested.
-    QCOMPARE(f.form->laEntryProblem->isVisible(), !line.isEmpty());
+    QCOMPARE(f.form->logInNotice->isVisible(), !line.isEmpty());
     if (!line.isEmpty())
-        QVERIFY2(f.form->laEntryProblem->text().startsWith(line), qPrintable(f.form->laEntryProblem->text()));
+        QVERIFY2(f.form->logInNotice->text().startsWith(line), qPrintable(f.form->logInNotice->text()));
     f.form->EditUser->setText(QStringLiteral("Код-7"));
     f.form->EditPassword->setText(QStringLiteral("Петров А.Б."));
     f.pressKey(Qt::Key_Return);
     QCOMPARE(f.form->state().Tag, subjectTaken ? 2 : 1);
     if (!subjectTaken) {
-        QCOMPARE(f.form->laEntryProblem->text().split(QLatin1Char('\n')).first(),
+        QCOMPARE(f.form->logInNotice->text().split(QLatin1Char('\n')).first(),
                  QStringLiteral("Тест нельзя начать, пока программа запущена из временной папки"));
         QCOMPARE(f.form->focusWidget(), f.form->EditUser);
     }
@@ -250,7 +250,7 @@ void StagesTest::incompleteEntryFocusesName()
 void StagesTest::refusedLogInEmptiesName()
 {
     FormFixture f;
-    f.form->ShowEntryControls();
+    f.form->showEntryControls();
     f.form->EditUser->setText(QStringLiteral("admin"));
     f.form->EditPassword->setText(QStringLiteral("secret"));
     f.form->BtnEnterClick();
@@ -266,7 +266,7 @@ void StagesTest::completeEntryPreparesTestOnce()
     FormFixture f;
     f.enterSubject();
     QCOMPARE(f.form->state().Tag, 2);
-    QCOMPARE(f.form->FrontLayer(), f.form->paInstr);
+    QCOMPARE(f.form->frontLayer(), f.form->paInstr);
     QCOMPARE(f.form->state().ResultLog->size(), 3);
     QCOMPARE(f.form->windowTitle(), QStringLiteral("KAVR.IM Вариант A"));
     const QPoint palette = f.form->gbIn3->mapToGlobal(QPoint(31, 34));
@@ -311,12 +311,12 @@ void StagesTest::keysOutsideTheirStageDoNothing()
     QCOMPARE(f.form->state().Tag, stage);
     QCOMPARE(f.form->state().SessionOpen, stage >= 1 && stage <= 3 && !answerPhase);
     const QStringList log = *f.form->state().ResultLog;
-    const bool timerActive = f.form->state().TimerActive;
+    const bool timerActive = f.form->state().timerActive;
     f.pressKey(key);
     QCOMPARE(f.form->state().Tag, stage);
     QVERIFY(f.form->isVisible());
     QCOMPARE(*f.form->state().ResultLog, log);
-    QCOMPARE(f.form->state().TimerActive, timerActive);
+    QCOMPARE(f.form->state().timerActive, timerActive);
 }
 
 void StagesTest::aboutOkInEntryAndFinishedStages_data()
@@ -348,7 +348,7 @@ void StagesTest::aboutOkInEntryAndFinishedStages()
         f.enterSubject();
         f.startAnswerPhase();
         f.clock.advanceMs(60'000);
-        protocol = ReadAll(f.form->state().ProtocolPath);
+        protocol = ReadAll(f.form->state().protocolPath);
         QVERIFY(!protocol.isEmpty());
         QCOMPARE(f.form->EditPassword->text(), QStringLiteral("Петров А.Б."));
     }
@@ -367,9 +367,9 @@ void StagesTest::aboutOkInEntryAndFinishedStages()
         // No second set-up and no second save: the window, the boards and the file as they were.
         QVERIFY(f.form->EditPassword->text().isEmpty());
         QCOMPARE(f.form->windowTitle(), title);
-        QCOMPARE(f.form->FrontLayer(), f.form->paInstr);
+        QCOMPARE(f.form->frontLayer(), f.form->paInstr);
         QCOMPARE(f.desktop.calls, calls);
-        QCOMPARE(ReadAll(f.form->state().ProtocolPath), protocol);
+        QCOMPARE(ReadAll(f.form->state().protocolPath), protocol);
         QCOMPARE(QDir(f.resultDir()).entryList(QDir::Files), QStringList{QStringLiteral("Код-7.IM.txt")});
     }
 }
@@ -382,13 +382,13 @@ void StagesTest::f1StartsExposure()
     f.pressKey(Qt::Key_F1);
     QCOMPARE(f.form->state().Tag, 3);
     QVERIFY(f.form->state().SessionOpen);
-    QCOMPARE(f.form->FrontLayer(), f.form->paTest);
+    QCOMPARE(f.form->frontLayer(), f.form->paTest);
     QVERIFY(f.form->bbTest->isHidden() && f.form->gbIn1->isHidden() && f.form->gbIn2->isHidden());
     QVERIFY(f.form->gbAnswer->isHidden());
-    QVERIFY(f.form->state().TimerActive);
-    QCOMPARE(f.form->state().TimerInterval, 30'000);
+    QVERIFY(f.form->state().timerActive);
+    QCOMPARE(f.form->state().timerInterval, 30'000);
     // 30 s from the moment the figures were handed over.
-    QCOMPARE(f.form->state().TimerDeadline - f.clock.monotonic(), std::chrono::milliseconds(30'000));
+    QCOMPARE(f.form->state().timerDeadline - f.clock.monotonic(), std::chrono::milliseconds(30'000));
     QCOMPARE(f.form->state().ResultLog->last(), QStringLiteral("Время изучения инструкции  13 сек"));
     f.form->bbTestClick(); // a second start is refused
     QCOMPARE(f.form->state().ResultLog->size(), 4);
@@ -407,8 +407,8 @@ void StagesTest::firstTickOpensAnswerPhase()
         QVERIFY(f.form->state().TaskImages[i]->isHidden());
     QCOMPARE(f.form->state().MarkTime, f.clock.ClockMs());
     QCOMPARE(f.form->state().AnswerStartTime, f.form->state().MarkTime);
-    QVERIFY(f.form->state().TimerActive);
-    QCOMPARE(f.form->state().TimerInterval, 60'000);
+    QVERIFY(f.form->state().timerActive);
+    QCOMPARE(f.form->state().timerInterval, 60'000);
     const QPoint target = f.form->state().AnswerPanels[1]->mapToGlobal(QPoint(63, 68));
     QCOMPARE(f.desktop.calls.last(), QStringLiteral("SetCursorPos %1 %2").arg(target.x()).arg(target.y()));
 }
@@ -420,8 +420,8 @@ void StagesTest::secondTickFinishesTest()
     f.startAnswerPhase();
     f.clock.advanceMs(60'000);
     QCOMPARE(f.form->state().Tag, 4);
-    QVERIFY(!f.form->state().TimerActive);
-    QCOMPARE(f.form->FrontLayer(), f.form->paInstr);
+    QVERIFY(!f.form->state().timerActive);
+    QCOMPARE(f.form->frontLayer(), f.form->paInstr);
     QCOMPARE(f.form->gbInstr->caption(), QStringLiteral("Инструкция."));
     QVERIFY(f.form->bbTest->isHidden() && f.form->gbIn1->isHidden());
     QCOMPARE(f.desktop.calls.last(), QStringLiteral("PlaySound ID_Finish"));
@@ -434,11 +434,11 @@ void StagesTest::aboutOkDuringExposureRerunsSetUpAndStopsTimer()
     FormFixture f;
     f.enterSubject();
     f.pressKey(Qt::Key_F1);
-    QVERIFY(f.form->state().TimerActive);
+    QVERIFY(f.form->state().timerActive);
     ui::Panel *firstBoard = f.form->state().TaskPanels[1];
     f.logIn();
     QCOMPARE(f.form->state().Tag, 2);
-    QVERIFY(!f.form->state().TimerActive); // no tick of the first exposure reaches the new set-up
+    QVERIFY(!f.form->state().timerActive); // no tick of the first exposure reaches the new set-up
     QVERIFY(f.form->state().TaskPanels[1] != firstBoard);
     QCOMPARE(f.form->state().ResultLog->size(), 7);
     QCOMPARE(f.form->windowTitle(), QStringLiteral("KAVR.IM Вариант A Вариант A"));
@@ -455,8 +455,8 @@ void StagesTest::aboutOkInAnswerPhaseOnlyEmptiesName()
     QCOMPARE(f.form->state().Tag, 3);
     QVERIFY(f.form->EditPassword->text().isEmpty());
     QCOMPARE(f.form->EditUser->text(), QStringLiteral("Код-7"));
-    QCOMPARE(f.form->FrontLayer(), f.form->paTest);
-    QVERIFY(f.form->state().TimerActive);
+    QCOMPARE(f.form->frontLayer(), f.form->paTest);
+    QVERIFY(f.form->state().timerActive);
 }
 
 void StagesTest::unsafeEntryIsRefusedWithReason_data()
@@ -482,8 +482,8 @@ void StagesTest::unsafeEntryIsRefusedWithReason()
     f.enterSubject(code, name);
     QCOMPARE(f.form->state().Tag, 1);
     QVERIFY(f.form->state().ResultLog->isEmpty());
-    QVERIFY(f.form->laEntryProblem->isVisible());
-    QVERIFY(!f.form->laEntryProblem->text().isEmpty());
+    QVERIFY(f.form->logInNotice->isVisible());
+    QVERIFY(!f.form->logInNotice->text().isEmpty());
     QLineEdit *field = codeAtFault ? f.form->EditUser : f.form->EditPassword;
     QCOMPARE(f.form->focusWidget(), field);
     QCOMPARE(field->selectedText(), field->text());
@@ -492,7 +492,7 @@ void StagesTest::unsafeEntryIsRefusedWithReason()
     f.form->EditPassword->setText(QStringLiteral("Иванов"));
     f.pressKey(Qt::Key_Return);
     QCOMPARE(f.form->state().Tag, 2);
-    QVERIFY(f.form->laEntryProblem->isHidden());
+    QVERIFY(f.form->logInNotice->isHidden());
 }
 
 void StagesTest::decomposedLettersAreComposedAtEntry()

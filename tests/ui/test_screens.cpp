@@ -80,7 +80,7 @@ void ScreensTest::exposureStartsWithTheFiguresOnScreen()
     f.form->bbTestClick();
     const QImage shown = OnScreen(f.form.get());
     const QImage painted = Painted(f.form.get());
-    QVERIFY(f.form->state().TimerActive);
+    QVERIFY(f.form->state().timerActive);
     const QRect board = InWindow(f.form->paTest);
     QVERIFY(!SameIn(before, shown, board));
     QVERIFY(SameIn(shown, painted, board));
@@ -128,7 +128,7 @@ void ScreensTest::answerTimeEndsWithTheClosingMessageOnScreen()
     Settle();
     f.clock.advanceMs(60'000);
     const QImage shown = OnScreen(f.form.get());
-    QCOMPARE(f.form->FrontLayer(), f.form->paInstr);
+    QCOMPARE(f.form->frontLayer(), f.form->paInstr);
     QVERIFY(SameIn(shown, Painted(f.form.get()), InWindow(f.form->paInstr)));
     // The message is set in blue.
     const QImage message = shown.copy(InWindow(f.form->mInstruction));
