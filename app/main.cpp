@@ -1,7 +1,7 @@
 // KAVR.IM: a test of short-term figurative memory, one subject at a time.
 #include "app/KavrApplication.h"
-#include "platform/DesktopServices.h"
-#include "platform/FileSync.h"
+#include "platform/desktop/DesktopServices.h"
+#include "platform/desktop/FileSync.h"
 #include "testing/TForm1.h"
 #include "testing/core/Clock.h"
 #include "testing/core/Format.h"

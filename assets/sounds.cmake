@@ -2,7 +2,7 @@
 target_sources(kavr_assets PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/RiffChunks.h ${CMAKE_CURRENT_LIST_DIR}/RiffChunks.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SoundBank.h)
-# Windows plays the WAVE resources of the executable itself (platform/win32/kavr-im.rc); the
+# Windows plays the WAVE resources of the executable itself (platform/desktop/kavr-im.rc); the
 # decoder and the copies in Qt's resources serve the other platforms' player.
 if(NOT WIN32)
     target_sources(kavr_assets PRIVATE ${CMAKE_CURRENT_LIST_DIR}/SoundBank.cpp)

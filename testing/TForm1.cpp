@@ -4,7 +4,7 @@
 #include "assets/JpegDecoder.h"
 #include "assets/PictureCatalogue.h"
 #include "error/KavrError.h"
-#include "platform/DesktopServices.h"
+#include "platform/desktop/DesktopServices.h"
 #include "testing/BoardGeometry.h"
 #include "testing/core/Protocol.h"
 #include "testing/core/Scoring.h"

@@ -40,7 +40,7 @@ function(kavr_windows_version target description)
     target_link_options(${target} PRIVATE -s)
 endfunction()
 
-# kavr-im.exe has its icon from platform/win32/kavr-im.rc, beside the sounds.
+# kavr-im.exe has its icon from platform/desktop/kavr-im.rc, beside the sounds.
 kavr_windows_version(kavr-im "KAVR.IM: диагностика кратковременной образной памяти")
 kavr_windows_version(kavr-im-report "KAVR.IM: сводка протоколов" ICON)
 

@@ -2,11 +2,11 @@
 // spreadsheets and, on request, placement-level data, the group's figures, an HTML summary
 // and a page per subject. A program of its own: KAVR.IM itself reads no files.
 #include "assets/PictureCatalogue.h"
-#include "platform/Console.h"
+#include "platform/console/Console.h"
 #include "report/command/ProgressLine.h"
 #include "report/command/ReportOptions.h"
-#include "report/csv/ProtocolCsv.h"
 #include "report/csv/PlacementCsv.h"
+#include "report/csv/ProtocolCsv.h"
 #include "report/csv/SummaryCsv.h"
 #include "report/figures/GroupStatistics.h"
 #include "report/html/GroupPage.h"

@@ -1,6 +1,6 @@
 #include "report/read/ProtocolReader.h"
 
-#include "platform/FileAccess.h"
+#include "platform/files/FileAccess.h"
 #include "report/read/ProtocolLineParser.h"
 #include "testing/core/CodePage.h"
 #include "testing/core/Figures.h"

@@ -1,6 +1,6 @@
 #include "testing/core/Clock.h"
 
-#include "platform/PreciseWait.h"
+#include "platform/timing/PreciseWait.h"
 
 #include <QTimer>
 

@@ -1,8 +1,8 @@
 #include "testing/core/JournalRecovery.h"
 
 #include "error/KavrError.h"
-#include "platform/FileAccess.h"
-#include "platform/FileLock.h"
+#include "platform/files/FileAccess.h"
+#include "platform/files/FileLock.h"
 #include "testing/core/CodePage.h"
 #include "testing/core/JournalReader.h"
 #include "testing/core/Protocol.h"

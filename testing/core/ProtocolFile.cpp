@@ -1,7 +1,7 @@
 #include "testing/core/ProtocolFile.h"
 
 #include "error/KavrError.h"
-#include "platform/FileAccess.h"
+#include "platform/files/FileAccess.h"
 #include "testing/core/CodePage.h"
 #include "testing/core/TestJournal.h"
 

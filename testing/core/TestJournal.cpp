@@ -1,7 +1,7 @@
 #include "testing/core/TestJournal.h"
 
-#include "platform/FileAccess.h"
-#include "platform/FileLock.h"
+#include "platform/files/FileAccess.h"
+#include "platform/files/FileLock.h"
 #include "testing/core/JournalLine.h"
 
 #include <QDir>

@@ -8,7 +8,7 @@
 // when missing; else the fallback folders); when that name is taken, a journal of another test
 // of that code is alive or waits for recovery, and "<code> (2).IM.journal", (3), ... is used.
 // Journal and lock are made exclusively, never through a link nor over anything found under
-// their names. The lock, "<journal>.lock" (platform/FileLock.h), is made before the journal and
+// their names. The lock, "<journal>.lock" (platform/files/FileLock.h), is made before the journal and
 // held until the journal is removed: a workstation starting up recovers only journals whose
 // lock is missing or abandoned. In a folder the group may write, both are the group's, so that
 // another operator recovers a test its owner left.
@@ -34,7 +34,7 @@
 // HeartbeatMs that the test lives (FileLock::heartbeat).
 // Nothing here throws: when the journal cannot be written the test goes on without it, and
 // durability() says so at the end.
-#include "platform/FileAccess.h"
+#include "platform/files/FileAccess.h"
 #include "testing/core/ChoiceRecord.h"
 #include "testing/core/Format.h"
 #include "testing/core/ProtocolFile.h"

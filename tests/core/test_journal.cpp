@@ -3,7 +3,7 @@
 // and the recovery's cases (a torn last line, a protocol saved after all, a code recovered
 // before, a journal that cannot be read, a journal in a fallback folder, a lock left without
 // its journal).
-#include "platform/FileLock.h"
+#include "platform/files/FileLock.h"
 #include "testing/core/CodePage.h"
 #include "testing/core/JournalLine.h"
 #include "testing/core/JournalReader.h"

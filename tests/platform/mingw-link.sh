@@ -6,9 +6,9 @@ set -euo pipefail
 cxx=$1 windres=$2 root=$3 out=$4
 mkdir -p "$out"
 
-"$windres" -I "$root" "$root/platform/win32/kavr-im.rc" -O coff -o "$out/kavr-im.res.o"
+"$windres" -I "$root" "$root/platform/desktop/kavr-im.rc" -O coff -o "$out/kavr-im.res.o"
 "$cxx" -std=c++20 -Wall -Wextra -Werror -I "$root" \
-    "$root/platform/win32/Win32DesktopServices.cpp" "$root/platform/CreateDesktopServices.cpp" \
+    "$root/platform/desktop/Win32DesktopServices.cpp" "$root/platform/desktop/CreateDesktopServices.cpp" \
     "$root/tests/platform/win32_probe.cpp" "$out/kavr-im.res.o" -lwinmm -lgdi32 -lshcore -o "$out/probe.exe"
 
 "$windres" -J coff -i "$out/probe.exe" -O rc -o "$out/probe.rc"

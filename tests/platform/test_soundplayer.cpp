@@ -1,6 +1,6 @@
 // The sound player: returns at once, one sound at a time, a new sound cuts the one playing, and
 // on a machine without audio output the sound runs silently for its length.
-#include "platform/SoundPlayer.h"
+#include "platform/desktop/SoundPlayer.h"
 
 #include <QAudioDevice>
 #include <QMediaDevices>

@@ -1,7 +1,7 @@
 // The X11 desktop services against a real X server, started by run-under-xvfb.sh: the pointer
 // lands where asked, the keyboard layout switches between the configured XKB groups, and keys
 // then type characters of that layout.
-#include "platform/x11/X11DesktopServices.h"
+#include "platform/desktop/X11DesktopServices.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

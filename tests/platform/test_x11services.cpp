@@ -1,7 +1,7 @@
 // The X11 desktop services without an X server (offscreen): the layout lookup, and every
 // service staying silent and harmless where X11 is missing.
-#include "platform/SoundPlayer.h"
-#include "platform/x11/X11DesktopServices.h"
+#include "platform/desktop/SoundPlayer.h"
+#include "platform/desktop/X11DesktopServices.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 // Links the Windows desktop services into an executable (never run here): the factory gives
 // the Win32 implementation, and every service resolves against the Windows libraries.
-#include "platform/DesktopServices.h"
+#include "platform/desktop/DesktopServices.h"
 
 #include <windows.h>
 // Callers that see <windows.h> must undo its A/W renaming of these member names.

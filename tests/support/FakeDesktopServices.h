@@ -1,6 +1,6 @@
 #pragma once
 // Records every desktop-service call, in order, as one line of text each.
-#include "platform/DesktopServices.h"
+#include "platform/desktop/DesktopServices.h"
 
 #include <QStringList>
 

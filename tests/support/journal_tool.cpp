@@ -20,7 +20,7 @@
 //
 // Prints "ready" once the step is done (and a path or the entries where there are any); exit
 // status 0 when it succeeded.
-#include "platform/FileLock.h"
+#include "platform/files/FileLock.h"
 #include "support/TestSettings.h"
 #include "testing/core/JournalRecovery.h"
 #include "testing/core/Protocol.h"

@@ -1,7 +1,7 @@
 // What a name found in Result is on Windows, from its attributes and reparse tag: only a name
 // surrogate leads elsewhere; OneDrive's placeholders on a synced Desktop, deduplicated and
 // compressed files are files to read and replace like any other.
-#include "platform/win32/Win32Files.h"
+#include "platform/files/Win32Files.h"
 
 #include <QTest>
 

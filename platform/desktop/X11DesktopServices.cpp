@@ -1,7 +1,7 @@
-#include "platform/x11/X11DesktopServices.h"
+#include "platform/desktop/X11DesktopServices.h"
 
 #include "assets/SoundBank.h"
-#include "platform/SoundPlayer.h"
+#include "platform/desktop/SoundPlayer.h"
 
 #include <QCursor>
 #include <QGuiApplication>

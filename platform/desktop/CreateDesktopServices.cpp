@@ -1,11 +1,11 @@
-#include "platform/DesktopServices.h"
+#include "platform/desktop/DesktopServices.h"
 
 // The program's one choice of platform.
 #ifdef _WIN32
-#include "platform/win32/Win32DesktopServices.h"
+#include "platform/desktop/Win32DesktopServices.h"
 using PlatformDesktopServices = kavr::platform::Win32DesktopServices;
 #else
-#include "platform/x11/X11DesktopServices.h"
+#include "platform/desktop/X11DesktopServices.h"
 using PlatformDesktopServices = kavr::platform::X11DesktopServices;
 #endif
 

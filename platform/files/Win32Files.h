@@ -1,7 +1,7 @@
 #pragma once
 // What the Win32 file code shares: paths as Windows takes them, handles that close themselves,
 // the system's own words for an error.
-#include "platform/FileAccess.h"
+#include "platform/files/FileAccess.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "platform/win32/Win32DesktopServices.h"
+#include "platform/desktop/Win32DesktopServices.h"
 
 #define WIN32_LEAN_AND_MEAN
 #ifndef NOMINMAX

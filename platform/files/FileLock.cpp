@@ -1,6 +1,6 @@
-#include "platform/FileLock.h"
+#include "platform/files/FileLock.h"
 
-#include "platform/LockContents.h"
+#include "platform/files/LockContents.h"
 
 #include <utility>
 

@@ -21,7 +21,7 @@
 // file open for writing), else takes a shared lock, which a live owner's refuses alike.
 // Only the examined file is ever removed, never another that took its name meanwhile, also when
 // several examiners take one abandoned lock at once (RemoveOpenFile).
-#include "platform/FileAccess.h"
+#include "platform/files/FileAccess.h"
 
 #include <QString>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "platform/FileSync.h"
+#include "platform/desktop/FileSync.h"
 
 #ifdef _WIN32
 #include <io.h>

@@ -2,7 +2,7 @@
 // The desktop services on X11 (and on any other Qt platform, where the X11 parts do nothing):
 // sounds through SoundPlayer, keyboard layouts as XKB groups, the pointer through QCursor. There
 // is no taskbar to show and no window-manager menu a program can extend.
-#include "platform/DesktopServices.h"
+#include "platform/desktop/DesktopServices.h"
 
 #include <QByteArray>
 #include <QString>

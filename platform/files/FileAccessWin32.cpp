@@ -1,6 +1,6 @@
-#include "platform/FileAccess.h"
+#include "platform/files/FileAccess.h"
 
-#include "platform/win32/Win32Files.h"
+#include "platform/files/Win32Files.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

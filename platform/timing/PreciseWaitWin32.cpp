@@ -1,4 +1,4 @@
-#include "platform/PreciseWait.h"
+#include "platform/timing/PreciseWait.h"
 
 namespace kavr::platform {
 

@@ -3,7 +3,7 @@
 // WAVE resources, input layouts, the pointer, the taskbar and the window's system menu. Uses no
 // Qt; <windows.h> stays inside the .cpp because it defines PlaySound and LoadKeyboardLayout as
 // macros.
-#include "platform/DesktopServices.h"
+#include "platform/desktop/DesktopServices.h"
 
 namespace kavr::platform {
 

@@ -1,7 +1,7 @@
-#include "platform/FileLock.h"
+#include "platform/files/FileLock.h"
 
-#include "platform/LockContents.h"
-#include "platform/win32/Win32Files.h"
+#include "platform/files/LockContents.h"
+#include "platform/files/Win32Files.h"
 
 #include <fcntl.h>
 #include <io.h>

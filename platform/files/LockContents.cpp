@@ -1,4 +1,4 @@
-#include "platform/LockContents.h"
+#include "platform/files/LockContents.h"
 
 #include <QList>
 #include <QSysInfo>
