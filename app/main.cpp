@@ -1,7 +1,7 @@
 // KAVR.IM: a test of short-term figurative memory, one subject at a time.
 #include "app/KavrApplication.h"
 #include "platform/desktop/DesktopServices.h"
-#include "platform/desktop/FileSync.h"
+#include "platform/files/FileAccess.h"
 #include "testing/TForm1.h"
 #include "testing/core/Clock.h"
 #include "testing/core/Format.h"
@@ -23,7 +23,7 @@ int main(int argc, char *argv[])
     kavr::SystemClock clock;
     const kavr::SaveTarget saveTarget = kavr::DefaultSaveTarget(QCoreApplication::applicationDirPath());
     kavr::TForm1 form(*desktop, clock, saveTarget, kavr::FormatSettings::system(),
-                      kavr::platform::SyncFileToDisk);
+                      kavr::platform::SyncFile);
     kavr::ui::TAboutBox aboutBox(form, &form);
     form.setAboutBox(&aboutBox);
 

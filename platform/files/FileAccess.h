@@ -116,6 +116,12 @@ FileIdentity IdentityOf(int descriptor);
 // Closes a descriptor of CreateNewFile's.
 void CloseFile(int descriptor);
 
+// Makes what was written to the open descriptor durable: the data reaches the disk (or the file
+// server), not only the system's cache, so that a power cut after the call loses none of it. May
+// block for milliseconds; safe to call from any thread, and never keeps writes to the file
+// waiting meanwhile (on Windows the flush goes through a handle of its own: the file must have
+// been opened sharing writing, as CreateNewFile does). False when the system refused.
+bool SyncFile(int descriptor);
 // Makes the folder's new and removed names durable (Linux: fsync of the folder; Windows keeps
 // names in the file system's journal). May block for milliseconds.
 void SyncFolder(const QString &folder);

@@ -176,6 +176,11 @@ FileError NameUnnamed(int fd, QString *temporary, const QString &path)
 
 } // namespace
 
+bool SyncFile(int descriptor)
+{
+    return ::fsync(descriptor) == 0;
+}
+
 void SyncFolder(const QString &folder)
 {
     const int fd = ::open(Native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -299,7 +304,7 @@ FileError SaveFile(const QString &path, const QByteArray &bytes, FileSharing sha
         return error;
     int failure = 0;
     // Durable before it has its name: a power cut never leaves an empty protocol.
-    if (!WriteAll(fd, bytes, &failure) || ::fsync(fd) != 0) {
+    if (!WriteAll(fd, bytes, &failure) || !SyncFile(fd)) {
         error = SystemError(failure ? failure : errno);
     } else if (temporary.isEmpty()) {
         // Its name at once where nothing has it yet (a kill then leaves nothing half named);

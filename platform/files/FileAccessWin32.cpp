@@ -316,7 +316,7 @@ int CreateNewFile(const QString &path, FileSharing, FileError *error)
     // Others may read it (and remove it by its name, which only its own program does while
     // it is open); a reader that asks for less than that, as Qt's QFile does, still gets it.
     // Shared for writing too, so that the journal is flushed through a handle of its own
-    // (SyncFileToDisk) and its writes never wait for a flush.
+    // (SyncFile) and its writes never wait for a flush.
     return CreateWith(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, error);
 }
 
@@ -403,6 +403,21 @@ FileError RemoveOpenFile(int descriptor, const QString &)
     if (handle == -1)
         return Error(FileError::Code::NotFound, NotRegularReason(FileKind::Missing));
     return MarkClaimedForDeletion(HANDLE(handle)) ? FileError{} : SystemError(GetLastError());
+}
+
+bool SyncFile(int descriptor)
+{
+    const intptr_t handle = _get_osfhandle(descriptor);
+    if (handle == -1)
+        return false;
+    // Through a handle of its own: all I/O on a synchronous handle is serialised, so a flush on
+    // the file's own handle would keep the next write waiting for the disk (on a share, for a
+    // round trip to the server and its disk), and a placement with it.
+    const Handle flusher(ReOpenFile(HANDLE(handle), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0));
+    if (!flusher)
+        return FlushFileBuffers(HANDLE(handle)) != 0;
+    return FlushFileBuffers(flusher.get()) != 0;
 }
 
 void SyncFolder(const QString &)

@@ -107,7 +107,7 @@ std::unique_ptr<FileLock> FileLock::create(const QString &path, FileSharing shar
             return false;
         const QByteArray contents = lock::Contents(::getpid(), BootId());
         return ::write(fd, contents.constData(), size_t(contents.size())) == contents.size()
-            && Date(fd, folder) && ::fsync(fd) == 0;
+            && Date(fd, folder) && SyncFile(fd);
     }, error);
     if (fd < 0) {
         if (error && error->code == FileError::Code::Other)
@@ -121,7 +121,7 @@ bool FileLock::heartbeat()
 {
     // Synced, so that the server has the date at once.
     ++m_beats;
-    return Date(m_descriptor, QFileInfo(m_path).absolutePath()) && ::fsync(m_descriptor) == 0;
+    return Date(m_descriptor, QFileInfo(m_path).absolutePath()) && SyncFile(m_descriptor);
 }
 
 void FileLock::examineOwner(Claim &claim)
