@@ -5,6 +5,8 @@
 // point) at the last step of a path, waits on a FIFO or a device, or reads without a bound.
 // Folders on the way are followed: a Result folder mounted or linked by the lab is its own
 // choice. Errors are returned, never thrown; each carries a reason the operator can read.
+#include "platform/files/OwnedFile.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -71,18 +73,18 @@ enum class FileSharing {
 };
 
 // Creates path anew, exclusively (never through a link, never over anything that exists) and
-// returns a C runtime descriptor open for writing, or -1 and sets error. Others may read the
-// file while it is open.
-int CreateNewFile(const QString &path, FileSharing sharing, FileError *error);
+// returns it open for writing, or none and sets error. Others may read the file while it is
+// open.
+OwnedFile CreateNewFile(const QString &path, FileSharing sharing, FileError *error);
 // Creates path anew, exclusively, as a lock's owner holds it for its whole life, and calls
 // prepare(descriptor) to hold it and write what it must hold before anyone can find it: whoever
 // finds the name finds the file held and whole. On Linux it is made without a name (where the
 // file system cannot: under a temporary one), prepared (prepare takes the flock()), then given
 // its name; on Windows it is made at its name with a handle that lets no one else remove it,
-// then prepared. Returns the descriptor (open for writing; RemoveOpenFile removes the file), or
-// -1 and sets error: Exists when the name is taken, Other when prepare failed.
-int CreateHeldFile(const QString &path, FileSharing sharing, const std::function<bool(int descriptor)> &prepare,
-                   FileError *error);
+// then prepared. Returns the file open for writing (RemoveOpenFile removes it), or none and sets
+// error: Exists when the name is taken, Other when prepare failed.
+OwnedFile CreateHeldFile(const QString &path, FileSharing sharing, const std::function<bool(int descriptor)> &prepare,
+                         FileError *error);
 
 enum class Replace { Never, RegularFile };
 
@@ -113,8 +115,6 @@ bool RemoveFile(const QString &path, const FileIdentity &identity);
 FileError RemoveOpenFile(int descriptor, const QString &path);
 // The identity of an open descriptor.
 FileIdentity IdentityOf(int descriptor);
-// Closes a descriptor of CreateNewFile's.
-void CloseFile(int descriptor);
 
 // Makes what was written to the open descriptor durable: the data reaches the disk (or the file
 // server), not only the system's cache, so that a power cut after the call loses none of it. May
@@ -133,7 +133,7 @@ void SyncFolder(const QString &folder);
 // FileLock::clearLeftovers removes once its maker is surely gone.
 struct ProbeFile
 {
-    int descriptor = -1;
+    OwnedFile file;
     QString path; // the name to remove when done; empty when the system removes it
     FileError error;
 };

@@ -144,16 +144,16 @@ QByteArray SelfPath(int fd)
 
 // A new file beside path, open for writing: without a name where the file system allows (a
 // kill then leaves nothing), else under a temporary name, set in temporary.
-int CreateUnnamed(const QString &path, FileSharing sharing, QString *temporary, FileError *error)
+OwnedFile CreateUnnamed(const QString &path, FileSharing sharing, QString *temporary, FileError *error)
 {
     const QString folder = QFileInfo(path).absolutePath();
     temporary->clear();
-    const int fd = CanNameUnnamed()
-        ? ::open(Native(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, ModeFor(sharing))
-        : -1;
-    if (fd >= 0) {
-        ShareAsFolder(fd, folder, sharing);
-        return fd;
+    OwnedFile file(CanNameUnnamed()
+                       ? ::open(Native(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, ModeFor(sharing))
+                       : -1);
+    if (file) {
+        ShareAsFolder(file.get(), folder, sharing);
+        return file;
     }
     *temporary = QDir(folder).filePath(TemporaryFileName(QFileInfo(path).fileName()));
     return CreateNewFile(*temporary, sharing, error);
@@ -183,11 +183,9 @@ bool SyncFile(int descriptor)
 
 void SyncFolder(const QString &folder)
 {
-    const int fd = ::open(Native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    const OwnedFile opened(::open(Native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (opened)
+        ::fsync(opened.get());
 }
 
 FileState InspectFile(const QString &path)
@@ -209,12 +207,12 @@ FileRead ReadRegularFile(const QString &path, qint64 maxBytes)
             : Error(FileError::Code::NotRegular, NotRegularReason(state.kind));
         return read;
     }
-    const int fd = ::open(Native(path).constData(),
-                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
+    const OwnedFile file(::open(Native(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!file) {
         read.error = ReadError(errno);
         return read;
     }
+    const int fd = file.get();
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) { // swapped since it was looked at
         read.error = Error(FileError::Code::NotRegular, NotRegularReason(KindOf(st.st_mode)));
@@ -240,39 +238,38 @@ FileRead ReadRegularFile(const QString &path, qint64 maxBytes)
         if (!read.error && got > maxBytes)
             read.error = Error(FileError::Code::TooLarge, QStringLiteral("файл слишком велик"));
     }
-    ::close(fd);
     if (read.error)
         read.bytes.clear();
     return read;
 }
 
-int CreateNewFile(const QString &path, FileSharing sharing, FileError *error)
+OwnedFile CreateNewFile(const QString &path, FileSharing sharing, FileError *error)
 {
     // O_EXCL never follows a link and never opens what exists.
-    const int fd = ::open(Native(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                          ModeFor(sharing));
-    if (fd < 0) {
+    OwnedFile file(::open(Native(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          ModeFor(sharing)));
+    if (!file) {
         if (error)
             *error = SystemError(errno);
-        return -1;
+        return file;
     }
-    ShareAsFolder(fd, QFileInfo(path).absolutePath(), sharing);
+    ShareAsFolder(file.get(), QFileInfo(path).absolutePath(), sharing);
     if (error)
         *error = {};
-    return fd;
+    return file;
 }
 
-int CreateHeldFile(const QString &path, FileSharing sharing, const std::function<bool(int)> &prepare,
-                   FileError *error)
+OwnedFile CreateHeldFile(const QString &path, FileSharing sharing, const std::function<bool(int)> &prepare,
+                         FileError *error)
 {
     const FileError unprepared = Error(FileError::Code::Other, QStringLiteral("не удалось записать файл"));
     QString temporary;
     FileError failure;
-    int fd = CreateUnnamed(path, sharing, &temporary, &failure);
-    if (fd >= 0) {
-        failure = prepare(fd) ? NameUnnamed(fd, &temporary, path) : unprepared;
+    OwnedFile file = CreateUnnamed(path, sharing, &temporary, &failure);
+    if (file) {
+        failure = prepare(file.get()) ? NameUnnamed(file.get(), &temporary, path) : unprepared;
         if (failure) {
-            ::close(fd);
+            file.reset();
             if (!temporary.isEmpty())
                 ::unlink(Native(temporary).constData());
         }
@@ -280,16 +277,16 @@ int CreateHeldFile(const QString &path, FileSharing sharing, const std::function
     if (failure.code == FileError::Code::InUse) {
         // A share that renames no open file (one reached through libsmbclient): made at its name
         // and prepared at once, as the program always did there.
-        fd = CreateNewFile(path, sharing, &failure);
-        if (fd >= 0 && !prepare(fd)) {
-            RemoveFile(path, IdentityOf(fd));
-            ::close(fd);
+        file = CreateNewFile(path, sharing, &failure);
+        if (file && !prepare(file.get())) {
+            RemoveFile(path, IdentityOf(file.get()));
+            file.reset();
             failure = unprepared;
         }
     }
     if (error)
         *error = failure;
-    return failure ? -1 : fd;
+    return failure ? OwnedFile() : std::move(file);
 }
 
 FileError SaveFile(const QString &path, const QByteArray &bytes, FileSharing sharing, Replace replace,
@@ -299,9 +296,10 @@ FileError SaveFile(const QString &path, const QByteArray &bytes, FileSharing sha
     // cannot (network shares), under a temporary name.
     QString temporary;
     FileError error;
-    const int fd = CreateUnnamed(path, sharing, &temporary, &error);
-    if (fd < 0)
+    OwnedFile file = CreateUnnamed(path, sharing, &temporary, &error);
+    if (!file)
         return error;
+    const int fd = file.get();
     int failure = 0;
     // Durable before it has its name: a power cut never leaves an empty protocol.
     if (!WriteAll(fd, bytes, &failure) || !SyncFile(fd)) {
@@ -319,7 +317,7 @@ FileError SaveFile(const QString &path, const QByteArray &bytes, FileSharing sha
                 temporary = linked;
         }
     }
-    ::close(fd);
+    file.reset();
     if (!error && !temporary.isEmpty())
         error = RenameFile(temporary, path, replace, inUseWaitMs);
     if (error && !temporary.isEmpty())
@@ -380,11 +378,6 @@ FileIdentity IdentityOf(int descriptor)
     return ::fstat(descriptor, &st) == 0 ? IdentityOf(st) : FileIdentity{};
 }
 
-void CloseFile(int descriptor)
-{
-    ::close(descriptor);
-}
-
 namespace {
 
 // Removes the file identity names from the temporary name another process has just moved it to
@@ -433,14 +426,13 @@ ProbeFile CreateProbeFile(const QString &folder, FileSharing sharing)
 {
     ProbeFile probe;
     const QString named = QDir(folder).filePath(ProbeFileName());
-    probe.descriptor = CreateUnnamed(named, sharing, &probe.path, &probe.error);
+    probe.file = CreateUnnamed(named, sharing, &probe.path, &probe.error);
     return probe;
 }
 
 void DiscardProbeFile(ProbeFile &probe)
 {
-    if (probe.descriptor >= 0)
-        ::close(std::exchange(probe.descriptor, -1));
+    probe.file.reset();
     if (!probe.path.isEmpty())
         ::unlink(Native(std::exchange(probe.path, QString())).constData());
 }

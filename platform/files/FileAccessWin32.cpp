@@ -243,7 +243,7 @@ namespace {
 constexpr int DeletePendingTries = 10;
 
 // The folder's permissions are handed down to the file.
-int CreateWith(const QString &path, DWORD access, DWORD share, FileError *error)
+OwnedFile CreateWith(const QString &path, DWORD access, DWORD share, FileError *error)
 {
     const std::wstring name = WidePath(path);
     HANDLE handle = CreateFileW(name.c_str(), access, share, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -266,19 +266,19 @@ int CreateWith(const QString &path, DWORD access, DWORD share, FileError *error)
     if (handle == INVALID_HANDLE_VALUE) {
         if (error)
             *error = SystemError(GetLastError());
-        return -1;
+        return {};
     }
-    const int fd = _open_osfhandle(intptr_t(handle), _O_WRONLY | _O_BINARY);
-    if (fd < 0) {
+    OwnedFile file(_open_osfhandle(intptr_t(handle), _O_WRONLY | _O_BINARY));
+    if (!file) {
         CloseHandle(handle);
         DeleteFileW(WidePath(path).c_str());
         if (error)
             *error = Error(FileError::Code::Other, QStringLiteral("слишком много открытых файлов"));
-        return -1;
+        return file;
     }
     if (error)
         *error = {};
-    return fd;
+    return file;
 }
 
 // Writes bytes as a new file, whole and durable, or leaves nothing behind.
@@ -286,10 +286,10 @@ FileError WriteNewFile(const QString &path, const QByteArray &bytes, FileSharing
 {
     FileError error;
     // Its own handle may remove it should the write fail; nobody else may meanwhile.
-    const int fd = CreateWith(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ, &error);
-    if (fd < 0)
+    OwnedFile file = CreateWith(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ, &error);
+    if (!file)
         return error;
-    const HANDLE handle = HANDLE(_get_osfhandle(fd));
+    const HANDLE handle = HANDLE(_get_osfhandle(file.get()));
     const char *data = bytes.constData();
     qsizetype left = bytes.size();
     DWORD failure = ERROR_SUCCESS;
@@ -305,13 +305,13 @@ FileError WriteNewFile(const QString &path, const QByteArray &bytes, FileSharing
         failure = GetLastError();
     if (failure != ERROR_SUCCESS)
         MarkForDeletion(handle);
-    _close(fd);
+    file.reset();
     return failure == ERROR_SUCCESS ? FileError{} : SystemError(failure);
 }
 
 } // namespace
 
-int CreateNewFile(const QString &path, FileSharing, FileError *error)
+OwnedFile CreateNewFile(const QString &path, FileSharing, FileError *error)
 {
     // Others may read it (and remove it by its name, which only its own program does while
     // it is open); a reader that asks for less than that, as Qt's QFile does, still gets it.
@@ -320,19 +320,20 @@ int CreateNewFile(const QString &path, FileSharing, FileError *error)
     return CreateWith(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, error);
 }
 
-int CreateHeldFile(const QString &path, FileSharing, const std::function<bool(int)> &prepare, FileError *error)
+OwnedFile CreateHeldFile(const QString &path, FileSharing, const std::function<bool(int)> &prepare,
+                         FileError *error)
 {
     // Its owner alone may remove it while it is open: whether it can be removed tells whether
     // its program lives, on a file server too. Held from the moment it exists, so that what it
     // holds may follow.
-    const int fd = CreateWith(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ, error);
-    if (fd < 0 || prepare(fd))
-        return fd;
-    MarkForDeletion(HANDLE(_get_osfhandle(fd)));
-    _close(fd);
+    OwnedFile file = CreateWith(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ, error);
+    if (!file || prepare(file.get()))
+        return file;
+    MarkForDeletion(HANDLE(_get_osfhandle(file.get())));
+    file.reset();
     if (error)
         *error = Error(FileError::Code::Other, QStringLiteral("не удалось записать файл"));
-    return -1;
+    return file;
 }
 
 FileError SaveFile(const QString &path, const QByteArray &bytes, FileSharing sharing, Replace replace,
@@ -391,11 +392,6 @@ FileIdentity IdentityOf(int descriptor)
     return handle == -1 ? FileIdentity{} : IdentityOf(HANDLE(handle));
 }
 
-void CloseFile(int descriptor)
-{
-    _close(descriptor);
-}
-
 FileError RemoveOpenFile(int descriptor, const QString &)
 {
     // The handle is the file itself, whatever now has its name; it was opened to be removed.
@@ -437,8 +433,8 @@ ProbeFile CreateProbeFile(const QString &folder, FileSharing)
         probe.error = SystemError(GetLastError());
         return probe;
     }
-    probe.descriptor = _open_osfhandle(intptr_t(handle), _O_WRONLY | _O_BINARY);
-    if (probe.descriptor < 0) {
+    probe.file.reset(_open_osfhandle(intptr_t(handle), _O_WRONLY | _O_BINARY));
+    if (!probe.file) {
         CloseHandle(handle);
         probe.error = Error(FileError::Code::Other, QStringLiteral("слишком много открытых файлов"));
     }
@@ -447,8 +443,7 @@ ProbeFile CreateProbeFile(const QString &folder, FileSharing)
 
 void DiscardProbeFile(ProbeFile &probe)
 {
-    if (probe.descriptor >= 0)
-        _close(std::exchange(probe.descriptor, -1));
+    probe.file.reset();
 }
 
 QString PrivateTempFolder()

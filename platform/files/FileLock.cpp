@@ -8,14 +8,14 @@ namespace kavr::platform {
 
 namespace {
 
-// Removes the file open as descriptor from path and closes it. A share that removes no open
-// file (one reached through libsmbclient answers "in use") has it removed by name once closed,
-// while it is still that file.
-FileError RemoveAndClose(int descriptor, const QString &path)
+// Removes the open file from path and closes it. A share that removes no open file (one reached
+// through libsmbclient answers "in use") has it removed by name once closed, while it is still
+// that file.
+FileError RemoveAndClose(OwnedFile file, const QString &path)
 {
-    FileError error = RemoveOpenFile(descriptor, path);
-    const FileIdentity identity = IdentityOf(descriptor);
-    CloseFile(descriptor);
+    FileError error = RemoveOpenFile(file.get(), path);
+    const FileIdentity identity = IdentityOf(file.get());
+    file.reset();
     if (error.code == FileError::Code::InUse && RemoveFile(path, identity))
         error = {};
     return error;
@@ -25,8 +25,8 @@ FileError RemoveAndClose(int descriptor, const QString &path)
 
 FileLock::~FileLock()
 {
-    if (m_descriptor >= 0)
-        RemoveAndClose(m_descriptor, m_path);
+    if (m_file)
+        RemoveAndClose(std::move(m_file), m_path);
 }
 
 FileLock::Claim FileLock::examine(const QString &path)
@@ -42,21 +42,6 @@ FileLock::Claim FileLock::examine(const QString &path)
     return claim;
 }
 
-FileLock::Claim::Claim(Claim &&other) noexcept
-    : m_path(std::move(other.m_path)),
-      m_state(other.m_state),
-      m_kind(other.m_kind),
-      m_host(std::move(other.m_host)),
-      m_descriptor(std::exchange(other.m_descriptor, -1))
-{
-}
-
-FileLock::Claim::~Claim()
-{
-    if (m_descriptor >= 0)
-        CloseFile(m_descriptor);
-}
-
 bool FileLock::Claim::elsewhere() const
 {
     return !m_host.isEmpty() && m_host != lock::ThisHost();
@@ -64,9 +49,9 @@ bool FileLock::Claim::elsewhere() const
 
 bool FileLock::Claim::remove(FileError *error)
 {
-    if (m_state != State::Abandoned || m_descriptor < 0)
+    if (m_state != State::Abandoned || !m_file)
         return false;
-    const FileError failure = RemoveAndClose(std::exchange(m_descriptor, -1), m_path);
+    const FileError failure = RemoveAndClose(std::move(m_file), m_path);
     m_state = failure ? State::Undecided : State::Missing;
     if (error)
         *error = failure;

@@ -22,6 +22,7 @@
 // Only the examined file is ever removed, never another that took its name meanwhile, also when
 // several examiners take one abandoned lock at once (RemoveOpenFile).
 #include "platform/files/FileAccess.h"
+#include "platform/files/OwnedFile.h"
 
 #include <QString>
 #include <memory>
@@ -58,14 +59,14 @@ public:
     static int clearLeftovers(const QString &folder, QStringView lockSuffix);
 
 private:
-    FileLock(QString path, int descriptor)
-        : m_path(std::move(path)), m_descriptor(descriptor), m_identity(IdentityOf(descriptor))
+    FileLock(QString path, OwnedFile file)
+        : m_path(std::move(path)), m_file(std::move(file)), m_identity(IdentityOf(m_file.get()))
     {
     }
     // The state of a regular file found under a lock's name: whether its owner lives.
     static void examineOwner(Claim &claim);
     QString m_path;
-    int m_descriptor = -1;
+    OwnedFile m_file;
     FileIdentity m_identity; // the file made, should its handle be lost (Windows)
     quint64 m_beats = 0;
 };
@@ -81,9 +82,8 @@ public:
         NotALock,    // a link, a FIFO, a device, a folder: left alone
     };
 
-    Claim(Claim &&other) noexcept;
+    Claim(Claim &&) noexcept = default;
     Claim &operator=(Claim &&) = delete;
-    ~Claim();
 
     State state() const { return m_state; }
     // The workstation named in the lock, when it names one.
@@ -102,7 +102,7 @@ private:
     State m_state = State::Missing;
     FileKind m_kind = FileKind::Missing;
     QString m_host;
-    int m_descriptor = -1; // held open (and locked, on Linux) from examine() to remove()
+    OwnedFile m_file; // held open (and locked, on Linux) from examine() to remove()
 };
 
 } // namespace kavr::platform

@@ -56,7 +56,7 @@ qint64 FolderNowMs(const QString &folder)
 {
     ProbeFile probe = CreateProbeFile(folder, FileSharing::Owner);
     struct stat st {};
-    const bool dated = probe.descriptor >= 0 && ::fstat(probe.descriptor, &st) == 0;
+    const bool dated = probe.file && ::fstat(probe.file.get(), &st) == 0;
     DiscardProbeFile(probe);
     return dated ? MilliSeconds(st.st_mtim) : -1;
 }
@@ -102,26 +102,26 @@ std::unique_ptr<FileLock> FileLock::create(const QString &path, FileSharing shar
 {
     const QString folder = QFileInfo(path).absolutePath();
     // Held, whole and dated before it has its name: an examiner never finds it otherwise.
-    const int fd = CreateHeldFile(path, sharing, [&folder](int fd) {
+    OwnedFile file = CreateHeldFile(path, sharing, [&folder](int fd) {
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && !NoLocksHere(errno))
             return false;
         const QByteArray contents = lock::Contents(::getpid(), BootId());
         return ::write(fd, contents.constData(), size_t(contents.size())) == contents.size()
             && Date(fd, folder) && SyncFile(fd);
     }, error);
-    if (fd < 0) {
+    if (!file) {
         if (error && error->code == FileError::Code::Other)
             error->reason = QStringLiteral("не удалось записать файл блокировки");
         return nullptr;
     }
-    return std::unique_ptr<FileLock>(new FileLock(path, fd));
+    return std::unique_ptr<FileLock>(new FileLock(path, std::move(file)));
 }
 
 bool FileLock::heartbeat()
 {
     // Synced, so that the server has the date at once.
     ++m_beats;
-    return Date(m_descriptor, QFileInfo(m_path).absolutePath()) && SyncFile(m_descriptor);
+    return Date(m_file.get(), QFileInfo(m_path).absolutePath()) && SyncFile(m_file.get());
 }
 
 void FileLock::examineOwner(Claim &claim)
@@ -133,23 +133,22 @@ void FileLock::examineOwner(Claim &claim)
     int lockKind = LOCK_EX;
     // A file server refuses writing to a file its owner holds without sharing it (a Windows
     // workstation's lock): EBUSY.
-    int fd = ::open(Native(path).constData(), O_RDWR | flags);
-    if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS || errno == EBUSY || errno == ETXTBSY)) {
+    OwnedFile file(::open(Native(path).constData(), O_RDWR | flags));
+    if (!file && (errno == EACCES || errno == EPERM || errno == EROFS || errno == EBUSY || errno == ETXTBSY)) {
         lockKind = LOCK_SH;
-        fd = ::open(Native(path).constData(), O_RDONLY | flags);
+        file.reset(::open(Native(path).constData(), O_RDONLY | flags));
     }
-    if (fd < 0) {
+    if (!file) {
         claim.m_state = errno == ENOENT                      ? Claim::State::Missing
             : errno == EBUSY || errno == ETXTBSY             ? Claim::State::Held     // held open, unshared
                                                              : Claim::State::NotALock; // swapped
         return;
     }
+    const int fd = file.get();
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > MaxLockBytes) {
-        ::close(fd);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > MaxLockBytes)
         return; // not a lock of the program's
-    }
-    claim.m_descriptor = fd;
+    claim.m_file = std::move(file);
     QByteArray bytes(int(MaxLockBytes), '\0');
     const ssize_t got = ::pread(fd, bytes.data(), size_t(bytes.size()), 0);
     bytes.truncate(got > 0 ? got : 0);

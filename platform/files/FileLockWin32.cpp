@@ -20,19 +20,19 @@ std::unique_ptr<FileLock> FileLock::create(const QString &path, FileSharing shar
     // Held open without the right for others to remove it, from the moment it exists: whether it
     // can be removed tells whether its owner lives, on a file server too, whatever process id it
     // names. What it says is for the operator's notice only.
-    const int fd = CreateHeldFile(path, sharing, [](int fd) {
+    OwnedFile file = CreateHeldFile(path, sharing, [](int fd) {
         const QByteArray contents = lock::Contents(GetCurrentProcessId(), QString());
         DWORD written = 0;
         const HANDLE handle = HANDLE(_get_osfhandle(fd));
         return WriteFile(handle, contents.constData(), DWORD(contents.size()), &written, nullptr)
             && written == DWORD(contents.size()) && FlushFileBuffers(handle);
     }, error);
-    if (fd < 0) {
+    if (!file) {
         if (error && error->code == FileError::Code::Other)
             error->reason = QStringLiteral("не удалось записать файл блокировки");
         return nullptr;
     }
-    return std::unique_ptr<FileLock>(new FileLock(path, fd));
+    return std::unique_ptr<FileLock>(new FileLock(path, std::move(file)));
 }
 
 bool FileLock::heartbeat()
@@ -41,7 +41,7 @@ bool FileLock::heartbeat()
     // The open handle says it all, while it is there: a file server restarted without
     // continuous availability forgets it, and another start would take the test for abandoned.
     BY_HANDLE_FILE_INFORMATION info {};
-    if (GetFileInformationByHandle(HANDLE(_get_osfhandle(m_descriptor)), &info))
+    if (GetFileInformationByHandle(HANDLE(_get_osfhandle(m_file.get())), &info))
         return true;
     win32::Handle again(CreateFileW(win32::WidePath(m_path).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -49,11 +49,11 @@ bool FileLock::heartbeat()
         || FileIdentity{info.dwVolumeSerialNumber, (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow, true}
             != m_identity)
         return false;
-    const int fd = _open_osfhandle(intptr_t(again.get()), _O_WRONLY | _O_BINARY);
-    if (fd < 0)
+    OwnedFile reopened(_open_osfhandle(intptr_t(again.get()), _O_WRONLY | _O_BINARY));
+    if (!reopened)
         return false;
     again.release();
-    CloseFile(std::exchange(m_descriptor, fd));
+    m_file = std::move(reopened); // the lost handle closed
     return true;
 }
 
@@ -91,11 +91,11 @@ void FileLock::examineOwner(Claim &claim)
     if (ReadFile(file.get(), bytes.data(), DWORD(bytes.size()), &got, nullptr))
         bytes.truncate(int(got));
     claim.m_host = lock::Parse(bytes).host;
-    const int fd = _open_osfhandle(intptr_t(file.get()), _O_RDONLY | _O_BINARY);
-    if (fd < 0)
+    OwnedFile held(_open_osfhandle(intptr_t(file.get()), _O_RDONLY | _O_BINARY));
+    if (!held)
         return;
     file.release();
-    claim.m_descriptor = fd;
+    claim.m_file = std::move(held);
     claim.m_state = Claim::State::Abandoned;
 }
 

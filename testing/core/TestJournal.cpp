@@ -2,6 +2,7 @@
 
 #include "platform/files/FileAccess.h"
 #include "platform/files/FileLock.h"
+#include "platform/files/OwnedFile.h"
 #include "testing/core/JournalLine.h"
 
 #include <QDir>
@@ -102,19 +103,19 @@ bool TestJournal::create(const SaveTarget &target, const QString &dir, const QSt
                 continue;
             return false; // the folder does not take the lock
         }
-        const int fd = platform::CreateNewFile(path, sharing, &error);
-        if (fd < 0) {
+        platform::OwnedFile file = platform::CreateNewFile(path, sharing, &error);
+        if (!file) {
             if (error.code == FileError::Code::Exists)
                 continue; // left by an earlier test and not yet recovered; the lock goes
             return false;
         }
-        if (!m_file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-            platform::RemoveFile(path, platform::IdentityOf(fd));
-            platform::CloseFile(fd);
+        if (!m_file.open(file.get(), QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+            platform::RemoveFile(path, platform::IdentityOf(file.get()));
             return false;
         }
         m_path = path;
-        m_identity = platform::IdentityOf(fd);
+        m_identity = platform::IdentityOf(file.get());
+        file.release(); // m_file closes it now
         m_lock = std::move(lock);
         return true;
     }
