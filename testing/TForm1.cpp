@@ -252,7 +252,7 @@ void TForm1::bbTestClick()
     SelectedFigure = 0;
     // From now on the subject's work must survive whatever stops the program. Journaled once
     // the figures are up; a set-up repeated during the exposure goes on in the same journal.
-    m_recorder.exposureBegan(EditUser->text(), *ResultLog, VariantText());
+    m_recorder.exposureBegan(EditUser->text(), *ResultLog, variantText());
 }
 
 void TForm1::TimerTimer()
@@ -344,7 +344,7 @@ void TForm1::PrepareTest()
         VariantIndex = -1; // text typed into the field names no item
     if (VariantIndex < 0 || VariantIndex >= VariantCount)
         VariantIndex = 0;
-    setWindowTitle(windowTitle() + QLatin1Char(' ') + VariantText());
+    setWindowTitle(windowTitle() + QLatin1Char(' ') + variantText());
     ui::ShowPhaseLengths(*this, TestVariants[VariantIndex]);
 
     // A repeated set-up builds new boards over the old ones, which stay owned by the window
@@ -525,7 +525,7 @@ void TForm1::FinishTest()
     const QDateTime end = m_clock.now();
     ResultLog->append(protocol::FinishTimeLine(end.time(), m_format));
     const Score score = ScoreChoices(Choices);
-    ResultLog->append(protocol::ResultLines(VariantText(), answerTime, score, Choices, m_format));
+    ResultLog->append(protocol::ResultLines(variantText(), answerTime, score, Choices, m_format));
     // Should the save fail everywhere, the journal holds the test as it ended.
     m_recorder.finish(answerTime, ChoiceNo, Choices, end);
     const SaveOutcome saved = TrySaveProtocol(m_saveTarget, EditUser->text(), *ResultLog);
@@ -555,7 +555,7 @@ void TForm1::ensureClosingMessage()
     mInstruction->setLines(message, true);
 }
 
-QString TForm1::VariantText() const
+QString TForm1::variantText() const
 {
     return TestVariants[VariantIndex].itemText.toString();
 }

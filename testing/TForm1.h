@@ -178,7 +178,7 @@ private:
     void showNow(QWidget *control);
     void placePointer(QWidget *control, QPoint point);
     void highlightPick(Board<ui::Panel> &panels, int position);
-    QString VariantText() const;
+    QString variantText() const;
 
     platform::DesktopServices &m_desktop;
     Clock &m_clock;
