@@ -5,8 +5,8 @@
 
 #include <csetjmp>
 #include <cstdio>
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 namespace kavr::assets {
 

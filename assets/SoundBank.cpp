@@ -6,10 +6,9 @@
 #include <QFile>
 #include <QtEndian>
 
-#include <sndfile.h>
-
 #include <algorithm>
 #include <cstring>
+#include <sndfile.h>
 
 namespace kavr::assets {
 

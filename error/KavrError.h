@@ -2,6 +2,7 @@
 // The one error type of the program: a message for the operator. Whatever throws it inside an
 // event handler ends that handler; the general error handler shows the text with a full stop.
 #include <QString>
+
 #include <stdexcept>
 
 namespace kavr {

@@ -28,6 +28,7 @@
 #include "ui/MainWindowLayout.h"
 
 #include <QWidget>
+
 #include <array>
 #include <memory>
 #include <optional>

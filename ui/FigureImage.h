@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QImage>
 #include <QPixmap>
+
 #include <functional>
 
 namespace kavr::ui {

@@ -3,6 +3,7 @@
 // "KAVR.IM" with the error icon, OK and the text followed by a full stop. The program then
 // goes on with the next event.
 #include <QString>
+
 #include <functional>
 
 class QWidget;

@@ -7,6 +7,7 @@
 // drag that ends elsewhere is none. The panel never takes the keyboard focus, so the keys stay
 // with the window; disabled, it lets clicks through to what lies beneath.
 #include <QAbstractButton>
+
 #include <functional>
 
 namespace kavr::ui {

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
+
 #include <algorithm>
 #include <cstdio>
 

@@ -1,9 +1,9 @@
 #include "TimedProgramRun.h"
 
-#include "assets/PictureCatalogue.h"
 #include "PlantedJournals.h"
 #include "ProcessMemory.h"
 #include "TestScreens.h"
+#include "assets/PictureCatalogue.h"
 #include "harness/FigureSet.h"
 #include "harness/MonotonicTime.h"
 #include "harness/ProgramRun.h"

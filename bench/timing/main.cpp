@@ -28,14 +28,14 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
-#include <vector>
-#include <csignal>
 #include <sched.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace kavr::bench;
 using namespace kavr::harness;

@@ -1,12 +1,11 @@
 #include "platform/console/Console.h"
 
-#include <fcntl.h>
-#include <io.h>
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
-
 #include <algorithm>
 #include <climits>
+#include <fcntl.h>
+#include <io.h>
 #include <string>
 
 namespace kavr::platform {

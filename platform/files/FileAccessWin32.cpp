@@ -8,9 +8,9 @@
 #include <QThread>
 
 #include <aclapi.h>
-#include <fcntl.h>
 #include <cstddef>
 #include <cstring>
+#include <fcntl.h>
 #include <io.h>
 #include <optional>
 #include <sddl.h>

@@ -25,6 +25,7 @@
 #include "platform/files/OwnedFile.h"
 
 #include <QString>
+
 #include <memory>
 
 namespace kavr::platform {

@@ -8,7 +8,6 @@
 #include <QString>
 
 #include <windows.h>
-
 #include <string>
 #include <utility>
 

@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QString>
 #include <QStringList>
+
 #include <optional>
 
 namespace kavr::report {

@@ -14,6 +14,7 @@
 
 #include <QList>
 #include <QString>
+
 #include <array>
 #include <optional>
 

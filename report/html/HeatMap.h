@@ -5,6 +5,7 @@
 #include "testing/core/Figures.h"
 
 #include <QString>
+
 #include <array>
 #include <optional>
 

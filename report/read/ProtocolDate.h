@@ -11,6 +11,7 @@
 #include <QDate>
 #include <QString>
 #include <QTime>
+
 #include <optional>
 
 namespace kavr::report {

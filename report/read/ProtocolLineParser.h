@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+
 #include <optional>
 
 namespace kavr::report {

@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+
 #include <optional>
 
 namespace kavr::report {

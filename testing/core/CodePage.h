@@ -4,6 +4,7 @@
 // without a byte is reported, never replaced.
 #include <QByteArray>
 #include <QString>
+
 #include <optional>
 
 namespace kavr {

@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QString>
 #include <QStringList>
+
 #include <initializer_list>
 #include <variant>
 

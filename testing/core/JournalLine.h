@@ -4,6 +4,7 @@
 // break or a backslash inside a field is written \t, \n, \r, \\.
 #include <QByteArray>
 #include <QStringList>
+
 #include <optional>
 
 namespace kavr::journal {

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QStringList>
+
 #include <optional>
 
 namespace kavr {

@@ -7,6 +7,7 @@
 
 #include <QStringList>
 #include <QStringView>
+
 #include <array>
 
 namespace kavr::protocol {

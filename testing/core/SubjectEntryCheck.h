@@ -2,6 +2,7 @@
 // The subject's code names the protocol file and the name goes into it: both must survive
 // as Windows-1251 text, and the code must be a safe file name on Windows and Linux.
 #include <QString>
+
 #include <optional>
 
 namespace kavr {

@@ -7,6 +7,7 @@
 #include "testing/core/Figures.h"
 
 #include <QStringView>
+
 #include <array>
 
 namespace kavr {

@@ -12,8 +12,8 @@
 #include <QtTest>
 
 #include <cstdio>
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 using namespace kavr::assets;
 

@@ -6,10 +6,9 @@
 #include <QTest>
 #include <QtEndian>
 
-#include <sndfile.h>
-
 #include <algorithm>
 #include <cmath>
+#include <sndfile.h>
 
 using namespace kavr::assets;
 using namespace Qt::StringLiterals;

@@ -1,6 +1,6 @@
 // Durations from clock readings: whole milliseconds divided by 1000.
-#include "testing/core/Clock.h"
 #include "support/FakeClock.h"
+#include "testing/core/Clock.h"
 
 #include <QTest>
 

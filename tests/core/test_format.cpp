@@ -1,9 +1,9 @@
 // The protocol's printf-like formatting: fixed-point rounding, field widths, argument checks,
 // regional settings for the decimal separator, dates and times.
-#include "testing/core/CodePage.h"
-#include "testing/core/Format.h"
 #include "error/KavrError.h"
 #include "support/TestSettings.h"
+#include "testing/core/CodePage.h"
+#include "testing/core/Format.h"
 
 #include <QTest>
 

@@ -4,6 +4,9 @@
 // before, a journal that cannot be read, a journal in a fallback folder, a lock left without
 // its journal).
 #include "platform/files/FileLock.h"
+#include "support/JournalTool.h"
+#include "support/TestFiles.h"
+#include "support/TestSettings.h"
 #include "testing/core/CodePage.h"
 #include "testing/core/JournalLine.h"
 #include "testing/core/JournalReader.h"
@@ -11,9 +14,6 @@
 #include "testing/core/Protocol.h"
 #include "testing/core/SubjectEntryCheck.h"
 #include "testing/core/TestJournal.h"
-#include "support/JournalTool.h"
-#include "support/TestFiles.h"
-#include "support/TestSettings.h"
 
 #include <QDir>
 #include <QTemporaryDir>

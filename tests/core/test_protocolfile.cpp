@@ -3,9 +3,9 @@
 // made otherwise: a Result path below a regular file (the folder cannot be created), a folder
 // in place of the file, or a file-size limit standing in for a full disk.
 #include "error/KavrError.h"
-#include "testing/core/ProtocolFile.h"
 #include "support/JournalTool.h"
 #include "support/TestFiles.h"
+#include "testing/core/ProtocolFile.h"
 
 #include <QDir>
 #include <QFile>

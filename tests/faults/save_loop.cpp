@@ -5,6 +5,7 @@
 #include "testing/core/ProtocolFile.h"
 
 #include <QCoreApplication>
+
 #include <cstdio>
 
 int main(int argc, char *argv[])

@@ -4,8 +4,8 @@
 // refused at the entry with the reason shown, writing nothing, or accepted, and then the test
 // saves its protocol inside Result under the code as set up, replacing an earlier protocol of
 // that code, and writes nowhere else.
-#include "support/FormFixture.h"
 #include "harness/TreeSnapshot.h"
+#include "support/FormFixture.h"
 #include "ui/GeneralErrorHandler.h"
 
 #include <QClipboard>

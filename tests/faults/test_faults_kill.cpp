@@ -7,8 +7,8 @@
 // code or of others; every read of the folder meanwhile finds whole protocols, never a mixed
 // or a cut one.
 #include "ProtocolVersions.h"
-#include "testing/core/ProtocolFile.h"
 #include "support/TestFiles.h"
+#include "testing/core/ProtocolFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -9,13 +9,13 @@
 // and effective ids alike, but for the full disk, which only root can mount.
 #include "FullDisk.h"
 #include "support/FormFixture.h"
+#include "support/TestFiles.h"
 #include "testing/core/CodePage.h"
 #include "testing/core/JournalRecovery.h"
 #include "testing/core/ProtocolFile.h"
 #include "ui/FigureImage.h"
 #include "ui/InstructionMemo.h"
 #include "ui/Panel.h"
-#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>

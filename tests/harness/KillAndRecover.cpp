@@ -16,7 +16,6 @@
 #include <QThread>
 
 #include <X11/keysym.h>
-
 #include <algorithm>
 #include <functional>
 

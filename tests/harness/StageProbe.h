@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+
 #include <functional>
 
 namespace kavr::harness {

@@ -9,7 +9,6 @@
 #include <QTest>
 
 #include <X11/keysym.h>
-
 #include <functional>
 
 namespace kavr::harness {

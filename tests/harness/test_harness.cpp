@@ -3,6 +3,7 @@
 // the dates XInput gives its events and the keys it types; the conditions and the figures
 // recognised; and the protocol check on protocols the program's own code writes, whole and
 // broken.
+#include "assets/JpegDecoder.h"
 #include "assets/PictureCatalogue.h"
 #include "harness/FigureSet.h"
 #include "harness/MonotonicTime.h"
@@ -10,7 +11,6 @@
 #include "harness/ScreenWatcher.h"
 #include "harness/XInput.h"
 #include "harness/XvfbSession.h"
-#include "assets/JpegDecoder.h"
 #include "support/ScriptedTest.h"
 #include "support/TestSettings.h"
 #include "testing/BoardGeometry.h"
@@ -21,11 +21,10 @@
 #include <QStringEncoder>
 #include <QTest>
 
-#include <thread>
-
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <thread>
 
 using namespace kavr;
 using namespace kavr::harness;

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+
 #include <optional>
 
 namespace kavr::test {

@@ -31,9 +31,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
-
 #include <X11/keysym.h>
+#include <memory>
 
 using namespace kavr::harness;
 using namespace Qt::StringLiterals;

@@ -7,6 +7,7 @@
 #include "ui/TAboutBox.h"
 
 #include <QTemporaryDir>
+
 #include <memory>
 
 namespace kavr::test {

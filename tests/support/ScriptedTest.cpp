@@ -1,9 +1,8 @@
 #include "support/ScriptedTest.h"
 
+#include "report/read/ProtocolReader.h"
 #include "support/TestChoices.h"
 #include "support/TestFiles.h"
-
-#include "report/read/ProtocolReader.h"
 #include "testing/core/Protocol.h"
 #include "testing/core/ProtocolFile.h"
 #include "testing/core/Scoring.h"

@@ -9,9 +9,9 @@
 #include "ui/SystemColors.h"
 
 #include <QFile>
-#include <QTextOption>
 #include <QLineEdit>
 #include <QTest>
+#include <QTextOption>
 
 using namespace kavr;
 using namespace kavr::test;

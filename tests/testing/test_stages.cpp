@@ -1,14 +1,13 @@
 // The stages of a test: log-in, subject entry, set-up, exposure, answer phase, end; the keys
 // of each stage; the about box in every stage; the desktop calls in their order.
+#include "error/KavrError.h"
 #include "support/FormFixture.h"
+#include "support/TestFiles.h"
 #include "ui/BitButton.h"
 #include "ui/FigureImage.h"
+#include "ui/GeneralErrorHandler.h"
 #include "ui/GroupBox.h"
 #include "ui/Panel.h"
-
-#include "error/KavrError.h"
-#include "support/TestFiles.h"
-#include "ui/GeneralErrorHandler.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -12,9 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
-#include <QTest>
 
 using namespace kavr;
 using namespace kavr::test;

@@ -30,7 +30,6 @@
 #include <QThread>
 
 #include <X11/keysym.h>
-
 #include <optional>
 
 using namespace kavr;

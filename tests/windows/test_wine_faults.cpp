@@ -22,7 +22,6 @@
 #include <QTest>
 
 #include <X11/keysym.h>
-
 #include <memory>
 
 using namespace kavr::harness;

@@ -17,10 +17,9 @@
 //                         "exit N", then the screen's lines (UTF-8, trailing blanks cut)
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
-#include <shellapi.h>
-
 #include <cstdint>
 #include <cwchar>
+#include <shellapi.h>
 #include <string>
 #include <vector>
 

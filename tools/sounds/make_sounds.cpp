@@ -8,8 +8,6 @@
 // Usage: make_sounds <output folder>
 #include "assets/RiffChunks.h"
 
-#include <sndfile.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -17,6 +15,7 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <sndfile.h>
 #include <string>
 #include <vector>
 
