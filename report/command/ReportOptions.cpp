@@ -56,6 +56,18 @@ int VariantArgument(const QString &text)
     return -1;
 }
 
+// The variants' letters as the help names them ("A or B"), or joined by sep ("A|B").
+QString VariantLetters(QStringView sep = {})
+{
+    QStringList letters;
+    for (const TestVariant &variant : TestVariants)
+        letters << QString(QChar(variant.letter));
+    if (!sep.isEmpty())
+        return letters.join(sep);
+    const QString last = letters.takeLast();
+    return letters.isEmpty() ? last : letters.join(u", ") + QStringLiteral(" or ") + last;
+}
+
 // The options and the folder argument, described once for parsing and for the help text.
 struct CommandLine
 {
@@ -122,8 +134,8 @@ struct CommandLine
                                    QStringLiteral("Only tests set up on <date> or earlier."),
                                    QStringLiteral("date")};
     const QCommandLineOption variant{QStringLiteral("variant"),
-                                     QStringLiteral("Only variant A or B."),
-                                     QStringLiteral("A|B")};
+                                     QStringLiteral("Only variant %1.").arg(VariantLetters()),
+                                     VariantLetters(u"|")};
     const QCommandLineOption code{
         QStringLiteral("code"),
         QStringLiteral("Only codes matching <pattern> (* any text, ? one character, case "
@@ -198,8 +210,8 @@ OptionsOutcome ParseReportOptions(const QStringList &arguments, const QLocale &l
     if (parser.isSet(commandLine.variant)) {
         selection.variantIndex = VariantArgument(parser.value(commandLine.variant));
         if (selection.variantIndex < 0)
-            return Error(QStringLiteral("--variant takes A or B, not %1")
-                             .arg(parser.value(commandLine.variant)));
+            return Error(QStringLiteral("--variant takes %1, not %2")
+                             .arg(VariantLetters(), parser.value(commandLine.variant)));
     }
     selection.codePatterns = parser.values(commandLine.code);
     if (selection.codePatterns.contains(QString()))

@@ -99,7 +99,8 @@ void TestReportOptions::usageErrors_data()
     QTest::newRow("since after until")
         << QStringList{u"--since"_s, u"02.03.2026"_s, u"--until"_s, u"2026-03-01"_s}
         << u"after --until"_s;
-    QTest::newRow("variant C") << QStringList{u"--variant"_s, u"C"_s} << u"A or B"_s;
+    QTest::newRow("a variant no row has")
+        << QStringList{u"--variant"_s, u"Z"_s} << u"--variant takes"_s;
     QTest::newRow("empty code pattern") << QStringList{u"--code="_s} << u"--code needs a value"_s;
 }
 
