@@ -1,20 +1,22 @@
 # Shared by run.sh and test.sh: install what is missing, build Release into build/.
 set -euo pipefail
 
-# What building and running the program need (the build configures the tests too, which link
-# libxtst).
+# What building and running the programs need (the build configures the tests too, which link
+# libxtst): the report's workbook writer and its translations' tools among them.
 KAVR_BUILD_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libgl1-mesa-dev
     libjpeg62-turbo-dev libsndfile1-dev libx11-dev libxtst-dev
+    libxlsxwriter-dev qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
     fonts-liberation2 fonts-dejavu-core
 )
 # What only the tests need: a private X server and input for the black-box tests, screenshots,
 # the Windows cross compiler, locales, what cpack needs for the Debian package, and the
-# formatter that checks a commit's lines (scripts/check-format.sh).
+# formatter that checks a commit's lines (scripts/check-format.sh), and a spreadsheet program
+# that reads the report's workbook back.
 KAVR_TEST_PACKAGES=(
     xvfb xdotool x11-utils x11-xkb-utils imagemagick
-    g++-mingw-w64-x86-64 locales dpkg-dev file chromium clang-format
+    g++-mingw-w64-x86-64 locales dpkg-dev file chromium clang-format libreoffice-calc-nogui
 )
 
 KAVR_CONFIGURE=()
