@@ -20,4 +20,11 @@ void WriteBytesAsTheyAre(std::FILE *stream);
 // of it was written.
 bool WriteText(std::FILE *stream, std::string_view utf8);
 
+// Whether the program was started from a console (a terminal, a command prompt) or with its
+// streams taken by files or pipes (a script): then it is the console program. False when
+// started from the desktop (a double-click, a menu entry) with a display to open a window on.
+// On Windows a program built for the window subsystem joins here the console of the command
+// prompt that started it, so that what it writes shows there.
+bool JoinConsole();
+
 } // namespace kavr::platform

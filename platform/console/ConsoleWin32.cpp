@@ -62,4 +62,22 @@ bool WriteText(std::FILE *stream, std::string_view utf8)
     return true;
 }
 
+bool JoinConsole()
+{
+    // A console of its own, or handles a command prompt or a script redirected.
+    for (const DWORD which : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+        const HANDLE handle = ::GetStdHandle(which);
+        if (handle && handle != INVALID_HANDLE_VALUE)
+            return true;
+    }
+    // Explorer has no console to join; a command prompt does.
+    if (!::AttachConsole(ATTACH_PARENT_PROCESS))
+        return false;
+    // The C streams were set up when there was no console: point them at it.
+    std::freopen("CONIN$", "r", stdin);
+    std::freopen("CONOUT$", "w", stdout);
+    std::freopen("CONOUT$", "w", stderr);
+    return true;
+}
+
 } // namespace kavr::platform
