@@ -93,7 +93,7 @@ struct CommandLine
             "Exit status: 0 all protocols read, 1 some files skipped, 2 usage error (also a\n"
             "missing folder), 3 the report could not be written."));
         parser.addOptions({output, html, pages, longCsv, summary, since, until, variant, code,
-                           noNames, separator, decimal, help, version});
+                           noNames, separator, decimal, window, help, version});
         parser.addPositionalArgument(QStringLiteral("RESULT_FOLDER"),
                                      QStringLiteral("The folder of protocols (default: Result "
                                                     "beside this program)."),
@@ -152,6 +152,10 @@ struct CommandLine
     const QCommandLineOption decimal{
         QStringLiteral("decimal"),
         QStringLiteral("Decimal mark. Default the locale's (LC_NUMERIC)."), QStringLiteral("c")};
+    const QCommandLineOption window{
+        QStringLiteral("window"),
+        QStringLiteral("Open the report as a window, as when started from the desktop; the folder "
+                       "and the choices given are its first.")};
     // Named by hand rather than with addHelpOption() and addVersionOption(), which would also
     // take -v, -? and --help-all.
     const QCommandLineOption help{QStringList{QStringLiteral("h"), QStringLiteral("help")},
@@ -192,6 +196,7 @@ OptionsOutcome ParseReportOptions(const QStringList &arguments, const QLocale &l
     options.longPath = parser.value(commandLine.longCsv);
     options.summaryPath = parser.value(commandLine.summary);
     options.withNames = !parser.isSet(commandLine.noNames);
+    options.window = parser.isSet(commandLine.window);
     options.format = CsvFormat::fromLocale(locale);
     options.localDateFormat = locale.dateFormat(QLocale::ShortFormat);
 

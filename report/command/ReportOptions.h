@@ -26,6 +26,7 @@ struct ReportOptions
     bool withNames = true; // --no-names: codes only, in every output
     CsvFormat format; // from the locale unless --separator / --decimal say otherwise
     QString localDateFormat; // the locale's short date format, for reading protocols' dates
+    bool window = false; // --window: the report as a window, these options its first choice
     bool help = false;
     bool version = false;
 };

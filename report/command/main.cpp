@@ -5,6 +5,7 @@
 #include "platform/console/Console.h"
 #include "report/command/ProgressLine.h"
 #include "report/command/ReportOptions.h"
+#include "report/command/WindowStart.h"
 #include "report/csv/PlacementCsv.h"
 #include "report/csv/ProtocolCsv.h"
 #include "report/csv/SummaryCsv.h"
@@ -120,6 +121,9 @@ bool WritePages(const QString &folder, const QList<ProtocolRecord> &records,
 
 int main(int argc, char *argv[])
 {
+    if (StartsAsWindow(argc, argv, !kavr::platform::JoinConsole()))
+        return RunReportWindow(argc, argv);
+
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kavr-im-report"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KAVR_VERSION));
