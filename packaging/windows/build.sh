@@ -3,9 +3,10 @@
 #
 #   packaging/windows/build.sh [--jobs N] [--tests]
 #
-# Everything comes from Debian: the MinGW-w64 cross compilers and Wine as packages, Qt and
-# libjpeg-turbo as Debian source packages (apt-get source), cross-built once, statically, into
-# ~/.cache/kavr-im/ under their versions; a later run finds them there and builds KAVR.IM only.
+# Everything comes from Debian: the MinGW-w64 cross compilers and Wine as packages; Qt,
+# libjpeg-turbo, libxlsxwriter and zlib as Debian source packages (apt-get source), cross-built
+# once, statically, into ~/.cache/kavr-im/ under their versions; a later run finds them there
+# and builds KAVR.IM only.
 # Installing packages and adding a deb-src entry need root (or sudo); nothing else does.
 # --tests also builds the widget-free tests and runs them under Wine (ctest label unit).
 set -euo pipefail
@@ -91,20 +92,26 @@ source_version() {
 without_epoch() { echo "${1#*:}"; }
 qt_version=$(source_version qt6-base)
 jpeg_version=$(source_version libjpeg-turbo)
-echo "qt6-base $qt_version, libjpeg-turbo $jpeg_version"
+zlib_version=$(source_version zlib)
+xlsx_version=$(source_version libxlsxwriter)
+echo "qt6-base $qt_version, libjpeg-turbo $jpeg_version, zlib $zlib_version, libxlsxwriter $xlsx_version"
 # Files and cached builds are named without the epoch.
 qt_tag=$(without_epoch "$qt_version")
 jpeg_tag=$(without_epoch "$jpeg_version")
+zlib_tag=$(without_epoch "$zlib_version")
+xlsx_tag=$(without_epoch "$xlsx_version")
+sources=(qt6-base="$qt_version" libjpeg-turbo="$jpeg_version" zlib="$zlib_version"
+    libxlsxwriter="$xlsx_version")
 
 # Asked every run, cached or not, so that a machine whose cache holds the sources still meets
 # what a fresh machine meets: apt must name the exact packages it would fetch.
-for package in qt6-base=$qt_version libjpeg-turbo=$jpeg_version; do
+for package in "${sources[@]}"; do
     apt-get source --print-uris -qq "$package" | grep -q '\.dsc' \
         || { echo "apt-get source cannot fetch $package" >&2; exit 1; }
 done
 
 mkdir -p "$cache/src" "$cache/build"
-for package in qt6-base=$qt_version libjpeg-turbo=$jpeg_version; do
+for package in "${sources[@]}"; do
     name=${package%%=*} version=${package#*=}
     if [ ! -f "$cache/src/${name}_$(without_epoch "$version").dsc" ]; then
         (cd "$cache/src" && apt-get source --download-only "$package")
@@ -140,6 +147,37 @@ else
         -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF >/dev/null
     "${nice[@]}" cmake --build "$jpeg_build/obj" -j "$jobs"
     cmake --install "$jpeg_build/obj" >/dev/null
+fi
+
+step "libxlsxwriter $xlsx_version with zlib $zlib_version (static, for Windows)"
+# One prefix for both: libxlsxwriter is built against this zlib and links with it.
+xlsx_prefix=$cache/xlsxwriter-$xlsx_tag-zlib-$zlib_tag-mingw64-static
+if [ -f "$xlsx_prefix/lib/libxlsxwriter.a" ] && [ -f "$xlsx_prefix/lib/libz.a" ] \
+        && [ -f "$xlsx_prefix/include/xlsxwriter.h" ] && [ -f "$xlsx_prefix/include/zlib.h" ]; then
+    echo "cached in $xlsx_prefix"
+else
+    zlib_build=$cache/build/zlib-$zlib_tag
+    unpack "$(ls "$cache"/src/zlib_"${zlib_tag%-*}".orig.tar.*)" "$zlib_build/src"
+    # zlib's CMake project always adds its DLL and example programs: only the static library is
+    # built, and installed by hand under the name the linker looks for.
+    "${nice[@]}" cmake -S "$zlib_build/src" -B "$zlib_build/obj" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    "${nice[@]}" cmake --build "$zlib_build/obj" -j "$jobs" --target zlibstatic
+    install -D -m 644 "$zlib_build/obj/libzlibstatic.a" "$xlsx_prefix/lib/libz.a"
+    install -D -m 644 -t "$xlsx_prefix/include" "$zlib_build/src/zlib.h" "$zlib_build/obj/zconf.h"
+
+    xlsx_build=$cache/build/xlsxwriter-$xlsx_tag
+    unpack "$(ls "$cache"/src/libxlsxwriter_"${xlsx_tag%-*}".orig.tar.*)" "$xlsx_build/src"
+    # The upstream tree with the minizip it carries (Debian links its system minizip instead).
+    # Numbers are printed as Debian's own build prints them (printf, not the bundled dtoa); a
+    # Windows program stays in the C locale, so their decimal mark is a point.
+    "${nice[@]}" cmake -S "$xlsx_build/src" -B "$xlsx_build/obj" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$xlsx_prefix" -DBUILD_SHARED_LIBS=OFF \
+        -DBUILD_TESTS=OFF -DBUILD_EXAMPLES=OFF -DUSE_SYSTEM_MINIZIP=OFF \
+        -DZLIB_INCLUDE_DIR="$xlsx_prefix/include" -DZLIB_LIBRARY="$xlsx_prefix/lib/libz.a" >/dev/null
+    "${nice[@]}" cmake --build "$xlsx_build/obj" -j "$jobs"
+    cmake --install "$xlsx_build/obj" >/dev/null
 fi
 
 step "Qt $qt_version (static, for Windows)"
