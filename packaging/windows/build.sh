@@ -210,6 +210,7 @@ strict=()
 [ "${CI:-}" != true ] || strict=(-DKAVR_WERROR=ON)
 "${nice[@]}" "$qt_prefix/bin/qt-cmake" -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     "${strict[@]}" -DKAVR_JPEG_PREFIX="$jpeg_prefix" \
+    -DKAVR_XLSXWRITER_PREFIX="$xlsx_prefix" \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$here/wine-run.sh" >/dev/null
 "${nice[@]}" cmake --build "$build" -j "$jobs" --target kavr_windows_zip
 
