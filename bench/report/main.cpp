@@ -1,11 +1,13 @@
 // bench_report: kavr-im-report on a large folder of generated protocols. Writes N protocols
 // (default 10 000) with the program's own builders into a scratch Result folder, then runs the
 // report for each of its outputs, several times each, and prints the median wall time, the
-// peak resident memory and the size of what was written. Exits 1 when a run failed.
+// peak resident memory and the size of what was written; then the report's window, from its
+// start to its table filled. Exits 1 when a run failed.
 //
 //   bench_report [--protocols N] [--runs N] [--keep DIR]
 #include "MeasuredRun.h"
 #include "SimulatedTest.h"
+#include "WindowRun.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 using namespace kavr::bench;
 
@@ -44,6 +47,8 @@ qint64 SizeOf(const QString &path)
 
 int main(int argc, char *argv[])
 {
+    if (argc == 3 && std::strcmp(argv[1], WindowChildOption) == 0)
+        return WindowChild(argc, argv);
     QCoreApplication app(argc, argv);
     int protocols = 10000;
     int runs = 3;
@@ -109,5 +114,6 @@ int main(int argc, char *argv[])
         std::printf("| %s | %.2f | %.1f | %s |\n", output.what, times.at(times.size() / 2), peak,
                     output.written.isEmpty() ? "" : qPrintable(QString::number(written, 'f', 1)));
     }
+    failed = !MeasureWindow(result, runs, base) || failed;
     return failed ? 1 : 0;
 }
