@@ -2,7 +2,8 @@
 # package does; `cpack -G DEB` in the build folder makes kavr-im_<version>_<arch>.deb with
 #   /opt/kavr-im/kavr-im, kavr-im-report          the program and the results report
 #   /opt/kavr-im/Result/                           the protocols (postinst: group users, 2775)
-#   /usr/share/applications/kavr-im.desktop        the desktop menu entry
+#   /usr/share/applications/kavr-im.desktop        the desktop menu entries: the program, and
+#   /usr/share/applications/kavr-im-report.desktop the report as a window
 #   /usr/share/icons/hicolor/32x32/apps/kavr-im.png   its icon, made from the program's icon
 # Its dependencies come from dpkg-shlibdeps (packages dpkg-dev and file), plus the Qt platform
 # plugins, which no library links.
@@ -27,7 +28,8 @@ add_custom_target(kavr_desktop_icon ALL DEPENDS ${KAVR_ICON_PNG})
 set_target_properties(kavr-im kavr-im-report PROPERTIES INSTALL_RPATH "")
 install(TARGETS kavr-im kavr-im-report RUNTIME DESTINATION ${KAVR_INSTALL_DIR})
 install(DIRECTORY DESTINATION ${KAVR_INSTALL_DIR}/Result)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/kavr-im.desktop DESTINATION /usr/share/applications)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/kavr-im.desktop ${CMAKE_CURRENT_LIST_DIR}/kavr-im-report.desktop
+    DESTINATION /usr/share/applications)
 install(FILES ${KAVR_ICON_PNG} DESTINATION /usr/share/icons/hicolor/32x32/apps)
 
 set(CPACK_GENERATOR DEB)
@@ -40,7 +42,8 @@ string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "KAVR.IM shows a subject twelve figures on numbered panels for 30 seconds; the\n"
     "subject then has 60 seconds to put each back. The placements are scored and a\n"
     "protocol is written into /opt/kavr-im/Result. kavr-im-report puts the\n"
-    "protocols of that folder side by side in a CSV table and an HTML summary.")
+    "protocols of that folder side by side: in a window from the desktop menu, as\n"
+    "CSV tables, an Excel workbook and HTML pages.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -62,6 +62,7 @@ private slots:
     void fileList();
     void controlFields();
     void postinstOpensResultToUsers();
+    void desktopEntryAndIcon_data();
     void desktopEntryAndIcon();
     void reportRunsWhereInstalled();
 
@@ -102,6 +103,7 @@ void TestPackage::fileList()
         {u"./opt/kavr-im/kavr-im-report"_s, u"-rwxr-xr-x root/root"_s},
         {u"./opt/kavr-im/Result/"_s, u"drwxr-xr-x root/root"_s},
         {u"./usr/share/applications/kavr-im.desktop"_s, u"-rw-r--r-- root/root"_s},
+        {u"./usr/share/applications/kavr-im-report.desktop"_s, u"-rw-r--r-- root/root"_s},
         {u"./usr/share/icons/hicolor/32x32/apps/kavr-im.png"_s, u"-rw-r--r-- root/root"_s},
     };
     for (auto it = files.begin(); it != files.end(); ++it)
@@ -165,21 +167,34 @@ void TestPackage::postinstOpensResultToUsers()
     QCOMPARE(st.st_mode & 07777, mode_t(02775));
 }
 
+void TestPackage::desktopEntryAndIcon_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("command");
+    QTest::newRow("the program") << u"kavr-im"_s << u"KAVR.IM"_s << u"/opt/kavr-im/kavr-im"_s;
+    QTest::newRow("the report's window") << u"kavr-im-report"_s << u"KAVR.IM results"_s
+                                         << u"/opt/kavr-im/kavr-im-report --window"_s;
+}
+
 void TestPackage::desktopEntryAndIcon()
 {
-    QFile file(unpacked(u"/usr/share/applications/kavr-im.desktop"_s));
+    QFETCH(QString, name);
+    QFETCH(QString, title);
+    QFETCH(QString, command);
+    QFile file(unpacked(u"/usr/share/applications/%1.desktop"_s.arg(name)));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(file.readAll());
     QVERIFY(text.startsWith(u"[Desktop Entry]\n"_s));
     const QHash<QString, QString> entry = Fields(text, u'=');
     QCOMPARE(entry.value(u"Type"_s), u"Application"_s);
-    QCOMPARE(entry.value(u"Name"_s), u"KAVR.IM"_s);
+    QCOMPARE(entry.value(u"Name"_s), title);
     QCOMPARE(entry.value(u"Terminal"_s), u"false"_s);
     QVERIFY(entry.value(u"Categories"_s).endsWith(u';'));
     // The command is the packaged program, the icon one the theme finds by that name.
     const QString exec = entry.value(u"Exec"_s);
-    QCOMPARE(exec, u"/opt/kavr-im/kavr-im"_s);
-    QVERIFY(QFileInfo(unpacked(exec)).isExecutable());
+    QCOMPARE(exec, command);
+    QVERIFY(QFileInfo(unpacked(exec.section(u' ', 0, 0))).isExecutable());
     QCOMPARE(entry.value(u"Icon"_s), u"kavr-im"_s);
 
     const QImage png(unpacked(u"/usr/share/icons/hicolor/32x32/apps/kavr-im.png"_s));
