@@ -3,6 +3,7 @@
 #   KAVR.IM-<version>-win64.zip
 #     KAVR.IM/kavr-im.exe, kavr-im-report.exe   one file each, no DLLs beside them, run from
 #                                                the swap file when started from a share
+#     KAVR.IM/kavr-im-report.com                 the report's console twin (console-twin.py)
 #     KAVR.IM/Result/                            where the protocols go
 #     KAVR.IM/README.txt                         how to start and where to look, in Russian
 # `cmake --build <build> --target kavr_windows_zip` makes it (packaging/windows/build.sh does).
@@ -55,12 +56,16 @@ add_custom_command(OUTPUT ${kavr_zip}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${kavr_stage}/KAVR.IM/Result
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:kavr-im> $<TARGET_FILE:kavr-im-report>
             ${kavr_readme} ${kavr_stage}/KAVR.IM/
+    COMMAND ${KAVR_SYSTEM_PYTHON} ${CMAKE_CURRENT_LIST_DIR}/console-twin.py
+            ${kavr_stage}/KAVR.IM/kavr-im-report.exe ${kavr_stage}/KAVR.IM/kavr-im-report.com
     # Copied to the swap file when started from a share or a USB stick (run-from-swap.py).
     COMMAND ${KAVR_SYSTEM_PYTHON} ${CMAKE_CURRENT_LIST_DIR}/run-from-swap.py
             ${kavr_stage}/KAVR.IM/kavr-im.exe ${kavr_stage}/KAVR.IM/kavr-im-report.exe
+            ${kavr_stage}/KAVR.IM/kavr-im-report.com
     COMMAND ${CMAKE_COMMAND} -E rm -f ${kavr_zip}
     COMMAND ${CMAKE_COMMAND} -E chdir ${kavr_stage} ${CMAKE_COMMAND} -E tar cf ${kavr_zip}
             --format=zip KAVR.IM
     DEPENDS kavr-im kavr-im-report ${kavr_readme} ${CMAKE_CURRENT_LIST_DIR}/run-from-swap.py
+            ${CMAKE_CURRENT_LIST_DIR}/console-twin.py
     COMMENT "Packing ${kavr_zip}")
 add_custom_target(kavr_windows_zip DEPENDS ${kavr_zip})

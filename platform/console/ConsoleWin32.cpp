@@ -64,10 +64,14 @@ bool WriteText(std::FILE *stream, std::string_view utf8)
 
 bool JoinConsole()
 {
-    // A console of its own, or handles a command prompt or a script redirected.
+    // A console of its own, or streams a command prompt or a script handed over. A handle value
+    // copied from a parent that did not let it be inherited names nothing here.
     for (const DWORD which : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
         const HANDLE handle = ::GetStdHandle(which);
-        if (handle && handle != INVALID_HANDLE_VALUE)
+        if (!handle || handle == INVALID_HANDLE_VALUE)
+            continue;
+        ::SetLastError(NO_ERROR);
+        if (::GetFileType(handle) != FILE_TYPE_UNKNOWN || ::GetLastError() == NO_ERROR)
             return true;
     }
     // Explorer has no console to join; a command prompt does.

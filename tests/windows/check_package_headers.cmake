@@ -1,5 +1,6 @@
-# Both executables of the Windows package are copied to the swap file when started from a
-# network share or removable media: their headers carry the two flags.
+# The executables of the Windows package are copied to the swap file when started from a
+# network share or removable media: their headers carry the two flags. The report is a window
+# program (no console flashes on a double-click) with a console twin for command prompts.
 #   cmake -D ZIP=<package.zip> -D OBJDUMP=<x86_64-w64-mingw32-objdump> -D WORK=<dir> -P check_package_headers.cmake
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
@@ -7,7 +8,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${ZIP} WORKING_DIRECTORY ${WO
 if(NOT unpacked EQUAL 0)
     message(FATAL_ERROR "cannot unpack ${ZIP}")
 endif()
-foreach(exe kavr-im.exe kavr-im-report.exe)
+foreach(exe kavr-im.exe kavr-im-report.exe kavr-im-report.com)
     execute_process(COMMAND ${OBJDUMP} -p ${WORK}/KAVR.IM/${exe} OUTPUT_VARIABLE headers RESULT_VARIABLE read)
     if(NOT read EQUAL 0)
         message(FATAL_ERROR "cannot read the headers of ${exe}")
@@ -19,4 +20,15 @@ foreach(exe kavr-im.exe kavr-im-report.exe)
         endif()
     endforeach()
     message(STATUS "${exe}: runs from the swap file off shares and removable media")
+    set(subsystem "")
+    if(exe STREQUAL "kavr-im-report.exe")
+        set(subsystem "(Windows GUI)")
+    elseif(exe STREQUAL "kavr-im-report.com")
+        set(subsystem "(Windows CUI)")
+    endif()
+    string(REGEX MATCH "Subsystem[^\n]*" line "${headers}")
+    string(FIND "${line}" "${subsystem}" at)
+    if(subsystem AND at LESS 0)
+        message(FATAL_ERROR "${exe}: ${line}, not ${subsystem}")
+    endif()
 endforeach()

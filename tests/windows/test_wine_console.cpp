@@ -1,7 +1,10 @@
-// kavr-im-report.exe from the package in a console of a Russian Windows, under Wine: a console
-// whose code page (866) would garble UTF-8 bytes. What the report says and the table it writes
-// to the console read there as they are meant, Cyrillic included. Wine makes a console only
-// where it has a display: the session runs on a private Xvfb.
+// The report from the package in a console of a Russian Windows, under Wine: a console whose
+// code page (866) would garble UTF-8 bytes. What the report says and the table it writes to the
+// console read there as they are meant, Cyrillic included, from the console program
+// (kavr-im-report.com) and from the window program started at a prompt (kavr-im-report.exe,
+// which joins the prompt's console). Started from the desktop, the window program opens its
+// window instead. Wine makes a console only where it has a display: the session runs on a
+// private Xvfb.
 #include "harness/WineSession.h"
 #include "harness/XvfbSession.h"
 #include "support/ScriptedTest.h"
@@ -25,6 +28,7 @@ private slots:
     void initTestCase();
     void reportReadsRightInAConsole_data();
     void reportReadsRightInAConsole();
+    void windowFromTheDesktop();
 
 private:
     // A path in the folder as one types it at a command prompt.
@@ -53,29 +57,34 @@ void WineConsoleTest::initTestCase()
 
 void WineConsoleTest::reportReadsRightInAConsole_data()
 {
+    QTest::addColumn<QString>("program");
     QTest::addColumn<QString>("argument");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QStringList>("shown"); // the console's lines, after the table when there is one
     QTest::addColumn<bool>("table"); // the CSV on the screen first, as -o writes it
-    QTest::newRow("a message")
-        << windows(u"Нет такой папки"_s) << 2
-        << QStringList{u"kavr-im-report: no folder "_s + windows(u"Нет такой папки"_s),
-                       u"Try 'kavr-im-report --help'."_s}
-        << false;
-    QTest::newRow("the table")
-        << windows(u"Result"_s) << 0
-        << QStringList{u"kavr-im-report: 1 of 1 protocol files read from "_s + windows(u"Result"_s)}
-        << true;
+    for (const QString &program : {u"kavr-im-report.com"_s, u"kavr-im-report.exe"_s}) {
+        QTest::addRow("a message, %s", qPrintable(program))
+            << program << windows(u"Нет такой папки"_s) << 2
+            << QStringList{u"kavr-im-report: no folder "_s + windows(u"Нет такой папки"_s),
+                           u"Try 'kavr-im-report --help'."_s}
+            << false;
+        QTest::addRow("the table, %s", qPrintable(program))
+            << program << windows(u"Result"_s) << 0
+            << QStringList{u"kavr-im-report: 1 of 1 protocol files read from "_s
+                           + windows(u"Result"_s)}
+            << true;
+    }
 }
 
 void WineConsoleTest::reportReadsRightInAConsole()
 {
+    QFETCH(QString, program);
     QFETCH(QString, argument);
     QFETCH(int, exitCode);
     QFETCH(QStringList, shown);
     QFETCH(bool, table);
     // A command line as typed at the prompt.
-    const QString command = u"\"%1\" \"%2\""_s.arg(windows(u"kavr-im-report.exe"_s), argument);
+    const QString command = u"\"%1\" \"%2\""_s.arg(windows(program), argument);
     if (table) {
         // The table as a file gets it: UTF-8 with its byte-order mark, which a console leaves out.
         const QString csv = m_root.filePath(u"table.csv"_s);
@@ -92,6 +101,19 @@ void WineConsoleTest::reportReadsRightInAConsole()
     QCOMPARE(console.value(0), u"code page 866"_s); // where UTF-8 bytes come out garbled
     QCOMPARE(console.value(1), u"exit %1"_s.arg(exitCode));
     QCOMPARE(console.mid(2), shown);
+}
+
+void WineConsoleTest::windowFromTheDesktop()
+{
+    // As Explorer starts it on a double-click: no console, no standard streams.
+    QCOMPARE(m_wine->runProgram({u"start"_s, u"/unix"_s, m_folder + u"/kavr-im-report.exe"_s}, 30000),
+             0);
+    const std::optional<WinWindow> window = m_wine->waitForMainWindow(30000);
+    QVERIFY2(window, "no window");
+    QVERIFY2(window->title.startsWith(u"KAVR.IM"_s), qPrintable(window->title));
+    QVERIFY(window->client.width() > 600 && window->client.height() > 300);
+    m_wine->close(window->handle);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_wine->mainWindow(), 10000);
 }
 
 QTEST_MAIN(WineConsoleTest)
