@@ -1,5 +1,10 @@
 #include "report/command/ProgressLine.h"
 
+#include "platform/console/Console.h"
+
+#include <QCoreApplication>
+#include <QString>
+
 namespace kavr::report {
 
 ProgressLine::ProgressLine(int total, std::FILE *stream, bool terminal, const char *task)
@@ -34,12 +39,16 @@ void ProgressLine::clear()
 
 void ProgressLine::draw()
 {
-    if (m_terminal) {
-        std::fprintf(m_stream, "\r%s: %d of %d", m_task, m_done, m_total);
-        m_drawn = true;
-    } else {
-        std::fprintf(m_stream, "%s: %d of %d\n", m_task, m_done, m_total);
-    }
+    // Through the console's own writing: a Windows console would garble translated words as
+    // UTF-8 bytes.
+    const QString line = QCoreApplication::translate("kavr-im-report", "%1: %2 of %3")
+                             .arg(QCoreApplication::translate("kavr-im-report", m_task))
+                             .arg(m_done)
+                             .arg(m_total);
+    const QByteArray utf8 = m_terminal ? QString(u'\r' + line).toUtf8()
+                                       : QString(line + u'\n').toUtf8();
+    kavr::platform::WriteText(m_stream, {utf8.constData(), size_t(utf8.size())});
+    m_drawn = m_terminal;
     std::fflush(m_stream);
 }
 

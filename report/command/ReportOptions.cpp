@@ -3,6 +3,7 @@
 #include "testing/core/TestVariant.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
@@ -65,7 +66,9 @@ QString VariantLetters(QStringView sep = {})
     if (!sep.isEmpty())
         return letters.join(sep);
     const QString last = letters.takeLast();
-    return letters.isEmpty() ? last : letters.join(u", ") + QStringLiteral(" or ") + last;
+    return letters.isEmpty()
+        ? last
+        : QCoreApplication::translate("kavr-im-report", "%1 or %2").arg(letters.join(u", "), last);
 }
 
 // The options and the folder argument, described once for parsing and for the help text.
@@ -74,7 +77,8 @@ struct CommandLine
     CommandLine()
     {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
-        parser.setApplicationDescription(QStringLiteral(
+        parser.setApplicationDescription(QCoreApplication::translate(
+            "kavr-im-report",
             "Reads every *.IM.txt protocol in RESULT_FOLDER and writes one CSV row per protocol:\n"
             "code, name, date and time, variant, instruction time, answer time, N[+], N[-],\n"
             "N[0], Tcp, SD, V, and time, panel, key, picture, answer and mark of each of the\n"
@@ -94,74 +98,100 @@ struct CommandLine
             "missing folder), 3 the report could not be written."));
         parser.addOptions({output, html, pages, longCsv, summary, since, until, variant, code,
                            noNames, separator, decimal, window, help, version});
-        parser.addPositionalArgument(QStringLiteral("RESULT_FOLDER"),
-                                     QStringLiteral("The folder of protocols (default: Result "
-                                                    "beside this program)."),
-                                     QStringLiteral("[RESULT_FOLDER]"));
+        parser.addPositionalArgument(
+            QCoreApplication::translate("kavr-im-report", "RESULT_FOLDER"),
+            QCoreApplication::translate("kavr-im-report",
+                                        "The folder of protocols (default: Result "
+                                        "beside this program)."),
+            QCoreApplication::translate("kavr-im-report", "[RESULT_FOLDER]"));
     }
 
     QCommandLineParser parser;
     const QCommandLineOption output{
         QStringList{QStringLiteral("o"), QStringLiteral("output")},
-        QStringLiteral("Write the CSV to <file> (default: standard output)."), QStringLiteral("file")};
-    const QCommandLineOption html{QStringLiteral("html"),
-                                  QStringLiteral("Also write an HTML page of the group to <file>: "
-                                                 "the group figures with heat maps, and all "
-                                                 "subjects with a chart of their times."),
-                                  QStringLiteral("file")};
+        QCoreApplication::translate("kavr-im-report",
+                                    "Write the CSV to <file> (default: standard output)."),
+        QCoreApplication::translate("kavr-im-report", "file")};
+    const QCommandLineOption html{
+        QStringLiteral("html"),
+        QCoreApplication::translate("kavr-im-report",
+                                    "Also write an HTML page of the group to <file>: "
+                                    "the group figures with heat maps, and all "
+                                    "subjects with a chart of their times."),
+        QCoreApplication::translate("kavr-im-report", "file")};
     const QCommandLineOption pages{
         QStringLiteral("pages"),
-        QStringLiteral("Write one page per protocol into <folder> (made when missing), named "
-                       "after the protocol file: the boards as shown and as left, the scores "
-                       "and the times; one A4 sheet each when printed."),
-        QStringLiteral("folder")};
+        QCoreApplication::translate(
+            "kavr-im-report",
+            "Write one page per protocol into <folder> (made when missing), named "
+            "after the protocol file: the boards as shown and as left, the scores "
+            "and the times; one A4 sheet each when printed."),
+        QCoreApplication::translate("kavr-im-report", "folder")};
     const QCommandLineOption longCsv{
         QStringLiteral("long"),
-        QStringLiteral("Also write one CSV row per placement record (twelve per protocol) to "
-                       "<file>."),
-        QStringLiteral("file")};
+        QCoreApplication::translate(
+            "kavr-im-report",
+            "Also write one CSV row per placement record (twelve per protocol) to "
+            "<file>."),
+        QCoreApplication::translate("kavr-im-report", "file")};
     const QCommandLineOption summary{
         QStringLiteral("summary"),
-        QStringLiteral("Also write the group figures to <file> (CSV): what was included, per "
-                       "variant the scores' statistics, per panel and per figure the share "
-                       "correct and the times, each subject's z-scores."),
-        QStringLiteral("file")};
-    const QCommandLineOption since{QStringLiteral("since"),
-                                   QStringLiteral("Only tests set up on <date> or later "
-                                                  "(2026-03-01 or 01.03.2026)."),
-                                   QStringLiteral("date")};
-    const QCommandLineOption until{QStringLiteral("until"),
-                                   QStringLiteral("Only tests set up on <date> or earlier."),
-                                   QStringLiteral("date")};
-    const QCommandLineOption variant{QStringLiteral("variant"),
-                                     QStringLiteral("Only variant %1.").arg(VariantLetters()),
-                                     VariantLetters(u"|")};
+        QCoreApplication::translate(
+            "kavr-im-report",
+            "Also write the group figures to <file> (CSV): what was included, per "
+            "variant the scores' statistics, per panel and per figure the share "
+            "correct and the times, each subject's z-scores."),
+        QCoreApplication::translate("kavr-im-report", "file")};
+    const QCommandLineOption since{
+        QStringLiteral("since"),
+        QCoreApplication::translate("kavr-im-report",
+                                    "Only tests set up on <date> or later "
+                                    "(2026-03-01 or 01.03.2026)."),
+        QCoreApplication::translate("kavr-im-report", "date")};
+    const QCommandLineOption until{
+        QStringLiteral("until"),
+        QCoreApplication::translate("kavr-im-report", "Only tests set up on <date> or earlier."),
+        QCoreApplication::translate("kavr-im-report", "date")};
+    const QCommandLineOption variant{
+        QStringLiteral("variant"),
+        QCoreApplication::translate("kavr-im-report", "Only variant %1.").arg(VariantLetters()),
+        VariantLetters(u"|")};
     const QCommandLineOption code{
         QStringLiteral("code"),
-        QStringLiteral("Only codes matching <pattern> (* any text, ? one character, case "
-                       "ignored); may be given more than once."),
-        QStringLiteral("pattern")};
-    const QCommandLineOption noNames{QStringLiteral("no-names"),
-                                     QStringLiteral("Leave the subjects' names out of every "
-                                                    "output (codes only).")};
+        QCoreApplication::translate(
+            "kavr-im-report",
+            "Only codes matching <pattern> (* any text, ? one character, case "
+            "ignored); may be given more than once."),
+        QCoreApplication::translate("kavr-im-report", "pattern")};
+    const QCommandLineOption noNames{
+        QStringLiteral("no-names"),
+        QCoreApplication::translate("kavr-im-report",
+                                    "Leave the subjects' names out of every "
+                                    "output (codes only).")};
     const QCommandLineOption separator{
         QStringLiteral("separator"),
-        QStringLiteral("Field separator: one character, or tab. Default ';' where the locale's "
-                       "decimal mark is ',', else ','."),
-        QStringLiteral("c")};
+        QCoreApplication::translate(
+            "kavr-im-report",
+            "Field separator: one character, or tab. Default ';' where the locale's "
+            "decimal mark is ',', else ','."),
+        QCoreApplication::translate("kavr-im-report", "c")};
     const QCommandLineOption decimal{
         QStringLiteral("decimal"),
-        QStringLiteral("Decimal mark. Default the locale's (LC_NUMERIC)."), QStringLiteral("c")};
+        QCoreApplication::translate("kavr-im-report",
+                                    "Decimal mark. Default the locale's (LC_NUMERIC)."),
+        QCoreApplication::translate("kavr-im-report", "c")};
     const QCommandLineOption window{
         QStringLiteral("window"),
-        QStringLiteral("Open the report as a window, as when started from the desktop; the folder "
-                       "and the choices given are its first.")};
+        QCoreApplication::translate("kavr-im-report",
+                                    "Open the report as a window, as when started from the "
+                                    "desktop; the folder and the choices given are its first.")};
     // Named by hand rather than with addHelpOption() and addVersionOption(), which would also
     // take -v, -? and --help-all.
     const QCommandLineOption help{QStringList{QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Show this text.")};
-    const QCommandLineOption version{QStringLiteral("version"),
-                                     QStringLiteral("Show the version.")};
+                                  QCoreApplication::translate("kavr-im-report", "Show this text.")};
+    const QCommandLineOption version{
+        QStringLiteral("version"),
+        QCoreApplication::translate("kavr-im-report", "Show the version.")};
 };
 
 } // namespace
@@ -186,9 +216,11 @@ OptionsOutcome ParseReportOptions(const QStringList &arguments, const QLocale &l
           &commandLine.separator, &commandLine.decimal}) {
         const QStringList values = parser.values(*option);
         if (values.size() > 1)
-            return Error(QStringLiteral("--%1 given twice").arg(option->names().last()));
+            return Error(QCoreApplication::translate("kavr-im-report", "--%1 given twice")
+                             .arg(option->names().last()));
         if (values.size() == 1 && values.front().isEmpty())
-            return Error(QStringLiteral("--%1 needs a value").arg(option->names().last()));
+            return Error(QCoreApplication::translate("kavr-im-report", "--%1 needs a value")
+                             .arg(option->names().last()));
     }
     options.csvPath = parser.value(commandLine.output);
     options.htmlPath = parser.value(commandLine.html);
@@ -207,20 +239,22 @@ OptionsOutcome ParseReportOptions(const QStringList &arguments, const QLocale &l
             continue;
         *date = DateArgument(parser.value(*option));
         if (!*date)
-            return Error(QStringLiteral("--%1 takes a date as 2026-03-01 or 01.03.2026, not %2")
-                             .arg(option->names().last(), parser.value(*option)));
+            return Error(
+                QCoreApplication::translate("kavr-im-report",
+                                            "--%1 takes a date as 2026-03-01 or 01.03.2026, not %2")
+                    .arg(option->names().last(), parser.value(*option)));
     }
     if (selection.since && selection.until && *selection.since > *selection.until)
-        return Error(QStringLiteral("--since is after --until"));
+        return Error(QCoreApplication::translate("kavr-im-report", "--since is after --until"));
     if (parser.isSet(commandLine.variant)) {
         selection.variantIndex = VariantArgument(parser.value(commandLine.variant));
         if (selection.variantIndex < 0)
-            return Error(QStringLiteral("--variant takes %1, not %2")
+            return Error(QCoreApplication::translate("kavr-im-report", "--variant takes %1, not %2")
                              .arg(VariantLetters(), parser.value(commandLine.variant)));
     }
     selection.codePatterns = parser.values(commandLine.code);
     if (selection.codePatterns.contains(QString()))
-        return Error(QStringLiteral("--code needs a value"));
+        return Error(QCoreApplication::translate("kavr-im-report", "--code needs a value"));
     const bool separatorTaken = parser.isSet(commandLine.separator);
     const bool decimalTaken = parser.isSet(commandLine.decimal);
     const QString separator = parser.value(commandLine.separator);
@@ -228,22 +262,26 @@ OptionsOutcome ParseReportOptions(const QStringList &arguments, const QLocale &l
 
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1)
-        return Error(QStringLiteral("one folder only, not %1").arg(positional.size()));
+        return Error(QCoreApplication::translate("kavr-im-report", "one folder only, not %1")
+                         .arg(positional.size()));
     options.folder = positional.isEmpty() ? defaultFolder : positional.front();
 
     if (separatorTaken) {
         const std::optional<QChar> c = OneCharacter(separator);
         if (!c)
-            return Error(
-                QStringLiteral("--separator takes one character (or tab), not %1").arg(separator));
+            return Error(QCoreApplication::translate(
+                             "kavr-im-report", "--separator takes one character (or tab), not %1")
+                             .arg(separator));
         options.format.separator = *c;
     }
     if (decimalTaken) {
         const std::optional<QChar> c = OneCharacter(decimal);
         if (!c || c->isDigit() || *c == u'-' || *c == u'\t')
-            return Error(QStringLiteral("--decimal takes one character other than a digit or "
-                                        "a sign, not %1")
-                             .arg(decimal));
+            return Error(
+                QCoreApplication::translate("kavr-im-report",
+                                            "--decimal takes one character other than a digit or "
+                                            "a sign, not %1")
+                    .arg(decimal));
         options.format.decimalMark = QString(*c);
         // A mark that is now the separator moves the separator out of its way, as the locale
         // rule would.
@@ -251,7 +289,8 @@ OptionsOutcome ParseReportOptions(const QStringList &arguments, const QLocale &l
             options.format.separator = *c == u',' ? u';' : u',';
     }
     if (QString(options.format.separator) == options.format.decimalMark)
-        return Error(QStringLiteral("the separator and the decimal mark must differ"));
+        return Error(QCoreApplication::translate("kavr-im-report",
+                                                 "the separator and the decimal mark must differ"));
 
     // Each output a file of its own.
     QStringList outputs;
@@ -261,7 +300,9 @@ OptionsOutcome ParseReportOptions(const QStringList &arguments, const QLocale &l
             continue;
         const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
         if (outputs.contains(absolute))
-            return Error(QStringLiteral("the output files must differ: %1 is named twice").arg(path));
+            return Error(QCoreApplication::translate(
+                             "kavr-im-report", "the output files must differ: %1 is named twice")
+                             .arg(path));
         outputs << absolute;
     }
     return {options, {}};

@@ -1,6 +1,7 @@
 #include "report/command/WindowStart.h"
 
 #include "report/command/ReportOptions.h"
+#include "report/translations/ReportTranslations.h"
 #include "report/window/ReportWindow.h"
 
 #include <QApplication>
@@ -25,6 +26,7 @@ int RunReportWindow(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kavr-im-report"));
     QApplication::setApplicationVersion(QStringLiteral(KAVR_VERSION));
+    InstallReportTranslators();
     const OptionsOutcome parsed = ParseReportOptions(app.arguments().mid(1), QLocale::system(),
                                                      QApplication::applicationDirPath()
                                                          + QStringLiteral("/Result"));

@@ -15,6 +15,7 @@
 #include "report/read/ProtocolDate.h"
 #include "report/read/ProtocolReader.h"
 #include "report/read/ResultFolder.h"
+#include "report/translations/ReportTranslations.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -52,7 +53,8 @@ bool WriteFile(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        Say(QStringLiteral("cannot write %1: %2").arg(Shown(path), file.errorString()));
+        Say(QCoreApplication::translate("kavr-im-report", "cannot write %1: %2")
+                .arg(Shown(path), file.errorString()));
         return false;
     }
     return true;
@@ -62,7 +64,8 @@ bool WriteStdout(const QByteArray &bytes)
 {
     kavr::platform::WriteBytesAsTheyAre(stdout); // the CSV's CR LF as written
     if (!Write(stdout, bytes) || std::fflush(stdout) != 0) {
-        Say(QStringLiteral("cannot write the CSV to standard output"));
+        Say(QCoreApplication::translate("kavr-im-report",
+                                        "cannot write the CSV to standard output"));
         return false;
     }
     return true;
@@ -88,7 +91,8 @@ bool WritePage(const QString &path, const QByteArray &bytes)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()
         || !file.flush()) {
-        Say(QStringLiteral("cannot write %1: %2").arg(Shown(path), file.errorString()));
+        Say(QCoreApplication::translate("kavr-im-report", "cannot write %1: %2")
+                .arg(Shown(path), file.errorString()));
         return false;
     }
     return true;
@@ -99,13 +103,14 @@ bool WritePages(const QString &folder, const QList<ProtocolRecord> &records,
                 const SubjectPageOptions &options)
 {
     if (!QDir().mkpath(folder)) {
-        Say(QStringLiteral("cannot make the folder %1").arg(Shown(folder)));
+        Say(QCoreApplication::translate("kavr-im-report", "cannot make the folder %1")
+                .arg(Shown(folder)));
         return false;
     }
     const QDir dir(folder);
     bool written = true;
     ProgressLine progress(int(records.size()), stderr, kavr::platform::IsTerminal(stderr),
-                          "writing pages");
+                          QT_TRANSLATE_NOOP("kavr-im-report", "writing pages"));
     for (const ProtocolRecord &record : records) {
         const QString path = dir.filePath(SubjectPageFileName(record));
         if (!WritePage(path, SubjectPage(record, options))) {
@@ -127,12 +132,14 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kavr-im-report"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KAVR_VERSION));
+    InstallReportTranslators();
 
     const OptionsOutcome parsed
         = ParseReportOptions(app.arguments().mid(1), QLocale::system(),
                              QCoreApplication::applicationDirPath() + QStringLiteral("/Result"));
     if (!parsed.options) {
-        Say(parsed.error + QStringLiteral("\nTry 'kavr-im-report --help'."));
+        Say(parsed.error
+            + QCoreApplication::translate("kavr-im-report", "\nTry 'kavr-im-report --help'."));
         return UsageError;
     }
     const ReportOptions &options = *parsed.options;
@@ -145,7 +152,8 @@ int main(int argc, char *argv[])
         return AllRead;
     }
     if (!QFileInfo(options.folder).isDir()) {
-        Say(QStringLiteral("no folder %1\nTry 'kavr-im-report --help'.")
+        Say(QCoreApplication::translate("kavr-im-report",
+                                        "no folder %1\nTry 'kavr-im-report --help'.")
                 .arg(Shown(options.folder)));
         return UsageError;
     }
@@ -184,7 +192,8 @@ int main(int argc, char *argv[])
                 const QString where = outcome.error.line > 0
                     ? QStringLiteral("%1:%2").arg(Shown(path)).arg(outcome.error.line)
                     : Shown(path);
-                Say(QStringLiteral("%1: %2; skipped").arg(where, outcome.error.message));
+                Say(QCoreApplication::translate("kavr-im-report", "%1: %2; skipped")
+                        .arg(where, outcome.error.message));
             }
             progress.step();
         }
@@ -226,18 +235,22 @@ int main(int argc, char *argv[])
         written = WritePages(options.pagesFolder, records, page) && written;
     }
 
-    Say(QStringLiteral("%1 of %2 protocol files read from %3%4")
+    Say(QCoreApplication::translate("kavr-im-report", "%1 of %n protocol files read from %2%3",
+                                    nullptr, int(files.size()))
             .arg(scope.read)
-            .arg(files.size())
             .arg(Shown(options.folder),
-                 skipped ? QStringLiteral(", %1 skipped").arg(skipped) : QString()));
+                 skipped ? QCoreApplication::translate("kavr-im-report", ", %n skipped", nullptr,
+                                                       skipped)
+                         : QString()));
     if (scope.selected != scope.read)
-        Say(QStringLiteral("%1 of them chosen%2")
-                .arg(scope.selected)
-                .arg(scope.undated ? QStringLiteral(" (%1 left out: no date that can be read for "
-                                                    "sure)")
-                                         .arg(scope.undated)
-                                   : QString()));
+        Say(QCoreApplication::translate("kavr-im-report", "%n of them chosen%1", nullptr,
+                                        scope.selected)
+                .arg(scope.undated
+                         ? QCoreApplication::translate("kavr-im-report",
+                                                       " (%n left out: no date that can be read "
+                                                       "for sure)",
+                                                       nullptr, scope.undated)
+                         : QString()));
     if (!written)
         return NotWritten;
     return skipped ? SomeSkipped : AllRead;

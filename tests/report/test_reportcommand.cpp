@@ -91,6 +91,18 @@ void CompareRow(const Fields &f, const ScriptedTest &test, const QString &decima
     }
 }
 
+// Whether the report, run under locale, speaks its language: Windows takes the language from
+// the user's display language, which no regional settings of a child change.
+bool SpeaksLocaleLanguage(const QString &locale)
+{
+#ifdef Q_OS_UNIX
+    Q_UNUSED(locale)
+    return true;
+#else
+    return !locale.startsWith(u"ru");
+#endif
+}
+
 } // namespace
 
 class TestReportCommand : public QObject
@@ -261,20 +273,30 @@ void TestReportCommand::emptyFolder()
 void TestReportCommand::usageErrors_data()
 {
     QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("locale");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("message");
-    QTest::newRow("unknown option") << QStringList{u"--cvs"_s} << 2 << u"cvs"_s;
+    const QString folder = QDir::toNativeSeparators(u"/nonexistent/Result"_s);
+    QTest::newRow("unknown option") << QStringList{u"--cvs"_s} << u"C"_s << 2 << u"cvs"_s;
     QTest::newRow("no such folder")
-        << QStringList{u"/nonexistent/Result"_s} << 2
-        << u"no folder "_s + QDir::toNativeSeparators(u"/nonexistent/Result"_s);
+        << QStringList{u"/nonexistent/Result"_s} << u"C"_s << 2 << u"no folder "_s + folder;
+    // Qt's words and the report's own, in the user's language.
+    QTest::newRow("unknown option, Russian")
+        << QStringList{u"--cvs"_s} << u"ru_RU.UTF-8"_s << 2 << u"Неизвестный параметр «cvs»"_s;
+    QTest::newRow("no such folder, Russian")
+        << QStringList{u"/nonexistent/Result"_s} << u"ru_RU.UTF-8"_s << 2
+        << u"нет папки "_s + folder + u"\nСправка: "_s;
 }
 
 void TestReportCommand::usageErrors()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(QString, locale);
     QFETCH(int, exitCode);
     QFETCH(QString, message);
-    const Run run = RunReport(arguments);
+    if (!SpeaksLocaleLanguage(locale))
+        QSKIP("Windows speaks the user's display language");
+    const Run run = RunReport(arguments, locale);
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
     QVERIFY(run.err.contains(u"--help"_s));
@@ -284,21 +306,30 @@ void TestReportCommand::usageErrors()
 void TestReportCommand::helpAndVersion_data()
 {
     QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("locale");
     QTest::addColumn<QStringList>("shown"); // each in the text on standard output
     const QStringList help{u"Usage: "_s, u"-o, --output <file>"_s, u"--html <file>"_s,
                            u"--separator <c>"_s, u"--decimal <c>"_s, u"-h, --help"_s,
                            u"--version"_s, u"[RESULT_FOLDER]"_s, u"Exit status"_s};
-    QTest::newRow("--help") << QStringList{u"--help"_s} << help;
+    QTest::newRow("--help") << QStringList{u"--help"_s} << u"C"_s << help;
     QTest::newRow("-h, among other arguments")
-        << QStringList{u"/nonexistent/Result"_s, u"-h"_s} << help;
-    QTest::newRow("--version") << QStringList{u"--version"_s} << QStringList{u"kavr-im-report "_s};
+        << QStringList{u"/nonexistent/Result"_s, u"-h"_s} << u"C"_s << help;
+    QTest::newRow("--help, Russian")
+        << QStringList{u"--help"_s} << u"ru_RU.UTF-8"_s
+        << QStringList{u"Использование: "_s, u"-o, --output <файл>"_s, u"[ПАПКА]"_s,
+                       u"Код завершения"_s, u"Параметры:"_s};
+    QTest::newRow("--version") << QStringList{u"--version"_s} << u"C"_s
+                               << QStringList{u"kavr-im-report "_s};
 }
 
 void TestReportCommand::helpAndVersion()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(QString, locale);
     QFETCH(QStringList, shown);
-    const Run run = RunReport(arguments);
+    if (!SpeaksLocaleLanguage(locale))
+        QSKIP("Windows speaks the user's display language");
+    const Run run = RunReport(arguments, locale);
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
     const QString out = QString::fromUtf8(run.out).replace(u"\r\n"_s, u"\n"_s); // text, as stderr

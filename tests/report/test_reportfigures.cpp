@@ -357,8 +357,18 @@ void TestReportFigures::choosingProtocols()
     QCOMPARE(choice.at(2).mid(2), (QStringList{said, u"Отобрано"_s, QString::number(codes.size())}));
     QCOMPARE(choice.at(3).at(4), QString::number(undated));
     QCOMPARE(choice.at(4).at(4), QString::number(codes.contains(u"А-4"_s) ? 1 : 0));
-    if (codes.size() < 7)
-        QVERIFY2(run.err.contains(u"%1 of them chosen"_s.arg(codes.size())), qPrintable(run.err));
+    if (codes.size() < 7) {
+        // In the words of the Russian settings, one protocol left out in the singular's form;
+        // Windows takes the words from its display language instead.
+        QString chosen = u"из них отобрано %1"_s.arg(codes.size());
+        if (undated == 1)
+            chosen += u" (1 без читаемой даты не отобран)"_s;
+#ifndef Q_OS_UNIX
+        if (!run.err.contains(chosen))
+            chosen = u"%1 of them chosen"_s.arg(codes.size());
+#endif
+        QVERIFY2(run.err.contains(chosen), qPrintable(run.err));
+    }
 }
 
 void TestReportFigures::namesLeftOut()

@@ -65,12 +65,12 @@ void WineConsoleTest::reportReadsRightInAConsole_data()
     for (const QString &program : {u"kavr-im-report.com"_s, u"kavr-im-report.exe"_s}) {
         QTest::addRow("a message, %s", qPrintable(program))
             << program << windows(u"Нет такой папки"_s) << 2
-            << QStringList{u"kavr-im-report: no folder "_s + windows(u"Нет такой папки"_s),
-                           u"Try 'kavr-im-report --help'."_s}
+            << QStringList{u"kavr-im-report: нет папки "_s + windows(u"Нет такой папки"_s),
+                           u"Справка: kavr-im-report --help"_s}
             << false;
         QTest::addRow("the table, %s", qPrintable(program))
             << program << windows(u"Result"_s) << 0
-            << QStringList{u"kavr-im-report: 1 of 1 protocol files read from "_s
+            << QStringList{u"kavr-im-report: прочитано 1 из 1 файла протоколов в папке "_s
                            + windows(u"Result"_s)}
             << true;
     }

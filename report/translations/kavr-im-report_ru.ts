@@ -1,0 +1,251 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ru_RU">
+<context>
+    <name>kavr-im-report</name>
+    <message>
+        <source>%1: %2 of %3</source>
+        <translation>%1: %2 из %3</translation>
+    </message>
+    <message>
+        <source>reading protocols</source>
+        <translation>чтение протоколов</translation>
+    </message>
+    <message>
+        <source>%1 or %2</source>
+        <translation>%1 или %2</translation>
+    </message>
+    <message>
+        <source>Reads every *.IM.txt protocol in RESULT_FOLDER and writes one CSV row per protocol:
+code, name, date and time, variant, instruction time, answer time, N[+], N[-],
+N[0], Tcp, SD, V, and time, panel, key, picture, answer and mark of each of the
+twelve placements.
+
+The CSV is UTF-8 with a byte-order mark. Files that cannot be read are named on
+standard error with the line at fault, and skipped. Recovered protocols
+(*.IM.recovered.txt, interrupted tests) are read and marked; the group figures
+leave them out.
+
+--since, --until, --variant and --code choose the protocols every output covers;
+with a date condition, a protocol whose date cannot be read for sure is left out.
+--no-names leaves the names out of every output; the codes stay, so codes that
+name the subject still do.
+
+Exit status: 0 all protocols read, 1 some files skipped, 2 usage error (also a
+missing folder), 3 the report could not be written.</source>
+        <translation>Читает все протоколы *.IM.txt из папки ПАПКА и пишет таблицу CSV, по строке
+на протокол: код, имя, дата и время, вариант, время изучения инструкции, время
+ответа, N[+], N[-], N[0], Tcp, SD, V, а для каждого из двенадцати размещений
+фигур — время, панель, ключ, рисунок, ответ и отметка.
+
+CSV записывается в UTF-8 с меткой порядка байтов (BOM). Файлы, которые нельзя
+прочитать, называются в стандартном потоке ошибок вместе со строкой, где
+ошибка, и пропускаются. Восстановленные протоколы (*.IM.recovered.txt,
+прерванные тесты) читаются и отмечаются; в групповые показатели они не входят.
+
+--since, --until, --variant и --code отбирают протоколы для всех выводов; при
+условии на дату протокол, дату которого нельзя прочесть наверняка, в отбор
+не входит. --no-names убирает имена из всех выводов; коды остаются, так что
+код, по которому можно узнать обследуемого, его по-прежнему выдаёт.
+
+Код завершения: 0 — прочитаны все протоколы, 1 — часть файлов пропущена,
+2 — ошибка в команде (или нет папки), 3 — отчёт не удалось записать.</translation>
+    </message>
+    <message>
+        <source>RESULT_FOLDER</source>
+        <translation>ПАПКА</translation>
+    </message>
+    <message>
+        <source>The folder of protocols (default: Result beside this program).</source>
+        <translation>Папка протоколов (по умолчанию Result рядом с этой программой).</translation>
+    </message>
+    <message>
+        <source>[RESULT_FOLDER]</source>
+        <translation>[ПАПКА]</translation>
+    </message>
+    <message>
+        <source>Write the CSV to &lt;file&gt; (default: standard output).</source>
+        <translation>Записать CSV в файл &lt;файл&gt; (по умолчанию — в стандартный вывод).</translation>
+    </message>
+    <message>
+        <source>file</source>
+        <translation>файл</translation>
+    </message>
+    <message>
+        <source>Also write an HTML page of the group to &lt;file&gt;: the group figures with heat maps, and all subjects with a chart of their times.</source>
+        <translation>Также записать в файл &lt;файл&gt; HTML-страницу группы: групповые показатели с тепловыми картами и всех обследуемых с графиком их времени.</translation>
+    </message>
+    <message>
+        <source>Write one page per protocol into &lt;folder&gt; (made when missing), named after the protocol file: the boards as shown and as left, the scores and the times; one A4 sheet each when printed.</source>
+        <translation>Записать по странице на каждый протокол в папку &lt;папка&gt; (создаётся, если её нет), с именем по файлу протокола: доски, какими их показали и какими оставили, оценки и время; при печати — по листу A4 на страницу.</translation>
+    </message>
+    <message>
+        <source>folder</source>
+        <translation>папка</translation>
+    </message>
+    <message>
+        <source>Also write one CSV row per placement record (twelve per protocol) to &lt;file&gt;.</source>
+        <translation>Также записать в файл &lt;файл&gt; CSV по строке на каждое размещение фигуры (двенадцать на протокол).</translation>
+    </message>
+    <message>
+        <source>Also write the group figures to &lt;file&gt; (CSV): what was included, per variant the scores&apos; statistics, per panel and per figure the share correct and the times, each subject&apos;s z-scores.</source>
+        <translation>Также записать групповые показатели в файл &lt;файл&gt; (CSV): что вошло в отбор, по каждому варианту — статистики оценок, по каждой панели и каждой фигуре — доля верных ответов и время, z-оценки каждого обследуемого.</translation>
+    </message>
+    <message>
+        <source>Only tests set up on &lt;date&gt; or later (2026-03-01 or 01.03.2026).</source>
+        <translation>Только тесты, проведённые &lt;дата&gt; или позже (2026-03-01 или 01.03.2026).</translation>
+    </message>
+    <message>
+        <source>date</source>
+        <translation>дата</translation>
+    </message>
+    <message>
+        <source>Only tests set up on &lt;date&gt; or earlier.</source>
+        <translation>Только тесты, проведённые &lt;дата&gt; или раньше.</translation>
+    </message>
+    <message>
+        <source>Only variant %1.</source>
+        <translation>Только вариант %1.</translation>
+    </message>
+    <message>
+        <source>Only codes matching &lt;pattern&gt; (* any text, ? one character, case ignored); may be given more than once.</source>
+        <translation>Только коды, подходящие под &lt;шаблон&gt; (* — любой текст, ? — один символ, заглавные и строчные буквы не различаются); можно указать несколько раз.</translation>
+    </message>
+    <message>
+        <source>pattern</source>
+        <translation>шаблон</translation>
+    </message>
+    <message>
+        <source>Leave the subjects&apos; names out of every output (codes only).</source>
+        <translation>Не включать имена обследуемых ни в один вывод (только коды).</translation>
+    </message>
+    <message>
+        <source>Field separator: one character, or tab. Default &apos;;&apos; where the locale&apos;s decimal mark is &apos;,&apos;, else &apos;,&apos;.</source>
+        <translation>Разделитель полей: один символ или tab. По умолчанию &apos;;&apos;, если в региональных настройках десятичный знак &apos;,&apos;, иначе &apos;,&apos;.</translation>
+    </message>
+    <message>
+        <source>c</source>
+        <translation>символ</translation>
+    </message>
+    <message>
+        <source>Decimal mark. Default the locale&apos;s (LC_NUMERIC).</source>
+        <translation>Десятичный знак. По умолчанию — из региональных настроек (LC_NUMERIC).</translation>
+    </message>
+    <message>
+        <source>Show this text.</source>
+        <translation>Показать эту справку.</translation>
+    </message>
+    <message>
+        <source>Show the version.</source>
+        <translation>Показать версию.</translation>
+    </message>
+    <message>
+        <source>--%1 given twice</source>
+        <translation>--%1 указан дважды</translation>
+    </message>
+    <message>
+        <source>--%1 needs a value</source>
+        <translation>для --%1 нужно значение</translation>
+    </message>
+    <message>
+        <source>--%1 takes a date as 2026-03-01 or 01.03.2026, not %2</source>
+        <translation>--%1 принимает дату вида 2026-03-01 или 01.03.2026, а не %2</translation>
+    </message>
+    <message>
+        <source>--since is after --until</source>
+        <translation>дата --since позже даты --until</translation>
+    </message>
+    <message>
+        <source>--variant takes %1, not %2</source>
+        <translation>--variant принимает %1, а не %2</translation>
+    </message>
+    <message>
+        <source>--code needs a value</source>
+        <translation>для --code нужно значение</translation>
+    </message>
+    <message>
+        <source>one folder only, not %1</source>
+        <translation>нужна одна папка, а не %1</translation>
+    </message>
+    <message>
+        <source>--separator takes one character (or tab), not %1</source>
+        <translation>--separator принимает один символ (или tab), а не %1</translation>
+    </message>
+    <message>
+        <source>--decimal takes one character other than a digit or a sign, not %1</source>
+        <translation>--decimal принимает один символ, кроме цифры и знака, а не %1</translation>
+    </message>
+    <message>
+        <source>the separator and the decimal mark must differ</source>
+        <translation>разделитель и десятичный знак должны различаться</translation>
+    </message>
+    <message>
+        <source>the output files must differ: %1 is named twice</source>
+        <translation>выходные файлы должны различаться: %1 указан дважды</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>не удалось записать %1: %2</translation>
+    </message>
+    <message>
+        <source>cannot write the CSV to standard output</source>
+        <translation>не удалось записать CSV в стандартный вывод</translation>
+    </message>
+    <message>
+        <source>cannot make the folder %1</source>
+        <translation>не удалось создать папку %1</translation>
+    </message>
+    <message>
+        <source>writing pages</source>
+        <translation>запись страниц</translation>
+    </message>
+    <message>
+        <source>
+Try &apos;kavr-im-report --help&apos;.</source>
+        <translation>
+Справка: kavr-im-report --help</translation>
+    </message>
+    <message>
+        <source>no folder %1
+Try &apos;kavr-im-report --help&apos;.</source>
+        <translation>нет папки %1
+Справка: kavr-im-report --help</translation>
+    </message>
+    <message>
+        <source>%1: %2; skipped</source>
+        <translation>%1: %2; файл пропущен</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 of %n protocol files read from %2%3</source>
+        <translation>
+            <numerusform>прочитано %1 из %n файла протоколов в папке %2%3</numerusform>
+            <numerusform>прочитано %1 из %n файлов протоколов в папке %2%3</numerusform>
+            <numerusform>прочитано %1 из %n файлов протоколов в папке %2%3</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>, %n skipped</source>
+        <translation>
+            <numerusform>, %n пропущен</numerusform>
+            <numerusform>, %n пропущено</numerusform>
+            <numerusform>, %n пропущено</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n of them chosen%1</source>
+        <translation>
+            <numerusform>из них отобран %n%1</numerusform>
+            <numerusform>из них отобрано %n%1</numerusform>
+            <numerusform>из них отобрано %n%1</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source> (%n left out: no date that can be read for sure)</source>
+        <translation>
+            <numerusform> (%n без читаемой даты не отобран)</numerusform>
+            <numerusform> (%n без читаемой даты не отобраны)</numerusform>
+            <numerusform> (%n без читаемой даты не отобрано)</numerusform>
+        </translation>
+    </message>
+</context>
+</TS>
