@@ -247,5 +247,247 @@ Try &apos;kavr-im-report --help&apos;.</source>
             <numerusform> (%n без читаемой даты не отобрано)</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Open the report as a window, as when started from the desktop; the folder and the choices given are its first.</source>
+        <translation>Открыть отчёт в окне, как при запуске с рабочего стола; указанные папка и условия отбора станут в нём начальными.</translation>
+    </message>
+</context>
+<context>
+    <name>kavr::report::ReportWindow</name>
+    <message>
+        <source>KAVR.IM: results</source>
+        <translation>KAVR.IM: результаты</translation>
+    </message>
+    <message>
+        <source>Folder of protocols:</source>
+        <translation>Папка протоколов:</translation>
+    </message>
+    <message>
+        <source>Other folder…</source>
+        <translation>Другая папка…</translation>
+    </message>
+    <message>
+        <source>Set up from</source>
+        <translation>Проведены с</translation>
+    </message>
+    <message>
+        <source>to</source>
+        <translation>по</translation>
+    </message>
+    <message>
+        <source>All variants</source>
+        <translation>Все варианты</translation>
+    </message>
+    <message>
+        <source>Codes:</source>
+        <translation>Коды:</translation>
+    </message>
+    <message>
+        <source>all; e.g. A* 007 (* any text, ? one character)</source>
+        <translation>все; например, И* 007 (* — любой текст, ? — один символ)</translation>
+    </message>
+    <message>
+        <source>Without names</source>
+        <translation>Без имён</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Файл</translation>
+    </message>
+    <message>
+        <source>Line</source>
+        <translation>Строка</translation>
+    </message>
+    <message>
+        <source>Why it was not read</source>
+        <translation>Почему не прочитан</translation>
+    </message>
+    <message>
+        <source>Subject&apos;s page</source>
+        <translation>Страница обследуемого</translation>
+    </message>
+    <message>
+        <source>Group page</source>
+        <translation>Страница группы</translation>
+    </message>
+    <message>
+        <source>Save for Excel…</source>
+        <translation>Сохранить для Excel…</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Файл</translation>
+    </message>
+    <message>
+        <source>&amp;Open folder…</source>
+        <translation>&amp;Открыть папку…</translation>
+    </message>
+    <message>
+        <source>Save the &amp;table (CSV)…</source>
+        <translation>Сохранить &amp;таблицу (CSV)…</translation>
+    </message>
+    <message>
+        <source>Save the &amp;placements (CSV)…</source>
+        <translation>Сохранить &amp;размещения (CSV)…</translation>
+    </message>
+    <message>
+        <source>Save the &amp;group figures (CSV)…</source>
+        <translation>Сохранить &amp;групповые показатели (CSV)…</translation>
+    </message>
+    <message>
+        <source>Save the subjects&apos; pa&amp;ges…</source>
+        <translation>Сохранить &amp;страницы обследуемых…</translation>
+    </message>
+    <message>
+        <source>Save for &amp;Excel…</source>
+        <translation>Сохранить для &amp;Excel…</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>В&amp;ыход</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Вид</translation>
+    </message>
+    <message>
+        <source>The &amp;subject&apos;s page</source>
+        <translation>Страница &amp;обследуемого</translation>
+    </message>
+    <message>
+        <source>The g&amp;roup&apos;s page</source>
+        <translation>Страница &amp;группы</translation>
+    </message>
+    <message>
+        <source>There is no folder %1. Choose the folder of protocols with &quot;Other folder…&quot;.</source>
+        <translation>Папки %1 нет. Выберите папку протоколов кнопкой «Другая папка…».</translation>
+    </message>
+    <message>
+        <source>Reading the protocols…</source>
+        <translation>Чтение протоколов…</translation>
+    </message>
+    <message>
+        <source>Files that could not be read, left out: %1</source>
+        <translation>Не прочитаны и не вошли в отчёт файлы: %1</translation>
+    </message>
+    <message>
+        <source>Protocol files read: %1 of %2</source>
+        <translation>Прочитано файлов протоколов: %1 из %2</translation>
+    </message>
+    <message>
+        <source>chosen: %1</source>
+        <translation>отобрано: %1</translation>
+    </message>
+    <message>
+        <source>left out, no date that can be read for sure: %1</source>
+        <translation>не отобрано без читаемой даты: %1</translation>
+    </message>
+    <message>
+        <source>recovered (interrupted tests), left out of the group figures: %1</source>
+        <translation>восстановленных (прерванные тесты), не в групповых показателях: %1</translation>
+    </message>
+    <message>
+        <source>Folder of protocols</source>
+        <translation>Папка протоколов</translation>
+    </message>
+    <message>
+        <source>CSV tables (*.csv)</source>
+        <translation>Таблицы CSV (*.csv)</translation>
+    </message>
+    <message>
+        <source>Save the table</source>
+        <translation>Сохранить таблицу</translation>
+    </message>
+    <message>
+        <source>Save the placements</source>
+        <translation>Сохранить размещения</translation>
+    </message>
+    <message>
+        <source>Save the group figures</source>
+        <translation>Сохранить групповые показатели</translation>
+    </message>
+    <message>
+        <source>Folder for the subjects&apos; pages</source>
+        <translation>Папка для страниц обследуемых</translation>
+    </message>
+    <message>
+        <source>Save for Excel</source>
+        <translation>Сохранить для Excel</translation>
+    </message>
+    <message>
+        <source>Excel workbooks (*.xlsx)</source>
+        <translation>Книги Excel (*.xlsx)</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>Не удалось записать %1: %2</translation>
+    </message>
+    <message>
+        <source>Writing the pages…</source>
+        <translation>Запись страниц…</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Остановить</translation>
+    </message>
+    <message>
+        <source>Cannot make the folder %1</source>
+        <translation>Не удалось создать папку %1</translation>
+    </message>
+    <message>
+        <source>Not available</source>
+        <translation>Недоступно</translation>
+    </message>
+    <message>
+        <source>Choose a subject in the table first.</source>
+        <translation>Сначала выберите обследуемого в таблице.</translation>
+    </message>
+    <message>
+        <source>The subject&apos;s page could not be opened.</source>
+        <translation>Страницу обследуемого открыть не удалось.</translation>
+    </message>
+    <message>
+        <source>The group&apos;s page could not be opened.</source>
+        <translation>Страницу группы открыть не удалось.</translation>
+    </message>
+</context>
+<context>
+    <name>kavr::report::SubjectTableModel</name>
+    <message>
+        <source>yes</source>
+        <translation>да</translation>
+    </message>
+    <message>
+        <source>Code</source>
+        <translation>Код</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Имя</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Дата</translation>
+    </message>
+    <message>
+        <source>Variant</source>
+        <translation>Вариант</translation>
+    </message>
+    <message>
+        <source>Recovered</source>
+        <translation>Восстановлен</translation>
+    </message>
+    <message>
+        <source>Tcp, s</source>
+        <translation>Tcp, сек</translation>
+    </message>
+    <message>
+        <source>SD, s</source>
+        <translation>SD, сек</translation>
+    </message>
+    <message>
+        <source>Answer time, s</source>
+        <translation>T ответа, сек</translation>
+    </message>
 </context>
 </TS>
