@@ -2,6 +2,8 @@
 
 #include "testing/core/Format.h"
 
+#include <cmath>
+
 namespace kavr::report {
 
 namespace {
@@ -31,6 +33,25 @@ QString CsvFixed(double value, int decimals, const CsvFormat &format)
     FormatSettings settings;
     settings.decimalSeparator = format.decimalMark;
     return FormatFixed(value, decimals, settings);
+}
+
+QString CsvCell(const TableCell &cell, const CsvFormat &format)
+{
+    switch (cell.kind) {
+    case TableCell::Kind::Empty: return {};
+    case TableCell::Kind::Text:
+    case TableCell::Kind::Date:
+    case TableCell::Kind::Time: return cell.text;
+    case TableCell::Kind::FileText:
+    case TableCell::Kind::SetUpDate: return CsvText(cell.text);
+    case TableCell::Kind::Number:
+        // Counts, most of the cells, as integers: the same text, without the rounding's work.
+        if (cell.decimals == 0 && cell.number == std::trunc(cell.number)
+            && std::abs(cell.number) < 1e15)
+            return QString::number(qint64(cell.number));
+        return CsvFixed(cell.number, cell.decimals, format);
+    }
+    return {};
 }
 
 QString CsvLine(const QStringList &fields, QChar separator)

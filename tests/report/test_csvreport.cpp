@@ -8,6 +8,7 @@
 #include "report/html/GroupPage.h"
 #include "report/read/ProtocolReader.h"
 #include "report/read/ResultFolder.h"
+#include "report/table/ProtocolTable.h"
 #include "support/ScriptedTest.h"
 #include "testing/core/Figures.h"
 #include "testing/core/ProtocolFile.h"
@@ -47,7 +48,7 @@ private slots:
 
 void TestCsvReport::columns()
 {
-    QStringList titles = CsvTitles(ProtocolCsvColumns(), true);
+    QStringList titles = TableTitles(ProtocolTableColumns(), true);
     QCOMPARE(titles.first(), u"Код"_s);
     QCOMPARE(titles.last(), u"Восстановлен"_s);
     // Each placement's row, in the protocol's order, under the placement's number.
@@ -63,7 +64,7 @@ void TestCsvReport::columns()
     QCOMPARE(titles.removeDuplicates(), 0);
     // Without names the name, and nothing else, is left out.
     QVERIFY(titles.removeOne(u"Имя"_s));
-    QCOMPARE(CsvTitles(ProtocolCsvColumns(), false), titles);
+    QCOMPARE(TableTitles(ProtocolTableColumns(), false), titles);
 
     const QByteArray csv = ProtocolCsv({}, CsvFormat{});
     QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
@@ -147,9 +148,10 @@ void TestCsvReport::recoveredProtocolsAreMarked()
     int marked = 0;
     for (const ProtocolRecord &record : records) {
         QCOMPARE(record.recovered, record.path.endsWith(u".IM.recovered.txt"_s));
-        const QStringList fields = CsvFields(ProtocolCsvColumns(), record, CsvFormat{}, true);
-        QCOMPARE(ByTitle(CsvTitles(ProtocolCsvColumns(), true), fields).value(u"Восстановлен"_s),
-                 record.recovered ? u"да"_s : QString());
+        const QStringList fields = CsvFields(ProtocolTableColumns(), record, CsvFormat{}, true);
+        QCOMPARE(
+            ByTitle(TableTitles(ProtocolTableColumns(), true), fields).value(u"Восстановлен"_s),
+            record.recovered ? u"да"_s : QString());
         marked += record.recovered;
     }
     QCOMPARE(marked, 2);

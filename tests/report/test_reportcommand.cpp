@@ -4,8 +4,7 @@
 #include "CsvReader.h"
 #include "ReportRun.h"
 #include "report/command/ProgressLine.h"
-#include "report/csv/CsvFormat.h"
-#include "report/csv/ProtocolCsv.h"
+#include "report/table/ProtocolTable.h"
 #include "support/ScriptedTest.h"
 #include "support/TestFiles.h"
 #include "testing/core/Figures.h"
@@ -54,7 +53,7 @@ QHash<QString, Fields> RowsByCode(const QByteArray &csv, QChar separator)
         return rows;
     const std::optional<QList<QStringList>> table
         = ReadCsv(QString::fromUtf8(csv.sliced(3)), separator);
-    if (!table || table->isEmpty() || table->first() != CsvTitles(ProtocolCsvColumns(), true))
+    if (!table || table->isEmpty() || table->first() != TableTitles(ProtocolTableColumns(), true))
         return rows;
     for (qsizetype r = 1; r < table->size(); ++r) {
         if (table->at(r).size() == table->first().size())
@@ -266,7 +265,7 @@ void TestReportCommand::emptyFolder()
     QCOMPARE(run.exitCode, 0);
     QVERIFY(run.out.startsWith("\xEF\xBB\xBF"));
     QCOMPARE(ReadCsv(QString::fromUtf8(run.out.sliced(3)), u','),
-             QList<QStringList>{CsvTitles(ProtocolCsvColumns(), true)});
+             QList<QStringList>{TableTitles(ProtocolTableColumns(), true)});
     QVERIFY(run.err.contains(u"0 of 0 protocol files read"_s));
 }
 
