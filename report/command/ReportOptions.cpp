@@ -96,8 +96,8 @@ struct CommandLine
             "\n"
             "Exit status: 0 all protocols read, 1 some files skipped, 2 usage error (also a\n"
             "missing folder), 3 the report could not be written."));
-        parser.addOptions({output, html, pages, longCsv, summary, since, until, variant, code,
-                           noNames, separator, decimal, window, help, version});
+        parser.addOptions({output, html, pages, longCsv, summary, xlsx, since, until, variant,
+                           code, noNames, separator, decimal, window, help, version});
         parser.addPositionalArgument(
             QCoreApplication::translate("kavr-im-report", "RESULT_FOLDER"),
             QCoreApplication::translate("kavr-im-report",
@@ -141,6 +141,14 @@ struct CommandLine
             "Also write the group figures to <file> (CSV): what was included, per "
             "variant the scores' statistics, per panel and per figure the share "
             "correct and the times, each subject's z-scores."),
+        QCoreApplication::translate("kavr-im-report", "file")};
+    const QCommandLineOption xlsx{
+        QStringLiteral("xlsx"),
+        QCoreApplication::translate(
+            "kavr-im-report",
+            "Also write the three tables to <file> as one workbook for Excel: a sheet "
+            "each for the protocols, the placements and the group figures; codes and "
+            "names as text, figures as numbers, dates as dates."),
         QCoreApplication::translate("kavr-im-report", "file")};
     const QCommandLineOption since{
         QStringLiteral("since"),
@@ -212,8 +220,8 @@ OptionsOutcome ParseReportOptions(const QStringList &arguments, const QLocale &l
         return {options, {}};
     for (const QCommandLineOption *option :
          {&commandLine.output, &commandLine.html, &commandLine.pages, &commandLine.longCsv,
-          &commandLine.summary, &commandLine.since, &commandLine.until, &commandLine.variant,
-          &commandLine.separator, &commandLine.decimal}) {
+          &commandLine.summary, &commandLine.xlsx, &commandLine.since, &commandLine.until,
+          &commandLine.variant, &commandLine.separator, &commandLine.decimal}) {
         const QStringList values = parser.values(*option);
         if (values.size() > 1)
             return Error(QCoreApplication::translate("kavr-im-report", "--%1 given twice")
@@ -227,6 +235,7 @@ OptionsOutcome ParseReportOptions(const QStringList &arguments, const QLocale &l
     options.pagesFolder = parser.value(commandLine.pages);
     options.longPath = parser.value(commandLine.longCsv);
     options.summaryPath = parser.value(commandLine.summary);
+    options.xlsxPath = parser.value(commandLine.xlsx);
     options.withNames = !parser.isSet(commandLine.noNames);
     options.window = parser.isSet(commandLine.window);
     options.format = CsvFormat::fromLocale(locale);
@@ -295,7 +304,7 @@ OptionsOutcome ParseReportOptions(const QStringList &arguments, const QLocale &l
     // Each output a file of its own.
     QStringList outputs;
     for (const QString &path : {options.csvPath, options.htmlPath, options.longPath,
-                                options.summaryPath, options.pagesFolder}) {
+                                options.summaryPath, options.xlsxPath, options.pagesFolder}) {
         if (path.isEmpty())
             continue;
         const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());

@@ -1,8 +1,9 @@
 #pragma once
 // The command line of kavr-im-report:
 //   kavr-im-report [RESULT_FOLDER] [-o OUT.csv] [--html OUT.html] [--pages FOLDER]
-//                  [--long OUT.csv] [--summary OUT.csv] [--since DATE] [--until DATE]
-//                  [--variant A|B] [--code PATTERN]... [--no-names] [--separator C] [--decimal C]
+//                  [--long OUT.csv] [--summary OUT.csv] [--xlsx OUT.xlsx] [--since DATE]
+//                  [--until DATE] [--variant A|B] [--code PATTERN]... [--no-names]
+//                  [--separator C] [--decimal C]
 #include "report/csv/CsvFormat.h"
 #include "report/select/Selection.h"
 
@@ -22,6 +23,7 @@ struct ReportOptions
     QString pagesFolder; // empty: no page per subject
     QString longPath; // empty: no placement-level CSV
     QString summaryPath; // empty: no group summary CSV
+    QString xlsxPath; // empty: no workbook
     Selection selection;
     bool withNames = true; // --no-names: codes only, in every output
     CsvFormat format; // from the locale unless --separator / --decimal say otherwise

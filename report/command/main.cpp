@@ -1,6 +1,7 @@
 // kavr-im-report: the protocols of a Result folder side by side, as a CSV table for
-// spreadsheets and, on request, placement-level data, the group's figures, an HTML summary
-// and a page per subject. A program of its own: KAVR.IM itself reads no files.
+// spreadsheets and, on request, placement-level data, the group's figures, a workbook of the
+// three tables, an HTML summary and a page per subject. A program of its own: KAVR.IM itself
+// reads no files.
 #include "assets/PictureCatalogue.h"
 #include "platform/console/Console.h"
 #include "report/command/ProgressLine.h"
@@ -16,6 +17,7 @@
 #include "report/read/ProtocolReader.h"
 #include "report/read/ResultFolder.h"
 #include "report/translations/ReportTranslations.h"
+#include "report/xlsx/Workbook.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -209,12 +211,24 @@ int main(int argc, char *argv[])
         written = WriteFile(options.longPath, PlacementCsv(records, options.format,
                                                             options.localDateFormat, withNames))
             && written;
-    if (!options.summaryPath.isEmpty() || !options.htmlPath.isEmpty()) {
+    if (!options.summaryPath.isEmpty() || !options.xlsxPath.isEmpty()
+        || !options.htmlPath.isEmpty()) {
         const GroupStatistics statistics = ComputeGroupStatistics(records);
         if (!options.summaryPath.isEmpty())
             written = WriteFile(options.summaryPath,
                                 SummaryCsv(records, statistics, scope, options.format))
                 && written;
+        if (!options.xlsxPath.isEmpty()) {
+            WorkbookOptions workbook;
+            workbook.withNames = withNames;
+            workbook.localDateFormat = options.localDateFormat;
+            const WorkbookOutcome outcome = WriteWorkbook(options.xlsxPath, records, statistics,
+                                                          scope, workbook);
+            if (!outcome.written)
+                Say(QCoreApplication::translate("kavr-im-report", "cannot write %1: %2")
+                        .arg(Shown(options.xlsxPath), outcome.reason));
+            written = outcome.written && written;
+        }
         if (!options.htmlPath.isEmpty()) {
             GroupPageOptions html;
             html.decimalMark = options.format.decimalMark;

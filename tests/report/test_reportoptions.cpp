@@ -94,6 +94,8 @@ void TestReportOptions::usageErrors_data()
         << QStringList{u"-o"_s, u"r"_s, u"--html"_s, u"./r"_s} << u"must differ"_s;
     QTest::newRow("the long CSV over the pages folder")
         << QStringList{u"--long"_s, u"p"_s, u"--pages"_s, u"p/"_s} << u"must differ"_s;
+    QTest::newRow("the workbook over the summary")
+        << QStringList{u"--summary"_s, u"g"_s, u"--xlsx"_s, u"./g"_s} << u"must differ"_s;
     QTest::newRow("a date that is no date")
         << QStringList{u"--since"_s, u"2026-02-30"_s} << u"--since takes a date"_s;
     QTest::newRow("since after until")
