@@ -44,6 +44,8 @@ std::optional<Measured> MeasureRun(const QString &program, const QStringList &ar
     Measured m;
     m.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     m.seconds = std::chrono::duration<double>(end - start).count();
+    m.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     m.peakRssMb = usage.ru_maxrss / 1024.0; // KiB on Linux
     return m;
 }

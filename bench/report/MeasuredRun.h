@@ -1,7 +1,8 @@
 #pragma once
-// One run of a program, timed from outside: wall time from the start to its end and its peak
-// resident memory as the kernel counts it for that child alone (wait4's ru_maxrss). Standard
-// output and standard error go to the files named.
+// One run of a program, timed from outside: wall time from the start to its end, the processor
+// time it used and its peak resident memory as the kernel counts it for that child alone
+// (wait4's ru_utime and ru_stime, ru_maxrss). Standard output and standard error go to the
+// files named.
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +14,7 @@ struct Measured
 {
     int exitCode = -1;
     double seconds = 0;
+    double cpuSeconds = 0; // user and system time of the child: what a busy machine hides least
     double peakRssMb = 0;
 };
 

@@ -61,7 +61,7 @@ bool MeasureWindow(const QString &folder, int runs, const QString &scratch)
     }
     std::sort(shown.begin(), shown.end());
     std::printf("| the window, from its start to the table filled (progress bar: %d values) | "
-                "%.2f | %.1f | |\n",
+                "%.2f | | %.1f | |\n",
                 steps, shown.at(shown.size() / 2), peak);
     return true;
 }

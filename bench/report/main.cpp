@@ -1,8 +1,8 @@
 // bench_report: kavr-im-report on a large folder of generated protocols. Writes N protocols
 // (default 10 000) with the program's own builders into a scratch Result folder, then runs the
-// report for each of its outputs, several times each, and prints the median wall time, the
-// peak resident memory and the size of what was written; then the report's window, from its
-// start to its table filled. Exits 1 when a run failed.
+// report for each of its outputs, several times each, and prints the median wall and CPU times,
+// the peak resident memory and the size of what was written; then the report's window, from
+// its start to its table filled. Exits 1 when a run failed.
 //
 //   bench_report [--protocols N] [--runs N] [--keep DIR]
 #include "MeasuredRun.h"
@@ -80,19 +80,45 @@ int main(int argc, char *argv[])
 
     const QString report = QCoreApplication::applicationDirPath() + u'/' + QStringLiteral(KAVR_REPORT);
     const QList<Output> outputs = {
-        {"CSV, one row per protocol (-o)", {QStringLiteral("-o"), base + QStringLiteral("/all.csv")}, QStringLiteral("all.csv")},
-        {"long CSV, one row per placement (--long)", {QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("--long"), base + QStringLiteral("/long.csv")}, QStringLiteral("long.csv")},
-        {"summary CSV (--summary)", {QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("--summary"), base + QStringLiteral("/summary.csv")}, QStringLiteral("summary.csv")},
-        {"HTML, group and table (--html)", {QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("--html"), base + QStringLiteral("/all.html")}, QStringLiteral("all.html")},
-        {"a page per subject (--pages)", {QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("--pages"), base + QStringLiteral("/pages")}, QStringLiteral("pages")},
-        {"all of them at once", {QStringLiteral("-o"), base + QStringLiteral("/all.csv"), QStringLiteral("--long"), base + QStringLiteral("/long.csv"), QStringLiteral("--summary"), base + QStringLiteral("/summary.csv"), QStringLiteral("--html"), base + QStringLiteral("/all.html"), QStringLiteral("--pages"), base + QStringLiteral("/pages")}, QString()},
+        {"CSV, one row per protocol (-o)",
+         {QStringLiteral("-o"), base + QStringLiteral("/all.csv")},
+         QStringLiteral("all.csv")},
+        {"long CSV, one row per placement (--long)",
+         {QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("--long"),
+          base + QStringLiteral("/long.csv")},
+         QStringLiteral("long.csv")},
+        {"summary CSV (--summary)",
+         {QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("--summary"),
+          base + QStringLiteral("/summary.csv")},
+         QStringLiteral("summary.csv")},
+        {"workbook, the three tables (--xlsx)",
+         {QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("--xlsx"),
+          base + QStringLiteral("/all.xlsx")},
+         QStringLiteral("all.xlsx")},
+        {"HTML, group and table (--html)",
+         {QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("--html"),
+          base + QStringLiteral("/all.html")},
+         QStringLiteral("all.html")},
+        {"a page per subject (--pages)",
+         {QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("--pages"),
+          base + QStringLiteral("/pages")},
+         QStringLiteral("pages")},
+        {"all of them at once",
+         {QStringLiteral("-o"), base + QStringLiteral("/all.csv"), QStringLiteral("--long"),
+          base + QStringLiteral("/long.csv"), QStringLiteral("--summary"),
+          base + QStringLiteral("/summary.csv"), QStringLiteral("--xlsx"),
+          base + QStringLiteral("/all.xlsx"), QStringLiteral("--html"),
+          base + QStringLiteral("/all.html"), QStringLiteral("--pages"),
+          base + QStringLiteral("/pages")},
+         QString()},
     };
 
-    std::printf("\n| Output | Median wall time (s) | Peak RSS (MiB) | Written (MiB) |\n"
-                "|---|---:|---:|---:|\n");
+    std::printf("\n| Output | Median wall time (s) | Median CPU time (s) | Peak RSS (MiB) | "
+                "Written (MiB) |\n"
+                "|---|---:|---:|---:|---:|\n");
     bool failed = false;
     for (const Output &output : outputs) {
-        QList<double> times;
+        QList<double> times, cpuTimes;
         double peak = 0;
         for (int run = 0; run < runs; ++run) {
             const std::optional<Measured> m
@@ -105,13 +131,16 @@ int main(int argc, char *argv[])
                 break;
             }
             times << m->seconds;
+            cpuTimes << m->cpuSeconds;
             peak = std::max(peak, m->peakRssMb);
         }
         if (times.isEmpty())
             continue;
         std::sort(times.begin(), times.end());
+        std::sort(cpuTimes.begin(), cpuTimes.end());
         const double written = output.written.isEmpty() ? 0 : SizeOf(base + u'/' + output.written) / 1048576.0;
-        std::printf("| %s | %.2f | %.1f | %s |\n", output.what, times.at(times.size() / 2), peak,
+        std::printf("| %s | %.2f | %.2f | %.1f | %s |\n", output.what, times.at(times.size() / 2),
+                    cpuTimes.at(cpuTimes.size() / 2), peak,
                     output.written.isEmpty() ? "" : qPrintable(QString::number(written, 'f', 1)));
     }
     failed = !MeasureWindow(result, runs, base) || failed;
