@@ -14,7 +14,9 @@
 
 #include <algorithm>
 #include <array>
+#include <clocale>
 #include <cmath>
+#include <string>
 #include <xlsxwriter.h>
 
 namespace kavr::report {
@@ -210,12 +212,29 @@ private:
     QString m_reason;
 };
 
+// libxlsxwriter prints numbers with printf, in the C library's numeric locale, which Qt sets
+// from the environment: under Russian settings 3.46 would go into the file as "3,46", and
+// spreadsheets read that as 3. The C locale's point while the workbook is written.
+class CNumbers final
+{
+public:
+    CNumbers() : m_was(std::setlocale(LC_NUMERIC, nullptr)) { std::setlocale(LC_NUMERIC, "C"); }
+    ~CNumbers() { std::setlocale(LC_NUMERIC, m_was.c_str()); }
+    CNumbers(const CNumbers &) = delete;
+    CNumbers &operator=(const CNumbers &) = delete;
+
+private:
+    const std::string m_was;
+};
+
 // The three sheets into draft; why not, empty when written.
 QString WriteDraft(const QString &draft, const QString &scratch,
                    const QList<ProtocolRecord> &records, const GroupStatistics &statistics,
                    const ReportScope &scope, const WorkbookOptions &options)
 {
-    const QByteArray draftName = draft.toUtf8(), scratchName = scratch.toUtf8();
+    // The C library opens them: names in the system's 8-bit encoding (Windows' ANSI code page,
+    // UTF-8 elsewhere), not always UTF-8.
+    const QByteArray draftName = QFile::encodeName(draft), scratchName = QFile::encodeName(scratch);
     lxw_workbook_options settings{};
     settings.constant_memory = LXW_TRUE;
     // Its own scratch files in the private folder too: Windows' tmpfile() writes to the root
@@ -265,6 +284,7 @@ WorkbookOutcome WriteWorkbook(const QString &path, const QList<ProtocolRecord> &
                               const GroupStatistics &statistics, const ReportScope &scope,
                               const WorkbookOptions &options)
 {
+    const CNumbers cNumbers;
     // libxlsxwriter opens its files by name, following whatever the name is: written where
     // no one else may put anything in its way.
     const QString scratch = platform::PrivateTempFolder();

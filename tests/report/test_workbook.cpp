@@ -16,6 +16,7 @@
 #include "testing/core/Figures.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -132,6 +133,15 @@ void TestWorkbook::initTestCase()
     QVERIFY(QDir().mkpath(result));
     LeadingZeros().save(result);
     LikeADate().save(result);
+    // The report's C library in Russian settings too (a decimal comma), as on a lab's Linux
+    // desktop; compiled here, since a fresh machine may have no locale but C.UTF-8.
+    const QString locales = m_dir.filePath(u"locales"_s);
+    QVERIFY(QDir().mkpath(locales));
+    QProcess::execute(u"localedef"_s, {u"-i"_s, u"ru_RU"_s, u"-f"_s, u"UTF-8"_s,
+                                       locales + u"/ru_RU.UTF-8"_s});
+    QVERIFY2(QFileInfo::exists(locales + u"/ru_RU.UTF-8/LC_NUMERIC"_s),
+             "localedef made no ru_RU.UTF-8 (package locales)");
+    qputenv("LOCPATH", QFile::encodeName(locales));
     const QString book = m_dir.filePath(u"book.xlsx"_s);
     const ReportRun run = RunReport(
         {result, u"-o"_s, m_dir.filePath(u"all.csv"_s), u"--xlsx"_s, book}, u"ru_RU.UTF-8"_s);
