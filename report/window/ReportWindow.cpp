@@ -9,6 +9,7 @@
 #include "report/html/PageFolder.h"
 #include "report/html/SubjectPage.h"
 #include "report/window/SubjectTableModel.h"
+#include "report/xlsx/Workbook.h"
 #include "testing/core/TestVariant.h"
 
 #include <QApplication>
@@ -376,7 +377,15 @@ QString ReportWindow::save(Output output, const QString &path)
             [&] { progress.setValue(progress.value() + 1); });
         return failures.join(u'\n');
     }
-    case Output::Workbook: return tr("Not available");
+    case Output::Workbook: {
+        WorkbookOptions workbook;
+        workbook.withNames = withNames();
+        workbook.localDateFormat = m_options.localDateFormat;
+        const WorkbookOutcome outcome = WriteWorkbook(
+            path, records, ComputeGroupStatistics(records), choice.scope, workbook);
+        return outcome.written ? QString()
+                               : tr("Cannot write %1: %2").arg(Shown(path), outcome.reason);
+    }
     }
     return QString();
 }

@@ -179,6 +179,10 @@ void ReportWindowTest::choicesAsTheCommandLine()
     for (const auto &[output, option] : outputs)
         QCOMPARE(ReadAll(m_root.filePath(u"window%1.csv"_s.arg(option))),
                  ReadAll(m_root.filePath(u"console%1.csv"_s.arg(option))));
+    // The workbook's cells are the same tables' (read back by Calc in test_report_workbook).
+    const QString book = m_root.filePath(u"window.xlsx"_s);
+    QCOMPARE(window->save(ReportWindow::Output::Workbook, book), QString());
+    QVERIFY(ReadAll(book).startsWith("PK\x03\x04"));
 }
 
 void ReportWindowTest::pageOfASortedRow()
