@@ -7,6 +7,7 @@
 // protocol's text), and the header rows of the CSVs.
 //
 // Needs soffice (Debian package libreoffice-calc-nogui): label tool; skipped without it.
+#include "CalcConvert.h"
 #include "ReportRun.h"
 #include "report/table/PlacementTable.h"
 #include "report/table/ProtocolTable.h"
@@ -18,7 +19,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -124,8 +124,7 @@ private:
 
 void TestWorkbook::initTestCase()
 {
-    const QString soffice = QStandardPaths::findExecutable(u"soffice"_s);
-    if (soffice.isEmpty())
+    if (CalcProgram().isEmpty())
         QSKIP("soffice is missing: this test reads the workbook with LibreOffice Calc "
               "(apt-get install libreoffice-calc-nogui)");
     QVERIFY(m_dir.isValid());
@@ -147,22 +146,8 @@ void TestWorkbook::initTestCase()
         {result, u"-o"_s, m_dir.filePath(u"all.csv"_s), u"--xlsx"_s, book}, u"ru_RU.UTF-8"_s);
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
 
-    // Every sheet to a CSV of its own (the last field, -1), text cells quoted (the 7th), cells
-    // as shown (the 9th), in UTF-8 (76); a profile of its own, and a UTF-8 locale for the
-    // sheets' Cyrillic names in the files' names.
-    QProcess calc;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"HOME"_s, m_dir.filePath(u"home"_s));
-    environment.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
-    calc.setProcessEnvironment(environment);
-    calc.setProcessChannelMode(QProcess::MergedChannels);
-    calc.start(soffice,
-               {u"--headless"_s, u"--convert-to"_s,
-                u"csv:Text - txt - csv (StarCalc):44,34,76,1,,0,true,true,true,false,false,-1"_s,
-                u"--outdir"_s, m_dir.filePath(u"calc"_s), book});
-    QVERIFY(calc.waitForFinished(180000));
-    QVERIFY2(calc.exitStatus() == QProcess::NormalExit && calc.exitCode() == 0,
-             calc.readAll().constData());
+    QString why;
+    QVERIFY2(ConvertWithCalc(book, m_dir.filePath(u"calc"_s), &why), qPrintable(why));
     m_subjects = ReadCalcCsv(m_dir.filePath(u"calc/book-Испытуемые.csv"_s));
     m_placements = ReadCalcCsv(m_dir.filePath(u"calc/book-Размещения.csv"_s));
     m_group = ReadCalcCsv(m_dir.filePath(u"calc/book-Группа.csv"_s));

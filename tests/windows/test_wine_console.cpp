@@ -5,6 +5,8 @@
 // which joins the prompt's console). Started from the desktop, the window program opens its
 // window instead. Wine makes a console only where it has a display: the session runs on a
 // private Xvfb.
+#include "CalcConvert.h"
+#include "ReportRun.h"
 #include "harness/WineSession.h"
 #include "harness/XvfbSession.h"
 #include "support/ScriptedTest.h"
@@ -29,6 +31,7 @@ private slots:
     void reportReadsRightInAConsole_data();
     void reportReadsRightInAConsole();
     void windowFromTheDesktop();
+    void workbookAsOnLinux();
 
 private:
     // A path in the folder as one types it at a command prompt.
@@ -114,6 +117,36 @@ void WineConsoleTest::windowFromTheDesktop()
     QVERIFY(window->client.width() > 600 && window->client.height() > 300);
     m_wine->close(window->handle);
     QTRY_VERIFY_WITH_TIMEOUT(!m_wine->mainWindow(), 10000);
+}
+
+// The workbook the Windows exe writes (into the folder with Cyrillic letters) holds the cells
+// the Linux build's does, as Calc reads them; only the folder is named each system's way.
+void WineConsoleTest::workbookAsOnLinux()
+{
+    if (CalcProgram().isEmpty())
+        QSKIP("soffice is missing (apt-get install libreoffice-calc-nogui)");
+    const QString windowsBook = m_folder + u"/windows.xlsx"_s;
+    const QString linuxBook = m_root.filePath(u"linux.xlsx"_s);
+    const QStringList console = m_wine->inConsole(
+        u"\"%1\" \"%2\" -o \"%3\" --xlsx \"%4\""_s.arg(
+            windows(u"kavr-im-report.com"_s), windows(u"Result"_s), windows(u"table.csv"_s),
+            windows(u"windows.xlsx"_s)));
+    QCOMPARE(console.value(1), u"exit 0"_s);
+    const ReportRun run = RunReport({m_folder + u"/Result"_s, u"-o"_s, m_root.filePath(u"t.csv"_s),
+                                     u"--xlsx"_s, linuxBook},
+                                    u"ru_RU.UTF-8"_s);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    const QString calc = m_root.filePath(u"calc"_s);
+    QString why;
+    QVERIFY2(ConvertWithCalc(windowsBook, calc, &why), qPrintable(why));
+    QVERIFY2(ConvertWithCalc(linuxBook, calc, &why), qPrintable(why));
+    for (const QString &sheet : {u"Испытуемые"_s, u"Размещения"_s, u"Группа"_s}) {
+        QString fromWindows = QString::fromUtf8(ReadAll(calc + u"/windows-"_s + sheet + u".csv"_s));
+        const QString fromLinux = QString::fromUtf8(ReadAll(calc + u"/linux-"_s + sheet + u".csv"_s));
+        QVERIFY2(fromLinux.contains(CyrillicCodeTest().code), qPrintable(sheet));
+        fromWindows.replace(windows(u"Result"_s), m_folder + u"/Result"_s);
+        QCOMPARE(fromWindows, fromLinux);
+    }
 }
 
 QTEST_MAIN(WineConsoleTest)
