@@ -5,10 +5,10 @@
 // which joins the prompt's console). Started from the desktop, the window program opens its
 // window instead. Wine makes a console only where it has a display: the session runs on a
 // private Xvfb.
-#include "CalcConvert.h"
-#include "ReportRun.h"
 #include "harness/WineSession.h"
 #include "harness/XvfbSession.h"
+#include "report/CalcConvert.h"
+#include "report/ReportRun.h"
 #include "support/ScriptedTest.h"
 #include "support/TestFiles.h"
 
