@@ -7,6 +7,7 @@
 #include "testing/core/Protocol.h"
 #include "testing/core/ProtocolFile.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 
 #include <limits>
@@ -43,6 +44,13 @@ const Layouts &TheLayouts()
 {
     static const Layouts layouts;
     return layouts;
+}
+
+// A text named before it is shown (QT_TRANSLATE_NOOP in the console's context), in the user's
+// language.
+QString Translated(const char *text)
+{
+    return QCoreApplication::translate("kavr-im-report", text);
 }
 
 struct Refusal
@@ -109,19 +117,24 @@ public:
     {
         ProtocolRecord record;
         if (m_lines.isEmpty())
-            throw Refusal{0, QStringLiteral("the file is empty")};
+            throw Refusal{0, QCoreApplication::translate("kavr-im-report", "the file is empty")};
         for (qsizetype i = 0; i < m_lines.size(); ++i) {
             if (m_lines.at(i).size() > MaxLineLength)
-                throw Refusal{
-                    int(i + 1),
-                    QStringLiteral("longer than %1 characters: not a protocol").arg(MaxLineLength)};
+                throw Refusal{int(i + 1),
+                              QCoreApplication::translate(
+                                  "kavr-im-report", "longer than %1 characters: not a protocol")
+                                  .arg(MaxLineLength)};
         }
         if (m_lines.first() != p::TitleLine) {
             if (m_lines.size() == 1 && !m_lastEnded && p::TitleLine.startsWith(m_lines.first()))
                 throw Refusal{1,
-                              QStringLiteral("the file ends inside the title line: it is "
-                                             "cut short")};
-            throw Refusal{1, QStringLiteral("not a KAVR.IM protocol: the title line is missing")};
+                              QCoreApplication::translate("kavr-im-report",
+                                                          "the file ends inside the title line: "
+                                                          "it is cut short")};
+            throw Refusal{
+                1,
+                QCoreApplication::translate("kavr-im-report",
+                                            "not a KAVR.IM protocol: the title line is missing")};
         }
 
         // Set-ups and starts in the order they happened; the last of each counts.
@@ -132,7 +145,8 @@ public:
                 readHeader(record);
                 ++record.setUps;
             } else if (const auto f = TheLayouts().instruction.match(current())) {
-                record.instructionSeconds = number(f->at(0), "instruction time");
+                record.instructionSeconds = number(
+                    f->at(0), QT_TRANSLATE_NOOP("kavr-im-report", "instruction time"));
                 ++starts;
                 advance();
             } else {
@@ -140,33 +154,45 @@ public:
             }
         }
         if (starts == 0)
-            expected(QStringLiteral("the instruction time line"));
+            expected(QCoreApplication::translate("kavr-im-report", "the instruction time line"));
 
-        record.finishTime = fields(TheLayouts().finishTime, "the finish time line").at(0);
+        record.finishTime = fields(TheLayouts().finishTime,
+                                   QT_TRANSLATE_NOOP("kavr-im-report", "the finish time line"))
+                                .at(0);
         advance();
 
-        record.variant = fields(TheLayouts().variant, "the variant line").at(0);
+        record.variant = fields(TheLayouts().variant,
+                                QT_TRANSLATE_NOOP("kavr-im-report", "the variant line"))
+                             .at(0);
         advance();
 
-        const QStringList counts = fields(TheLayouts().counts, "the line of N[+], N[-] and N[0]");
+        const QStringList counts = fields(
+            TheLayouts().counts,
+            QT_TRANSLATE_NOOP("kavr-im-report", "the line of N[+], N[-] and N[0]"));
         const int countsLine = lineNo();
-        record.answerSeconds = number(counts.at(0), "answer time");
+        record.answerSeconds = number(counts.at(0),
+                                      QT_TRANSLATE_NOOP("kavr-im-report", "answer time"));
         record.score.correct = integer(counts.at(1), 0, FigureCount, "N[+]");
         record.score.wrong = integer(counts.at(2), 0, FigureCount, "N[-]");
         record.score.missing = integer(counts.at(3), 0, FigureCount, "N[0]");
         record.score.placed = FigureCount - record.score.missing;
         advance();
 
-        const QStringList spread = fields(TheLayouts().spread, "the line of Tcp, SD and V");
+        const QStringList spread = fields(
+            TheLayouts().spread, QT_TRANSLATE_NOOP("kavr-im-report", "the line of Tcp, SD and V"));
         record.score.cv = number(spread.at(2), "V");
         advance();
-        record.score.mean = number(fields(TheLayouts().seconds, "the Tcp line").at(0), "Tcp");
+        record.score.mean = number(
+            fields(TheLayouts().seconds, QT_TRANSLATE_NOOP("kavr-im-report", "the Tcp line")).at(0),
+            "Tcp");
         advance();
-        record.score.sd = number(fields(TheLayouts().seconds, "the SD line").at(0), "SD");
+        record.score.sd = number(
+            fields(TheLayouts().seconds, QT_TRANSLATE_NOOP("kavr-im-report", "the SD line")).at(0),
+            "SD");
         advance();
 
         if (atEnd() || current() != TheLayouts().columnTitles)
-            expected(QStringLiteral("the column titles"));
+            expected(QCoreApplication::translate("kavr-im-report", "the column titles"));
         advance();
 
         for (int i = 1; i <= FigureCount; ++i) {
@@ -178,7 +204,8 @@ public:
         for (; !atEnd(); advance()) {
             if (!current().trimmed().isEmpty())
                 refuse(lineNo(),
-                       QStringLiteral("unexpected text after the twelfth row: %1")
+                       QCoreApplication::translate("kavr-im-report",
+                                                   "unexpected text after the twelfth row: %1")
                            .arg(Quoted(current())));
         }
         return record;
@@ -198,19 +225,26 @@ private:
     {
         if (line == m_lines.size() && !m_lastEnded)
             throw Refusal{line,
-                          QStringLiteral("the file ends inside this line: it is cut short "
-                                         "(%1)")
+                          QCoreApplication::translate("kavr-im-report",
+                                                      "the file ends inside this line: it is cut "
+                                                      "short (%1)")
                               .arg(message)};
         throw Refusal{line, message};
     }
 
+    // what: a line the layout calls for, already in the user's language.
     [[noreturn]] void expected(const QString &what) const
     {
         if (atEnd())
-            throw Refusal{
-                int(m_lines.size()),
-                QStringLiteral("the file ends here, before %1: it is cut short").arg(what)};
-        refuse(lineNo(), QStringLiteral("%1 expected, found %2").arg(what, Quoted(current())));
+            throw Refusal{int(m_lines.size()),
+                          //: %1 is a line that should follow ("строка …" in Russian).
+                          QCoreApplication::translate(
+                              "kavr-im-report", "the file ends here, before %1: it is cut short")
+                              .arg(what)};
+        refuse(lineNo(),
+               //: %1 is the line that belongs here ("строка …" in Russian), %2 the file's text.
+               QCoreApplication::translate("kavr-im-report", "%1 expected, found %2")
+                   .arg(what, Quoted(current())));
     }
 
     QStringList fields(const ProtocolLineParser &layout, const char *what) const
@@ -219,7 +253,7 @@ private:
             if (std::optional<QStringList> f = layout.match(current()))
                 return *f;
         }
-        expected(QString::fromLatin1(what));
+        expected(Translated(what));
     }
 
     // Seconds or per cent: never negative.
@@ -228,8 +262,7 @@ private:
         bool ok = false;
         const double value = text.toDouble(&ok); // C locale: the field comes with '.'
         if (!ok || !(value >= 0 && value < Infinity))
-            refuse(lineNo(),
-                   QStringLiteral("%1 %2 is out of range").arg(QString::fromLatin1(what), text));
+            refuse(lineNo(), OutOfRange(what, text));
         return value;
     }
 
@@ -238,21 +271,31 @@ private:
         bool ok = false;
         const int value = text.toInt(&ok);
         if (!ok || value < low || value > high)
-            refuse(lineNo(),
-                   QStringLiteral("%1 %2 is out of range").arg(QString::fromLatin1(what), text));
+            refuse(lineNo(), OutOfRange(what, text));
         return value;
+    }
+
+    // what: a field's name (QT_TRANSLATE_NOOP), or a symbol such as N[+] that no language
+    // changes.
+    static QString OutOfRange(const char *what, const QString &text)
+    {
+        return QCoreApplication::translate("kavr-im-report", "%1 %2 is out of range")
+            .arg(Translated(what), text);
     }
 
     void readHeader(ProtocolRecord &record)
     {
         advance(); // the title
-        const QStringList subject = fields(TheLayouts().subject, "the line of code, name and date");
+        const QStringList subject = fields(
+            TheLayouts().subject,
+            QT_TRANSLATE_NOOP("kavr-im-report", "the line of code, name and date"));
         advance();
         if (atEnd())
-            expected(QStringLiteral("the code line"));
+            expected(QCoreApplication::translate("kavr-im-report", "the code line"));
         if (current() != subject.at(0))
             refuse(lineNo(),
-                   QStringLiteral("the code %1 differs from %2 on the line before")
+                   QCoreApplication::translate("kavr-im-report",
+                                               "the code %1 differs from %2 on the line before")
                        .arg(Quoted(current()), Quoted(subject.at(0))));
         record.code = subject.at(0);
         record.name = subject.at(1);
@@ -262,27 +305,36 @@ private:
 
     ChoiceRecord readRow(int i) const
     {
-        const QString what = QStringLiteral("the row of placement %1").arg(i);
+        const QString what =
+            QCoreApplication::translate("kavr-im-report", "the row of placement %1").arg(i);
         if (atEnd())
             expected(what);
         const std::optional<QStringList> f = TheLayouts().row.match(current());
         if (!f)
             expected(what);
-        if (integer(f->at(0), 0, 99, "placement number") != i)
+        if (integer(f->at(0), 0, 99, QT_TRANSLATE_NOOP("kavr-im-report", "placement number")) != i)
             refuse(lineNo(),
-                   QStringLiteral("placement number %1 where %2 belongs").arg(f->at(0)).arg(i));
+                   QCoreApplication::translate("kavr-im-report",
+                                               "placement number %1 where %2 belongs")
+                       .arg(f->at(0))
+                       .arg(i));
         ChoiceRecord record;
-        record.Time = number(f->at(1), "time");
-        record.PanelNo = integer(f->at(2), -1, FigureCount, "panel");
+        record.Time = number(f->at(1), QT_TRANSLATE_NOOP("kavr-im-report", "time"));
+        record.PanelNo = integer(f->at(2), -1, FigureCount,
+                                 QT_TRANSLATE_NOOP("kavr-im-report", "panel"));
         if (record.PanelNo == 0)
-            refuse(lineNo(), QStringLiteral("panel 0 is out of range"));
-        record.Key = integer(f->at(3), 0, FigureCount, "key");
-        record.PictureNo = integer(f->at(4), 0, FigureCount, "picture");
-        record.Answer = integer(f->at(5), 0, FigureCount, "answer");
+            refuse(lineNo(),
+                   QCoreApplication::translate("kavr-im-report", "panel 0 is out of range"));
+        record.Key = integer(f->at(3), 0, FigureCount, QT_TRANSLATE_NOOP("kavr-im-report", "key"));
+        record.PictureNo = integer(f->at(4), 0, FigureCount,
+                                   QT_TRANSLATE_NOOP("kavr-im-report", "picture"));
+        record.Answer = integer(f->at(5), 0, FigureCount,
+                                QT_TRANSLATE_NOOP("kavr-im-report", "answer"));
         if (f->at(6) != p::RowMark(record))
             refuse(lineNo(),
-                   QStringLiteral("the mark %1 does not agree with panel, key "
-                                  "and answer (%2 belongs there)")
+                   QCoreApplication::translate("kavr-im-report",
+                                               "the mark %1 does not agree with panel, key "
+                                               "and answer (%2 belongs there)")
                        .arg(Quoted(f->at(6)), Quoted(p::RowMark(record).toString())));
         return record;
     }
@@ -298,8 +350,9 @@ private:
         if (s.correct != correct || s.wrong != placed - correct
             || s.missing != FigureCount - placed)
             throw Refusal{countsLine,
-                          QStringLiteral("N[+] = %1, N[-] = %2, N[0] = %3 do not agree with the "
-                                         "rows (%4, %5, %6)")
+                          QCoreApplication::translate("kavr-im-report",
+                                                      "N[+] = %1, N[-] = %2, N[0] = %3 do not "
+                                                      "agree with the rows (%4, %5, %6)")
                               .arg(s.correct)
                               .arg(s.wrong)
                               .arg(s.missing)
@@ -313,13 +366,19 @@ private:
     qsizetype m_next = 0;
 };
 
+ReadError TooLarge()
+{
+    return {0,
+            QCoreApplication::translate("kavr-im-report", "larger than %1 bytes: not a protocol")
+                .arg(MaxProtocolBytes)};
+}
+
 } // namespace
 
 ReadOutcome ReadProtocol(const QByteArray &bytes)
 {
     if (bytes.size() > MaxProtocolBytes)
-        return {std::nullopt,
-                {0, QStringLiteral("larger than %1 bytes: not a protocol").arg(MaxProtocolBytes)}};
+        return {std::nullopt, TooLarge()};
     try {
         return {Reader(SplitLines(Decode(bytes))).read(), {}};
     } catch (const Refusal &refusal) {
@@ -333,11 +392,17 @@ ReadOutcome ReadProtocolFile(const QString &path)
     // or a device not opened, a large file not read past the bound.
     const platform::FileRead file = platform::ReadRegularFile(path, MaxProtocolBytes);
     if (file.error.code == platform::FileError::Code::TooLarge)
-        return {std::nullopt, {0, QStringLiteral("larger than %1 bytes: not a protocol").arg(MaxProtocolBytes)}};
+        return {std::nullopt, TooLarge()};
     if (file.error.code == platform::FileError::Code::NotRegular)
-        return {std::nullopt, {0, QStringLiteral("cannot be read: %1").arg(file.error.reason)}};
+        return {std::nullopt,
+                {0,
+                 QCoreApplication::translate("kavr-im-report", "cannot be read: %1")
+                     .arg(file.error.reason)}};
     if (file.error)
-        return {std::nullopt, {0, QStringLiteral("cannot be opened: %1").arg(file.error.reason)}};
+        return {std::nullopt,
+                {0,
+                 QCoreApplication::translate("kavr-im-report", "cannot be opened: %1")
+                     .arg(file.error.reason)}};
     ReadOutcome outcome = ReadProtocol(file.bytes);
     if (outcome.record) {
         outcome.record->path = path;

@@ -251,6 +251,152 @@ Try &apos;kavr-im-report --help&apos;.</source>
         <source>Open the report as a window, as when started from the desktop; the folder and the choices given are its first.</source>
         <translation>Открыть отчёт в окне, как при запуске с рабочего стола; указанные папка и условия отбора станут в нём начальными.</translation>
     </message>
+    <message>
+        <source>the file is empty</source>
+        <translation>файл пуст</translation>
+    </message>
+    <message>
+        <source>longer than %1 characters: not a protocol</source>
+        <translation>строка длиннее %1 знаков: это не протокол</translation>
+    </message>
+    <message>
+        <source>the file ends inside the title line: it is cut short</source>
+        <translation>файл обрывается посреди строки заголовка: протокол неполный</translation>
+    </message>
+    <message>
+        <source>not a KAVR.IM protocol: the title line is missing</source>
+        <translation>это не протокол KAVR.IM: нет строки заголовка</translation>
+    </message>
+    <message>
+        <source>instruction time</source>
+        <translation>время изучения инструкции</translation>
+    </message>
+    <message>
+        <source>the instruction time line</source>
+        <translation>строка времени изучения инструкции</translation>
+    </message>
+    <message>
+        <source>the finish time line</source>
+        <translation>строка времени окончания теста</translation>
+    </message>
+    <message>
+        <source>the variant line</source>
+        <translation>строка варианта</translation>
+    </message>
+    <message>
+        <source>the line of N[+], N[-] and N[0]</source>
+        <translation>строка N[+], N[-] и N[0]</translation>
+    </message>
+    <message>
+        <source>answer time</source>
+        <translation>время ответа</translation>
+    </message>
+    <message>
+        <source>the line of Tcp, SD and V</source>
+        <translation>строка Tcp, SD и V</translation>
+    </message>
+    <message>
+        <source>the Tcp line</source>
+        <translation>строка Tcp</translation>
+    </message>
+    <message>
+        <source>the SD line</source>
+        <translation>строка SD</translation>
+    </message>
+    <message>
+        <source>the column titles</source>
+        <translation>строка заголовков столбцов</translation>
+    </message>
+    <message>
+        <source>unexpected text after the twelfth row: %1</source>
+        <translation>лишний текст после двенадцатой строки размещений: %1</translation>
+    </message>
+    <message>
+        <source>the file ends inside this line: it is cut short (%1)</source>
+        <translation>файл обрывается посреди этой строки: протокол неполный (%1)</translation>
+    </message>
+    <message>
+        <source>the file ends here, before %1: it is cut short</source>
+        <extracomment>%1 is a line that should follow (&quot;строка …&quot; in Russian).</extracomment>
+        <translation>файл обрывается здесь, а дальше должна идти %1: протокол неполный</translation>
+    </message>
+    <message>
+        <source>%1 expected, found %2</source>
+        <extracomment>%1 is the line that belongs here (&quot;строка …&quot; in Russian), %2 the file&apos;s text.</extracomment>
+        <translation>здесь должна быть %1, а стоит %2</translation>
+    </message>
+    <message>
+        <source>%1 %2 is out of range</source>
+        <translation>%1 %2 вне допустимых пределов</translation>
+    </message>
+    <message>
+        <source>the line of code, name and date</source>
+        <translation>строка кода, имени и даты</translation>
+    </message>
+    <message>
+        <source>the code line</source>
+        <translation>строка кода</translation>
+    </message>
+    <message>
+        <source>the code %1 differs from %2 on the line before</source>
+        <translation>код %1 не совпадает с кодом %2 в строке выше</translation>
+    </message>
+    <message>
+        <source>the row of placement %1</source>
+        <translation>строка размещения %1</translation>
+    </message>
+    <message>
+        <source>placement number</source>
+        <translation>номер размещения</translation>
+    </message>
+    <message>
+        <source>placement number %1 where %2 belongs</source>
+        <translation>номер размещения %1 там, где должен быть %2</translation>
+    </message>
+    <message>
+        <source>time</source>
+        <translation>время</translation>
+    </message>
+    <message>
+        <source>panel</source>
+        <translation>панель</translation>
+    </message>
+    <message>
+        <source>panel 0 is out of range</source>
+        <translation>панель 0 вне допустимых пределов</translation>
+    </message>
+    <message>
+        <source>key</source>
+        <translation>ключ</translation>
+    </message>
+    <message>
+        <source>picture</source>
+        <translation>рисунок</translation>
+    </message>
+    <message>
+        <source>answer</source>
+        <translation>ответ</translation>
+    </message>
+    <message>
+        <source>the mark %1 does not agree with panel, key and answer (%2 belongs there)</source>
+        <translation>отметка %1 не согласуется с панелью, ключом и ответом (должна быть %2)</translation>
+    </message>
+    <message>
+        <source>N[+] = %1, N[-] = %2, N[0] = %3 do not agree with the rows (%4, %5, %6)</source>
+        <translation>N[+] = %1, N[-] = %2, N[0] = %3 не сходятся со строками размещений (по ним %4, %5, %6)</translation>
+    </message>
+    <message>
+        <source>larger than %1 bytes: not a protocol</source>
+        <translation>файл больше %1 байт: это не протокол</translation>
+    </message>
+    <message>
+        <source>cannot be read: %1</source>
+        <translation>нельзя прочитать: %1</translation>
+    </message>
+    <message>
+        <source>cannot be opened: %1</source>
+        <translation>не удалось открыть: %1</translation>
+    </message>
 </context>
 <context>
     <name>kavr::report::ReportWindow</name>

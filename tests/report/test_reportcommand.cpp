@@ -111,6 +111,7 @@ class TestReportCommand : public QObject
 private slots:
     void init();
     void everyProtocolRead();
+    void damagedFilesSkipped_data();
     void damagedFilesSkipped();
     void separatorsFollowLocale_data();
     void separatorsFollowLocale();
@@ -163,8 +164,36 @@ void TestReportCommand::everyProtocolRead()
     }
 }
 
+void TestReportCommand::damagedFilesSkipped_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("wrongMark");
+    QTest::addColumn<QString>("cutShort");
+    QTest::addColumn<QString>("unreadable");
+    QTest::addColumn<QString>("read"); // %1: the files
+    QTest::addColumn<QString>("skipped"); // %1: the files skipped
+    QTest::addColumn<QChar>("separator");
+    QTest::newRow("English") << u"C"_s << u"the mark \"+\" does not agree"_s << u"cut short"_s
+                             << u"cannot be read"_s << u"6 of %1 protocol files read"_s
+                             << u"%1 skipped"_s << QChar(u',');
+    // Why each file was skipped, in the user's language as the rest of the line.
+    QTest::newRow("Russian") << u"ru_RU.UTF-8"_s << u"отметка \"+\" не согласуется"_s
+                             << u"файл обрывается"_s << u"нельзя прочитать"_s
+                             << u"прочитано 6 из %1 файлов протоколов"_s << u", %1 пропущено"_s
+                             << QChar(u';');
+}
+
 void TestReportCommand::damagedFilesSkipped()
 {
+    QFETCH(QString, locale);
+    QFETCH(QString, wrongMark);
+    QFETCH(QString, cutShort);
+    QFETCH(QString, unreadable);
+    QFETCH(QString, read);
+    QFETCH(QString, skipped);
+    QFETCH(QChar, separator);
+    if (!SpeaksLocaleLanguage(locale))
+        QSKIP("Windows speaks the user's display language");
     saveGood();
     QByteArray damaged = CompleteTest().bytes();
     damaged.replace("     8    -\r\n", "     8    +\r\n"); // row 3: a wrong placement marked right
@@ -178,21 +207,23 @@ void TestReportCommand::damagedFilesSkipped()
     planted = 2;
 #endif
 
-    const Run run = RunReport({resultDir(), u"-o"_s, path(u"all.csv"_s)});
+    const Run run = RunReport({resultDir(), u"-o"_s, path(u"all.csv"_s)}, locale);
     QCOMPARE(run.exitCode, 1);
     const QString damagedAt = QDir::toNativeSeparators(path(u"Result/Повреждён.IM.txt:14: "_s));
-    QVERIFY2(run.err.contains(damagedAt + u"the mark \"+\" does not agree"_s), qPrintable(run.err));
+    QVERIFY2(run.err.contains(damagedAt + wrongMark), qPrintable(run.err));
     const QString cutAt = QDir::toNativeSeparators(path(u"Result/Обрезан.IM.txt:"_s));
     QVERIFY2(run.err.contains(cutAt), qPrintable(run.err));
-    QVERIFY(run.err.contains(u"cut short"_s));
+    QVERIFY2(run.err.contains(cutShort), qPrintable(run.err));
     if (planted > 0) {
-        QVERIFY2(run.err.contains(u"Канал.IM.txt: cannot be read"_s), qPrintable(run.err));
-        QVERIFY2(run.err.contains(u"Ноль.IM.txt: cannot be read: это символическая ссылка"_s), qPrintable(run.err));
+        QVERIFY2(run.err.contains(u"Канал.IM.txt: "_s + unreadable), qPrintable(run.err));
+        QVERIFY2(
+            run.err.contains(u"Ноль.IM.txt: "_s + unreadable + u": это символическая ссылка"_s),
+            qPrintable(run.err));
     }
-    QVERIFY2(run.err.contains(u"6 of %1 protocol files read"_s.arg(8 + planted)), qPrintable(run.err));
-    QVERIFY(run.err.contains(u"%1 skipped"_s.arg(2 + planted)));
+    QVERIFY2(run.err.contains(read.arg(8 + planted)), qPrintable(run.err));
+    QVERIFY(run.err.contains(skipped.arg(2 + planted)));
     // The others are in the table all the same.
-    QCOMPARE(RowsByCode(ReadAll(path(u"all.csv"_s)), u',').size(), 6);
+    QCOMPARE(RowsByCode(ReadAll(path(u"all.csv"_s)), separator).size(), 6);
 }
 
 void TestReportCommand::separatorsFollowLocale_data()
