@@ -397,6 +397,22 @@ Try &apos;kavr-im-report --help&apos;.</source>
         <source>cannot be opened: %1</source>
         <translation>не удалось открыть: %1</translation>
     </message>
+    <message>
+        <source>Also write the three tables to &lt;file&gt; as one workbook for Excel: a sheet each for the protocols, the placements and the group figures; codes and names as text, figures as numbers, dates as dates.</source>
+        <translation>Также записать три таблицы в файл &lt;файл&gt; одной книгой Excel: по листу на протоколы, размещения и групповые показатели; коды и имена — текстом, числа — числами, даты — датами.</translation>
+    </message>
+    <message>
+        <source>more rows than a worksheet holds (%1)</source>
+        <translation>строк больше, чем вмещает лист (%1)</translation>
+    </message>
+    <message>
+        <source>no memory for the workbook</source>
+        <translation>не хватает памяти для книги</translation>
+    </message>
+    <message>
+        <source>no private temporary folder %1</source>
+        <translation>нет личной временной папки %1</translation>
+    </message>
 </context>
 <context>
     <name>kavr::report::ReportWindow</name>
@@ -579,10 +595,6 @@ Try &apos;kavr-im-report --help&apos;.</source>
     <message>
         <source>Cannot make the folder %1</source>
         <translation>Не удалось создать папку %1</translation>
-    </message>
-    <message>
-        <source>Not available</source>
-        <translation>Недоступно</translation>
     </message>
     <message>
         <source>Choose a subject in the table first.</source>

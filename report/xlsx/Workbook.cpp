@@ -8,6 +8,7 @@
 #include "testing/core/Figures.h"
 #include "testing/core/Format.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -106,7 +107,9 @@ public:
     template <typename Row> void row(const QList<TableColumn<Row>> &columns, const Row &row)
     {
         if (m_row >= LXW_ROW_MAX) {
-            fail(QStringLiteral("more rows than a worksheet holds (%1)").arg(LXW_ROW_MAX));
+            fail(QCoreApplication::translate("kavr-im-report",
+                                             "more rows than a worksheet holds (%1)")
+                     .arg(LXW_ROW_MAX));
             return;
         }
         lxw_col_t c = 0;
@@ -242,7 +245,7 @@ QString WriteDraft(const QString &draft, const QString &scratch,
     settings.tmpdir = const_cast<char *>(scratchName.constData());
     lxw_workbook *workbook = workbook_new_opt(draftName.constData(), &settings);
     if (!workbook)
-        return QStringLiteral("no memory for the workbook");
+        return QCoreApplication::translate("kavr-im-report", "no memory for the workbook");
     const Formats formats(workbook);
     QString reason;
 
@@ -290,7 +293,7 @@ WorkbookOutcome WriteWorkbook(const QString &path, const QList<ProtocolRecord> &
     const QString scratch = platform::PrivateTempFolder();
     if (!platform::UsablePrivateFolder(scratch, true))
         return {false,
-                QStringLiteral("no private temporary folder %1")
+                QCoreApplication::translate("kavr-im-report", "no private temporary folder %1")
                     .arg(QDir::toNativeSeparators(scratch))};
     const QString draft = QDir(scratch).filePath(
         platform::TemporaryFileName(QStringLiteral("workbook.xlsx")));
