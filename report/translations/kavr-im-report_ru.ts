@@ -589,10 +589,6 @@ Try &apos;kavr-im-report --help&apos;.</source>
         <translation>Запись страниц…</translation>
     </message>
     <message>
-        <source>Stop</source>
-        <translation>Остановить</translation>
-    </message>
-    <message>
         <source>Cannot make the folder %1</source>
         <translation>Не удалось создать папку %1</translation>
     </message>

@@ -26,6 +26,12 @@ void FolderReading::stop()
     m_thread = nullptr;
 }
 
+void FolderReading::clear()
+{
+    stop();
+    m_pool = ProtocolPool();
+}
+
 void FolderReading::start(const QString &folder, const QString &folderShown,
                           const QString &localDateFormat)
 {

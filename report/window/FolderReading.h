@@ -25,6 +25,8 @@ public:
     // folderShown: the folder as the reports name it; localDateFormat: ReadProtocolDate's.
     void start(const QString &folder, const QString &folderShown, const QString &localDateFormat);
     bool running() const { return m_thread != nullptr; }
+    // Stops a reading and forgets what the last one read: another folder is about to be shown.
+    void clear();
     // What the last reading that finished read (finished() has been emitted).
     const ProtocolPool &pool() const { return m_pool; }
 

@@ -224,6 +224,9 @@ void ReportWindow::openFolder(const QString &folder)
 {
     m_options.folder = folder;
     m_folder->setText(QDir::toNativeSeparators(folder));
+    // Nothing of the folder shown before stays, nor comes in late from its reading.
+    m_reading.clear();
+    m_progress->setVisible(false);
     m_model->setChoice({});
     m_skipped->clear();
     m_skipped->setVisible(false);
@@ -363,10 +366,11 @@ QString ReportWindow::save(Output output, const QString &path)
         page.withNames = withNames();
         page.generator = m_generator;
         page.pictures = kavr::assets::PictureData;
-        QProgressDialog progress(tr("Writing the pages…"), tr("Stop"), 0, int(records.size()),
-                                 this);
+        QProgressDialog progress(tr("Writing the pages…"), QString(), 0, int(records.size()), this);
         progress.setWindowModality(Qt::WindowModal);
         progress.setMinimumDuration(500);
+        // Written to the end: a folder stopped halfway would pass for the whole choice's pages.
+        progress.setCancelButton(nullptr);
         QStringList failures;
         WriteSubjectPages(
             path, records, page,

@@ -133,6 +133,12 @@ void ReportWindowTest::tableShowsEveryProtocol()
     QVERIFY2(console.err.contains(u"%1:%2: "_s.arg(QDir::toNativeSeparators(m_cutShort),
                                                    skipped->topLevelItem(0)->text(1))),
              qPrintable(console.err));
+
+    // Another folder, which is missing: nothing of this one stays, whatever is chosen then.
+    window->openFolder(m_root.filePath(u"Нет такой папки"_s));
+    child<QComboBox>(*window, "variant")->setCurrentIndex(1);
+    QCOMPARE(table->rowCount(), 0);
+    QCOMPARE(child<QTreeWidget>(*window, "skipped")->topLevelItemCount(), 0);
 }
 
 void ReportWindowTest::choicesAsTheCommandLine_data()
