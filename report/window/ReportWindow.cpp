@@ -104,6 +104,8 @@ void ReportWindow::buildControls()
     m_until->setObjectName(QStringLiteral("until"));
     for (QDateEdit *date : {m_since, m_until}) {
         date->setCalendarPopup(true);
+        // Some styles give the arrow of the popup more room than the size hint leaves it.
+        date->setMinimumWidth(date->sizeHint().width() + 2 * date->fontMetrics().averageCharWidth());
         connect(date, &QDateEdit::dateChanged, this, &ReportWindow::chooseAgain);
     }
     m_sinceOn->setChecked(first.since.has_value());
