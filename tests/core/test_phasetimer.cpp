@@ -208,10 +208,16 @@ void PhaseTimerTest::onTheSystemClockInRealTime()
     timer.start(150);
     QTRY_VERIFY_WITH_TIMEOUT(!timer.isActive(), 5'000);
     QCOMPARE(seen.size(), 4u);
+    // Never early, and each period's ending before its timeout. How long before the deadline
+    // the ending comes is the scheduler's: on a starved machine it may come after (the timing
+    // bench measures that, not this test).
+    QCOMPARE(seen[0].what, 'e');
     QCOMPARE(seen[1].what, 't');
+    QCOMPARE(seen[2].what, 'e');
+    QCOMPARE(seen[3].what, 't');
     QVERIFY(seen[1].at >= timer.deadline() - 150ms);
     QVERIFY(seen[3].at >= timer.deadline());
-    QVERIFY(seen[2].at < timer.deadline());
+    QVERIFY(seen[2].at <= seen[3].at);
 }
 
 QTEST_GUILESS_MAIN(PhaseTimerTest)
