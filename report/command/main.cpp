@@ -12,6 +12,7 @@
 #include "report/csv/SummaryCsv.h"
 #include "report/figures/GroupStatistics.h"
 #include "report/html/GroupPage.h"
+#include "report/html/PageFolder.h"
 #include "report/html/SubjectPage.h"
 #include "report/read/ProtocolDate.h"
 #include "report/read/ProtocolReader.h"
@@ -21,7 +22,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QUrl>
@@ -86,42 +86,23 @@ QString PagesUrl(const QString &htmlPath, const QString &pagesFolder)
     return segments.join(u'/') + u'/';
 }
 
-// A page written in place. Pages are many and made again at will: not forced to the disk one
-// by one as the tables are (QSaveFile syncs each file, ten thousand syncs take a minute).
-bool WritePage(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()
-        || !file.flush()) {
-        Say(QCoreApplication::translate("kavr-im-report", "cannot write %1: %2")
-                .arg(Shown(path), file.errorString()));
-        return false;
-    }
-    return true;
-}
-
 // One page per protocol; false when the folder or a page could not be written.
 bool WritePages(const QString &folder, const QList<ProtocolRecord> &records,
                 const SubjectPageOptions &options)
 {
-    if (!QDir().mkpath(folder)) {
-        Say(QCoreApplication::translate("kavr-im-report", "cannot make the folder %1")
-                .arg(Shown(folder)));
-        return false;
-    }
-    const QDir dir(folder);
-    bool written = true;
     ProgressLine progress(int(records.size()), stderr, kavr::platform::IsTerminal(stderr),
                           QT_TRANSLATE_NOOP("kavr-im-report", "writing pages"));
-    for (const ProtocolRecord &record : records) {
-        const QString path = dir.filePath(SubjectPageFileName(record));
-        if (!WritePage(path, SubjectPage(record, options))) {
+    return WriteSubjectPages(
+        folder, records, options,
+        [&progress](const QString &path, const QString &why) {
             progress.clear();
-            written = false;
-        }
-        progress.step();
-    }
-    return written;
+            Say(why.isEmpty()
+                    ? QCoreApplication::translate("kavr-im-report", "cannot make the folder %1")
+                          .arg(Shown(path))
+                    : QCoreApplication::translate("kavr-im-report", "cannot write %1: %2")
+                          .arg(Shown(path), why));
+        },
+        [&progress] { progress.step(); });
 }
 
 } // namespace
