@@ -1,8 +1,11 @@
 #pragma once
 // The desktop services the test needs: sounds, keyboard layout, pointer, taskbar, the
-// window-menu entry, and a wait for the window system to catch up. Kept free of Qt so that the Windows implementation compiles without it.
+// window-menu entry, a wait for the window system to catch up, and the processor for the timed
+// phases. Kept free of Qt so that the Windows implementation compiles without it.
 // No caller ever examines a result of these calls except where a return value says how the
 // platform offers something (the menu entry); failures are silent.
+#include "platform/priority/TimedPriority.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -41,6 +44,14 @@ public:
     // (X11: a round trip to the server), without handling any event: what is still to do for
     // the screen before takes nothing from a flush that must show at a moment of its own.
     virtual void WaitForWindowSystem() = 0;
+
+    // From the start of the exposure until the protocol is saved: the processor for the calling
+    // thread, the one that draws and times the phases, as far as the system grants it
+    // (TimedPriority.h); what was granted, for the journal. Asked again before the restore: the
+    // grant as it stands.
+    virtual PriorityGrant RaiseTimedPriority() = 0;
+    // Gives back what RaiseTimedPriority obtained, on the same thread.
+    virtual void RestoreTimedPriority() = 0;
 };
 
 // The implementation for the platform the program was built for.

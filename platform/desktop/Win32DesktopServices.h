@@ -4,6 +4,7 @@
 // Qt; <windows.h> stays inside the .cpp because it defines PlaySound and LoadKeyboardLayout as
 // macros.
 #include "platform/desktop/DesktopServices.h"
+#include "platform/priority/TimedPriority.h"
 
 namespace kavr::platform {
 
@@ -20,9 +21,12 @@ public:
     bool AddSystemMenuEntry(std::uintptr_t nativeWindow, unsigned commandId,
                             const std::string &textUtf8) override;
     bool IsSystemCommand(const void *nativeMessage, unsigned &command) const override;
+    PriorityGrant RaiseTimedPriority() override { return m_priority.raise(); }
+    void RestoreTimedPriority() override { m_priority.restore(); }
 
 private:
     void *m_module; // HMODULE of the executable that holds the WAVE resources
+    TimedPriority m_priority;
 };
 
 } // namespace kavr::platform

@@ -3,6 +3,7 @@
 // sounds through SoundPlayer, keyboard layouts as XKB groups, the pointer through QCursor. There
 // is no taskbar to show and no window-manager menu a program can extend.
 #include "platform/desktop/DesktopServices.h"
+#include "platform/priority/TimedPriority.h"
 
 #include <QByteArray>
 #include <QString>
@@ -28,6 +29,8 @@ public:
     bool AddSystemMenuEntry(std::uintptr_t nativeWindow, unsigned commandId,
                             const std::string &textUtf8) override;
     bool IsSystemCommand(const void *nativeMessage, unsigned &command) const override;
+    PriorityGrant RaiseTimedPriority() override { return m_priority.raise(); }
+    void RestoreTimedPriority() override { m_priority.restore(); }
 
     // The player behind PlaySound, created with the first sound.
     SoundPlayer *soundPlayer() const { return m_player.get(); }
@@ -42,6 +45,7 @@ public:
 
 private:
     std::unique_ptr<SoundPlayer> m_player;
+    TimedPriority m_priority;
 };
 
 } // namespace kavr::platform

@@ -34,4 +34,17 @@ bool FakeDesktopServices::IsSystemCommand(const void *, unsigned &) const
     return false;
 }
 
+platform::PriorityGrant FakeDesktopServices::RaiseTimedPriority()
+{
+    calls << QStringLiteral("RaiseTimedPriority");
+    return priority;
+}
+
+void FakeDesktopServices::RestoreTimedPriority()
+{
+    if (restoring)
+        restoring();
+    calls << QStringLiteral("RestoreTimedPriority");
+}
+
 } // namespace kavr::test

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 namespace kavr::test {
 
 class FakeDesktopServices final : public platform::DesktopServices
@@ -17,8 +19,13 @@ public:
     bool AddSystemMenuEntry(std::uintptr_t nativeWindow, unsigned commandId,
                             const std::string &textUtf8) override;
     bool IsSystemCommand(const void *nativeMessage, unsigned &command) const override;
+    platform::PriorityGrant RaiseTimedPriority() override;
+    void RestoreTimedPriority() override;
 
     QStringList calls;
+    // What RaiseTimedPriority answers; what RestoreTimedPriority runs first, when set.
+    platform::PriorityGrant priority{true, "granted by the fake"};
+    std::function<void()> restoring;
 };
 
 } // namespace kavr::test
