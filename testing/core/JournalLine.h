@@ -9,8 +9,11 @@
 
 namespace kavr::journal {
 
-// The first line of every journal; a later version of the format says so here.
-inline constexpr QStringView Magic = u"KAVR.IM journal 1";
+// The first line of every journal; a later version of the format says so here, so that a
+// program that does not know an event leaves the journal to one that does.
+inline constexpr QStringView Magic = u"KAVR.IM journal 2";
+// The format before the priority event, still read.
+inline constexpr QStringView EarlierMagic = u"KAVR.IM journal 1";
 // The events, first field of their line.
 inline constexpr QStringView StartEvent = u"start";
 inline constexpr QStringView LineEvent = u"line";
@@ -19,6 +22,10 @@ inline constexpr QStringView AnswerEvent = u"answer";
 inline constexpr QStringView PickEvent = u"pick";
 inline constexpr QStringView PlaceEvent = u"place";
 inline constexpr QStringView FinishEvent = u"finish";
+inline constexpr QStringView PriorityEvent = u"priority";
+// Whether the priority event's processor was granted.
+inline constexpr QStringView Granted = u"granted";
+inline constexpr QStringView Refused = u"refused";
 
 // fields, escaped and joined, then "\t#" and the CRC-16 (ISO 3309) of what comes before the
 // tab, as four hex digits, then "\n".

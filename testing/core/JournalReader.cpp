@@ -105,14 +105,20 @@ private:
         QByteArray text = bytes;
         while (text.endsWith('\0'))
             text.chop(1);
-        const QByteArray magic = journal::EncodeLine({journal::Magic.toString()});
-        return magic.startsWith(text) || (text.startsWith(magic) && !text.sliced(magic.size()).contains('\n'));
+        for (QStringView version : {journal::Magic, journal::EarlierMagic}) {
+            const QByteArray magic = journal::EncodeLine({version.toString()});
+            if (magic.startsWith(text)
+                || (text.startsWith(magic) && !text.sliced(magic.size()).contains('\n')))
+                return true;
+        }
+        return false;
     }
 
     void apply(const QStringList &f)
     {
         if (m_lineNo == 1) {
-            if (f != QStringList{journal::Magic.toString()})
+            if (f != QStringList{journal::Magic.toString()}
+                && f != QStringList{journal::EarlierMagic.toString()})
                 refuse(QStringLiteral("not a journal of this program"));
             return;
         }
@@ -180,6 +186,11 @@ private:
                 m_test.choices[choiceNo].Time = recordSeconds;
             m_test.answerSeconds = answerSeconds;
             m_test.finished = true;
+        } else if (kind == journal::PriorityEvent) {
+            expectFields(f, 5);
+            if (f.at(3) != journal::Granted && f.at(3) != journal::Refused)
+                refuse(QStringLiteral("line %1: no grant").arg(m_lineNo));
+            m_test.priority = f.at(3);
         } else {
             refuse(QStringLiteral("line %1: unknown event %2").arg(m_lineNo).arg(kind));
         }

@@ -28,6 +28,9 @@ struct InterruptedTest
     // The test ended and its save was tried (the finish event): its answer time, and its end.
     bool finished = false;
     double answerSeconds = 0.0;
+    // Whether the timed phases had the processor: "granted", "refused", empty when the journal
+    // does not say. Never in the protocol.
+    QString priority;
 
     // Whether the journal holds the protocol's subject line (code, name, date and time): only
     // then can a protocol on disk be told to be this test's own.

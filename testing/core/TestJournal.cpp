@@ -138,6 +138,14 @@ void TestJournal::variant(const QString &text, qint64 ms, const QDateTime &wall)
         write(journal::EncodeLine(Event(journal::VariantEvent, ms, wall) << text));
 }
 
+void TestJournal::priority(bool granted, const QString &how, qint64 ms, const QDateTime &wall)
+{
+    if (isOpen())
+        write(journal::EncodeLine(Event(journal::PriorityEvent, ms, wall)
+                                  << (granted ? journal::Granted : journal::Refused).toString()
+                                  << how));
+}
+
 void TestJournal::answerBegan(qint64 ms, const QDateTime &wall)
 {
     if (isOpen())

@@ -16,7 +16,7 @@
 // Format, UTF-8 text, one event per line (JournalLine.h: tab-separated fields, a checksum field,
 // a line feed; a last line that is cut short or fails its checksum is a write the program did
 // not finish and is ignored; a damaged line elsewhere ends what can be read):
-//   KAVR.IM journal 1
+//   KAVR.IM journal 2                     (journals of format 1, without priority, are read too)
 //   start   <ms> <wall> <code> <decimal separator> <short date format> <long time format>
 //   line    <ms> <wall> <text>            a protocol line as the program appended it
 //   variant <ms> <wall> <text>            the variant's text, for the protocol's variant line
@@ -25,6 +25,8 @@
 //   place   <ms> <wall> <choice> <panel> <key> <seconds>    record <choice> placed; mark at <ms>
 //   finish  <ms> <wall> <answer seconds> <choice> <seconds> the test ended at <wall>, before its
 //           save: the answer time, and the record in progress (13: none) with its final time
+//   priority <ms> <wall> granted|refused <how>  whether the system gave the timed phases the
+//           processor (DesktopServices::RaiseTimedPriority), and how or why not
 // <ms> is the test clock's millisecond reading (only differences mean anything), <wall> the
 // local date and time, yyyy-MM-ddTHH:mm:ss.zzz; seconds are exact ("%.17g").
 //
@@ -107,6 +109,7 @@ public:
     // 13 when all twelve are placed), journaled before the save is tried.
     void finish(double answerSeconds, int choiceNo, const ChoiceRecord &record, qint64 ms,
                 const QDateTime &wall);
+    void priority(bool granted, const QString &how, qint64 ms, const QDateTime &wall);
 
     // The protocol has been saved: the journal and its lock are removed (only while they are
     // still this test's own files).

@@ -31,6 +31,11 @@ void TestRecorder::protocolLines(const QStringList &protocol)
     m_journaledLines = protocol.size();
 }
 
+void TestRecorder::priority(bool granted, const QString &how)
+{
+    m_journal.priority(granted, how, m_clock.ClockMs(), m_clock.now());
+}
+
 void TestRecorder::answerBegan(qint64 answerStart)
 {
     m_journal.answerBegan(answerStart, m_clock.now());

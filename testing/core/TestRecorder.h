@@ -28,6 +28,9 @@ public:
     void exposureBegan(const QString &code, const QStringList &protocol, const QString &variant);
     // The lines appended to protocol since the journal took the last, while it is open.
     void protocolLines(const QStringList &protocol);
+    // Whether the system gave the timed phases the processor, and how or why not; journaled while
+    // the journal is open.
+    void priority(bool granted, const QString &how);
     // The answer phase began at the reading answerStart.
     void answerBegan(qint64 answerStart);
     // Record choiceNo of choices has its figure picked; has been placed, at the reading mark.

@@ -6,6 +6,7 @@
 #include "support/FormFixture.h"
 #include "support/TestFiles.h"
 #include "testing/core/CodePage.h"
+#include "testing/core/JournalLine.h"
 #include "testing/core/JournalRecovery.h"
 #include "ui/FigureImage.h"
 #include "ui/Panel.h"
@@ -115,6 +116,11 @@ void RecoveryTest::recoveredIsWhatFinishTestSaves()
     QVERIFY(!saved.isEmpty());
     QCOMPARE(Entries(f.resultDir()), QStringList{u"Сидоров-3.IM.txt"_s}); // the journal went with the save
     QCOMPARE(Recovered(journal), saved);
+    // The same test journaled by the program before the grant was: format 1, read as ever.
+    QList<QByteArray> earlier = journal.split('\n');
+    earlier.removeIf([](const QByteArray &line) { return line.startsWith("priority\t"); });
+    earlier[0] = journal::EncodeLine({journal::EarlierMagic.toString()}).chopped(1);
+    QCOMPARE(Recovered(earlier.join('\n')), saved);
     if (script == Script::SetUpAgainDuringExposure)
         QCOMPARE(FromWindows1251(saved).count(u"Результаты выполнения теста"_s), 2);
 }
