@@ -5,6 +5,7 @@
 #include "assets/PictureCatalogue.h"
 #include "error/KavrError.h"
 #include "platform/desktop/DesktopServices.h"
+#include "platform/priority/TimedPriority.h"
 #include "testing/BoardGeometry.h"
 #include "testing/core/Protocol.h"
 #include "testing/core/Scoring.h"
@@ -28,6 +29,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPixmap>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QWindow>
 
@@ -250,9 +252,13 @@ void TForm1::bbTestClick()
     Timer.begin(figuresScreen(), TestVariants[VariantIndex].exposureSeconds * 1000,
                 answerRowScreen(), DrawAheadAfterMs);
     SelectedFigure = 0;
+    // The processor for the timed phases, until the protocol is saved; asked once the figures
+    // are up, so that asking delays nothing the subject sees.
+    const platform::PriorityGrant priority = m_desktop.RaiseTimedPriority();
     // From now on the subject's work must survive whatever stops the program. Journaled once
     // the figures are up; a set-up repeated during the exposure goes on in the same journal.
     m_recorder.exposureBegan(EditUser->text(), *ResultLog, variantText());
+    m_recorder.priority(priority.granted, QString::fromStdString(priority.how));
 }
 
 void TForm1::TimerTimer()
@@ -512,6 +518,8 @@ void TForm1::PaInstClick(ui::Panel *sender)
 
 void TForm1::FinishTest()
 {
+    // The processor goes back once the protocol is saved, or could not be.
+    const auto giveBack = qScopeGuard([this] { m_desktop.RestoreTimedPriority(); });
     ensureClosingMessage(); // all twelve placed before it was set up
     if (ChoiceNo != AllPlaced)
         Choices[ChoiceNo].Time += SecondsSince(m_clock, MarkTime); // the placement in progress

@@ -7,6 +7,7 @@
 #include "support/TestFiles.h"
 #include "testing/core/CodePage.h"
 #include "testing/core/JournalLine.h"
+#include "testing/core/JournalReader.h"
 #include "testing/core/JournalRecovery.h"
 #include "ui/FigureImage.h"
 #include "ui/Panel.h"
@@ -69,16 +70,19 @@ private slots:
 void RecoveryTest::recoveredIsWhatFinishTestSaves_data()
 {
     QTest::addColumn<Script>("script");
-    QTest::newRow("answer phase just begun") << Script::AnswerJustBegan;
-    QTest::newRow("two placed, a third picked twice") << Script::TwoPlacedThirdPicked;
-    QTest::newRow("eleven placed") << Script::ElevenPlaced;
-    QTest::newRow("set up again during the exposure") << Script::SetUpAgainDuringExposure;
+    QTest::addColumn<bool>("granted"); // the processor for the timed phases
+    QTest::newRow("answer phase just begun") << Script::AnswerJustBegan << true;
+    QTest::newRow("two placed, a third picked twice") << Script::TwoPlacedThirdPicked << false;
+    QTest::newRow("eleven placed") << Script::ElevenPlaced << true;
+    QTest::newRow("set up again during the exposure") << Script::SetUpAgainDuringExposure << false;
 }
 
 void RecoveryTest::recoveredIsWhatFinishTestSaves()
 {
     QFETCH(Script, script);
+    QFETCH(bool, granted);
     FormFixture f;
+    f.desktop.priority.granted = granted;
     f.enterSubject(u"Сидоров-3"_s, u"Сидоров С.С."_s, 1);
     f.clock.advanceMs(17'345);
     if (script == Script::SetUpAgainDuringExposure) {
@@ -116,6 +120,7 @@ void RecoveryTest::recoveredIsWhatFinishTestSaves()
     QVERIFY(!saved.isEmpty());
     QCOMPARE(Entries(f.resultDir()), QStringList{u"Сидоров-3.IM.txt"_s}); // the journal went with the save
     QCOMPARE(Recovered(journal), saved);
+    QCOMPARE(ReadJournal(journal).test->priority, granted ? u"granted"_s : u"refused"_s);
     // The same test journaled by the program before the grant was: format 1, read as ever.
     QList<QByteArray> earlier = journal.split('\n');
     earlier.removeIf([](const QByteArray &line) { return line.startsWith("priority\t"); });

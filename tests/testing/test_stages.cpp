@@ -3,6 +3,7 @@
 #include "error/KavrError.h"
 #include "support/FormFixture.h"
 #include "support/TestFiles.h"
+#include "testing/core/JournalReader.h"
 #include "ui/BitButton.h"
 #include "ui/FigureImage.h"
 #include "ui/GeneralErrorHandler.h"
@@ -46,6 +47,8 @@ private slots:
     void f1StartsExposure();
     void firstTickOpensAnswerPhase();
     void secondTickFinishesTest();
+    void processorFromF1UntilTheProtocolIsSaved_data();
+    void processorFromF1UntilTheProtocolIsSaved();
     void aboutOkDuringExposureRerunsSetUpAndStopsTimer();
     void aboutOkInAnswerPhaseOnlyEmptiesName();
     void unsafeEntryIsRefusedWithReason_data();
@@ -423,9 +426,57 @@ void StagesTest::secondTickFinishesTest()
     QCOMPARE(f.form->frontLayer(), f.form->paInstr);
     QCOMPARE(f.form->gbInstr->caption(), QStringLiteral("Инструкция."));
     QVERIFY(f.form->bbTest->isHidden() && f.form->gbIn1->isHidden());
-    QCOMPARE(f.desktop.calls.last(), QStringLiteral("PlaySound ID_Finish"));
+    QCOMPARE(f.desktop.calls.mid(f.desktop.calls.size() - 2),
+             QStringList(
+                 {QStringLiteral("PlaySound ID_Finish"), QStringLiteral("RestoreTimedPriority")}));
     QCOMPARE(f.form->state().ResultLog->size(), 23);
     QVERIFY(f.errors.isEmpty());
+}
+
+void StagesTest::processorFromF1UntilTheProtocolIsSaved_data()
+{
+    QTest::addColumn<bool>("granted");
+    QTest::addColumn<bool>("saveRefused");
+    QTest::newRow("granted") << true << false;
+    QTest::newRow("refused") << false << false;
+    QTest::newRow("granted, the save refused") << true << true;
+}
+
+void StagesTest::processorFromF1UntilTheProtocolIsSaved()
+{
+    QFETCH(bool, granted);
+    QFETCH(bool, saveRefused);
+    FormFixture f;
+    f.desktop.priority = {granted,
+                          granted ? "SCHED_FIFO 10" : "SCHED_FIFO: Operation not permitted"};
+    f.enterSubject();
+    QVERIFY(!f.desktop.calls.contains(QStringLiteral("RaiseTimedPriority")));
+    f.startAnswerPhase();
+    const QString protocol = f.resultDir() + QStringLiteral("/Код-7.IM.txt");
+    if (saveRefused) { // an earlier protocol of the code made read-only, and no fallback folder
+        QVERIFY(WriteAll(protocol, "earlier\r\n"));
+        QVERIFY(QFile::setPermissions(protocol,
+                                      QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    }
+    f.clock.advanceMs(59'000);
+    QCOMPARE(f.desktop.calls.count(QStringLiteral("RaiseTimedPriority")), 1);
+    QVERIFY(!f.desktop.calls.contains(QStringLiteral("RestoreTimedPriority")));
+    // The journal says what the system granted: a kill's recovery shows it, the protocol never.
+    const QString journalPath = f.form->journal().path();
+    const JournalReadOutcome journal = ReadJournal(ReadAll(journalPath));
+    QVERIFY(journal.test && journal.damagedLine == 0);
+    QCOMPARE(journal.test->priority,
+             granted ? QStringLiteral("granted") : QStringLiteral("refused"));
+    QVERIFY(ReadAll(journalPath).contains(QByteArray::fromStdString(f.desktop.priority.how)));
+
+    bool savedBeforeRestore = false;
+    f.desktop.restoring = [&] { savedBeforeRestore = !ReadAll(protocol).startsWith("earlier"); };
+    f.clock.advanceMs(1'000);
+    QCOMPARE(f.form->state().Tag, 4);
+    QCOMPARE(f.desktop.calls.count(QStringLiteral("RestoreTimedPriority")), 1);
+    QCOMPARE(f.desktop.calls.last(), QStringLiteral("RestoreTimedPriority"));
+    QCOMPARE(f.errors.size(), saveRefused ? 1 : 0);
+    QCOMPARE(savedBeforeRestore, !saveRefused);
 }
 
 void StagesTest::aboutOkDuringExposureRerunsSetUpAndStopsTimer()
