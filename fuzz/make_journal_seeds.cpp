@@ -37,6 +37,7 @@ QByteArray Journal(int placed, bool finished)
         if (!journal.begin({dir.path(), {}}, QStringLiteral("Иванов-01"), ru, lines, QStringLiteral("Вариант B"),
                            1'000, setUp))
             return {};
+        journal.priority(placed % 2 == 0, QStringLiteral("SCHED_FIFO 10, set by the program"), 1'000, setUp);
         qint64 ms = 31'000;
         if (placed >= 0)
             journal.answerBegan(ms, setUp.addMSecs(ms));
@@ -79,8 +80,9 @@ int main(int argc, char *argv[])
         if (c.bytes.isEmpty() || !Write(seeds + u'/' + QString::fromLatin1(c.name), c.bytes))
             return 1;
     QByteArray dictionary;
-    for (QStringView word : {journal::Magic, journal::StartEvent, journal::LineEvent, journal::VariantEvent,
-                             journal::AnswerEvent, journal::PickEvent, journal::PlaceEvent, journal::FinishEvent})
+    for (QStringView word : {journal::Magic, journal::EarlierMagic, journal::StartEvent, journal::LineEvent,
+                             journal::VariantEvent, journal::AnswerEvent, journal::PickEvent, journal::PlaceEvent,
+                             journal::FinishEvent, journal::PriorityEvent, journal::Granted, journal::Refused})
         dictionary += '"' + word.toUtf8() + "\"\n";
     dictionary += "\"\\x09\"\n\"\\x09#\"\n\"\\x0a\"\n\"2026-12-07T14:05:09.000\"\n";
     return Write(QString::fromLocal8Bit(argv[2]), dictionary) ? 0 : 1;
