@@ -12,7 +12,9 @@
 
 #include <csignal>
 #include <grp.h>
+#include <linux/capability.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +26,8 @@ namespace {
 const uid_t ProgramUser = uid_t(40'000 + ::getpid() % 20'000);
 const gid_t ProgramGroup = gid_t(ProgramUser);
 const QString MainTitle = QStringLiteral("KAVR.IM");
+// A system bus that is not there: RealtimeKit, reached through it, cannot grant anything.
+const QString NoSystemBus = QStringLiteral("unix:path=/nonexistent/kavr-bench");
 
 // Whether a user without rights of its own can reach path.
 bool ReachableByAll(const QString &path)
@@ -50,6 +54,15 @@ void BecomeProgramUser()
     if (::setgroups(0, nullptr) != 0 || ::setgid(ProgramGroup) != 0 || ::setuid(ProgramUser) != 0)
         ::_exit(126);
     DieWithTest(); // after the change of user, which clears it
+}
+
+// In the child, before the change of user and the exec: no way left to a real-time policy of
+// its own. Where a step is not allowed, the process lacked that way already (not root).
+void GiveUpRealTime()
+{
+    ::prctl(PR_CAPBSET_DROP, CAP_SYS_NICE, 0, 0, 0);
+    const rlimit none{0, 0};
+    ::setrlimit(RLIMIT_RTPRIO, &none);
 }
 
 // Whether a child can take the program's user: not where user namespaces map only a few ids.
@@ -130,13 +143,20 @@ bool ProgramRun::launch()
     env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
     env.insert(QStringLiteral("LC_NUMERIC"), QStringLiteral("ru_RU.UTF-8"));
     env.insert(QStringLiteral("LC_TIME"), QStringLiteral("ru_RU.UTF-8"));
+    if (m_refuseRealTime)
+        env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), NoSystemBus);
     if (m_ownUser) {
         env.insert(QStringLiteral("USER"), QStringLiteral("kavr"));
         env.insert(QStringLiteral("LOGNAME"), QStringLiteral("kavr"));
-        m_process.setChildProcessModifier(BecomeProgramUser);
-    } else {
-        m_process.setChildProcessModifier(DieWithTest);
     }
+    m_process.setChildProcessModifier([refuse = m_refuseRealTime, ownUser = m_ownUser] {
+        if (refuse)
+            GiveUpRealTime();
+        if (ownUser)
+            BecomeProgramUser();
+        else
+            DieWithTest();
+    });
     m_process.setProcessEnvironment(env);
     m_process.setWorkingDirectory(homeDir());
     m_process.setStandardOutputFile(root.filePath(QStringLiteral("log/stdout.txt")), QIODevice::Append);

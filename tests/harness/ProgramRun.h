@@ -44,6 +44,11 @@ public:
     // Starts the copy and returns at once: for a caller that dates the window itself. False
     // when the process did not start.
     bool launch();
+    // From the next launch() on, whether the system is to refuse the program a real-time
+    // priority (for timing it without): the child gives up CAP_SYS_NICE from its bounding set
+    // (as root, the program then lacks it), RLIMIT_RTPRIO 0, and a system bus address that
+    // leads nowhere, so that RealtimeKit cannot be asked either. Off by default.
+    void refuseRealTime(bool refuse) { m_refuseRealTime = refuse; }
     // When the last launch() or start() asked for the process, on CLOCK_MONOTONIC.
     std::int64_t launchedNs() const { return m_launchedNs; }
     qint64 processId() const { return m_process.processId(); }
@@ -98,6 +103,7 @@ private:
     QProcess m_process;
     Session m_session = Session::Own;
     bool m_ownUser = false;
+    bool m_refuseRealTime = false;
     unsigned long m_window = 0;
     QPoint m_origin;
     QSize m_size;
