@@ -9,6 +9,7 @@
 // Prints the machine, every run, and a Markdown table; exits 1 when the program missed a
 // target, 2 when it could not measure.
 #include "PeerRun.h"
+#include "RealTime.h"
 #include "TimedProgramRun.h"
 #include "TimingTable.h"
 #include "harness/ScreenWatcher.h"
@@ -31,7 +32,6 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
-#include <sched.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -41,6 +41,9 @@ using namespace kavr::bench;
 using namespace kavr::harness;
 
 namespace {
+
+// The X server's and the watcher's real-time priority, in every mode and every run.
+constexpr int DisplayPriority = 50;
 
 // Cores kept busy by processes of their own at the ordinary policy (the bench's real-time one
 // is reset at the fork). Spinning in a forked child rather than running a program: nothing
@@ -192,17 +195,18 @@ int main(int argc, char *argv[])
     // forked before anything the children could hold open.
     BusyCores busy(parser.value(busyOption).toInt());
 
-    // The watcher wakes on time however busy the program and the X server keep the two cores;
-    // what the bench starts runs at the ordinary policy. Where this is not allowed, the
-    // brackets in the table come out wider.
-    const sched_param priority{1};
-    const bool realTime = sched_setscheduler(0, SCHED_FIFO | SCHED_RESET_ON_FORK, &priority) == 0;
+    // The watcher and the X server wake on time however busy the program and the load keep
+    // the two cores, the same in every run whatever priority the program was granted; what
+    // the bench starts runs at the ordinary policy. Where this is not allowed, the brackets in
+    // the table come out wider.
+    const QString watcherRefused = SetRealTime(DisplayPriority);
 
     XvfbSession xvfb;
     if (!xvfb.start()) {
         Say(QStringLiteral("Xvfb did not start"));
         return 2;
     }
+    const QString serverRefused = SetProcessRealTime(xvfb.processId(), DisplayPriority);
     ScreenWatcher watcher;
     XInput input;
     if (!watcher.open(xvfb.display()) || !input.open(xvfb.display())) {
@@ -211,9 +215,16 @@ int main(int argc, char *argv[])
     }
 
     const QString machine = Machine(parser.value(chromiumOption), parser.value(peerOption));
-    std::printf("Machine:\n%s- Screen read through %s, watcher %s\n\n", machine.toUtf8().constData(),
-                watcher.usesSharedMemory() ? "MIT-SHM" : "XGetImage",
-                realTime ? "at real-time priority (SCHED_FIFO 1)" : "at normal priority");
+    auto policy = [](const QString &refused) {
+        return refused.isEmpty()
+            ? QStringLiteral("at real-time priority (SCHED_FIFO %1)").arg(DisplayPriority)
+            : QStringLiteral("at normal priority (SCHED_FIFO %1 refused: %2)")
+                  .arg(DisplayPriority)
+                  .arg(refused);
+    };
+    std::printf("Machine:\n%s- Screen read through %s, watcher %s\n- X server %s\n\n",
+                machine.toUtf8().constData(), watcher.usesSharedMemory() ? "MIT-SHM" : "XGetImage",
+                qPrintable(policy(watcherRefused)), qPrintable(policy(serverRefused)));
     std::fflush(stdout);
 
     // Under Wine: the package unpacked as a lab does, in a Russian prefix of its own.

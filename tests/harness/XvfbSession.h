@@ -26,6 +26,8 @@ public:
     // False when no server came up on any free display.
     bool start(const QString &screen = QStringLiteral("1280x1024x24"));
     QString display() const { return m_display; }
+    // The server's process, for a caller that sets its scheduling; 0 before start().
+    qint64 processId() const { return m_server.processId(); }
     QSize screenSize() const;
 
     // A part of the screen as it is now, Format_RGB32; null when it leaves the screen.
