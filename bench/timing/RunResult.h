@@ -21,6 +21,10 @@ struct RunResult
     QList<double> placementErrorsMs;    // recorded time - time measured outside, per placement
     std::optional<double> peakRssMb;    // of the process (the browser: of all its processes)
     double widestBracketMs = 0;         // the widest time bracket of any screen change dated
+    // The program's processor priority as its journal says, read once the exposure is over:
+    // "granted", "refused" or "unknown", and how or why (empty for the peer).
+    QString priority;
+    QString priorityNote;
     // Each input sent and screen change seen, on CLOCK_MONOTONIC, for --trace.
     QList<std::pair<QString, std::int64_t>> events;
 };

@@ -1,5 +1,6 @@
 #include "TimedProgramRun.h"
 
+#include "JournalPriority.h"
 #include "PlantedJournals.h"
 #include "ProcessMemory.h"
 #include "TestScreens.h"
@@ -63,6 +64,7 @@ RunResult TimedProgramRun::run(int index, bool placements)
 {
     RunResult result;
     result.placements = placements;
+    const QString code = QStringLiteral("run%1").arg(index);
     ProgramRun process(m_server, m_input);
     std::int64_t spawned = 0;
     QPoint origin;
@@ -161,7 +163,7 @@ RunResult TimedProgramRun::run(int index, bool placements)
 
     // Subject entry, then Enter: the set-up builds the boards and paints the instruction.
     m_input.click(screens.at(CodeField.center()));
-    m_input.type(QStringLiteral("run%1").arg(index), 15);
+    m_input.type(code, 15);
     m_input.click(screens.at(NameField.center()));
     m_input.type(QStringLiteral("Bench B.B."), 15);
     SleepForMs(300);
@@ -180,6 +182,9 @@ RunResult TimedProgramRun::run(int index, bool placements)
     const auto answerStart = screens.watchExposure("F1", result);
     if (!answerStart)
         return fail(result.error);
+    const JournalPriority priority = ReadJournalPriority(resultDir, code);
+    result.priority = priority.state;
+    result.priorityNote = priority.note;
 
     const auto [intervals, closing] = screens.runAnswerPhase(*answerStart, placements, true, result);
     if (!closing)
@@ -187,7 +192,7 @@ RunResult TimedProgramRun::run(int index, bool placements)
     result.peakRssMb = PeakRssMb(m_wine ? m_wine->processId() : process.processId());
 
     // The protocol is saved by the same handler that shows the closing message.
-    const QString protocol = QDir(resultDir).filePath(QStringLiteral("run%1.IM.txt").arg(index));
+    const QString protocol = QDir(resultDir).filePath(code + QStringLiteral(".IM.txt"));
     for (int i = 0; i < 100 && !QFile::exists(protocol); ++i)
         SleepForMs(50);
     SleepForMs(100);

@@ -145,7 +145,13 @@ QString Describe(const char *tool, int index, const RunResult &run)
             errors << QString::number(e, 'f', 1);
         text += QStringLiteral(", placement errors [%1] ms").arg(errors.join(QLatin1Char(' ')));
     }
-    return text + QStringLiteral(", peak RSS %1 MiB, widest bracket %2 ms").arg(ms(run.peakRssMb), ms(run.widestBracketMs));
+    text += QStringLiteral(", peak RSS %1 MiB, widest bracket %2 ms")
+                .arg(ms(run.peakRssMb), ms(run.widestBracketMs));
+    if (!run.priority.isEmpty())
+        text += QStringLiteral(", priority %1").arg(run.priority)
+            + (run.priorityNote.isEmpty() ? QString()
+                                          : QStringLiteral(" (%1)").arg(run.priorityNote));
+    return text;
 }
 
 void Say(const QString &line)
