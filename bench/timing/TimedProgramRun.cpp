@@ -102,6 +102,7 @@ RunResult TimedProgramRun::run(int index, bool placements)
             return result;
         }
         m_watcher.watchMaps();
+        process.refuseRealTime(m_refuseRealTime);
         if (!process.launch()) {
             result.error = QStringLiteral("the program did not start: %1").arg(process.standardError());
             return result;

@@ -30,6 +30,9 @@ public:
     RunResult run(int index, bool placements);
     // Journals and planted names put into Result before each start (PlantedJournals.h).
     void setPlantedJournals(int count) { m_plantedJournals = count; }
+    // From the next run on, whether the system is to refuse the program a real-time priority
+    // (harness::ProgramRun::refuseRealTime); under Wine the program runs as started.
+    void refuseRealTime(bool refuse) { m_refuseRealTime = refuse; }
 
 private:
     const harness::XvfbSession &m_server;
@@ -44,6 +47,7 @@ private:
     harness::WineSession *m_wine = nullptr;
     std::optional<QPoint> m_wineOrigin;
     int m_plantedJournals = 0;
+    bool m_refuseRealTime = false;
 };
 
 } // namespace kavr::bench

@@ -94,18 +94,37 @@ QList<TimingTable::Row> TimingTable::rows() const
     };
 }
 
+bool TimingTable::Row::met(double value) const
+{
+    return !limit || std::abs(value) <= *limit;
+}
+
 QString TimingTable::markdown() const
 {
     auto count = [](const QList<RunResult> &runs) {
-        return static_cast<int>(std::count_if(runs.begin(), runs.end(),
-                                              [](const RunResult &r) { return r.error.isEmpty(); }));
+        const auto done = std::count_if(runs.begin(), runs.end(),
+                                        [](const RunResult &r) { return r.error.isEmpty(); });
+        return QStringLiteral("%1 of %2").arg(done).arg(runs.size());
     };
-    QString text = QStringLiteral("| Measure | KAVR.IM | jsPsych in Chromium | Peer / KAVR.IM | Target (KAVR.IM) |\n"
-                                  "|---|---:|---:|---:|---|\n");
-    text += QStringLiteral("| Runs completed | %1 of %2 | %3 of %4 | | |\n")
-                .arg(count(m_program)).arg(m_program.size()).arg(count(m_peer)).arg(m_peer.size());
+    QString text = m_asStarted
+        ? QStringLiteral(
+            "| Measure | KAVR.IM | jsPsych in Chromium | Peer / KAVR.IM | Target (KAVR.IM) |\n"
+            "|---|---:|---:|---:|---|\n")
+        : QStringLiteral("| Measure | KAVR.IM, priority granted | KAVR.IM, priority refused | "
+                         "jsPsych in Chromium "
+                         "| Peer / KAVR.IM, granted | Target (KAVR.IM, granted) |\n"
+                         "|---|---:|---:|---:|---:|---|\n");
+    auto line = [this](const QString &measure, const QString &granted, const QString &refused,
+                       const QString &peer, const QString &ratio, const QString &target) {
+        return m_asStarted ? QStringLiteral("| %1 | %2 | %3 | %4 | %5 |\n")
+                                 .arg(measure, granted, peer, ratio, target)
+                           : QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 |\n")
+                                 .arg(measure, granted, refused, peer, ratio, target);
+    };
+    text += line(QStringLiteral("Runs completed"), count(m_granted), count(m_refused),
+                 count(m_peer), {}, {});
     for (const Row &row : rows()) {
-        const std::optional<double> ours = row.value(m_program);
+        const std::optional<double> ours = row.value(m_granted);
         const std::optional<double> peer = row.value(m_peer);
         QString ratio = QStringLiteral("—");
         if (ours && peer) {
@@ -116,13 +135,13 @@ QString TimingTable::markdown() const
                         : QStringLiteral("%1×").arg(std::abs(*peer) / std::abs(*ours), 0, 'f', 1);
         }
         QString target;
-        if (row.limit && ours)
-            target = QStringLiteral("≤ %1 %2").arg(*row.limit).arg(std::abs(*ours) <= *row.limit ? QStringLiteral("met")
-                                                                                                 : QStringLiteral("**missed**"));
-        else if (row.limit)
+        if (row.limit) {
             target = QStringLiteral("≤ %1").arg(*row.limit);
-        text += QStringLiteral("| %1 | %2 | %3 | %4 | %5 |\n")
-                    .arg(row.measure, Number(ours, 2), Number(peer, 2), ratio, target);
+            if (ours)
+                target += row.met(*ours) ? QStringLiteral(" met") : QStringLiteral(" **missed**");
+        }
+        text += line(row.measure, Number(ours, 2), Number(row.value(m_refused), 2), Number(peer, 2),
+                     ratio, target);
     }
     return text;
 }
@@ -131,8 +150,8 @@ QStringList TimingTable::missedTargets() const
 {
     QStringList missed;
     for (const Row &row : rows()) {
-        const std::optional<double> ours = row.value(m_program);
-        if (row.limit && ours && std::abs(*ours) > *row.limit)
+        const std::optional<double> ours = row.value(m_granted);
+        if (ours && !row.met(*ours))
             missed << QStringLiteral("%1: %2, target ≤ %3").arg(row.measure, Number(ours, 2)).arg(*row.limit);
     }
     return missed;

@@ -1,6 +1,7 @@
 #pragma once
-// Sums up the runs of the program and of the browser peer into one Markdown table, side by
-// side with the ratio, and checks the program against its targets.
+// Sums up the runs of the program, with its priority granted and refused, and of the browser
+// peer into one Markdown table, side by side with the ratio of the peer to the program granted
+// its priority, and checks the program granted its priority against its targets.
 #include "RunResult.h"
 
 #include <QList>
@@ -15,7 +16,18 @@ namespace kavr::bench {
 class TimingTable
 {
 public:
-    void addProgram(const RunResult &run) { m_program << run; }
+    // The program's column a run goes into: the priority it was started to be granted or
+    // refused.
+    enum class Column { Granted, Refused };
+
+    // asStarted: the program's runs could not be refused their priority (under Wine); they
+    // form one column of runs as started, checked against the targets.
+    explicit TimingTable(bool asStarted = false) : m_asStarted(asStarted) { }
+
+    void addProgram(const RunResult &run, Column column = Column::Granted)
+    {
+        (column == Column::Granted ? m_granted : m_refused) << run;
+    }
     void addPeer(const RunResult &run) { m_peer << run; }
 
     QString markdown() const;
@@ -31,10 +43,13 @@ private:
         QString measure;
         std::function<std::optional<double>(const QList<RunResult> &)> value;
         std::optional<double> limit; // the program's target on the absolute value
+        bool met(double value) const;
     };
     QList<Row> rows() const;
 
-    QList<RunResult> m_program;
+    bool m_asStarted;
+    QList<RunResult> m_granted;
+    QList<RunResult> m_refused;
     QList<RunResult> m_peer;
 };
 

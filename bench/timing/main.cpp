@@ -5,7 +5,9 @@
 //                [--windows-package ZIP --window-list EXE]   (the program under Wine)
 //                [--planted-journals N]                      (an untidy shared Result)
 //                [--busy N]                                  (N cores kept busy meanwhile)
-// Runs alternate between one left to time out (answer time) and one with twelve placements.
+//                [--priority granted|refused|both]           (the program's, default both)
+// Runs alternate between one left to time out (answer time) and one with twelve placements;
+// with both priorities, the program's runs go in pairs, one granted and one refused.
 // Prints the machine, every run, and a Markdown table; exits 1 when the program missed a
 // target, 2 when it could not measure.
 #include "PeerRun.h"
@@ -44,6 +46,10 @@ namespace {
 
 // The X server's and the watcher's real-time priority, in every mode and every run.
 constexpr int DisplayPriority = 50;
+
+// The program's priority as asked of a run and as its journal says (JournalPriority.h).
+const QString Granted = QStringLiteral("granted");
+const QString Refused = QStringLiteral("refused");
 
 // Cores kept busy by processes of their own at the ordinary policy (the bench's real-time one
 // is reset at the fork). Spinning in a forked child rather than running a program: nothing
@@ -127,12 +133,14 @@ QString Machine(const QString &chromium, const QString &peerFolder)
         .arg(ReadFirstLine(QStringLiteral("/proc/loadavg")));
 }
 
-QString Describe(const char *tool, int index, const RunResult &run)
+QString Describe(const QString &tool, int index, const RunResult &run)
 {
     auto ms = [](std::optional<double> v) { return v ? QString::number(*v, 'f', 2) : QStringLiteral("—"); };
-    QString text = QStringLiteral("%1 run %2 (%3): ").arg(QLatin1String(tool)).arg(index)
+    QString text = QStringLiteral("%1 run %2 (%3): ")
+                       .arg(tool)
+                       .arg(index)
                        .arg(run.placements ? QStringLiteral("%1 placements").arg(kavr::FigureCount)
-                                            : QStringLiteral("no placement"));
+                                           : QStringLiteral("no placement"));
     if (!run.error.isEmpty())
         return text + QStringLiteral("FAILED: ") + run.error;
     text += QStringLiteral("start-up %1 ms, set-up %2 ms, key→figures %3 ms, exposure %4 ms")
@@ -175,7 +183,11 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(QStringLiteral("Timing of the test measured outside the program, beside a jsPsych peer."));
     parser.addHelpOption();
     const QString here = QCoreApplication::applicationDirPath();
-    const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("Runs of the program (default 2)."), QStringLiteral("N"), QStringLiteral("2"));
+    const QCommandLineOption runsOption(
+        QStringLiteral("runs"),
+        QStringLiteral("Runs of the program per priority condition (default 2): with --priority "
+                       "both, twice as many in all."),
+        QStringLiteral("N"), QStringLiteral("2"));
     const QCommandLineOption peerRunsOption(QStringLiteral("peer-runs"), QStringLiteral("Runs of the peer (default: as --runs; 0: none)."), QStringLiteral("N"));
     const QCommandLineOption programOption(QStringLiteral("program"), QStringLiteral("The program."), QStringLiteral("PATH"), QDir(here).filePath(QStringLiteral("kavr-im")));
     const QCommandLineOption peerOption(QStringLiteral("peer-folder"), QStringLiteral("The peer's page with node_modules and pictures."), QStringLiteral("DIR"), QDir(here).filePath(QStringLiteral("bench-timing-peer")));
@@ -186,9 +198,21 @@ int main(int argc, char *argv[])
     const QCommandLineOption windowListOption(QStringLiteral("window-list"), QStringLiteral("window-list.exe of the Windows build (with --windows-package)."), QStringLiteral("EXE"));
     const QCommandLineOption busyOption(QStringLiteral("busy"), QStringLiteral("Cores kept busy by other programs while the bench runs (default 0)."), QStringLiteral("N"), QStringLiteral("0"));
     const QCommandLineOption plantedOption(QStringLiteral("planted-journals"), QStringLiteral("Journals, live locks and planted names put into Result before each start (default 0)."), QStringLiteral("N"), QStringLiteral("0"));
-    parser.addOptions({traceOption, runsOption, peerRunsOption, programOption, peerOption, chromiumOption, workOption,
-                       windowsOption, windowListOption, plantedOption, busyOption});
+    const QCommandLineOption priorityOption(
+        QStringLiteral("priority"),
+        QStringLiteral("The program's runs with the real-time priority it asks for granted, "
+                       "refused by the system, or both (default; under Wine: as started)."),
+        QStringLiteral("granted|refused|both"), QStringLiteral("both"));
+    parser.addOptions({traceOption, runsOption, peerRunsOption, programOption, peerOption,
+                       chromiumOption, workOption, windowsOption, windowListOption, plantedOption,
+                       busyOption, priorityOption});
     parser.process(app);
+    const QString priorityMode = parser.value(priorityOption);
+    if (priorityMode != Granted && priorityMode != Refused
+        && priorityMode != QLatin1String("both")) {
+        Say(QStringLiteral("--priority takes granted, refused or both"));
+        return 2;
+    }
 
     const int runs = parser.value(runsOption).toInt();
     const int peerRuns = parser.isSet(peerRunsOption) ? parser.value(peerRunsOption).toInt() : runs;
@@ -251,7 +275,23 @@ int main(int argc, char *argv[])
     if (busy.count() > 0)
         std::printf("- Cores kept busy by other processes: %d\n\n", busy.count());
 
-    TimingTable table;
+    // The program's conditions, in the order each pair of runs takes them: whether the system
+    // refuses it the priority it asks for. Wine's program cannot be refused it from here.
+    QList<bool> refusals;
+    if (wine) {
+        refusals << false;
+        std::printf("- Program's priority: as started (under Wine there is no refused mode)\n\n");
+    } else {
+        if (priorityMode != Refused)
+            refusals << false;
+        if (priorityMode != Granted)
+            refusals << true;
+        std::printf("- Program's priority: %s, runs per condition: %d\n\n",
+                    refusals.size() == 2 ? "granted and refused" : qPrintable(priorityMode), runs);
+    }
+    std::fflush(stdout);
+
+    TimingTable table(wine != nullptr);
     TimedProgramRun timed = wine ? TimedProgramRun(xvfb, watcher, input, *wine, program, work)
                                  : TimedProgramRun(xvfb, watcher, input, program, work);
     timed.setPlantedJournals(parser.value(plantedOption).toInt());
@@ -260,19 +300,34 @@ int main(int argc, char *argv[])
         Say(peer.errorString());
         return 2;
     }
-    // Interleaved, so that a slow spell of a shared machine falls on both.
+    // Interleaved, so that a slow spell of a shared machine falls on every column.
+    int programRun = 0;
+    QStringList mislabelled;
     for (int i = 1; i <= std::max(runs, peerRuns); ++i) {
         const bool placements = i % 2 == 0;
-        if (i <= runs) {
-            const RunResult run = timed.run(i, placements);
-            Say(Describe("KAVR.IM", i, run));
+        for (const bool refuse : i <= runs ? refusals : QList<bool>()) {
+            timed.refuseRealTime(refuse);
+            RunResult run = timed.run(++programRun, placements);
+            const QString asked = refuse ? Refused : Granted;
+            Say(Describe(wine ? QStringLiteral("KAVR.IM")
+                              : QStringLiteral("KAVR.IM, priority ") + asked,
+                         programRun, run));
             if (parser.isSet(traceOption))
                 Trace(run);
-            table.addProgram(run);
+            // A run the system treated otherwise than asked would be counted in the wrong column.
+            if (!wine && run.error.isEmpty() && run.priority == (refuse ? Granted : Refused)) {
+                run.error = QStringLiteral(
+                                "started to be %1 the priority, its journal says %2 (%3)")
+                                .arg(asked, run.priority, run.priorityNote);
+                mislabelled << QStringLiteral("KAVR.IM run %1 %2").arg(programRun).arg(run.error);
+                Say(QStringLiteral("  MISLABELLED: ") + run.error);
+            }
+            table.addProgram(run,
+                             refuse ? TimingTable::Column::Refused : TimingTable::Column::Granted);
         }
         if (i <= peerRuns) {
             const RunResult run = peer.run(i, placements);
-            Say(Describe("peer", i, run));
+            Say(Describe(QStringLiteral("peer"), i, run));
             if (parser.isSet(traceOption))
                 Trace(run);
             table.addPeer(run);
@@ -281,10 +336,13 @@ int main(int argc, char *argv[])
 
     std::printf("%s\nLoad average at the end: %s\n", table.markdown().toUtf8().constData(),
                 ReadFirstLine(QStringLiteral("/proc/loadavg")).toUtf8().constData());
-    if (const int endedEarly = busy.stop(); endedEarly > 0) {
+    const int endedEarly = busy.stop();
+    if (endedEarly > 0)
         std::printf("%d of the processes keeping cores busy ended before the runs did\n", endedEarly);
+    for (const QString &line : mislabelled)
+        std::printf("Mislabelled: %s\n", line.toUtf8().constData());
+    if (endedEarly > 0 || !mislabelled.isEmpty())
         return 2;
-    }
     const QStringList missed = table.missedTargets();
     for (const QString &line : missed)
         std::printf("Missed: %s\n", line.toUtf8().constData());
