@@ -42,7 +42,8 @@ private:
     {
         QString measure;
         std::function<std::optional<double>(const QList<RunResult> &)> value;
-        std::optional<double> limit; // the program's target on the absolute value
+        std::optional<double> limit; // the program's target: on the absolute value, at most
+        bool atLeast = false; // else on the signed value, at least
         bool met(double value) const;
     };
     QList<Row> rows() const;
