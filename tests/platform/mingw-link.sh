@@ -9,7 +9,8 @@ mkdir -p "$out"
 "$windres" -I "$root" "$root/platform/desktop/kavr-im.rc" -O coff -o "$out/kavr-im.res.o"
 "$cxx" -std=c++20 -Wall -Wextra -Werror -I "$root" \
     "$root/platform/desktop/Win32DesktopServices.cpp" "$root/platform/desktop/CreateDesktopServices.cpp" \
-    "$root/tests/platform/win32_probe.cpp" "$out/kavr-im.res.o" -lwinmm -lgdi32 -lshcore -o "$out/probe.exe"
+    "$root/platform/priority/TimedPriorityWin32.cpp" "$root/tests/platform/win32_probe.cpp" \
+    "$out/kavr-im.res.o" -lwinmm -lavrt -lgdi32 -lshcore -o "$out/probe.exe"
 
 "$windres" -J coff -i "$out/probe.exe" -O rc -o "$out/probe.rc"
 # windres writes a LANGUAGE line only where the language changes: Russian must be the only one.
