@@ -28,10 +28,12 @@ void PhasePresenter::begin(const Screen &first, int ms, const Screen &last, int 
     // What the window system has still to do for the screen before takes nothing from the
     // flush that begins the phase, nor from the one that ends it.
     m_drain();
-    // Counted from the moment the flush has gone, as the phase's end is: a program taken off
-    // its core between reading the clock and flushing would shorten the phase by that much.
-    m_frame.show();
+    // The clock read, then the flush, as at the deadline that ends the phase. Read after it,
+    // the phase would count from whenever the program got its core back: the flush wakes the
+    // window system, which may take this very core first (always, where it runs at real-time
+    // priority) and lengthen the phase by its whole drawing of the screen.
     const Clock::Time begun = m_clock.monotonic();
+    m_frame.show();
     m_timer.startFrom(begun, ms);
     m_drawAheadTimer->setFor(begun + std::chrono::milliseconds(drawAheadMs));
 }
