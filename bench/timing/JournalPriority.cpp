@@ -32,6 +32,7 @@ JournalPriority ReadJournalPriority(const QString &resultDir, const QString &cod
         priority.note = QStringLiteral("no journal of %1 in %2").arg(code, resultDir);
         return priority;
     }
+    priority.journal = newest.filePath();
     for (const QByteArray &line : file.readAll().split('\n')) {
         const std::optional<QStringList> fields = journal::DecodeLine(line);
         if (!fields || fields->isEmpty() || fields->first() != PriorityEvent)

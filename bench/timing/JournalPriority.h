@@ -11,6 +11,7 @@ struct JournalPriority
 {
     QString state = QStringLiteral("unknown"); // "granted", "refused" or "unknown"
     QString note; // the program's how or why; or why unknown
+    QString journal; // the journal read; empty when none was found
 };
 
 // From the journal of the test of subject code in resultDir ("<code>.IM.journal", or

@@ -156,6 +156,7 @@ RunResult PeerRun::run(int index, bool placements)
             return fail(QStringLiteral("jsPsych recorded %1 placements").arg(recorded.size()));
         for (int i = 0; i < FigureCount; ++i)
             result.placementErrorsMs << recorded[i] - intervals[i];
+        result.exactErrorsMs = result.placementErrorsMs;
     }
     StopProcess(browser);
     profile.removeRecursively();

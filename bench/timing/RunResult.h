@@ -19,6 +19,9 @@ struct RunResult
     std::optional<double> exposureMs;   // figures on screen -> figures hidden
     std::optional<double> answerMs;     // answer screen -> closing message (runs without placement)
     QList<double> placementErrorsMs;    // recorded time - time measured outside, per placement
+    // The same with the recorded time exact: from the program's journal (its protocol rounds
+    // to hundredths), the peer's as recorded.
+    QList<double> exactErrorsMs;
     std::optional<double> peakRssMb;    // of the process (the browser: of all its processes)
     double widestBracketMs = 0;         // the widest time bracket of any screen change dated
     // The program's processor priority as its journal says, read once the exposure is over:

@@ -1,6 +1,7 @@
 #include "TimedProgramRun.h"
 
 #include "JournalPriority.h"
+#include "KeptJournal.h"
 #include "PlantedJournals.h"
 #include "ProcessMemory.h"
 #include "TestScreens.h"
@@ -186,6 +187,8 @@ RunResult TimedProgramRun::run(int index, bool placements)
     const JournalPriority priority = ReadJournalPriority(resultDir, code);
     result.priority = priority.state;
     result.priorityNote = priority.note;
+    const QString kept = QDir(m_workFolder).filePath(QStringLiteral("kept-journal-%1").arg(index));
+    const QString notKept = KeepJournal(priority.journal, kept);
 
     const auto [intervals, closing] = screens.runAnswerPhase(*answerStart, placements, true, result);
     if (!closing)
@@ -200,9 +203,18 @@ RunResult TimedProgramRun::run(int index, bool placements)
     const ProtocolReport read = ProtocolCheck::checkFile(protocol);
     if (!read.problems.isEmpty())
         return fail(read.problems.join(QStringLiteral("; ")));
-    if (placements)
+    if (placements) {
         for (int i = 1; i <= FigureCount; ++i)
             result.placementErrorsMs << read.record->choices[i].Time * 1000.0 - intervals[i - 1];
+        const std::optional<ChoiceTable> exact = notKept.isEmpty() ? ReadKeptChoices(kept)
+                                                                   : std::nullopt;
+        if (!exact)
+            return fail(QStringLiteral("the journal's placements could not be read (%1)")
+                            .arg(notKept.isEmpty() ? kept : notKept));
+        for (int i = 1; i <= FigureCount; ++i)
+            result.exactErrorsMs << (*exact)[i].Time * 1000.0 - intervals[i - 1];
+    }
+    QFile::remove(kept);
     stop();
     return result;
 }

@@ -153,6 +153,12 @@ QString Describe(const QString &tool, int index, const RunResult &run)
             errors << QString::number(e, 'f', 1);
         text += QStringLiteral(", placement errors [%1] ms").arg(errors.join(QLatin1Char(' ')));
     }
+    if (!run.exactErrorsMs.isEmpty() && run.exactErrorsMs != run.placementErrorsMs) {
+        QStringList errors;
+        for (double e : run.exactErrorsMs)
+            errors << QString::number(e, 'f', 1);
+        text += QStringLiteral(", exact [%1] ms").arg(errors.join(QLatin1Char(' ')));
+    }
     text += QStringLiteral(", peak RSS %1 MiB, widest bracket %2 ms")
                 .arg(ms(run.peakRssMb), ms(run.widestBracketMs));
     if (!run.priority.isEmpty())
