@@ -147,18 +147,16 @@ QString Describe(const QString &tool, int index, const RunResult &run)
                 .arg(ms(run.startupMs), ms(run.prepareMs), ms(run.onsetMs), ms(run.exposureMs));
     if (run.answerMs)
         text += QStringLiteral(", answer %1 ms").arg(ms(run.answerMs));
-    if (!run.placementErrorsMs.isEmpty()) {
-        QStringList errors;
-        for (double e : run.placementErrorsMs)
-            errors << QString::number(e, 'f', 1);
-        text += QStringLiteral(", placement errors [%1] ms").arg(errors.join(QLatin1Char(' ')));
-    }
-    if (!run.exactErrorsMs.isEmpty() && run.exactErrorsMs != run.placementErrorsMs) {
-        QStringList errors;
-        for (double e : run.exactErrorsMs)
-            errors << QString::number(e, 'f', 1);
-        text += QStringLiteral(", exact [%1] ms").arg(errors.join(QLatin1Char(' ')));
-    }
+    auto list = [](const QList<double> &values) {
+        QStringList texts;
+        for (double v : values)
+            texts << QString::number(v, 'f', 1);
+        return texts.join(QLatin1Char(' '));
+    };
+    if (!run.placementErrorsMs.isEmpty())
+        text += QStringLiteral(", placement errors [%1] ms").arg(list(run.placementErrorsMs));
+    if (!run.exactErrorsMs.isEmpty() && run.exactErrorsMs != run.placementErrorsMs)
+        text += QStringLiteral(", exact [%1] ms").arg(list(run.exactErrorsMs));
     text += QStringLiteral(", peak RSS %1 MiB, widest bracket %2 ms")
                 .arg(ms(run.peakRssMb), ms(run.widestBracketMs));
     if (!run.priority.isEmpty())
