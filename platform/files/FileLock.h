@@ -55,8 +55,9 @@ public:
     static Claim examine(const QString &path);
 
     // Removes what a maker killed in the moments it lives may leave in folder (probe files, a
-    // lock's or a claim's temporary name, for locks named *lockSuffix), once dated StaleAfterMs before the folder's time:
-    // nothing lives that long under such a name. Returns how many went.
+    // lock's or a claim's temporary name, for locks named *lockSuffix), once dated StaleAfterMs
+    // before the folder's time: nothing lives that long under such a name. A lock of this
+    // machine's under such a name goes at once when its owner is gone. Returns how many went.
     static int clearLeftovers(const QString &folder, QStringView lockSuffix);
 
 private:

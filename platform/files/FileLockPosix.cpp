@@ -96,6 +96,19 @@ bool ProcessLives(qint64 pid)
         && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
 }
 
+// Removes a lock of this machine's left under a temporary name by an owner now gone: a kill
+// between the rename that gives a lock back and the removal after it. Read before it is ever
+// locked: a maker writes what it says only once it holds it, so one that says nothing yet is
+// never disturbed (it goes once stale).
+bool RemoveIfOwnerGoneHere(const QString &path)
+{
+    const FileRead read = ReadRegularFile(path, MaxLockBytes);
+    if (read.error || BootId().isEmpty() || lock::Parse(read.bytes).boot != BootId())
+        return false;
+    FileLock::Claim claim = FileLock::examine(path);
+    return claim.state() == FileLock::Claim::State::Abandoned && claim.remove();
+}
+
 } // namespace
 
 std::unique_ptr<FileLock> FileLock::create(const QString &path, FileSharing sharing, FileError *error)
@@ -187,11 +200,14 @@ int FileLock::clearLeftovers(const QString &folder, QStringView lockSuffix)
     const QStringList names = dir.entryList(patterns, QDir::Files | QDir::Hidden | QDir::System);
     const qint64 now = names.isEmpty() ? -1 : FolderNowMs(folder); // one probe for them all
     int cleared = 0;
+    const QString lockTemporary = lockSuffix + u'.';
     for (const QString &name : names) {
         const QString path = dir.filePath(name);
         struct stat st {};
-        if (::lstat(Native(path).constData(), &st) == 0 && S_ISREG(st.st_mode) && Stale(st, now)
-            && RemoveFile(path, {quint64(st.st_dev), quint64(st.st_ino), true}))
+        if (::lstat(Native(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        if ((Stale(st, now) && RemoveFile(path, {quint64(st.st_dev), quint64(st.st_ino), true}))
+            || (name.contains(lockTemporary) && RemoveIfOwnerGoneHere(path)))
             ++cleared;
     }
     return cleared;

@@ -130,6 +130,7 @@ private slots:
     void finishedTestIsRecoveredAsItEnded();
     void longestAcceptedCodeIsJournaledAndRecovered();
     void locksOfLiveAndGoneOwners();
+    void lockKilledAsItWasGivenBack();
     void liveTestElsewhereIsNamed();
     void readOnlyLockAndJournalAreTaken();
     void lockIsHeldFromItsName();
@@ -489,10 +490,29 @@ void TestJournalRecovery::locksOfLiveAndGoneOwners()
     QCOMPARE(report.paths(RecoveryReport::Kind::Recovered), QStringList{m_result + u'/' + Code + u".IM.recovered.txt"_s});
     QCOMPARE(report.entries.size(), 1);
     QCOMPARE(Entries(m_result), QStringList{Code + u".IM.recovered.txt"_s});
-    QCOMPARE(Entries(m_fallback), (QStringList{QFileInfo(liveJournal).fileName(), QFileInfo(live).fileName()}));
+    QCOMPARE(Entries(m_fallback),
+             (QStringList{QFileInfo(liveJournal).fileName(), QFileInfo(live).fileName()}));
     // Five placed, the fourth wrong, the sixth figure in hand.
     QVERIFY(FromWindows1251(ReadAll(report.paths(RecoveryReport::Kind::Recovered).first()))
                 .contains(u"N[+] = 4,  N[-] = 1,  N[0] = 7"_s));
+}
+
+void TestJournalRecovery::lockKilledAsItWasGivenBack()
+{
+    if (QByteArrayView(KAVR_SHARE_SHIM).isEmpty())
+        QSKIP("Windows gives a lock back at its own name");
+    // A lock is given back through a temporary name of its owner's: a kill between the rename
+    // and the removal leaves it there. A killed program's goes at the next start, a live one's
+    // stays.
+    QVERIFY(QDir().mkpath(m_result));
+    const QString killed = m_result + u"/.Иванов.IM.journal.lock.0badf00d.tmp"_s;
+    QVERIFY(JournalTool::run({u"lock"_s, killed}).ok);
+    const QString releasing = m_fallback + u"/.Иванов.IM.journal.lock.5eed5eed.tmp"_s;
+    const JournalTool owner({u"hold-lock"_s, releasing});
+    QVERIFY(owner.ready());
+    QVERIFY(RecoverJournals({m_result, {m_fallback}}).entries.isEmpty());
+    QCOMPARE(Entries(m_result), QStringList());
+    QCOMPARE(Entries(m_fallback), QStringList{QFileInfo(releasing).fileName()});
 }
 
 void TestJournalRecovery::liveTestElsewhereIsNamed()

@@ -271,8 +271,8 @@ void KillAndRecover::checkRecovered(const Interruption &plan)
     QVERIFY(m_person && m_person->stage() == Stage::SubjectEntry);
     const QString saved = plan.code + u".IM.txt"_s;
     const QString recovered = plan.code + u".IM.recovered.txt"_s;
-    // The start recovers on a thread of its own once its window is up: wait for the journal to
-    // go, and for the notice that comes after it.
+    // The start recovers on a thread of its own once its window is up: wait for the journal and
+    // any lock the kill left to go, and for the notice that comes after it.
     QStringList files = m_run.resultFiles();
     const auto journalLeft = [&files] {
         return std::any_of(files.cbegin(), files.cend(), [](const QString &f) { return f.contains(u".IM.journal"_s); });
