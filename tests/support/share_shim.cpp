@@ -6,7 +6,21 @@
 //                       (0-2 ms), as on any share;
 //   KAVR_SHARE=nfs      NFS's flock(): an exclusive lock only on a file open for writing
 //                       (EBADF on one open for reading), as flock(2) says;
-//   KAVR_BOOT_ID=ID     the process runs on another machine: the system's boot id reads ID.
+//   KAVR_SHARE=oneowner a CIFS mount that shows every file as one owner's (uid=, forceuid):
+//                       a time of one's choice may be set on no file, only the current one
+//                       (futimens with no times), as on a file of someone else's; and, as on
+//                       any CIFS mount, no file is made without a name (O_TMPFILE);
+//   KAVR_BOOT_ID=ID     the process runs on another machine: the system's boot id reads ID;
+//   KAVR_FLOCK_ERRNO=N  every flock() fails with errno N (ENOLCK: a failing lock manager), in
+//                       this process only, while others' work;
+//   KAVR_CLOCK_SHIFT_MS=MS  the workstation's clock is MS off: the time it reads, and the time
+//                       it gives a file when it sets "now" (as a network client does);
+//   KAVR_FILE_TIME_SHIFT_MS=MS  the file times this process sees (stat, fstat, lstat, statx) are
+//                       MS off, and a time it sets is taken back by as much, as through a client
+//                       that translates the server's times by its own offset;
+//   KAVR_FAIL_WRITE=K:N the K-th write() to a regular file fails with errno N ("K+:N": that one
+//                       and every later one, a disk that stays full).
+#include <atomic>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -15,8 +29,11 @@
 #include <ctime>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <initializer_list>
 #include <sys/file.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace {
@@ -66,15 +83,170 @@ Function *Real(Function *, const char *name)
 int Open(int (*real)(const char *, int, ...), const char *path, int flags, va_list rest)
 {
     const mode_t mode = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(rest, mode_t) : 0;
+    if ((flags & O_TMPFILE) == O_TMPFILE && Mode("oneowner")) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
     return AsksForBootId(path) ? OtherBootId() : real(path, flags, mode);
+}
+
+long long Number(const char *name, long long otherwise = 0)
+{
+    const char *set = getenv(name);
+    return set ? strtoll(set, nullptr, 10) : otherwise;
+}
+
+long long ShiftNs()
+{
+    return Number("KAVR_CLOCK_SHIFT_MS") * 1'000'000;
+}
+
+long long FileShiftNs()
+{
+    return Number("KAVR_FILE_TIME_SHIFT_MS") * 1'000'000;
+}
+
+timespec Shifted(timespec time, long long ns)
+{
+    const long long total = (long long)time.tv_sec * 1'000'000'000 + time.tv_nsec + ns;
+    return {time_t(total / 1'000'000'000), long(total % 1'000'000'000)};
+}
+
+// The times a process gives a file, as the share takes them; false (errno set) when refused.
+bool FileTimes(const timespec *given, timespec out[2])
+{
+    const bool allNow = !given || (given[0].tv_nsec == UTIME_NOW && given[1].tv_nsec == UTIME_NOW);
+    if (Mode("oneowner") && !allNow) {
+        errno = EPERM; // a time of one's choice is the owner's to set
+        return false;
+    }
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now); // shifted: the workstation's own clock
+    for (int i = 0; i < 2; ++i) {
+        const long nsec = given ? given[i].tv_nsec : UTIME_NOW;
+        out[i] = nsec == UTIME_NOW ? now
+            : nsec == UTIME_OMIT   ? given[i]
+                                   : Shifted(given[i], -FileShiftNs());
+    }
+    return true;
+}
+
+template <typename Stat> int Seen(int done, Stat *st)
+{
+    if (done == 0 && st && FileShiftNs() != 0) {
+        st->st_atim = Shifted(st->st_atim, FileShiftNs());
+        st->st_mtim = Shifted(st->st_mtim, FileShiftNs());
+        st->st_ctim = Shifted(st->st_ctim, FileShiftNs());
+    }
+    return done;
+}
+
+// Whether this write() is the one (or one of those) to fail, and with which errno.
+int WriteFailure(int fd)
+{
+    static std::atomic<long long> writes = 0;
+    const char *set = getenv("KAVR_FAIL_WRITE");
+    struct stat st
+    {
+    };
+    if (!set || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return 0;
+    char *rest = nullptr;
+    const long long k = strtoll(set, &rest, 10);
+    const bool onward = rest && *rest == '+';
+    const int error = int(strtol(strchr(set, ':') ? strchr(set, ':') + 1 : "5", nullptr, 10));
+    const long long n = ++writes;
+    return n == k || (onward && n > k) ? error : 0;
 }
 
 } // namespace
 
 extern "C" {
 
+int clock_gettime(clockid_t clock, struct timespec *time) noexcept
+{
+    const int done = REAL(clock_gettime)(clock, time);
+    if (done == 0 && (clock == CLOCK_REALTIME || clock == CLOCK_REALTIME_COARSE) && ShiftNs() != 0)
+        *time = Shifted(*time, ShiftNs());
+    return done;
+}
+
+int gettimeofday(struct timeval *time, void *zone) noexcept
+{
+    timespec now{};
+    if (clock_gettime(CLOCK_REALTIME, &now) != 0)
+        return REAL(gettimeofday)(time, zone);
+    if (time)
+        *time = {now.tv_sec, now.tv_nsec / 1000};
+    return 0;
+}
+
+int fstat(int fd, struct stat *st) noexcept
+{
+    return Seen(REAL(fstat)(fd, st), st);
+}
+
+int lstat(const char *path, struct stat *st) noexcept
+{
+    return Seen(REAL(lstat)(path, st), st);
+}
+
+int stat(const char *path, struct stat *st) noexcept
+{
+    return Seen(REAL(stat)(path, st), st);
+}
+
+int fstatat(int dir, const char *path, struct stat *st, int flags) noexcept
+{
+    return Seen(REAL(fstatat)(dir, path, st, flags), st);
+}
+
+int statx(int dir, const char *path, int flags, unsigned int mask, struct statx *st) noexcept
+{
+    const int done = REAL(statx)(dir, path, flags, mask, st);
+    if (done == 0 && FileShiftNs() != 0) {
+        for (statx_timestamp *time :
+             {&st->stx_atime, &st->stx_mtime, &st->stx_ctime, &st->stx_btime}) {
+            const timespec shifted = Shifted({time_t(time->tv_sec), long(time->tv_nsec)},
+                                             FileShiftNs());
+            time->tv_sec = shifted.tv_sec;
+            time->tv_nsec = unsigned(shifted.tv_nsec);
+        }
+    }
+    return done;
+}
+
+int futimens(int fd, const struct timespec times[2]) noexcept
+{
+    timespec set[2];
+    if (!getenv("KAVR_CLOCK_SHIFT_MS") && !getenv("KAVR_FILE_TIME_SHIFT_MS") && !Mode("oneowner"))
+        return REAL(futimens)(fd, times);
+    return FileTimes(times, set) ? REAL(futimens)(fd, set) : -1;
+}
+
+int utimensat(int dir, const char *path, const struct timespec times[2], int flags) noexcept
+{
+    timespec set[2];
+    if (!getenv("KAVR_CLOCK_SHIFT_MS") && !getenv("KAVR_FILE_TIME_SHIFT_MS") && !Mode("oneowner"))
+        return REAL(utimensat)(dir, path, times, flags);
+    return FileTimes(times, set) ? REAL(utimensat)(dir, path, set, flags) : -1;
+}
+
+ssize_t write(int fd, const void *bytes, size_t count)
+{
+    if (const int error = WriteFailure(fd)) {
+        errno = error;
+        return -1;
+    }
+    return REAL(write)(fd, bytes, count);
+}
+
 int flock(int fd, int operation) noexcept
 {
+    if (const long long error = Number("KAVR_FLOCK_ERRNO")) {
+        errno = int(error);
+        return -1;
+    }
     if (Mode("nolocks"))
         return 0;
     if (Mode("nfs") && (operation & LOCK_EX) && (fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDONLY) {
