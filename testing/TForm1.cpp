@@ -130,6 +130,11 @@ void TForm1::FormClose()
     Timer.stop();
     m_desktop.ShowTaskbar();
     ResultLog.reset();
+    // What this start recovered and the operator has not read goes to the next start; what
+    // cannot, the operator reads now.
+    const QString lost = m_notice.closing();
+    if (!lost.isEmpty())
+        throw KavrError(lost);
 }
 
 void TForm1::WMSysCommand(unsigned command)
@@ -539,7 +544,7 @@ void TForm1::FinishTest()
     const SaveOutcome saved = TrySaveProtocol(m_saveTarget, EditUser->text(), *ResultLog);
     m_protocolPath = saved.path;
     if (!saved.path.isEmpty())
-        m_recorder.protocolSaved(); // the protocol is safe; saved nowhere, the journal still holds it
+        m_recorder.protocolSaved(saved.path); // saved nowhere, the journal still holds it
     if (!saved.error.isEmpty())
         throw KavrError(saved.error + (saved.path.isEmpty() ? m_recorder.journalNote() : QString()));
 }

@@ -1,6 +1,7 @@
 #include "platform/files/FileAccess.h"
 
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 namespace kavr::platform {
 
@@ -16,6 +17,18 @@ QString TemporaryFileName(const QString &finalName)
     return QStringLiteral(".%1.%2.tmp")
         .arg(finalName)
         .arg(QRandomGenerator::global()->generate(), TemporaryDigits, 16, QLatin1Char('0'));
+}
+
+QStringList TemporaryFilesOf(const QStringList &names, QStringView finalSuffix)
+{
+    const QRegularExpression temporary(QStringLiteral("^\\..*%1\\.[0-9a-f]{%2}\\.tmp$")
+                                           .arg(QRegularExpression::escape(finalSuffix.toString()))
+                                           .arg(TemporaryDigits));
+    QStringList found;
+    for (const QString &name : names)
+        if (temporary.match(name).hasMatch())
+            found << name;
+    return found;
 }
 
 QString ProbeFileName()

@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -98,6 +99,8 @@ FileError SaveFile(const QString &path, const QByteArray &bytes, FileSharing sha
                    int inUseWaitMs = 0);
 // The name a file is written under before it takes finalName: ".<finalName>.<8 hex>.tmp".
 QString TemporaryFileName(const QString &finalName);
+// Those of names that are such a name of a name ending in finalSuffix (or equal to it), exactly.
+QStringList TemporaryFilesOf(const QStringList &names, QStringView finalSuffix);
 
 // Gives the file from (a name in the same folder) the name to, in one step, as SaveFile does.
 FileError RenameFile(const QString &from, const QString &to, Replace replace, int inUseWaitMs = 0);
@@ -111,10 +114,21 @@ bool RemoveFile(const QString &path, const FileIdentity &identity);
 // workstations try at once: on Linux the file is first moved to a name of this process's own,
 // which only one of them can do, and removed only if it is the file open as descriptor (else
 // it goes back). On Windows a read-only attribute is cleared first where the descriptor may
-// (a lock examined, or one's own). NotFound when path no longer names that file.
-FileError RemoveOpenFile(int descriptor, const QString &path);
+// (a lock examined, or one's own). NotFound when path no longer names that file. Given
+// contents, the file moved must also still hold them: a file server may give a removed file's
+// number to a new one (NFS), so that the number alone can name another file.
+FileError RemoveOpenFile(int descriptor, const QString &path, const QByteArray &contents = {});
 // The identity of an open descriptor.
 FileIdentity IdentityOf(int descriptor);
+// The identity of what path names now, never through a link; invalid when nothing.
+FileIdentity IdentityAt(const QString &path);
+
+// The FileError of a system error: errno on Linux, GetLastError()'s code on Windows.
+FileError SystemFileError(int error);
+
+// Appends bytes whole to the open descriptor, straight to the system (a killed process's
+// writes stay), or says why not: no space, no quota, the disk gone.
+FileError AppendToFile(int descriptor, const QByteArray &bytes);
 
 // Makes what was written to the open descriptor durable: the data reaches the disk (or the file
 // server), not only the system's cache, so that a power cut after the call loses none of it. May
@@ -144,9 +158,15 @@ QString ProbeFileName();
 // Closes the probe and removes its name.
 void DiscardProbeFile(ProbeFile &probe);
 
-// A folder of this user's own below the temporary folder, for protocols and journals that no
-// other folder takes: on Linux <temp>/kavr-im-<user id> with mode 0700 (the temporary folder
-// itself is everyone's), on Windows %TEMP%\KAVR.IM (the user's own already).
+// Whether what folder holds outlives a restart of the machine: not so in a folder the system
+// empties as it starts (Linux: /tmp, which Debian clears at boot, and any tmpfs). Windows
+// empties no folder at start.
+bool FolderSurvivesRestart(const QString &folder);
+
+// A folder of this user's own for protocols and journals that no other folder takes, where they
+// outlive a restart: on Linux <temp>/kavr-im-<user id> with mode 0700 (the temporary folder
+// itself is everyone's), below /var/tmp where the user's temporary folder is emptied at start;
+// on Windows %TEMP%\KAVR.IM (the user's own already).
 QString PrivateTempFolder();
 // Creates a private folder when missing (create) and says whether it is usable: a folder (not a
 // link) of this user's own that others cannot enter; an existing one open to others is closed.

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 #include <utility>
 
@@ -378,6 +379,23 @@ FileIdentity IdentityOf(int descriptor)
     return ::fstat(descriptor, &st) == 0 ? IdentityOf(st) : FileIdentity{};
 }
 
+FileIdentity IdentityAt(const QString &path)
+{
+    struct stat st = {};
+    return ::lstat(Native(path).constData(), &st) == 0 ? IdentityOf(st) : FileIdentity{};
+}
+
+FileError SystemFileError(int error)
+{
+    return SystemError(error);
+}
+
+FileError AppendToFile(int descriptor, const QByteArray &bytes)
+{
+    int failure = 0;
+    return WriteAll(descriptor, bytes, &failure) ? FileError{} : SystemError(failure);
+}
+
 namespace {
 
 // Removes the file identity names from the temporary name another process has just moved it to
@@ -397,7 +415,7 @@ bool RemoveFromClaim(const QString &path, const FileIdentity &identity)
 
 } // namespace
 
-FileError RemoveOpenFile(int descriptor, const QString &path)
+FileError RemoveOpenFile(int descriptor, const QString &path, const QByteArray &contents)
 {
     const FileError gone = Error(FileError::Code::NotFound, NotRegularReason(FileKind::Missing));
     const FileIdentity mine = IdentityOf(descriptor);
@@ -414,11 +432,18 @@ FileError RemoveOpenFile(int descriptor, const QString &path)
     const QString claimed = QDir(QFileInfo(path).absolutePath()).filePath(TemporaryFileName(QFileInfo(path).fileName()));
     if (::rename(Native(path).constData(), Native(claimed).constData()) != 0)
         return errno != ENOENT ? SystemError(errno) : RemoveFromClaim(path, mine) ? FileError{} : gone;
-    if (::lstat(Native(claimed).constData(), &st) == 0 && IdentityOf(st) == mine) {
+    if (::lstat(Native(claimed).constData(), &st) == 0 && IdentityOf(st) == mine
+        && (contents.isEmpty() || ReadRegularFile(claimed, contents.size()).bytes == contents)) {
         ::unlink(Native(claimed).constData());
         return {};
     }
-    RenameFile(claimed, path, Replace::Never); // should that fail, the name is the other's already
+    // Back under its name. A start that found the name free meanwhile makes a lock of its own
+    // there, finds this claim and lets go at once (JournalRecovery): the name is tried again for
+    // a moment; should it stay taken, the name is another's already.
+    for (int tries = 0;
+         RenameFile(claimed, path, Replace::Never).code == FileError::Code::Exists && tries < 100;
+         ++tries)
+        ::usleep(10'000);
     return RemoveFromClaim(path, mine) ? FileError{} : gone;
 }
 
@@ -426,7 +451,19 @@ ProbeFile CreateProbeFile(const QString &folder, FileSharing sharing)
 {
     ProbeFile probe;
     const QString named = QDir(folder).filePath(ProbeFileName());
-    probe.file = CreateUnnamed(named, sharing, &probe.path, &probe.error);
+    probe.file = OwnedFile(
+        CanNameUnnamed()
+            ? ::open(Native(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, ModeFor(sharing))
+            : -1);
+    if (probe.file) {
+        ShareAsFolder(probe.file.get(), folder, sharing);
+    } else {
+        // Where nothing is made without a name (network shares), under the probe's own name,
+        // which the leftover sweep knows: never a temporary name of that name.
+        probe.file = CreateNewFile(named, sharing, &probe.error);
+        if (probe.file)
+            probe.path = named;
+    }
     return probe;
 }
 
@@ -437,9 +474,27 @@ void DiscardProbeFile(ProbeFile &probe)
         ::unlink(Native(std::exchange(probe.path, QString())).constData());
 }
 
+bool FolderSurvivesRestart(const QString &folder)
+{
+    constexpr unsigned long Tmpfs = 0x01021994, Ramfs = 0x858458f6; // linux/magic.h
+    struct statfs fs = {};
+    if (::statfs(Native(folder).constData(), &fs) == 0
+        && (static_cast<unsigned long>(fs.f_type) == Tmpfs
+            || static_cast<unsigned long>(fs.f_type) == Ramfs))
+        return false;
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    const QString resolved = canonical.isEmpty()
+        ? QDir::cleanPath(QFileInfo(folder).absoluteFilePath())
+        : canonical;
+    return resolved != u"/tmp" && !resolved.startsWith(u"/tmp/");
+}
+
 QString PrivateTempFolder()
 {
-    return QDir::tempPath() + QStringLiteral("/kavr-im-%1").arg(::geteuid());
+    const QString temporary = QDir::tempPath(); // empty where TMPDIR names no folder
+    return (!temporary.isEmpty() && FolderSurvivesRestart(temporary) ? temporary
+                                                                     : QStringLiteral("/var/tmp"))
+        + QStringLiteral("/kavr-im-%1").arg(::geteuid());
 }
 
 bool UsablePrivateFolder(const QString &path, bool create)

@@ -392,7 +392,32 @@ FileIdentity IdentityOf(int descriptor)
     return handle == -1 ? FileIdentity{} : IdentityOf(HANDLE(handle));
 }
 
-FileError RemoveOpenFile(int descriptor, const QString &)
+FileIdentity IdentityAt(const QString &path)
+{
+    const Handle file(
+        CreateFileW(WidePath(path).c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file ? IdentityOf(file.get()) : FileIdentity{};
+}
+
+FileError SystemFileError(int error)
+{
+    return SystemError(DWORD(error));
+}
+
+FileError AppendToFile(int descriptor, const QByteArray &bytes)
+{
+    const intptr_t handle = _get_osfhandle(descriptor);
+    DWORD written = 0;
+    if (handle == -1)
+        return SystemError(ERROR_INVALID_HANDLE);
+    if (!WriteFile(HANDLE(handle), bytes.constData(), DWORD(bytes.size()), &written, nullptr))
+        return SystemError(GetLastError());
+    return written == DWORD(bytes.size()) ? FileError{} : SystemError(ERROR_DISK_FULL);
+}
+
+FileError RemoveOpenFile(int descriptor, const QString &, const QByteArray &)
 {
     // The handle is the file itself, whatever now has its name; it was opened to be removed.
     const intptr_t handle = _get_osfhandle(descriptor);
@@ -444,6 +469,11 @@ ProbeFile CreateProbeFile(const QString &folder, FileSharing)
 void DiscardProbeFile(ProbeFile &probe)
 {
     probe.file.reset();
+}
+
+bool FolderSurvivesRestart(const QString &)
+{
+    return true;
 }
 
 QString PrivateTempFolder()

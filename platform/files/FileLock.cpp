@@ -11,9 +11,9 @@ namespace {
 // Removes the open file from path and closes it. A share that removes no open file (one reached
 // through libsmbclient answers "in use") has it removed by name once closed, while it is still
 // that file.
-FileError RemoveAndClose(OwnedFile file, const QString &path)
+FileError RemoveAndClose(OwnedFile file, const QString &path, const QByteArray &contents = {})
 {
-    FileError error = RemoveOpenFile(file.get(), path);
+    FileError error = RemoveOpenFile(file.get(), path, contents);
     const FileIdentity identity = IdentityOf(file.get());
     file.reset();
     if (error.code == FileError::Code::InUse && RemoveFile(path, identity))
@@ -51,7 +51,7 @@ bool FileLock::Claim::remove(FileError *error)
 {
     if (m_state != State::Abandoned || !m_file)
         return false;
-    const FileError failure = RemoveAndClose(std::move(m_file), m_path);
+    const FileError failure = RemoveAndClose(std::move(m_file), m_path, m_contents);
     m_state = failure ? State::Undecided : State::Missing;
     if (error)
         *error = failure;

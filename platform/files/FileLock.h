@@ -9,8 +9,11 @@
 // - held: its owner lives (on this machine, or where the share passes locks on);
 // - on Windows, not held: its owner is gone, whatever process id it names (Windows and Wine
 //   reuse them);
-// - on Linux, not held and made on this machine since its last start (the boot's id names
-//   it): its owner is gone, since a lock on this machine is always seen;
+// - on Linux, made on this machine since its last start (the boot's id and the host name say
+//   so): its owner is gone when the lock is not held (a lock on this machine is always seen)
+//   and the lock says its owner held it; where the owner could not hold it (a file system or a
+//   lock manager that keeps no locks: the lock says so), when its process no longer runs (its
+//   id and its start, so that an id reused by another process does not count);
 // - on Linux, not held and made elsewhere or before this machine's last start: locks may not
 //   cross machines (CIFS nobrl, NFS local_lock, machines cloned with one machine-id), so the
 //   owner's heartbeat decides: every HeartbeatMs it dates the file with the time of the file
@@ -20,7 +23,9 @@
 // The examiner opens the lock for writing where it may (NFS grants an exclusive lock only on a
 // file open for writing), else takes a shared lock, which a live owner's refuses alike.
 // Only the examined file is ever removed, never another that took its name meanwhile, also when
-// several examiners take one abandoned lock at once (RemoveOpenFile).
+// several examiners take one abandoned lock at once (RemoveOpenFile), nor one that a file server
+// gave the examined file's number after it went (NFS): every lock says a token of its own, and
+// what is removed must say what the examined one said.
 #include "platform/files/FileAccess.h"
 #include "platform/files/OwnedFile.h"
 
@@ -43,22 +48,33 @@ public:
     FileLock(const FileLock &) = delete;
     FileLock &operator=(const FileLock &) = delete;
 
-    // Shows that the owner lives: Linux dates the file; Windows makes sure the handle that says
-    // so is still there (a file server's restart loses it) and takes the file again if it is
-    // still this lock's. False when that failed: others may take the test for abandoned. Safe
-    // from any one thread at a time.
+    // Shows that the owner lives: Linux dates the file, while its name is still this lock's;
+    // Windows makes sure the handle that says so is still there (a file server's restart loses
+    // it) and takes the file again if it is still this lock's. False when that failed, or the
+    // name is another's: others may take, or have taken, the test for abandoned. Safe from any
+    // one thread at a time.
     bool heartbeat();
     QString path() const { return m_path; }
+
+    // Why no lock can be made in folder (a file server that lets no one date a file of
+    // another's, a clock far behind the server's); empty when one can. Leaves nothing behind.
+    static QString problemIn(const QString &folder);
 
     // Another's lock, as found.
     class Claim;
     static Claim examine(const QString &path);
 
-    // Removes what a maker killed in the moments it lives may leave in folder (probe files, a
-    // lock's or a claim's temporary name, for locks named *lockSuffix), once dated StaleAfterMs
-    // before the folder's time: nothing lives that long under such a name. A lock of this
-    // machine's under such a name goes at once when its owner is gone. Returns how many went.
+    // Removes what a maker killed in the moments it lives may leave in folder (probe files, and
+    // the temporary names of locks named *lockSuffix being made, claimed or given back), once
+    // dated StaleAfterMs before the folder's time: nothing lives that long under such a name. A
+    // lock of this machine's under such a name goes at once when its owner is gone. Names are
+    // matched exactly, capitals and all: nothing else is touched, whatever a subject's code makes
+    // of a file's name. Returns how many went.
     static int clearLeftovers(const QString &folder, QStringView lockSuffix);
+    // The full paths of the regular files in folder under a temporary name (TemporaryFileName)
+    // of a name ending in finalSuffix, dated StaleAfterMs before the folder's time: a save
+    // killed before its rename. None on Windows, where they are not looked for yet.
+    static QStringList staleTemporaries(const QString &folder, QStringView finalSuffix);
 
 private:
     FileLock(QString path, OwnedFile file)
@@ -77,11 +93,12 @@ class FileLock::Claim final
 {
 public:
     enum class State {
-        Missing,     // no lock: nothing guards the journal
-        Held,        // its owner lives
-        Abandoned,   // its owner is gone: remove() may take it away
-        Undecided,   // perhaps a live test on another workstation: left alone
-        NotALock,    // a link, a FIFO, a device, a folder: left alone
+        Missing, // no lock: nothing guards the journal
+        Held, // its owner lives
+        Abandoned, // its owner is gone: remove() may take it away
+        Undecided, // perhaps a live test on another workstation: left alone
+        NotALock, // a link, a FIFO, a device, a folder: left alone
+        NoAccess, // a file this user may not open (another operator's, made private): left
     };
 
     Claim(Claim &&) noexcept = default;
@@ -104,6 +121,7 @@ private:
     State m_state = State::Missing;
     FileKind m_kind = FileKind::Missing;
     QString m_host;
+    QByteArray m_contents; // what it said, when examined
     OwnedFile m_file; // held open (and locked, on Linux) from examine() to remove()
 };
 

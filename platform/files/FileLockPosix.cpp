@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cerrno>
@@ -16,6 +17,8 @@
 #include <unistd.h>
 #include <utility>
 
+using namespace Qt::StringLiterals;
+
 namespace kavr::platform {
 
 namespace {
@@ -23,6 +26,9 @@ namespace {
 constexpr qint64 MaxLockBytes = 4096;
 // A modification time further back than this is no time a file system kept: left alone.
 constexpr qint64 MaxAgeMs = qint64(100) * 365 * 24 * 3600 * 1000;
+// How far a workstation's clock may lag behind its file server's when it dates its lock by its
+// own clock: well inside StaleAfterMs less a heartbeat.
+constexpr qint64 MaxClockLagMs = 60'000;
 
 QByteArray Native(const QString &path)
 {
@@ -63,14 +69,28 @@ qint64 FolderNowMs(const QString &folder)
 
 // Dates the lock with the time of the file system that holds it, set explicitly: a share moves
 // a file's write time only at the first write on a handle (SMB), or by the workstation's clock
-// while the client caches writes, but a time set is sent to the server as it is.
-bool Date(int fd, const QString &folder)
+// while the client caches writes, but a time set is sent to the server as it is. Only a file's
+// owner may set a time of its choice; where the program is not the owner (a share that maps
+// every file to one user), only "now" may be set, by any writer, and a network client sets it by
+// the workstation's own clock: good only while that clock is not far behind the file system's,
+// else others would take the lock for abandoned early.
+bool Date(int fd, const QString &folder, QString *why = nullptr)
 {
     const qint64 now = FolderNowMs(folder);
     const struct timespec given[2] = {{0, UTIME_OMIT}, {time_t(now / 1000), long(now % 1000) * 1'000'000}};
-    const struct timespec current[2] = {{0, UTIME_OMIT}, {0, UTIME_NOW}};
-    // A time of one's choice only the file's owner may set; any writer may set the current one.
-    return (now >= 0 && ::futimens(fd, given) == 0) || ::futimens(fd, current) == 0;
+    if (now >= 0 && ::futimens(fd, given) == 0)
+        return true;
+    struct stat st = {};
+    if (::futimens(fd, nullptr) != 0) {
+        if (why)
+            *why = SystemFileError(errno).reason;
+        return false;
+    }
+    if (now < 0 || (::fstat(fd, &st) == 0 && MilliSeconds(st.st_mtim) >= now - MaxClockLagMs))
+        return true;
+    if (why)
+        *why = QStringLiteral("часы этого компьютера отстают от часов сервера");
+    return false;
 }
 
 // Errors of flock() that say the file system keeps no locks at all (NFS without its lock
@@ -90,10 +110,27 @@ bool Stale(const struct stat &st, qint64 now)
     return now >= 0 && dated > now - MaxAgeMs && now - dated > FileLock::StaleAfterMs;
 }
 
-bool ProcessLives(qint64 pid)
+// When process pid started, in clock ticks since the machine's start (field 22 of its stat);
+// empty when it does not run or the system does not say.
+QString ProcessStarted(qint64 pid)
 {
-    return pid > 0 && pid <= std::numeric_limits<pid_t>::max()
-        && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray stat = file.read(4096);
+    const QList<QByteArray> fields = stat.sliced(stat.lastIndexOf(')') + 1).simplified().split(' ');
+    return fields.size() > 19 ? QString::fromLatin1(fields.at(19)) : QString();
+}
+
+// Whether the process of this machine's that made a lock still runs: its id in use by a
+// process that started when it did (an id is reused once its process is gone).
+bool ProcessLives(const lock::Owner &owner)
+{
+    if (owner.pid <= 0 || owner.pid > std::numeric_limits<pid_t>::max()
+        || (::kill(pid_t(owner.pid), 0) != 0 && errno != EPERM))
+        return false;
+    const QString started = ProcessStarted(owner.pid);
+    return owner.started.isEmpty() || started.isEmpty() || started == owner.started;
 }
 
 // Removes a lock of this machine's left under a temporary name by an owner now gone: a kill
@@ -109,32 +146,60 @@ bool RemoveIfOwnerGoneHere(const QString &path)
     return claim.state() == FileLock::Claim::State::Abandoned && claim.remove();
 }
 
+// Makes fd this process's lock: held as the system keeps locks where it does, saying who holds it
+// and whether it is held so, dated and durable. Empty when done, else why not.
+QString Prepare(int fd, const QString &folder)
+{
+    lock::Owner owner{::getpid(), {}, BootId(), ProcessStarted(::getpid()), lock::Held::Yes};
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (!NoLocksHere(errno))
+            return SystemFileError(errno).reason;
+        owner.held = lock::Held::No;
+    }
+    QString why = AppendToFile(fd, lock::Contents(owner)).reason;
+    if (why.isEmpty() && Date(fd, folder, &why) && !SyncFile(fd))
+        why = SystemFileError(errno).reason;
+    return why;
+}
+
 } // namespace
 
 std::unique_ptr<FileLock> FileLock::create(const QString &path, FileSharing sharing, FileError *error)
 {
     const QString folder = QFileInfo(path).absolutePath();
+    QString why;
     // Held, whole and dated before it has its name: an examiner never finds it otherwise.
-    OwnedFile file = CreateHeldFile(path, sharing, [&folder](int fd) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && !NoLocksHere(errno))
-            return false;
-        const QByteArray contents = lock::Contents(::getpid(), BootId());
-        return ::write(fd, contents.constData(), size_t(contents.size())) == contents.size()
-            && Date(fd, folder) && SyncFile(fd);
-    }, error);
+    OwnedFile file = CreateHeldFile(
+        path, sharing,
+        [&folder, &why](int fd) {
+            why = Prepare(fd, folder);
+            return why.isEmpty();
+        },
+        error);
     if (!file) {
         if (error && error->code == FileError::Code::Other)
-            error->reason = QStringLiteral("не удалось записать файл блокировки");
+            error->reason = QStringLiteral("не удалось записать файл блокировки")
+                + (why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why));
         return nullptr;
     }
     return std::unique_ptr<FileLock>(new FileLock(path, std::move(file)));
 }
 
+QString FileLock::problemIn(const QString &folder)
+{
+    ProbeFile probe = CreateProbeFile(folder, FileSharing::Folder);
+    const QString why = probe.file ? Prepare(probe.file.get(), folder) : probe.error.reason;
+    DiscardProbeFile(probe);
+    return why;
+}
+
 bool FileLock::heartbeat()
 {
-    // Synced, so that the server has the date at once.
+    // Synced, so that the server has the date at once. A lock no longer under its name was taken
+    // by another start for abandoned: dating it would say nothing to anyone.
     ++m_beats;
-    return Date(m_file.get(), QFileInfo(m_path).absolutePath()) && SyncFile(m_file.get());
+    return IdentityAt(m_path) == m_identity && Date(m_file.get(), QFileInfo(m_path).absolutePath())
+        && SyncFile(m_file.get());
 }
 
 void FileLock::examineOwner(Claim &claim)
@@ -152,9 +217,10 @@ void FileLock::examineOwner(Claim &claim)
         file.reset(::open(Native(path).constData(), O_RDONLY | flags));
     }
     if (!file) {
-        claim.m_state = errno == ENOENT                      ? Claim::State::Missing
-            : errno == EBUSY || errno == ETXTBSY             ? Claim::State::Held     // held open, unshared
-                                                             : Claim::State::NotALock; // swapped
+        claim.m_state = errno == ENOENT          ? Claim::State::Missing
+            : errno == EBUSY || errno == ETXTBSY ? Claim::State::Held // held open, unshared
+            : errno == EACCES || errno == EPERM  ? Claim::State::NoAccess // another's, closed
+                                                 : Claim::State::NotALock; // swapped
         return;
     }
     const int fd = file.get();
@@ -165,6 +231,7 @@ void FileLock::examineOwner(Claim &claim)
     QByteArray bytes(int(MaxLockBytes), '\0');
     const ssize_t got = ::pread(fd, bytes.data(), size_t(bytes.size()), 0);
     bytes.truncate(got > 0 ? got : 0);
+    claim.m_contents = bytes;
     const lock::Owner owner = lock::Parse(bytes);
     claim.m_host = owner.host;
     const int refused = ::flock(fd, lockKind | LOCK_NB) == 0 ? 0 : errno;
@@ -178,11 +245,13 @@ void FileLock::examineOwner(Claim &claim)
         return;
     }
 
-    if (!owner.boot.isEmpty() && owner.boot == BootId()) {
-        // Made on this machine since its start: a live owner holds its lock, and where this
-        // file system has no locks its process still runs.
-        const bool alive = locksWork ? false : ProcessLives(owner.pid);
-        claim.m_state = alive ? Claim::State::Held : Claim::State::Abandoned;
+    if (!owner.boot.isEmpty() && owner.boot == BootId()
+        && (owner.host.isEmpty() || owner.host == lock::ThisHost())) {
+        // Made on this machine since its start. An owner that holds its lock as the system keeps
+        // locks is gone once the lock is not held; one that could not (a file system that keeps
+        // none, a failing lock manager) is gone once its process is.
+        const bool gone = (owner.held != lock::Held::No && locksWork) || !ProcessLives(owner);
+        claim.m_state = gone ? Claim::State::Abandoned : Claim::State::Held;
         return;
     }
     // Made elsewhere, or before this machine's last start: only a heartbeat long missed tells.
@@ -194,23 +263,46 @@ void FileLock::examineOwner(Claim &claim)
 int FileLock::clearLeftovers(const QString &folder, QStringView lockSuffix)
 {
     const QDir dir(folder);
-    // Probes, probes of earlier versions, and the temporary names of locks being made or claimed.
-    const QStringList patterns{ProbePrefix + u'*', QStringLiteral(".kavr-clock-*"),
-                               QStringLiteral(".*%1.*.tmp").arg(lockSuffix)};
-    const QStringList names = dir.entryList(patterns, QDir::Files | QDir::Hidden | QDir::System);
-    const qint64 now = names.isEmpty() ? -1 : FolderNowMs(folder); // one probe for them all
+    // Probes (also under the doubled name earlier versions gave them on shares), earlier
+    // versions' clock probes, and the temporary names of locks being made, claimed or given back:
+    // exactly, capitals and all. No file made from a subject's code is named so.
+    const QRegularExpression probe(u"^\\.?"_s + QRegularExpression::escape(ProbePrefix)
+                                   + u"[0-9a-f]{8}\\.tmp(\\.[0-9a-f]{8}\\.tmp)?$"_s);
+    const QRegularExpression clock(u"^\\.kavr-clock-[0-9]+-[0-9a-f]{8}$"_s);
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList locks = TemporaryFilesOf(names, lockSuffix);
+    QStringList leftovers = locks;
+    for (const QString &name : names)
+        if (probe.match(name).hasMatch() || clock.match(name).hasMatch())
+            leftovers << name;
+    const qint64 now = leftovers.isEmpty() ? -1 : FolderNowMs(folder); // one probe for them all
     int cleared = 0;
-    const QString lockTemporary = lockSuffix + u'.';
-    for (const QString &name : names) {
+    for (const QString &name : std::as_const(leftovers)) {
         const QString path = dir.filePath(name);
         struct stat st {};
         if (::lstat(Native(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
             continue;
         if ((Stale(st, now) && RemoveFile(path, {quint64(st.st_dev), quint64(st.st_ino), true}))
-            || (name.contains(lockTemporary) && RemoveIfOwnerGoneHere(path)))
+            || (locks.contains(name) && RemoveIfOwnerGoneHere(path)))
             ++cleared;
     }
     return cleared;
+}
+
+QStringList FileLock::staleTemporaries(const QString &folder, QStringView finalSuffix)
+{
+    const QDir dir(folder);
+    const QStringList names = TemporaryFilesOf(
+        dir.entryList(QDir::Files | QDir::Hidden | QDir::System), finalSuffix);
+    const qint64 now = names.isEmpty() ? -1 : FolderNowMs(folder);
+    QStringList stale;
+    for (const QString &name : names) {
+        struct stat st = {};
+        if (::lstat(Native(dir.filePath(name)).constData(), &st) == 0 && S_ISREG(st.st_mode)
+            && Stale(st, now))
+            stale << dir.filePath(name);
+    }
+    return stale;
 }
 
 } // namespace kavr::platform

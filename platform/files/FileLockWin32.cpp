@@ -20,13 +20,17 @@ std::unique_ptr<FileLock> FileLock::create(const QString &path, FileSharing shar
     // Held open without the right for others to remove it, from the moment it exists: whether it
     // can be removed tells whether its owner lives, on a file server too, whatever process id it
     // names. What it says is for the operator's notice only.
-    OwnedFile file = CreateHeldFile(path, sharing, [](int fd) {
-        const QByteArray contents = lock::Contents(GetCurrentProcessId(), QString());
-        DWORD written = 0;
-        const HANDLE handle = HANDLE(_get_osfhandle(fd));
-        return WriteFile(handle, contents.constData(), DWORD(contents.size()), &written, nullptr)
-            && written == DWORD(contents.size()) && FlushFileBuffers(handle);
-    }, error);
+    OwnedFile file = CreateHeldFile(
+        path, sharing,
+        [](int fd) {
+            const QByteArray contents = lock::Contents({GetCurrentProcessId()});
+            DWORD written = 0;
+            const HANDLE handle = HANDLE(_get_osfhandle(fd));
+            return WriteFile(handle, contents.constData(), DWORD(contents.size()), &written,
+                             nullptr)
+                && written == DWORD(contents.size()) && FlushFileBuffers(handle);
+        },
+        error);
     if (!file) {
         if (error && error->code == FileError::Code::Other)
             error->reason = QStringLiteral("не удалось записать файл блокировки");
@@ -97,6 +101,17 @@ void FileLock::examineOwner(Claim &claim)
     file.release();
     claim.m_file = std::move(held);
     claim.m_state = Claim::State::Abandoned;
+}
+
+QString FileLock::problemIn(const QString &)
+{
+    // A lock is a handle held open: a folder that takes files takes locks.
+    return {};
+}
+
+QStringList FileLock::staleTemporaries(const QString &, QStringView)
+{
+    return {};
 }
 
 int FileLock::clearLeftovers(const QString &, QStringView)

@@ -1,6 +1,7 @@
 #include "platform/files/LockContents.h"
 
 #include <QList>
+#include <QRandomGenerator>
 #include <QSysInfo>
 
 namespace kavr::platform::lock {
@@ -22,10 +23,16 @@ QString Printable(const QByteArray &bytes)
 
 } // namespace
 
-QByteArray Contents(qint64 pid, const QString &boot)
+QByteArray Contents(const Owner &owner)
 {
-    return Magic.toByteArray() + "\npid=" + QByteArray::number(pid) + "\nhost="
-        + QSysInfo::machineHostName().toUtf8() + "\nboot=" + boot.toUtf8() + '\n';
+    QByteArray contents = Magic.toByteArray() + "\npid=" + QByteArray::number(owner.pid)
+        + "\nhost=" + QSysInfo::machineHostName().toUtf8() + "\nboot=" + owner.boot.toUtf8() + '\n';
+    if (!owner.started.isEmpty())
+        contents += "started=" + owner.started.toUtf8() + '\n';
+    if (owner.held != Held::Unknown)
+        contents += QByteArray("held=") + (owner.held == Held::Yes ? "yes" : "no") + '\n';
+    return contents + "token=" + QByteArray::number(QRandomGenerator::system()->generate64(), 16)
+        + '\n';
 }
 
 QString ThisHost()
@@ -55,6 +62,10 @@ Owner Parse(const QByteArray &bytes)
             owner.host = Printable(value);
         else if (key == "boot")
             owner.boot = QString::fromUtf8(value);
+        else if (key == "started")
+            owner.started = QString::fromUtf8(value);
+        else if (key == "held")
+            owner.held = value == "yes" ? Held::Yes : value == "no" ? Held::No : Held::Unknown;
     }
     return owner;
 }

@@ -1,7 +1,10 @@
 #include "testing/core/CarriedNotice.h"
 
+#include <QDir>
 #include <QSettings>
+#include <QVariant>
 
+#include <algorithm>
 #include <utility>
 
 namespace kavr {
@@ -9,6 +12,9 @@ namespace kavr {
 namespace {
 
 const QString Key = QStringLiteral("recovery/unseen");
+// More than a start could ever have kept is not the program's.
+constexpr qsizetype MaxLines = 100;
+constexpr qsizetype MaxLineLength = 2000;
 
 } // namespace
 
@@ -24,15 +30,33 @@ QString CarriedNotice::UserFile()
 
 QStringList CarriedNotice::lines() const
 {
-    return QSettings(m_file, QSettings::IniFormat).value(Key).toStringList();
+    // One line reads back as a string, several as a list of strings.
+    const QVariant value = QSettings(m_file, QSettings::IniFormat).value(Key);
+    const QVariantList values = value.metaType().id() == QMetaType::QString ? QVariantList{value}
+                                                                            : value.toList();
+    QStringList lines;
+    for (const QVariant &line : values.first(std::min(values.size(), MaxLines))) {
+        // QSettings writes a line that begins with '@' as "@@": one read back so is a value it
+        // could not parse (a damaged file), never a line of ours.
+        const QString text = line.toString();
+        if (line.metaType().id() == QMetaType::QString && !text.isEmpty() && !text.startsWith(u'@')
+            && text.size() <= MaxLineLength)
+            lines << text;
+    }
+    return lines;
 }
 
-void CarriedNotice::keep(const QStringList &lines)
+QString CarriedNotice::keep(const QStringList &lines)
 {
     if (lines.isEmpty())
-        return;
+        return {};
     QSettings settings(m_file, QSettings::IniFormat);
-    settings.setValue(Key, settings.value(Key).toStringList() + lines);
+    settings.setValue(Key, CarriedNotice(m_file).lines() + lines);
+    settings.sync();
+    if (settings.status() == QSettings::NoError)
+        return {};
+    return QStringLiteral("не удалось записать файл настроек %1")
+        .arg(QDir::toNativeSeparators(m_file));
 }
 
 void CarriedNotice::clear()

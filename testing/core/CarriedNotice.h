@@ -14,10 +14,12 @@ public:
     // The file that keeps the lines: the user's own settings file of the program unless given.
     explicit CarriedNotice(QString file = UserFile());
 
-    // The lines kept so far, oldest first.
+    // The lines kept so far, oldest first; only what the program itself could have kept (a file
+    // damaged or edited by hand shows nothing of what it holds but such lines).
     QStringList lines() const;
-    // Adds lines (files named by their full paths: the next start may run from elsewhere).
-    void keep(const QStringList &lines);
+    // Adds lines (files named by their full paths: the next start may run from elsewhere). Empty
+    // when they are kept; else why not, for the operator (the file cannot be written).
+    QString keep(const QStringList &lines);
     // Forgets them once shown.
     void clear();
 

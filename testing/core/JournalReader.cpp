@@ -22,6 +22,18 @@ struct Refusal
     QString message;
 };
 
+// The magic line of a later format than this program's: "KAVR.IM journal <n>", n above its own.
+bool IsNewerMagic(const QStringList &fields)
+{
+    const QString magic = journal::Magic.toString();
+    const QString prefix = magic.first(magic.lastIndexOf(u' ') + 1);
+    bool ok = false;
+    const int version = fields.size() == 1 && fields.first().startsWith(prefix)
+        ? fields.first().sliced(prefix.size()).toInt(&ok)
+        : 0;
+    return ok && version > magic.sliced(prefix.size()).toInt();
+}
+
 class Reader
 {
 public:
@@ -31,10 +43,8 @@ public:
         qsizetype start = 0;
         while (start < bytes.size()) {
             const qsizetype end = bytes.indexOf('\n', start);
-            if (end < 0) {
-                m_tornTail = true; // the last write was cut short
-                break;
-            }
+            if (end < 0)
+                break; // the last write was cut short
             lines << QByteArrayView(bytes).sliced(start, end - start);
             start = end + 1;
         }
@@ -43,16 +53,17 @@ public:
             for (qsizetype i = 0; i < lines.size(); ++i) {
                 m_lineNo = int(i + 1);
                 m_beforeLine = m_test;
+                // A whole line that fails its checksum, the last one too, is damage: a power cut
+                // may write a page's sectors in any order, and what it held is more than any
+                // protocol shows. Only a line cut short is a write the program did not finish.
                 const std::optional<QStringList> fields = journal::DecodeLine(lines.at(i));
-                if (!fields) {
-                    if (i + 1 == lines.size() && !m_tornTail)
-                        break; // the last line, overwritten as a power cut may leave it
+                if (!fields)
                     refuse(QStringLiteral("line %1 is damaged").arg(m_lineNo));
-                }
                 apply(*fields);
             }
         } catch (const Refusal &refusal) {
             outcome.error = refusal.message;
+            outcome.newer = m_newer;
             if (!m_started)
                 return outcome;
             outcome.damagedLine = m_lineNo; // what came before it stands
@@ -118,8 +129,11 @@ private:
     {
         if (m_lineNo == 1) {
             if (f != QStringList{journal::Magic.toString()}
-                && f != QStringList{journal::EarlierMagic.toString()})
-                refuse(QStringLiteral("not a journal of this program"));
+                && f != QStringList{journal::EarlierMagic.toString()}) {
+                m_newer = IsNewerMagic(f);
+                refuse(m_newer ? QStringLiteral("a journal of a later version of the program")
+                               : QStringLiteral("not a journal of this program"));
+            }
             return;
         }
         const QString &kind = f.first();
@@ -211,7 +225,7 @@ private:
     InterruptedTest m_beforeLine; // the test before the line being read
     bool m_started = false;
     qint64 m_startMs = 0;
-    bool m_tornTail = false;
+    bool m_newer = false;
     int m_lineNo = 0;
 
 };

@@ -51,13 +51,16 @@ struct JournalReadOutcome
     // Nothing was written but a start cut short: the program stopped as the test began.
     bool empty = false;
     QString error; // when no test was read, why not (English, for logs and tests)
+    // Written by a later version of the program, in a format this one does not know.
+    bool newer = false;
 };
 
-// A journal that ends inside a line, or whose last line fails its checksum, is read without
-// that line (a write the program did not finish). Any other line that fails its checksum or
-// does not fit (unknown kind, a field that is no number, a record out of turn, a code that
-// could not have named a protocol) ends what is read: the test as it stood before that line,
-// with damagedLine set. Refused: no magic line or no start event.
+// A journal that ends inside a line is read without that line (a write the program did not
+// finish). A whole line that fails its checksum, the last one too (a power cut writes a page's
+// sectors in any order), or that does not fit (unknown kind, a field that is no number, a
+// record out of turn, a code that could not have named a protocol) ends what is read: the test
+// as it stood before that line, with damagedLine set. Refused: no magic line (newer when it is
+// a later format's) or no start event.
 JournalReadOutcome ReadJournal(const QByteArray &bytes);
 
 } // namespace kavr

@@ -26,6 +26,7 @@ using Kind = RecoveryReport::Kind;
 constexpr int MaxNoticeLines = 3;
 constexpr qint64 MaxJournalBytes = 1 << 20; // a test writes a few kilobytes
 constexpr qint64 MaxProtocolBytes = 1 << 20;
+constexpr qsizetype TemporaryTail = 13; // ".<8 hex digits>.tmp" after a temporary's final name
 
 QString Join(const QString &dir, const QString &name)
 {
@@ -65,14 +66,20 @@ QStringList Folders(const SaveTarget &target)
 class Recovery
 {
 public:
-    explicit Recovery(const SaveTarget &target) : m_target(target), m_folders(Folders(target)) {}
+    Recovery(const SaveTarget &target, const std::atomic<bool> *stop)
+        : m_target(target),
+          m_folders(Folders(target)),
+          m_stop(stop)
+    {
+    }
 
     RecoveryReport run()
     {
         const QString journals = u'*' + TestJournal::Suffix;
         const QString locks = journals + TestJournal::LockSuffix;
         for (const QString &dir : m_folders) {
-            FileLock::clearLeftovers(dir, TestJournal::LockSuffix);
+            FileLock::clearLeftovers(dir, QString(TestJournal::Suffix + TestJournal::LockSuffix));
+            finishKilledSaves(dir);
             // Names only: nothing found is opened, or even looked into, before it is known to be
             // a regular file.
             const QDir folder(dir);
@@ -93,10 +100,11 @@ public:
     }
 
 private:
-    // Counts one more name examined; false once this start has done its share.
+    // Counts one more name examined; false once this start has done its share, or is told to
+    // stop (the program is closing: the rest waits for the next start).
     bool examined()
     {
-        if (m_examined >= MaxExaminedPerStart) {
+        if (m_examined >= MaxExaminedPerStart || (m_stop && *m_stop)) {
             ++m_postponed;
             return false;
         }
@@ -126,10 +134,16 @@ private:
         FileError error;
         switch (claim.state()) {
         case FileLock::Claim::State::Held:
-            // Its test is running; named when on another workstation (or a machine the file
-            // server still believes alive), as where the share passes no locks.
-            if (claim.elsewhere())
-                m_report.entries << RecoveryReport::Entry{Kind::Undecided, path, claim.host()};
+            // Its test is running, here or on another workstation (or a machine the file server
+            // still believes alive): named, whatever workstation the lock names, since two may
+            // bear one name.
+            m_report.entries << RecoveryReport::Entry{Kind::Undecided, path, claim.host()};
+            return;
+        case FileLock::Claim::State::NoAccess:
+            m_report.entries << RecoveryReport::Entry{
+                Kind::Unreadable, path,
+                QStringLiteral("нет прав на чтение файла блокировки %1")
+                    .arg(QFileInfo(lockPath).fileName())};
             return;
         case FileLock::Claim::State::Undecided:
             m_report.entries << RecoveryReport::Entry{Kind::Undecided, path, claim.host()};
@@ -153,6 +167,18 @@ private:
                 notRecovered(path, error);
             return;
         }
+        // Another start may have moved a lock away for a moment, to take it or to find it was
+        // not the one it examined (RemoveOpenFile): until it is back, the name looked free. Such
+        // a journal waits for the next start.
+        const QString lockName = QFileInfo(lockPath).fileName();
+        const QStringList moved = platform::TemporaryFilesOf(
+            QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System), lockName);
+        if (std::any_of(moved.begin(), moved.end(), [&lockName](const QString &name) {
+                return name.startsWith(u'.' + lockName + u'.');
+            })) {
+            ++m_postponed;
+            return;
+        }
         const platform::FileRead file = platform::ReadRegularFile(path, MaxJournalBytes);
         if (file.error.code == FileError::Code::NotFound)
             return; // recovered by another start meanwhile
@@ -166,7 +192,10 @@ private:
             return;
         }
         if (!read.test) {
-            m_report.entries << RecoveryReport::Entry{Kind::Unreadable, path, file.error.reason};
+            m_report.entries << RecoveryReport::Entry{
+                Kind::Unreadable, path,
+                read.newer ? QStringLiteral("журнал записан более новой версией программы")
+                           : file.error.reason};
             return;
         }
         try {
@@ -177,7 +206,7 @@ private:
             // A journal read to its end goes once a protocol that holds all of it is on disk. A
             // damaged one never goes: what follows the damage is more than any protocol shows.
             const bool damaged = read.damagedLine > 0;
-            if (!damaged && (!recovered.isEmpty() || savedProtocolHolds(test, bytes))) {
+            if (!damaged && (!recovered.isEmpty() || savedProtocolHolds(test, bytes, dir))) {
                 if (platform::RemoveFile(path, file.identity))
                     m_report.removed << path;
                 return;
@@ -218,11 +247,17 @@ private:
     // the end (the save after it succeeded and the program stopped before it could remove the
     // journal), the whole protocol as it ended.
     // ended: the protocol as the journal has it, encoded.
-    bool savedProtocolHolds(const InterruptedTest &test, const QByteArray &ended)
+    // A protocol in a folder emptied at the machine's start holds nothing for a journal that
+    // outlives it.
+    bool savedProtocolHolds(const InterruptedTest &test, const QByteArray &ended,
+                            const QString &journalDir)
     {
         if (!test.identified())
             return false;
+        const bool journalLasts = platform::FolderSurvivesRestart(journalDir);
         for (const QString &dir : m_folders) {
+            if (journalLasts && !platform::FolderSurvivesRestart(dir))
+                continue;
             const QString protocolPath = Join(dir, ProtocolFileName(test.code));
             const platform::FileRead protocol = platform::ReadRegularFile(protocolPath, MaxProtocolBytes);
             if (protocol.error.code == FileError::Code::NotRegular)
@@ -293,8 +328,47 @@ private:
             claim.remove(); // only when abandoned
     }
 
+    // A save killed between its write and its rename leaves the whole protocol under a temporary
+    // name, forever, with the subject's name in it. A protocol's is given the name it was to have
+    // where that is free, else removed when the file there is the same, else kept as a recovered
+    // protocol: never lost, since no journal need hold it any more. A recovered protocol's goes:
+    // its journal is still there, and is recovered again.
+    void finishKilledSaves(const QString &dir)
+    {
+        const QString protocolSuffix = ProtocolFileName(QString());
+        for (const QString &path : FileLock::staleTemporaries(dir, RecoveredSuffix))
+            platform::RemoveFile(path, platform::IdentityAt(path));
+        for (const QString &path : FileLock::staleTemporaries(dir, protocolSuffix)) {
+            const QString name = QFileInfo(path).fileName();
+            const QString finalName = name.sliced(1).chopped(TemporaryTail);
+            const QString code = finalName.chopped(protocolSuffix.size());
+            const QString target = Join(dir, finalName);
+            const platform::FileRead saved = platform::ReadRegularFile(path, MaxProtocolBytes);
+            if (saved.error)
+                continue;
+            if (!platform::RenameFile(path, target, platform::Replace::Never))
+                continue;
+            if (platform::ReadRegularFile(target, MaxProtocolBytes).bytes == saved.bytes) {
+                platform::RemoveFile(path, saved.identity);
+                continue;
+            }
+            for (int n = 1; n <= MaxRecoveredNumber; ++n) {
+                const platform::FileError error = platform::RenameFile(
+                    path, Join(dir, RecoveredFileName(code, n)), platform::Replace::Never);
+                if (!error) {
+                    m_report.entries << RecoveryReport::Entry{
+                        Kind::Recovered, Join(dir, RecoveredFileName(code, n))};
+                    break;
+                }
+                if (error.code != FileError::Code::Exists)
+                    break;
+            }
+        }
+    }
+
     const SaveTarget &m_target;
     const QStringList m_folders;
+    const std::atomic<bool> *m_stop;
     RecoveryReport m_report;
     QStringList m_named;
     int m_examined = 0;
@@ -379,9 +453,9 @@ QStringList RecoveryReport::noticeLines(const QString &resultDir) const
     return lines;
 }
 
-RecoveryReport RecoverJournals(const SaveTarget &target)
+RecoveryReport RecoverJournals(const SaveTarget &target, const std::atomic<bool> *stop)
 {
-    return Recovery(target).run();
+    return Recovery(target, stop).run();
 }
 
 } // namespace kavr

@@ -33,6 +33,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <atomic>
+
 namespace kavr {
 
 struct RecoveryReport
@@ -67,6 +69,8 @@ struct RecoveryReport
 inline constexpr int MaxRecoveriesPerStart = 16;
 inline constexpr int MaxExaminedPerStart = 256;
 
-RecoveryReport RecoverJournals(const SaveTarget &target);
+// stop, when given and set, ends the work after the journal in hand: the rest waits for the
+// next start (Postponed).
+RecoveryReport RecoverJournals(const SaveTarget &target, const std::atomic<bool> *stop = nullptr);
 
 } // namespace kavr

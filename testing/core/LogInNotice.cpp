@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <utility>
+
 namespace kavr {
 
 LogInNotice::LogInNotice()
@@ -14,6 +16,7 @@ void LogInNotice::entryControlsShown(const SaveTarget &target, const QString &sc
 {
     m_workplace = CheckWorkplace(target, m_programFolder, m_temporaryFolder);
     m_screenProblem = screenProblem;
+    m_seen = true;
     m_earlier = m_carried.lines();
     m_carried.clear();
 }
@@ -24,6 +27,27 @@ std::optional<EntryProblem> LogInNotice::workplaceRefusal() const
         return std::nullopt;
     return EntryProblem{EntryProblem::Field::Code,
                         QStringLiteral("Тест нельзя начать, пока программа запущена из временной папки")};
+}
+
+void LogInNotice::carry(const QStringList &lines)
+{
+    const QString problem = m_carried.keep(lines);
+    if (!problem.isEmpty()) {
+        m_uncarried << lines;
+        m_carryProblem = problem;
+    }
+}
+
+QString LogInNotice::closing()
+{
+    if (!m_seen)
+        carry(std::exchange(m_recovery, {}));
+    if (m_uncarried.isEmpty())
+        return {};
+    return QStringLiteral("Сообщение о восстановленных протоколах не удалось сохранить до "
+                          "следующего запуска (%1):\n")
+               .arg(m_carryProblem)
+        + std::exchange(m_uncarried, {}).join(u'\n');
 }
 
 void LogInNotice::subjectTaken()

@@ -33,8 +33,13 @@ public:
     void entryControlsShown(const SaveTarget &target, const QString &screenProblem);
     // What this start's recovery found, told until the first valid entry.
     void setRecovery(const QStringList &lines) { m_recovery = lines; }
-    // What it found once a subject is at work, told at the next start instead.
-    void carry(const QStringList &lines) { m_carried.keep(lines); }
+    // What it found once a subject is at work, told at the next start instead; held until the
+    // window closes when it cannot be kept.
+    void carry(const QStringList &lines);
+    // The window closes: what this start found and the operator never saw (the entry controls
+    // never appeared) is told at the next start. Returns what could be told neither way, for a
+    // message now; empty when nothing was lost.
+    QString closing();
     // Why the last entry was refused: the first line.
     void refuse(const QString &reason) { m_refusal = reason; }
     // Why no subject may start at this workstation; nothing when one may.
@@ -54,6 +59,9 @@ private:
     QString m_screenProblem;
     QStringList m_earlier;      // what an earlier start could not show
     QStringList m_recovery;
+    bool m_seen = false; // the entry controls have appeared
+    QStringList m_uncarried; // what could not be kept for the next start
+    QString m_carryProblem;
     QString m_refusal;
 };
 

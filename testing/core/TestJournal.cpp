@@ -45,14 +45,15 @@ QString DamagedJournalFileName(const QString &journalFileName, int n)
     return (n > 1 ? QStringLiteral("%1 (%2)").arg(journalFileName).arg(n) : journalFileName) + TestJournal::DamagedSuffix;
 }
 
-TestJournal::TestJournal(FileSync sync) : m_sync(std::move(sync))
+TestJournal::TestJournal(FileSync sync, int heartbeatMs)
+    : m_sync(std::move(sync)),
+      m_heartbeatMs(heartbeatMs)
 {
 }
 
 TestJournal::~TestJournal()
 {
     stopWorker();
-    m_file.close();
 }
 
 bool TestJournal::begin(const SaveTarget &target, const QString &code,
@@ -64,7 +65,7 @@ bool TestJournal::begin(const SaveTarget &target, const QString &code,
     for (const QString &dir : target.folders())
         if (UsableSaveFolder(target, dir) && create(target, dir, code))
             break;
-    if (!isOpen()) {
+    if (!m_file) {
         m_problem = QStringLiteral("журнал теста не удалось создать");
         return false;
     }
@@ -78,9 +79,11 @@ bool TestJournal::begin(const SaveTarget &target, const QString &code,
     bytes += journal::EncodeLine(Event(journal::VariantEvent, ms, wall) << variant);
     m_stop = false;
     m_dirty = false;
-    m_worker = std::thread([this, handle = m_file.handle(), folder = QFileInfo(m_path).absolutePath()] {
-        syncLoop(handle, folder);
-    });
+    m_writable = true;
+    m_worker = std::thread(
+        [this, handle = m_file.get(), folder = QFileInfo(m_path).absolutePath()] {
+            syncLoop(handle, folder);
+        });
     write(bytes);
     if (!isOpen())
         discard(); // not even the start could be written: nothing worth keeping
@@ -109,13 +112,9 @@ bool TestJournal::create(const SaveTarget &target, const QString &dir, const QSt
                 continue; // left by an earlier test and not yet recovered; the lock goes
             return false;
         }
-        if (!m_file.open(file.get(), QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-            platform::RemoveFile(path, platform::IdentityOf(file.get()));
-            return false;
-        }
         m_path = path;
         m_identity = platform::IdentityOf(file.get());
-        file.release(); // m_file closes it now
+        m_file = std::move(file);
         m_lock = std::move(lock);
         return true;
     }
@@ -192,23 +191,22 @@ void TestJournal::discard()
     // The journal and the lock go only while they are this test's: should another workstation
     // have taken this test for abandoned, a newer journal of the same name stays.
     platform::RemoveFile(m_path, m_identity);
-    m_file.close();
+    m_file.reset();
+    m_writable = false;
     m_lock.reset();
 }
 
 void TestJournal::write(const QByteArray &bytes)
 {
-    // Unbuffered: one write() straight to the system, which keeps it should the process die.
-    if (m_file.write(bytes) != bytes.size()) {
+    // Straight to the system, in one piece, which keeps it should the process die.
+    const platform::FileError error = platform::AppendToFile(m_file.get(), bytes);
+    if (error) {
         // Nothing more is written, so the journal never has a hole; what it holds stays, and
-        // stays locked, for a recovery should the protocol not be saved either.
-        stopWorker();
-        {
-            const std::lock_guard guard(m_mutex);
-            if (m_problem.isEmpty())
-                m_problem = QStringLiteral("журнал теста не удалось дописать (%1)").arg(m_file.errorString());
-        }
-        m_file.close();
+        // stays locked, its lock beating, for a recovery should the protocol not be saved either.
+        m_writable = false;
+        const std::lock_guard guard(m_mutex);
+        if (m_problem.isEmpty())
+            m_problem = QStringLiteral("журнал теста не удалось дописать (%1)").arg(error.reason);
         return;
     }
     {
@@ -236,7 +234,7 @@ void TestJournal::syncLoop(int handle, const QString &folder)
     if (m_sync)
         platform::SyncFolder(folder);
     std::unique_lock guard(m_mutex);
-    auto nextBeat = std::chrono::steady_clock::now() + std::chrono::milliseconds(FileLock::HeartbeatMs);
+    auto nextBeat = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_heartbeatMs);
     for (;;) {
         m_wake.wait_until(guard, nextBeat, [this] { return m_dirty || m_stop; });
         if (m_stop && !m_dirty)
@@ -245,14 +243,17 @@ void TestJournal::syncLoop(int handle, const QString &folder)
         const bool beat = std::chrono::steady_clock::now() >= nextBeat;
         guard.unlock();
         const bool synced = !dirty || !m_sync || m_sync(handle);
-        const bool alive = !beat || m_lock->heartbeat();
+        // The journal under its name too: placements must not go on into a file another start
+        // has recovered and removed.
+        const bool alive = !beat
+            || (m_lock->heartbeat() && platform::IdentityAt(m_path) == m_identity);
         guard.lock();
         if (!synced && m_problem.isEmpty())
             m_problem = QStringLiteral("журнал теста не удалось надёжно записать на диск");
         if (!alive && m_problem.isEmpty())
             m_problem = QStringLiteral("блокировка журнала теста потеряна (тест мог быть восстановлен на другом рабочем месте)");
         if (beat)
-            nextBeat = std::chrono::steady_clock::now() + std::chrono::milliseconds(FileLock::HeartbeatMs);
+            nextBeat = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_heartbeatMs);
     }
 }
 

@@ -33,16 +33,19 @@
 // Each event is written with one write() of the whole line, which survives a killed process;
 // a worker thread then makes it durable (the injected FileSync; the folder too, once, for the
 // journal's and the lock's names), so the disk's latency never delays a handler, and shows every
-// HeartbeatMs that the test lives (FileLock::heartbeat).
+// heartbeat that the test lives (FileLock::heartbeat) for as long as the journal is this
+// test's: also after a write failed (a full disk), since the journal keeps what it holds for a
+// recovery, and another start must not take the test for abandoned while it runs. A beat that
+// finds the lock's or the journal's name taken from it says so in durability().
 // Nothing here throws: when the journal cannot be written the test goes on without it, and
 // durability() says so at the end.
 #include "platform/files/FileAccess.h"
+#include "platform/files/FileLock.h"
 #include "testing/core/ChoiceRecord.h"
 #include "testing/core/Format.h"
 #include "testing/core/ProtocolFile.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QStringList>
 
 #include <condition_variable>
@@ -52,10 +55,6 @@
 #include <thread>
 
 namespace kavr {
-
-namespace platform {
-class FileLock;
-}
 
 class TestJournal final
 {
@@ -80,8 +79,9 @@ public:
         QString problem; // why not, for the operator
     };
 
-    // sync may be empty: then the lines are written but not forced to the disk.
-    explicit TestJournal(FileSync sync);
+    // sync may be empty: then the lines are written but not forced to the disk. The lock beats
+    // every heartbeatMs.
+    explicit TestJournal(FileSync sync, int heartbeatMs = platform::FileLock::HeartbeatMs);
     // Stops the worker after a last sync and closes the file, leaving it for recovery.
     ~TestJournal();
     TestJournal(const TestJournal &) = delete;
@@ -92,7 +92,7 @@ public:
     bool begin(const SaveTarget &target, const QString &code, const FormatSettings &settings,
                const QStringList &lines, const QString &variant, qint64 ms, const QDateTime &wall);
     // Events are written while it is open: from begin() until discard() or a failed write.
-    bool isOpen() const { return m_file.isOpen(); }
+    bool isOpen() const { return m_file && m_writable; }
     // The journal this test owns, also after a failed write (it keeps what was written, and
     // its lock, until discard()); empty before begin().
     QString path() const { return m_lock ? m_path : QString(); }
@@ -122,7 +122,9 @@ private:
     void syncLoop(int handle, const QString &folder);
 
     FileSync m_sync;
-    QFile m_file;
+    int m_heartbeatMs;
+    platform::OwnedFile m_file;
+    bool m_writable = false; // no write has failed
     QString m_path;
     platform::FileIdentity m_identity;
     std::unique_ptr<platform::FileLock> m_lock;

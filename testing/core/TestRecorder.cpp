@@ -1,6 +1,9 @@
 #include "testing/core/TestRecorder.h"
 
+#include "platform/files/FileAccess.h"
+
 #include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <utility>
@@ -58,9 +61,12 @@ void TestRecorder::finish(double answerSeconds, int choiceNo, const ChoiceTable 
     m_journal.finish(answerSeconds, choiceNo, choices[std::min(choiceNo, FigureCount)], m_clock.ClockMs(), end);
 }
 
-void TestRecorder::protocolSaved()
+void TestRecorder::protocolSaved(const QString &path)
 {
-    m_journal.discard();
+    const QString journal = m_journal.path();
+    if (journal.isEmpty() || platform::FolderSurvivesRestart(QFileInfo(path).absolutePath())
+        || !platform::FolderSurvivesRestart(QFileInfo(journal).absolutePath()))
+        m_journal.discard();
 }
 
 QString TestRecorder::journalNote()

@@ -40,8 +40,9 @@ public:
     // The test ended at end, before its save: the answer time and the record in progress
     // (choiceNo AllPlaced: none).
     void finish(double answerSeconds, int choiceNo, const ChoiceTable &choices, const QDateTime &end);
-    // The protocol is safe: the journal goes.
-    void protocolSaved();
+    // The protocol has been saved as path: the journal goes, unless the protocol lies where the
+    // machine's next start empties the folder and the journal does not.
+    void protocolSaved(const QString &path);
     // For a protocol saved nowhere, a paragraph to follow the save's error: where the journal
     // still keeps the test, or that it may be lost.
     QString journalNote();

@@ -1,5 +1,7 @@
 #include "testing/core/Workplace.h"
 
+#include "platform/files/FileLock.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -33,6 +35,13 @@ QStringList WorkplaceCheck::lines() const
         shown << QStringLiteral("Программа запущена из временной папки (похоже, прямо из архива), и протоколы "
                                 "пропадут вместе с ней. Распакуйте архив в постоянную папку и запустите программу "
                                 "оттуда.");
+    if (resultProblem.isEmpty() && !lockProblem.isEmpty())
+        shown << QStringLiteral("В папке Result нельзя сделать файл блокировки журнала теста (%1): "
+                                "журналы будут "
+                                "вестись в другой папке, и прерванный тест не сможет восстановить "
+                                "другое рабочее "
+                                "место.")
+                     .arg(lockProblem);
     if (!resultProblem.isEmpty())
         shown << QStringLiteral("В папку Result нельзя записать файл (%1): ").arg(resultProblem)
                 + (fallback.isEmpty() ? QStringLiteral("протокол некуда сохранить.")
@@ -50,6 +59,8 @@ WorkplaceCheck CheckWorkplace(const SaveTarget &target, const QString &programDi
     // A Result made for the probe goes again: the save makes it when a protocol is due.
     const bool resultThere = QFileInfo(target.resultDir).isDir();
     check.resultProblem = SaveFolderProblem(target, target.resultDir);
+    if (check.resultProblem.isEmpty())
+        check.lockProblem = platform::FileLock::problemIn(target.resultDir);
     if (!resultThere)
         QDir().rmdir(target.resultDir);
     if (check.resultProblem.isEmpty())

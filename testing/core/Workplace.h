@@ -17,14 +17,17 @@ struct WorkplaceCheck
     bool runsFromTemporaryFolder = false; // no subject may be tested from there
     QString resultProblem;                // why Result takes no file; empty when it does
     QString fallback;                     // where protocols go instead; empty: nowhere
+    // Why Result takes no journal's lock (a share that lets no one date a file of another's),
+    // though it takes files: the journals go elsewhere, where no other workstation recovers them.
+    QString lockProblem;
 
     // The operator's lines, plain Russian text; none when all is well.
     QStringList lines() const;
 };
 
 // programDir: the executable's folder; temporaryDir: the user's temporary folder. Makes and
-// removes a probe file in Result (made for it when missing, and removed again), and in the
-// fallback folders as needed.
+// removes a probe file and a probe lock in Result (made for it when missing, and removed
+// again), and a probe file in the fallback folders as needed.
 WorkplaceCheck CheckWorkplace(const SaveTarget &target, const QString &programDir, const QString &temporaryDir);
 
 // Stimuli keep their size in device-independent pixels (the test's norms depend on it), so the

@@ -4,6 +4,7 @@
 // before, a journal that cannot be read, a journal in a fallback folder, a lock left without
 // its journal).
 #include "platform/files/FileLock.h"
+#include "support/FakeClock.h"
 #include "support/JournalTool.h"
 #include "support/TestFiles.h"
 #include "support/TestSettings.h"
@@ -14,13 +15,16 @@
 #include "testing/core/Protocol.h"
 #include "testing/core/SubjectEntryCheck.h"
 #include "testing/core/TestJournal.h"
+#include "testing/core/TestRecorder.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
 
 #include <atomic>
+#include <cerrno>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -108,8 +112,20 @@ QByteArray FlipBitInLine(QByteArray bytes, int n)
     return bytes;
 }
 
-enum class Recovery { TornLastLine, AlreadySaved, OtherTestSaved, RecoveredBefore, JournalOutlivedRecovery,
-                       Unreadable, InFallback, DamagedInTheMiddle, Empty };
+enum class Recovery {
+    TornLastLine,
+    AlreadySaved,
+    OtherTestSaved,
+    RecoveredBefore,
+    JournalOutlivedRecovery,
+    Unreadable,
+    InFallback,
+    DamagedInTheMiddle,
+    LastLineDamaged,
+    LaterVersion,
+    Empty,
+    Stopped
+};
 
 } // namespace
 
@@ -136,6 +152,13 @@ private slots:
     void lockIsHeldFromItsName();
     void abandonedJournalOnAShare_data();
     void abandonedJournalOnAShare();
+    void liveOwnersLockIsNeverTaken_data();
+    void liveOwnersLockIsNeverTaken();
+    void reusedProcessIdIsNoOwner();
+    void ownerKeepsItsLockBeating_data();
+    void ownerKeepsItsLockBeating();
+    void sweepTouchesOnlyWhatTheProgramLeft();
+    void protocolWhereTheStartEmptiesItHoldsNothing();
     void noticeNamesAtMostThree();
 
 private:
@@ -182,7 +205,8 @@ void TestJournalRecovery::damagedJournal_data()
     QTest::addColumn<Read>("read");
     QTest::newRow("whole") << Damage::None << Read::Whole;
     QTest::newRow("cut inside the last line") << Damage::CutInLastLine << Read::LastEventLost;
-    QTest::newRow("last line overwritten") << Damage::LastLineOverwritten << Read::LastEventLost;
+    // A whole line, as a power cut may leave it: read up to it, and kept.
+    QTest::newRow("last line overwritten") << Damage::LastLineOverwritten << Read::UpToDamage;
     QTest::newRow("zeros after the end, as a power cut leaves them") << Damage::ZerosAfterEnd << Read::Whole;
     QTest::newRow("a line in the middle damaged") << Damage::MiddleLine << Read::UpToDamage;
     QTest::newRow("a record out of turn") << Damage::RecordOutOfTurn << Read::UpToDamage;
@@ -240,9 +264,12 @@ void TestJournalRecovery::damagedJournal()
         break;
     }
     }
+    const qsizetype damagedAt = damage == Damage::MiddleLine
+        ? whole.lastIndexOf('\n', firstPlace) + 1
+        : damage == Damage::LastLineOverwritten ? last
+                                                : whole.size();
     const QByteArray upTo = read == Read::LastEventLost ? whole.first(last)
-        : damage == Damage::MiddleLine                   ? whole.first(whole.lastIndexOf('\n', firstPlace) + 1)
-                                                         : whole;
+                                                        : whole.first(damagedAt);
     const QStringList expected = ProtocolOf(upTo);
     for (const QByteArray &bytes : variants) {
         const JournalReadOutcome outcome = ReadJournal(bytes);
@@ -254,7 +281,7 @@ void TestJournalRecovery::damagedJournal()
         else
             QVERIFY(!outcome.error.isEmpty());
         if (read == Read::UpToDamage)
-            QCOMPARE(outcome.damagedLine, int(bytes.first(damage == Damage::MiddleLine ? firstPlace : whole.size()).count('\n') + 1));
+            QCOMPARE(outcome.damagedLine, int(bytes.first(damagedAt).count('\n') + 1));
     }
 }
 
@@ -267,9 +294,13 @@ void TestJournalRecovery::twoJournalsOfOneCodeStayApart()
     QVERIFY(second.begin({m_result, {}}, Code, RussianSettings(), other, u"Вариант A"_s, 1, SetUp));
     QCOMPARE(first.path(), m_result + u'/' + Code + u".IM.journal"_s);
     QCOMPARE(second.path(), m_result + u'/' + Code + u" (2).IM.journal"_s);
-    // A third starting up leaves journals alone while their tests run.
+    // A third starting up leaves journals alone while their tests run, and names them: two
+    // workstations may bear one name.
     const RecoveryReport running = RecoverJournals({m_result, {}});
-    QVERIFY(running.entries.isEmpty() && running.removed.isEmpty());
+    QCOMPARE(running.paths(RecoveryReport::Kind::Undecided),
+             (QStringList{second.path(), first.path()})); // by name
+    QCOMPARE(running.entries.size(), 2);
+    QVERIFY(running.removed.isEmpty());
     first.answerBegan(10, SetUp);
     second.variant(u"Вариант B"_s, 20, SetUp);
     QCOMPARE(ReadJournal(ReadAll(first.path())).test->lines, lines);
@@ -303,6 +334,16 @@ void TestJournalRecovery::recovery_data()
         << Recovery::DamagedInTheMiddle << first << journal + u".damaged"_s
         << u"Восстановлен протокол прерванного теста до строки 7 журнала, дальше журнал повреждён (он сохранён как "_s
                + journal + u".damaged): "_s + first;
+    QTest::newRow("its last whole line damaged: recovered up to it, kept beside")
+        << Recovery::LastLineDamaged << first << journal + u".damaged"_s
+        << u"Восстановлен протокол прерванного теста до строки 14 журнала, дальше журнал повреждён (он сохранён как "_s
+            + journal + u".damaged): "_s + first;
+    QTest::newRow("a later version's journal: left, and why")
+        << Recovery::LaterVersion << QString() << journal
+        << u"Не удалось восстановить протокол из журнала: %1 (журнал записан более новой версией программы)"_s;
+    QTest::newRow("the program closing: left for the next start")
+        << Recovery::Stopped << QString() << journal
+        << u"Ещё журналов: 1; они будут разобраны при следующем запуске"_s;
     QTest::newRow("nothing but a start cut short: removed, and said")
         << Recovery::Empty << QString() << QString() << u"Тест прерван в самом начале, журнал пуст и удалён: "_s + journal;
 }
@@ -335,12 +376,21 @@ void TestJournalRecovery::recovery()
         bytes[bytes.indexOf("answer")] = 'A';
         readable = bytes.first(bytes.lastIndexOf('\n', bytes.indexOf("Answer")) + 1);
         break;
+    case Recovery::LastLineDamaged:
+        readable = bytes.first(LastLineStart(bytes));
+        bytes = readable + QByteArray(bytes.size() - readable.size() - 1, '#') + '\n';
+        break;
+    case Recovery::LaterVersion:
+        bytes.replace(0, bytes.indexOf('\n') + 1, journal::EncodeLine({u"KAVR.IM journal 3"_s}));
+        break;
     case Recovery::Empty: bytes = bytes.first(bytes.indexOf('\n') + 3); break;
+    case Recovery::Stopped: break;
     }
     QVERIFY(WriteAll(journal, bytes));
     const QStringList before = Entries(m_result);
 
-    const RecoveryReport report = RecoverJournals(target);
+    const std::atomic<bool> stop = situation == Recovery::Stopped;
+    const RecoveryReport report = RecoverJournals(target, &stop);
     const QString left = journalLeft.isEmpty() ? QString() : QFileInfo(journal).absolutePath() + u'/' + journalLeft;
     QVERIFY(!QFileInfo::exists(journal + u".lock"_s));
     QCOMPARE(QFileInfo::exists(journal), left == journal);
@@ -488,7 +538,8 @@ void TestJournalRecovery::locksOfLiveAndGoneOwners()
 
     const RecoveryReport report = RecoverJournals({m_result, {m_fallback}});
     QCOMPARE(report.paths(RecoveryReport::Kind::Recovered), QStringList{m_result + u'/' + Code + u".IM.recovered.txt"_s});
-    QCOMPARE(report.entries.size(), 1);
+    QCOMPARE(report.paths(RecoveryReport::Kind::Undecided), QStringList{liveJournal});
+    QCOMPARE(report.entries.size(), 2);
     QCOMPARE(Entries(m_result), QStringList{Code + u".IM.recovered.txt"_s});
     QCOMPARE(Entries(m_fallback),
              (QStringList{QFileInfo(liveJournal).fileName(), QFileInfo(live).fileName()}));
@@ -647,6 +698,196 @@ void TestJournalRecovery::abandonedJournalOnAShare()
         QVERIFY(FromWindows1251(ReadAll(m_result + u'/' + recovered)).contains(u"N[+] = 4,  N[-] = 1,  N[0] = 7"_s));
         QVERIFY(QFile::remove(m_result + u'/' + recovered));
     }
+}
+
+void TestJournalRecovery::liveOwnersLockIsNeverTaken_data()
+{
+    QTest::addColumn<QStringList>("owner"); // the test's own process: how it sees the share
+    QTest::addColumn<QStringList>("examiner"); // a start beside it
+    QTest::addColumn<bool>("locked"); // whether the test could lock its journal there
+    const QString enolck = u"KAVR_FLOCK_ERRNO="_s + QString::number(ENOLCK);
+    const QString elsewhere = u"KAVR_BOOT_ID="_s
+        + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    QTest::newRow("its lock manager failing (ENOLCK), the examiner's working")
+        << QStringList{enolck} << QStringList{} << true;
+    QTest::newRow("both lock managers failing")
+        << QStringList{enolck} << QStringList{enolck} << true;
+    // Each workstation compares the lock's time with the server's as it sees them both.
+    QTest::newRow("another workstation's test, seen by one whose file times are five minutes ahead")
+        << QStringList{elsewhere} << QStringList{u"KAVR_FILE_TIME_SHIFT_MS=300000"_s} << true;
+    QTest::newRow("a share that maps every file to one owner")
+        << QStringList{u"KAVR_SHARE=oneowner"_s} << QStringList{u"KAVR_SHARE=oneowner"_s} << true;
+    // Dated by its own clock there: a lock dated minutes ago would be taken at once elsewhere,
+    // so the journal goes to a folder of its own instead.
+    QTest::newRow("such a share, its workstation's clock five minutes behind")
+        << QStringList{u"KAVR_SHARE=oneowner"_s, u"KAVR_CLOCK_SHIFT_MS=-300000"_s, elsewhere}
+        << QStringList{u"KAVR_SHARE=oneowner"_s} << false;
+}
+
+void TestJournalRecovery::liveOwnersLockIsNeverTaken()
+{
+    QFETCH(QStringList, owner);
+    QFETCH(QStringList, examiner);
+    QFETCH(bool, locked);
+    if (QByteArrayView(KAVR_SHARE_SHIM).isEmpty())
+        QSKIP("the shares are those of Linux");
+    QVERIFY(QDir().mkpath(m_result));
+    const JournalTool test({u"beat"_s, m_result, Code, u"100"_s}, OnShare({}) + owner);
+    QCOMPARE(test.ready(), locked);
+    if (!locked) {
+        QCOMPARE(Entries(m_result), QStringList());
+        // The log-in says so before anyone is tested.
+        const JournalTool::Result check = JournalTool::run({u"workplace"_s, m_result},
+                                                           OnShare({}) + owner);
+        QVERIFY(check.ok);
+        QVERIFY2(
+            check.lines.join(u'\n').contains(u"нельзя сделать файл блокировки журнала теста"_s),
+            qPrintable(check.lines.join(u'\n')));
+        return;
+    }
+    const QString journal = m_result + u'/' + Code + u".IM.journal"_s;
+    for (int start = 0; start < 3; ++start) {
+        const JournalTool::Result next = JournalTool::run({u"recover"_s, m_result},
+                                                          OnShare({}) + examiner);
+        QVERIFY(next.ok);
+        QCOMPARE(next.lines.value(0).section(u'\t', 0, 1),
+                 QString::number(int(RecoveryReport::Kind::Undecided)) + u'\t' + journal);
+    }
+    QCOMPARE(
+        Entries(m_result),
+        (QStringList{QFileInfo(journal).fileName(), QFileInfo(journal).fileName() + u".lock"_s}));
+}
+
+void TestJournalRecovery::reusedProcessIdIsNoOwner()
+{
+    if (QByteArrayView(KAVR_SHARE_SHIM).isEmpty())
+        QSKIP("process ids are Linux's here");
+    // A test killed where no locks are kept; its process id now another's (this test's own).
+    QVERIFY(QDir().mkpath(m_result));
+    const QStringList noLocks = OnShare({}) << u"KAVR_FLOCK_ERRNO="_s + QString::number(ENOLCK);
+    const QString journal =
+        JournalTool::run({u"journal"_s, m_result, Code, u"5"_s}, noLocks).lines.value(0);
+    QVERIFY(!journal.isEmpty());
+    QByteArray owner = ReadAll(journal + u".lock"_s);
+    const qsizetype pid = owner.indexOf("pid=") + 4;
+    owner.replace(pid, owner.indexOf('\n', pid) - pid,
+                  QByteArray::number(QCoreApplication::applicationPid()));
+    QVERIFY(WriteAll(journal + u".lock"_s, owner));
+    const JournalTool::Result next = JournalTool::run({u"recover"_s, m_result}, noLocks);
+    QCOMPARE(next.lines, QStringList{u"0\t"_s + m_result + u'/' + Code + u".IM.recovered.txt"_s});
+}
+
+void TestJournalRecovery::ownerKeepsItsLockBeating_data()
+{
+    QTest::addColumn<QStringList>("owner");
+    QTest::addColumn<bool>("lockTaken"); // another start removes the lock while the test runs
+    QTest::addColumn<QString>("said"); // what the test says of its journal at the end
+    // The lock's contents, the start and the answer phase written; every write after refused.
+    QTest::newRow("a disk full from the first pick on")
+        << QStringList{u"KAVR_FAIL_WRITE=4+:"_s + QString::number(ENOSPC)} << false
+        << u"журнал теста не удалось дописать (на диске нет места)"_s;
+    QTest::newRow("its lock taken by another start")
+        << QStringList{} << true << u"блокировка журнала теста потеряна"_s;
+}
+
+void TestJournalRecovery::ownerKeepsItsLockBeating()
+{
+    QFETCH(QStringList, owner);
+    QFETCH(bool, lockTaken);
+    QFETCH(QString, said);
+    if (QByteArrayView(KAVR_SHARE_SHIM).isEmpty())
+        QSKIP("writes are refused by a shim of Linux's");
+    QVERIFY(QDir().mkpath(m_result));
+    JournalTool test({u"beat"_s, m_result, Code, u"50"_s}, OnShare({}) + owner);
+    QVERIFY(test.ready());
+    const QString lock = m_result + u'/' + Code + u".IM.journal.lock"_s;
+    const QDateTime dated = QFileInfo(lock).lastModified();
+    if (lockTaken) {
+        QVERIFY(QFile::remove(lock));
+        QTest::qWait(1'500); // some thirty beats
+    } else {
+        QTRY_VERIFY2_WITH_TIMEOUT(QFileInfo(lock).lastModified() > dated,
+                                  "the lock is dated no more: another start would take it", 10'000);
+    }
+    const JournalTool::Result end = test.finish();
+    QVERIFY2(end.lines.value(0).startsWith(said), qPrintable(end.lines.join(u'\n')));
+}
+
+void TestJournalRecovery::sweepTouchesOnlyWhatTheProgramLeft()
+{
+    if (QByteArrayView(KAVR_SHARE_SHIM).isEmpty())
+        QSKIP("Windows leaves none of these names");
+    QVERIFY(QDir().mkpath(m_result));
+    // A probe made on a share without nameless files, its maker killed.
+    QVERIFY(JournalTool::run({u"probe"_s, m_result}, OnShare("oneowner")).ok);
+    const QStringList probe = Entries(m_result);
+    QCOMPARE(probe.size(), 1);
+    QVERIFY2(QRegularExpression(u"^\\.kavr-probe\\.[0-9a-f]{8}\\.tmp$"_s)
+                 .match(probe.first())
+                 .hasMatch(),
+             qPrintable(probe.first()));
+    // Subjects' protocols whose codes begin as the program's own scratch names do, and what
+    // killed programs leave; all of it three minutes old.
+    const QByteArray protocol = EncodeProtocol(ProtocolOf(ReadAll(WriteJournal(m_dir->path()))));
+    const QStringList subjects{u".kavr-probe.7.IM.txt"_s, u".KAVR-CLOCK-3.IM.txt"_s,
+                               u".kavr-probe.0badf00d.tmp.IM.txt"_s,
+                               u".Ж.IM.journal.lock.0badf00d.TMP.IM.txt"_s};
+    const QStringList leftovers{
+        u".kavr-clock-12-0badf00d"_s, u"..kavr-probe.0badf00d.tmp.5eed5eed.tmp"_s,
+        u".Ж.IM.journal.lock.0badf00d.tmp"_s, u".Ж.IM.recovered.txt.0badf00d.tmp"_s};
+    for (const QString &name : subjects + leftovers)
+        QVERIFY(WriteAll(m_result + u'/' + name, protocol));
+    // A save killed before its rename: the protocol of Ж, and a newer one of Петров beside its old.
+    QVERIFY(WriteAll(m_result + u"/.Ж.IM.txt.0badf00d.tmp"_s, protocol));
+    QVERIFY(WriteAll(m_result + u"/.Петров.IM.txt.0badf00d.tmp"_s, protocol));
+    QVERIFY(WriteAll(m_result + u"/Петров.IM.txt"_s, "an earlier protocol\r\n"));
+    for (const QString &name : Entries(m_result)) {
+        QFile file(m_result + u'/' + name);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-180),
+                                 QFileDevice::FileModificationTime));
+    }
+
+    const RecoveryReport report = RecoverJournals({m_result, {}});
+    QStringList expected = subjects;
+    expected << u"Ж.IM.txt"_s << u"Петров.IM.txt"_s << u"Петров.IM.recovered.txt"_s;
+    expected.sort();
+    QCOMPARE(Entries(m_result), expected);
+    QCOMPARE(report.paths(RecoveryReport::Kind::Recovered),
+             QStringList{m_result + u"/Петров.IM.recovered.txt"_s});
+    for (const QString &name : subjects + QStringList{u"Ж.IM.txt"_s, u"Петров.IM.recovered.txt"_s})
+        QCOMPARE(ReadAll(m_result + u'/' + name), protocol);
+    QCOMPARE(ReadAll(m_result + u"/Петров.IM.txt"_s), "an earlier protocol\r\n"_ba);
+}
+
+void TestJournalRecovery::protocolWhereTheStartEmptiesItHoldsNothing()
+{
+    if (QByteArrayView(KAVR_SHARE_SHIM).isEmpty())
+        QSKIP("Windows empties no folder at start");
+    // A journal kept where it outlives a restart, its protocol saved only into /tmp.
+    QTemporaryDir lasting(QCoreApplication::applicationDirPath() + u"/lasting-XXXXXX"_s);
+    QTemporaryDir emptied(u"/tmp/kavr-emptied-XXXXXX"_s);
+    QVERIFY(lasting.isValid() && emptied.isValid());
+    QVERIFY(platform::FolderSurvivesRestart(lasting.path()));
+    QVERIFY(!platform::FolderSurvivesRestart(emptied.path()));
+    const QString result = lasting.filePath(u"Result"_s);
+    const SaveTarget target{result, {emptied.path()}};
+    const QString journal = WriteJournal(result);
+    SaveProtocol({emptied.path(), {}}, Code, ProtocolOf(ReadAll(journal)));
+    const RecoveryReport report = RecoverJournals(target);
+    QCOMPARE(report.paths(RecoveryReport::Kind::Recovered),
+             QStringList{result + u'/' + Code + u".IM.recovered.txt"_s});
+    QVERIFY(report.removed.isEmpty());
+    // Nor does the test's own journal go for such a protocol; for one in Result it does.
+    FakeClock clock;
+    TestRecorder recorder(clock, {result, {}}, RussianSettings(), {});
+    recorder.exposureBegan(u"Сидоров"_s, {u"строка"_s}, u"Вариант A"_s);
+    const QString running = recorder.journal().path();
+    QVERIFY(!running.isEmpty());
+    recorder.protocolSaved(emptied.filePath(u"Сидоров.IM.txt"_s));
+    QVERIFY(QFileInfo::exists(running));
+    recorder.protocolSaved(result + u"/Сидоров.IM.txt"_s);
+    QVERIFY(!QFileInfo::exists(running));
 }
 
 void TestJournalRecovery::noticeNamesAtMostThree()

@@ -3,6 +3,7 @@
 // made otherwise: a Result path below a regular file (the folder cannot be created), a folder
 // in place of the file, or a file-size limit standing in for a full disk.
 #include "error/KavrError.h"
+#include "platform/files/FileAccess.h"
 #include "support/JournalTool.h"
 #include "support/TestFiles.h"
 #include "testing/core/ProtocolFile.h"
@@ -390,9 +391,27 @@ void TestProtocolFile::defaultTarget()
     const SaveTarget target = DefaultSaveTarget(u"/opt/kavr"_s);
     QCOMPARE(target.resultDir, u"/opt/kavr/Result"_s);
     QCOMPARE(target.fallbackDirs, QStringList{QDir::homePath()});
-    // Not the temporary folder itself, which is everyone's, but a folder of the user's own in it.
-    QCOMPARE(QFileInfo(target.privateDir).absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath());
-    QVERIFY(target.privateDir != QDir::tempPath());
+    // Not the temporary folder itself, which is everyone's, but a folder of the user's own in it,
+    // where what it holds outlives a restart.
+    QVERIFY(QFileInfo(target.privateDir).fileName().startsWith(u"kavr-im"_s)
+            || target.privateDir.endsWith(u"/KAVR.IM"_s));
+    QVERIFY(platform::FolderSurvivesRestart(QFileInfo(target.privateDir).absolutePath()));
+#ifdef Q_OS_UNIX
+    // Debian empties /tmp at every start: the folder goes below /var/tmp then.
+    const QByteArray temporary = qgetenv("TMPDIR");
+    const QTemporaryDir user(u"/tmp/kavr-user-XXXXXX"_s); // as pam_tmpdir makes one
+    for (const QString &emptied : {u"/tmp"_s, user.path(), u"/nowhere/at/all"_s}) {
+        qputenv("TMPDIR", QFile::encodeName(emptied));
+        QVERIFY(!platform::FolderSurvivesRestart(emptied) || !QFileInfo::exists(emptied));
+        QCOMPARE(QFileInfo(DefaultSaveTarget(u"/opt/kavr"_s).privateDir).absolutePath(),
+                 u"/var/tmp"_s);
+    }
+    if (temporary.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", temporary);
+    QVERIFY(!platform::FolderSurvivesRestart(u"/dev/shm"_s)); // a tmpfs
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestProtocolFile)

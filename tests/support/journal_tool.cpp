@@ -8,8 +8,14 @@
 //                                        beating every MS milliseconds if given, as a test does
 //   kavr_journal_tool journal DIR CODE N journal a test of CODE into DIR up to N placements (the
 //                                        fourth one wrong), a figure picked, then end as if killed
+//   kavr_journal_tool beat DIR CODE MS   journal a test of CODE into DIR up to its second placement,
+//                                        its lock beating every MS milliseconds, until standard
+//                                        input closes; then says what durability() says
+//   kavr_journal_tool probe DIR          make a probe file in DIR, then end as if killed
+//   kavr_journal_tool workplace DIR      check the workstation as the log-in does, Result DIR
 //   kavr_journal_tool save DIR CODE TEXT save a protocol of one line TEXT as FinishTest does
-//   kavr_journal_tool recover DIR        recover the journals in DIR as a start does
+//   kavr_journal_tool recover DIR        recover the journals in DIR as a start does; prints each
+//                                        entry's kind, path and detail
 //   kavr_journal_tool recover-at-eof DIR the same once standard input closes (several at once)
 //   kavr_journal_tool examine PATH       examine the lock PATH as starts do, and take it when
 //                                        abandoned, over and over until standard input closes
@@ -26,8 +32,10 @@
 #include "testing/core/Protocol.h"
 #include "testing/core/ProtocolFile.h"
 #include "testing/core/TestJournal.h"
+#include "testing/core/Workplace.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 
 #include <atomic>
@@ -89,6 +97,29 @@ int Journal(const QString &dir, const QString &code, int placements)
     Killed();
 }
 
+// A test that goes on after its journal has failed or been taken: its lock must beat on.
+int JournalAndBeat(const QString &dir, const QString &code, int beatMs)
+{
+    const QDateTime setUp = QDateTime::currentDateTime();
+    TestJournal journal{TestJournal::FileSync(), beatMs};
+    if (!journal.begin({dir, {}}, code, test::RussianSettings(), {QStringLiteral("строка")},
+                       QStringLiteral("Вариант A"), 1'000, setUp))
+        return 1;
+    journal.answerBegan(31'000, setUp);
+    for (int i = 1; i <= 2; ++i) {
+        ChoiceRecord record;
+        record.PictureNo = record.Answer = record.PanelNo = record.Key = i;
+        journal.pick(i, record, 31'000 + i * 1'000, setUp);
+        journal.place(i, record, 31'500 + i * 1'000, setUp);
+    }
+    Say(journal.path());
+    Say(QStringLiteral("ready"));
+    WaitForStdinToClose();
+    const TestJournal::Durability durability = journal.durability();
+    Say(durability.durable ? QStringLiteral("durable") : durability.problem);
+    return 0;
+}
+
 // Another start on this machine, over and over: each lock found abandoned is taken away as
 // recovery takes it. Prints how often it looked and how often it took one.
 int ExamineUntilEof(const QString &path)
@@ -143,6 +174,24 @@ int main(int argc, char *argv[])
     }
     if (command == u"journal")
         return Journal(args.value(2), args.value(3), args.value(4).toInt());
+    if (command == u"beat")
+        return JournalAndBeat(args.value(2), args.value(3), args.value(4).toInt());
+    if (command == u"workplace") {
+        for (const QString &line :
+             CheckWorkplace({args.value(2), {}}, QStringLiteral("/opt/kavr-im"), QDir::tempPath())
+                 .lines())
+            Say(line);
+        Say(QStringLiteral("ready"));
+        return 0;
+    }
+    if (command == u"probe") {
+        const platform::ProbeFile probe = platform::CreateProbeFile(args.value(2),
+                                                                    platform::FileSharing::Folder);
+        if (!probe.file)
+            return 1;
+        Say(QStringLiteral("ready"));
+        Killed();
+    }
     if (command == u"save") {
         const SaveOutcome saved = TrySaveProtocol({args.value(2), {}}, args.value(3), {args.value(4)});
         Say(saved.error.isEmpty() ? saved.path : saved.error);
@@ -157,7 +206,8 @@ int main(int argc, char *argv[])
     if (command == u"recover" || command == u"recover-at-eof") {
         const RecoveryReport report = RecoverJournals({args.value(2), {}});
         for (const RecoveryReport::Entry &entry : report.entries)
-            Say(QStringLiteral("%1\t%2").arg(int(entry.kind)).arg(entry.path));
+            Say(QStringLiteral("%1\t%2").arg(int(entry.kind)).arg(entry.path)
+                + (entry.detail.isEmpty() ? QString() : u'\t' + entry.detail));
         Say(QStringLiteral("ready"));
         return 0;
     }
@@ -177,7 +227,10 @@ int main(int argc, char *argv[])
         WaitForStdinToClose();
         return 0;
     }
-    std::fputs("usage: kavr_journal_tool lock|hold-lock|journal|save|recover|recover-at-eof|examine|hold-open|read-shared ...\n",
-               stderr);
+    std::fputs(
+        "usage: kavr_journal_tool "
+        "lock|hold-lock|journal|beat|probe|workplace|save|recover|recover-at-eof|examine|hold-open|"
+        "read-shared ...\n",
+        stderr);
     return 2;
 }

@@ -26,6 +26,8 @@ namespace {
 
 enum class Script { AnswerJustBegan, TwoPlacedThirdPicked, ElevenPlaced, SetUpAgainDuringExposure };
 enum class Closed { Instruction, Exposure, AnswerPhase };
+// Why the recovery's notice could not be shown at this start.
+enum class Late { SubjectAtWork, ClosedBeforeLogIn, SettingsDamaged, SettingsUnwritable };
 
 void PlaceFigure(FormFixture &f, int figure, int onPanelOf, qint64 pickMs, qint64 placeMs)
 {
@@ -64,7 +66,8 @@ private slots:
     void closingDuringTheTest();
     void failedSaveAtTheTimeOutIsRecoveredAsItEnded();
     void operatorIsToldUntilValidEntry();
-    void noticeAfterTheEntryReachesTheNextStart();
+    void noticeReachesTheNextStart_data();
+    void noticeReachesTheNextStart();
 };
 
 void RecoveryTest::recoveredIsWhatFinishTestSaves_data()
@@ -244,29 +247,62 @@ void RecoveryTest::operatorIsToldUntilValidEntry()
     QVERIFY(f.form->logInNotice->isHidden());
 }
 
-void RecoveryTest::noticeAfterTheEntryReachesTheNextStart()
+void RecoveryTest::noticeReachesTheNextStart_data()
 {
+    QTest::addColumn<Late>("late");
     // The start's recovery ends on a slow share while the subject is already at work.
+    QTest::newRow("a subject at work") << Late::SubjectAtWork;
+    QTest::newRow("the window closed before the log-in") << Late::ClosedBeforeLogIn;
+    QTest::newRow("the settings file damaged") << Late::SettingsDamaged;
+    // Told when the window closes instead, since the next start cannot be.
+    QTest::newRow("the settings file cannot be written") << Late::SettingsUnwritable;
+}
+
+void RecoveryTest::noticeReachesTheNextStart()
+{
+    QFETCH(Late, late);
     QTemporaryDir settings;
-    const QString file = settings.filePath(u"kavr-im.ini"_s);
-    const QString recovered = settings.filePath(u"Result/А-1.IM.recovered.txt"_s);
+    QString file = settings.filePath(u"kavr-im.ini"_s);
+    if (late == Late::SettingsDamaged)
+        QVERIFY(WriteAll(file, "[recovery]\nunseen=@Invalid(\n"));
+    if (late == Late::SettingsUnwritable) {
+        QVERIFY(WriteAll(settings.filePath(u"file"_s), {}));
+        file = settings.filePath(u"file/kavr-im.ini"_s); // no folder can be made there
+    }
+    // Two lines: a list in the settings file, as one line is a string.
     RecoveryReport report;
-    report.entries << RecoveryReport::Entry{RecoveryReport::Kind::Recovered, recovered};
+    QStringList lines;
+    for (const QString &name : {u"А-1"_s, u"Б-2"_s}) {
+        const QString recovered = settings.filePath(u"Result/"_s + name + u".IM.recovered.txt"_s);
+        report.entries << RecoveryReport::Entry{RecoveryReport::Kind::Recovered, recovered};
+        lines << u"Восстановлен протокол прерванного теста: "_s
+                + QDir::toNativeSeparators(recovered);
+    }
     {
         FormFixture f;
         f.form->setCarriedNoticeFile(file);
-        f.enterSubject(u"12"_s, u"Петров"_s, 0);
-        f.pressKey(Qt::Key_F1);
+        if (late != Late::ClosedBeforeLogIn) {
+            f.logIn(); // a damaged file shows nothing of what it holds
+            QVERIFY2(!f.form->logInNotice->text().contains(u'@'),
+                     qPrintable(f.form->logInNotice->text()));
+            f.enterSubject(u"12"_s, u"Петров"_s, 0);
+            f.pressKey(Qt::Key_F1);
+        }
         f.form->setRecoveryNotice(report);
         QVERIFY(f.form->logInNotice->isHidden()); // the subject's screens stay as they are
+        f.form->close();
+        QCOMPARE(f.errors.size(), late == Late::SettingsUnwritable ? 1 : 0);
+        if (late == Late::SettingsUnwritable)
+            QVERIFY2(f.errors.first().contains(lines.join(u'\n')), qPrintable(f.errors.first()));
     }
-    // The next start's entry controls name it, with the path in full, once.
-    const QString line = u"Восстановлен протокол прерванного теста: "_s + QDir::toNativeSeparators(recovered);
+    // The next start's entry controls name them, with the paths in full, once.
     for (const bool first : {true, false}) {
         FormFixture f;
         f.form->setCarriedNoticeFile(file);
         f.logIn();
-        QCOMPARE(f.form->logInNotice->text().split(u'\n').contains(line), first);
+        const QString shown = f.form->logInNotice->text();
+        QCOMPARE(shown.contains(lines.join(u'\n')), first && late != Late::SettingsUnwritable);
+        QVERIFY2(!shown.contains(u'@'), qPrintable(shown));
     }
 }
 
