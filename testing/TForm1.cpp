@@ -164,7 +164,7 @@ void TForm1::setRecoveryNotice(const RecoveryReport &report)
         m_notice.carry(report.noticeLines({}));
         return;
     }
-    m_notice.setRecovery(report.noticeLines(m_saveTarget.resultDir));
+    m_notice.setRecovery(report.noticeLines(m_saveTarget.resultDir), report.noticeLines({}));
     if (!GroupBoxUser->isHidden())
         showLogInNotice();
 }

@@ -41,7 +41,7 @@ void LogInNotice::carry(const QStringList &lines)
 QString LogInNotice::closing()
 {
     if (!m_seen)
-        carry(std::exchange(m_recovery, {}));
+        carry(std::exchange(m_recoveryWithPaths, {}));
     if (m_uncarried.isEmpty())
         return {};
     return QStringLiteral("Сообщение о восстановленных протоколах не удалось сохранить до "

@@ -32,7 +32,13 @@ public:
     // show, which the carried notice then forgets.
     void entryControlsShown(const SaveTarget &target, const QString &screenProblem);
     // What this start's recovery found, told until the first valid entry.
-    void setRecovery(const QStringList &lines) { m_recovery = lines; }
+    // lines name files in Result by their names; the same with full paths are what the next
+    // start is told should the operator never see them.
+    void setRecovery(const QStringList &lines, const QStringList &withPaths)
+    {
+        m_recovery = lines;
+        m_recoveryWithPaths = withPaths;
+    }
     // What it found once a subject is at work, told at the next start instead; held until the
     // window closes when it cannot be kept.
     void carry(const QStringList &lines);
@@ -59,6 +65,7 @@ private:
     QString m_screenProblem;
     QStringList m_earlier;      // what an earlier start could not show
     QStringList m_recovery;
+    QStringList m_recoveryWithPaths;
     bool m_seen = false; // the entry controls have appeared
     QStringList m_uncarried; // what could not be kept for the next start
     QString m_carryProblem;

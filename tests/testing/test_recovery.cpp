@@ -270,17 +270,19 @@ void RecoveryTest::noticeReachesTheNextStart()
         file = settings.filePath(u"file/kavr-im.ini"_s); // no folder can be made there
     }
     // Two lines: a list in the settings file, as one line is a string.
-    RecoveryReport report;
     QStringList lines;
-    for (const QString &name : {u"А-1"_s, u"Б-2"_s}) {
-        const QString recovered = settings.filePath(u"Result/"_s + name + u".IM.recovered.txt"_s);
-        report.entries << RecoveryReport::Entry{RecoveryReport::Kind::Recovered, recovered};
-        lines << u"Восстановлен протокол прерванного теста: "_s
-                + QDir::toNativeSeparators(recovered);
-    }
     {
         FormFixture f;
         f.form->setCarriedNoticeFile(file);
+        // Protocols recovered into this start's Result: named there by their names, and by their
+        // full paths at the next start, which may run from elsewhere.
+        RecoveryReport report;
+        for (const QString &name : {u"А-1"_s, u"Б-2"_s}) {
+            const QString recovered = f.resultDir() + u'/' + name + u".IM.recovered.txt"_s;
+            report.entries << RecoveryReport::Entry{RecoveryReport::Kind::Recovered, recovered};
+            lines << u"Восстановлен протокол прерванного теста: "_s
+                    + QDir::toNativeSeparators(recovered);
+        }
         if (late != Late::ClosedBeforeLogIn) {
             f.logIn(); // a damaged file shows nothing of what it holds
             QVERIFY2(!f.form->logInNotice->text().contains(u'@'),
