@@ -438,8 +438,8 @@ FileError RemoveOpenFile(int descriptor, const QString &path, const QByteArray &
         return {};
     }
     // Back under its name. A start that found the name free meanwhile makes a lock of its own
-    // there, finds this claim and lets go at once (JournalRecovery): the name is tried again for
-    // a moment; should it stay taken, the name is another's already.
+    // there, finds this claim and lets go within a moment (JournalRecovery): the name is tried
+    // again for a second; should it stay taken, the name is another's already.
     for (int tries = 0;
          RenameFile(claimed, path, Replace::Never).code == FileError::Code::Exists && tries < 100;
          ++tries)

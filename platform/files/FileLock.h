@@ -55,6 +55,8 @@ public:
     // one thread at a time.
     bool heartbeat();
     QString path() const { return m_path; }
+    // The file made, whatever name it stands under now.
+    FileIdentity identity() const { return m_identity; }
 
     // Why no lock can be made in folder (a file server that lets no one date a file of
     // another's, a clock far behind the server's); empty when one can. Leaves nothing behind.

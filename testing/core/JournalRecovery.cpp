@@ -12,7 +12,9 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 namespace kavr {
 
@@ -27,6 +29,10 @@ constexpr int MaxNoticeLines = 3;
 constexpr qint64 MaxJournalBytes = 1 << 20; // a test writes a few kilobytes
 constexpr qint64 MaxProtocolBytes = 1 << 20;
 constexpr qsizetype TemporaryTail = 13; // ".<8 hex digits>.tmp" after a temporary's final name
+// How long this start waits for a lock another start moved aside to come back or go: its own,
+// and another's (shorter than RemoveOpenFile tries to put one back, so that one can).
+constexpr int MaxOwnAsideMs = 1'000;
+constexpr int MaxOtherAsideMs = 300;
 
 QString Join(const QString &dir, const QString &name)
 {
@@ -167,15 +173,7 @@ private:
                 notRecovered(path, error);
             return;
         }
-        // Another start may have moved a lock away for a moment, to take it or to find it was
-        // not the one it examined (RemoveOpenFile): until it is back, the name looked free. Such
-        // a journal waits for the next start.
-        const QString lockName = QFileInfo(lockPath).fileName();
-        const QStringList moved = platform::TemporaryFilesOf(
-            QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System), lockName);
-        if (std::any_of(moved.begin(), moved.end(), [&lockName](const QString &name) {
-                return name.startsWith(u'.' + lockName + u'.');
-            })) {
+        if (!ownLockStands(dir, lockPath, *own)) {
             ++m_postponed;
             return;
         }
@@ -230,6 +228,36 @@ private:
                                                       read.damagedLine};
         } catch (const KavrError &) {
             m_report.entries << RecoveryReport::Entry{Kind::Unreadable, path};
+        }
+    }
+
+    // Whether own is still the lock at lockPath, nothing else moved aside from it. Another start
+    // moves a lock to a name of its own for a moment: to give it back or take it (it then goes
+    // at once), or to find it was not the one it examined (RemoveOpenFile, which puts it back as
+    // soon as the name is free). Should this start's own lock be moved, it comes back; should
+    // another's stay aside, its name only looked free: this start gives way, its lock goes, that
+    // one returns, and the journal waits for the next start.
+    static bool ownLockStands(const QString &dir, const QString &lockPath, const FileLock &own)
+    {
+        const QString moving = u'.' + QFileInfo(lockPath).fileName() + u'.';
+        for (int waitedMs = 0;; waitedMs += 10) {
+            bool others = false, mine = false;
+            for (const QString &name : platform::TemporaryFilesOf(
+                     QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                     QFileInfo(lockPath).fileName())) {
+                const platform::FileIdentity moved = name.startsWith(moving)
+                    ? platform::IdentityAt(Join(dir, name))
+                    : platform::FileIdentity{};
+                if (moved.valid && moved == own.identity())
+                    mine = true;
+                else if (moved.valid)
+                    others = true; // else back under its name, or gone, since the folder was listed
+            }
+            if (!mine && !others)
+                return true;
+            if ((others && waitedMs >= MaxOtherAsideMs) || waitedMs >= MaxOwnAsideMs)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }
 
