@@ -56,7 +56,7 @@ int main(int argc, char *argv[])
     closing = true;
     recovery.join(); // a recovery under way finishes the journal in hand
     if (!told) {
-        const QStringList lines = report.noticeLines({});
+        const QStringList lines = report.carriedLines();
         const QString problem = kavr::CarriedNotice().keep(lines);
         if (!problem.isEmpty())
             kavr::ui::ShowErrorMessage(nullptr, problem + u'\n' + lines.join(u'\n'));

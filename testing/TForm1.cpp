@@ -161,10 +161,10 @@ void TForm1::setRecoveryNotice(const RecoveryReport &report)
 {
     if (Tag > 1) {
         // A subject is at work: the screens stay the subject's, and the next start tells.
-        m_notice.carry(report.noticeLines({}));
+        m_notice.carry(report.carriedLines());
         return;
     }
-    m_notice.setRecovery(report.noticeLines(m_saveTarget.resultDir), report.noticeLines({}));
+    m_notice.setRecovery(report.noticeLines(m_saveTarget.resultDir), report.carriedLines());
     if (!GroupBoxUser->isHidden())
         showLogInNotice();
 }

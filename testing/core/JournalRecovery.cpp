@@ -481,6 +481,16 @@ QStringList RecoveryReport::noticeLines(const QString &resultDir) const
     return lines;
 }
 
+QStringList RecoveryReport::carriedLines() const
+{
+    RecoveryReport done;
+    for (const Entry &entry : entries)
+        if (entry.kind == Kind::Recovered || entry.kind == Kind::RecoveredInPart
+            || entry.kind == Kind::Emptied)
+            done.entries << entry;
+    return done.noticeLines({});
+}
+
 RecoveryReport RecoverJournals(const SaveTarget &target, const std::atomic<bool> *stop)
 {
     return Recovery(target, stop).run();

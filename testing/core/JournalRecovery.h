@@ -64,6 +64,10 @@ struct RecoveryReport
     // named by its name when it is in resultDir (given), else by its full path; at most three,
     // then "и ещё N".
     QStringList noticeLines(const QString &resultDir) const;
+    // What a later start cannot find again, for the notice it is told (all paths in full): the
+    // protocols recovered and the journals removed. What was left as it stood, the next start
+    // finds and names itself.
+    QStringList carriedLines() const;
 };
 
 inline constexpr int MaxRecoveriesPerStart = 16;
