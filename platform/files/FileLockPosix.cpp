@@ -24,6 +24,7 @@ namespace kavr::platform {
 namespace {
 
 constexpr qint64 MaxLockBytes = 4096;
+constexpr qsizetype TemporaryTail = 13; // ".<8 hex digits>.tmp" after a temporary's final name
 // A modification time further back than this is no time a file system kept: left alone.
 constexpr qint64 MaxAgeMs = qint64(100) * 365 * 24 * 3600 * 1000;
 // How far a workstation's clock may lag behind its file server's when it dates its lock by its
@@ -270,7 +271,11 @@ int FileLock::clearLeftovers(const QString &folder, QStringView lockSuffix)
                                    + u"[0-9a-f]{8}\\.tmp(\\.[0-9a-f]{8}\\.tmp)?$"_s);
     const QRegularExpression clock(u"^\\.kavr-clock-[0-9]+-[0-9a-f]{8}$"_s);
     const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    const QStringList locks = TemporaryFilesOf(names, lockSuffix);
+    QStringList locks = TemporaryFilesOf(names, lockSuffix);
+    // A lock left under a temporary name is moved once more as it is removed.
+    for (const QString &name : TemporaryFilesOf(names, u".tmp"))
+        if (!TemporaryFilesOf({name.sliced(1).chopped(TemporaryTail)}, lockSuffix).isEmpty())
+            locks << name;
     QStringList leftovers = locks;
     for (const QString &name : names)
         if (probe.match(name).hasMatch() || clock.match(name).hasMatch())

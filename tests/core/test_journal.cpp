@@ -834,7 +834,8 @@ void TestJournalRecovery::sweepTouchesOnlyWhatTheProgramLeft()
                                u".Ж.IM.journal.lock.0badf00d.TMP.IM.txt"_s};
     const QStringList leftovers{
         u".kavr-clock-12-0badf00d"_s, u"..kavr-probe.0badf00d.tmp.5eed5eed.tmp"_s,
-        u".Ж.IM.journal.lock.0badf00d.tmp"_s, u".Ж.IM.recovered.txt.0badf00d.tmp"_s};
+        u"..Ж.IM.journal.lock.0badf00d.tmp.5eed5eed.tmp"_s, u".Ж.IM.journal.lock.0badf00d.tmp"_s,
+        u".Ж.IM.recovered.txt.0badf00d.tmp"_s};
     for (const QString &name : subjects + leftovers)
         QVERIFY(WriteAll(m_result + u'/' + name, protocol));
     // A save killed before its rename: the protocol of Ж, and a newer one of Петров beside its old.
