@@ -31,6 +31,11 @@ QStringList TemporaryFilesOf(const QStringList &names, QStringView finalSuffix)
     return found;
 }
 
+QString FinalNameOf(const QString &temporaryName)
+{
+    return temporaryName.sliced(1).chopped(TemporaryDigits + 5); // ".<digits>.tmp"
+}
+
 QString ProbeFileName()
 {
     return TemporaryFileName(ProbePrefix.sliced(1).chopped(1).toString());

@@ -101,6 +101,8 @@ FileError SaveFile(const QString &path, const QByteArray &bytes, FileSharing sha
 QString TemporaryFileName(const QString &finalName);
 // Those of names that are such a name of a name ending in finalSuffix (or equal to it), exactly.
 QStringList TemporaryFilesOf(const QStringList &names, QStringView finalSuffix);
+// The final name a temporary name stands for: the inverse of TemporaryFileName.
+QString FinalNameOf(const QString &temporaryName);
 
 // Gives the file from (a name in the same folder) the name to, in one step, as SaveFile does.
 FileError RenameFile(const QString &from, const QString &to, Replace replace, int inUseWaitMs = 0);

@@ -74,9 +74,9 @@ public:
     // of a file's name. Returns how many went.
     static int clearLeftovers(const QString &folder, QStringView lockSuffix);
     // The full paths of the regular files in folder under a temporary name (TemporaryFileName)
-    // of a name ending in finalSuffix, dated StaleAfterMs before the folder's time: a save
-    // killed before its rename. None on Windows, where they are not looked for yet.
-    static QStringList staleTemporaries(const QString &folder, QStringView finalSuffix);
+    // of a name ending in one of finalSuffixes, dated StaleAfterMs before the folder's time: a
+    // save killed before its rename. None on Windows, where they are not looked for yet.
+    static QStringList staleTemporaries(const QString &folder, const QStringList &finalSuffixes);
 
 private:
     FileLock(QString path, OwnedFile file)

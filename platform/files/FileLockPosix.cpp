@@ -24,7 +24,6 @@ namespace kavr::platform {
 namespace {
 
 constexpr qint64 MaxLockBytes = 4096;
-constexpr qsizetype TemporaryTail = 13; // ".<8 hex digits>.tmp" after a temporary's final name
 // A modification time further back than this is no time a file system kept: left alone.
 constexpr qint64 MaxAgeMs = qint64(100) * 365 * 24 * 3600 * 1000;
 // How far a workstation's clock may lag behind its file server's when it dates its lock by its
@@ -274,7 +273,7 @@ int FileLock::clearLeftovers(const QString &folder, QStringView lockSuffix)
     QStringList locks = TemporaryFilesOf(names, lockSuffix);
     // A lock left under a temporary name is moved once more as it is removed.
     for (const QString &name : TemporaryFilesOf(names, u".tmp"))
-        if (!TemporaryFilesOf({name.sliced(1).chopped(TemporaryTail)}, lockSuffix).isEmpty())
+        if (!TemporaryFilesOf({FinalNameOf(name)}, lockSuffix).isEmpty())
             locks << name;
     QStringList leftovers = locks;
     for (const QString &name : names)
@@ -294,14 +293,16 @@ int FileLock::clearLeftovers(const QString &folder, QStringView lockSuffix)
     return cleared;
 }
 
-QStringList FileLock::staleTemporaries(const QString &folder, QStringView finalSuffix)
+QStringList FileLock::staleTemporaries(const QString &folder, const QStringList &finalSuffixes)
 {
     const QDir dir(folder);
-    const QStringList names = TemporaryFilesOf(
-        dir.entryList(QDir::Files | QDir::Hidden | QDir::System), finalSuffix);
-    const qint64 now = names.isEmpty() ? -1 : FolderNowMs(folder);
+    const QStringList all = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    QStringList names;
+    for (const QString &suffix : finalSuffixes)
+        names << TemporaryFilesOf(all, suffix);
+    const qint64 now = names.isEmpty() ? -1 : FolderNowMs(folder); // one probe for them all
     QStringList stale;
-    for (const QString &name : names) {
+    for (const QString &name : std::as_const(names)) {
         struct stat st = {};
         if (::lstat(Native(dir.filePath(name)).constData(), &st) == 0 && S_ISREG(st.st_mode)
             && Stale(st, now))

@@ -109,7 +109,7 @@ QString FileLock::problemIn(const QString &)
     return {};
 }
 
-QStringList FileLock::staleTemporaries(const QString &, QStringView)
+QStringList FileLock::staleTemporaries(const QString &, const QStringList &)
 {
     return {};
 }

@@ -46,12 +46,13 @@ QStringList CarriedNotice::lines() const
     return lines;
 }
 
-QString CarriedNotice::keep(const QStringList &lines)
+QString CarriedNotice::keep(const QStringList &more)
 {
-    if (lines.isEmpty())
+    if (more.isEmpty())
         return {};
+    const QStringList kept = lines() + more;
     QSettings settings(m_file, QSettings::IniFormat);
-    settings.setValue(Key, CarriedNotice(m_file).lines() + lines);
+    settings.setValue(Key, kept);
     settings.sync();
     if (settings.status() == QSettings::NoError)
         return {};

@@ -17,9 +17,9 @@ public:
     // The lines kept so far, oldest first; only what the program itself could have kept (a file
     // damaged or edited by hand shows nothing of what it holds but such lines).
     QStringList lines() const;
-    // Adds lines (files named by their full paths: the next start may run from elsewhere). Empty
+    // Adds more lines (files named by their full paths: the next start may run from elsewhere). Empty
     // when they are kept; else why not, for the operator (the file cannot be written).
-    QString keep(const QStringList &lines);
+    QString keep(const QStringList &more);
     // Forgets them once shown.
     void clear();
 

@@ -28,7 +28,6 @@ using Kind = RecoveryReport::Kind;
 constexpr int MaxNoticeLines = 3;
 constexpr qint64 MaxJournalBytes = 1 << 20; // a test writes a few kilobytes
 constexpr qint64 MaxProtocolBytes = 1 << 20;
-constexpr qsizetype TemporaryTail = 13; // ".<8 hex digits>.tmp" after a temporary's final name
 // How long this start waits for a lock another start moved aside to come back or go: its own,
 // and another's (shorter than RemoveOpenFile tries to put one back, so that one can).
 constexpr int MaxOwnAsideMs = 1'000;
@@ -239,13 +238,12 @@ private:
     // one returns, and the journal waits for the next start.
     static bool ownLockStands(const QString &dir, const QString &lockPath, const FileLock &own)
     {
-        const QString moving = u'.' + QFileInfo(lockPath).fileName() + u'.';
+        const QString lockName = QFileInfo(lockPath).fileName();
         for (int waitedMs = 0;; waitedMs += 10) {
             bool others = false, mine = false;
             for (const QString &name : platform::TemporaryFilesOf(
-                     QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System),
-                     QFileInfo(lockPath).fileName())) {
-                const platform::FileIdentity moved = name.startsWith(moving)
+                     QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System), lockName)) {
+                const platform::FileIdentity moved = platform::FinalNameOf(name) == lockName
                     ? platform::IdentityAt(Join(dir, name))
                     : platform::FileIdentity{};
                 if (moved.valid && moved == own.identity())
@@ -364,11 +362,13 @@ private:
     void finishKilledSaves(const QString &dir)
     {
         const QString protocolSuffix = ProtocolFileName(QString());
-        for (const QString &path : FileLock::staleTemporaries(dir, RecoveredSuffix))
-            platform::RemoveFile(path, platform::IdentityAt(path));
-        for (const QString &path : FileLock::staleTemporaries(dir, protocolSuffix)) {
-            const QString name = QFileInfo(path).fileName();
-            const QString finalName = name.sliced(1).chopped(TemporaryTail);
+        for (const QString &path :
+             FileLock::staleTemporaries(dir, {RecoveredSuffix.toString(), protocolSuffix})) {
+            const QString finalName = platform::FinalNameOf(QFileInfo(path).fileName());
+            if (finalName.endsWith(RecoveredSuffix)) {
+                platform::RemoveFile(path, platform::IdentityAt(path));
+                continue;
+            }
             const QString code = finalName.chopped(protocolSuffix.size());
             const QString target = Join(dir, finalName);
             const platform::FileRead saved = platform::ReadRegularFile(path, MaxProtocolBytes);
