@@ -154,7 +154,6 @@ private slots:
     void abandonedJournalOnAShare();
     void liveOwnersLockIsNeverTaken_data();
     void liveOwnersLockIsNeverTaken();
-    void reusedProcessIdIsNoOwner();
     void ownerKeepsItsLockBeating_data();
     void ownerKeepsItsLockBeating();
     void sweepTouchesOnlyWhatTheProgramLeft();
@@ -657,6 +656,7 @@ void TestJournalRecovery::abandonedJournalOnAShare_data()
     QTest::newRow("no locks between workstations: two starts at once") << "nolocks"_ba << 2 << 20;
     // This machine's killed test whose process id another program has now.
     QTest::newRow("NFS: exclusive locks only on files open for writing") << "nfs"_ba << 1 << 1;
+    QTest::newRow("a failing lock manager (ENOLCK)") << "enolck"_ba << 1 << 1;
 }
 
 void TestJournalRecovery::abandonedJournalOnAShare()
@@ -669,7 +669,8 @@ void TestJournalRecovery::abandonedJournalOnAShare()
     QVERIFY(QDir().mkpath(m_result));
     const QString recovered = Code + u".IM.recovered.txt"_s;
     for (int round = 1; round <= rounds; ++round) {
-        const QString journal = JournalTool::run({u"journal"_s, m_result, Code, u"5"_s}).lines.value(0);
+        const QString journal =
+            JournalTool::run({u"journal"_s, m_result, Code, u"5"_s}, OnShare(share)).lines.value(0);
         QVERIFY(!journal.isEmpty());
         const QString lock = journal + u".lock"_s;
         QByteArray owner = ReadAll(lock);
@@ -705,7 +706,7 @@ void TestJournalRecovery::liveOwnersLockIsNeverTaken_data()
     QTest::addColumn<QStringList>("owner"); // the test's own process: how it sees the share
     QTest::addColumn<QStringList>("examiner"); // a start beside it
     QTest::addColumn<bool>("locked"); // whether the test could lock its journal there
-    const QString enolck = u"KAVR_FLOCK_ERRNO="_s + QString::number(ENOLCK);
+    const QString enolck = u"KAVR_SHARE=enolck"_s;
     const QString elsewhere = u"KAVR_BOOT_ID="_s
         + QUuid::createUuid().toString(QUuid::WithoutBraces);
     QTest::newRow("its lock manager failing (ENOLCK), the examiner's working")
@@ -756,25 +757,6 @@ void TestJournalRecovery::liveOwnersLockIsNeverTaken()
     QCOMPARE(
         Entries(m_result),
         (QStringList{QFileInfo(journal).fileName(), QFileInfo(journal).fileName() + u".lock"_s}));
-}
-
-void TestJournalRecovery::reusedProcessIdIsNoOwner()
-{
-    if (QByteArrayView(KAVR_SHARE_SHIM).isEmpty())
-        QSKIP("process ids are Linux's here");
-    // A test killed where no locks are kept; its process id now another's (this test's own).
-    QVERIFY(QDir().mkpath(m_result));
-    const QStringList noLocks = OnShare({}) << u"KAVR_FLOCK_ERRNO="_s + QString::number(ENOLCK);
-    const QString journal =
-        JournalTool::run({u"journal"_s, m_result, Code, u"5"_s}, noLocks).lines.value(0);
-    QVERIFY(!journal.isEmpty());
-    QByteArray owner = ReadAll(journal + u".lock"_s);
-    const qsizetype pid = owner.indexOf("pid=") + 4;
-    owner.replace(pid, owner.indexOf('\n', pid) - pid,
-                  QByteArray::number(QCoreApplication::applicationPid()));
-    QVERIFY(WriteAll(journal + u".lock"_s, owner));
-    const JournalTool::Result next = JournalTool::run({u"recover"_s, m_result}, noLocks);
-    QCOMPARE(next.lines, QStringList{u"0\t"_s + m_result + u'/' + Code + u".IM.recovered.txt"_s});
 }
 
 void TestJournalRecovery::ownerKeepsItsLockBeating_data()

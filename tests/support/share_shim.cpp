@@ -10,14 +10,14 @@
 //                       a time of one's choice may be set on no file, only the current one
 //                       (futimens with no times), as on a file of someone else's; and, as on
 //                       any CIFS mount, no file is made without a name (O_TMPFILE);
+//   KAVR_SHARE=enolck   a failing lock manager: every flock() fails with ENOLCK, in this
+//                       process only, while others' work;
 //   KAVR_BOOT_ID=ID     the process runs on another machine: the system's boot id reads ID;
-//   KAVR_FLOCK_ERRNO=N  every flock() fails with errno N (ENOLCK: a failing lock manager), in
-//                       this process only, while others' work;
 //   KAVR_CLOCK_SHIFT_MS=MS  the workstation's clock is MS off: the time it reads, and the time
 //                       it gives a file when it sets "now" (as a network client does);
-//   KAVR_FILE_TIME_SHIFT_MS=MS  the file times this process sees (stat, fstat, lstat, statx) are
-//                       MS off, and a time it sets is taken back by as much, as through a client
-//                       that translates the server's times by its own offset;
+//   KAVR_FILE_TIME_SHIFT_MS=MS  the file times this process sees (fstat, lstat: what the
+//                       program reads them with) are MS off, and a time it sets is taken back
+//                       by as much, as through a client that translates the server's times;
 //   KAVR_FAIL_WRITE=K:N the K-th write() to a regular file fails with errno N ("K+:N": that one
 //                       and every later one, a disk that stays full).
 #include <atomic>
@@ -90,10 +90,10 @@ int Open(int (*real)(const char *, int, ...), const char *path, int flags, va_li
     return AsksForBootId(path) ? OtherBootId() : real(path, flags, mode);
 }
 
-long long Number(const char *name, long long otherwise = 0)
+long long Number(const char *name)
 {
     const char *set = getenv(name);
-    return set ? strtoll(set, nullptr, 10) : otherwise;
+    return set ? strtoll(set, nullptr, 10) : 0;
 }
 
 long long ShiftNs()
@@ -191,31 +191,6 @@ int lstat(const char *path, struct stat *st) noexcept
     return Seen(REAL(lstat)(path, st), st);
 }
 
-int stat(const char *path, struct stat *st) noexcept
-{
-    return Seen(REAL(stat)(path, st), st);
-}
-
-int fstatat(int dir, const char *path, struct stat *st, int flags) noexcept
-{
-    return Seen(REAL(fstatat)(dir, path, st, flags), st);
-}
-
-int statx(int dir, const char *path, int flags, unsigned int mask, struct statx *st) noexcept
-{
-    const int done = REAL(statx)(dir, path, flags, mask, st);
-    if (done == 0 && FileShiftNs() != 0) {
-        for (statx_timestamp *time :
-             {&st->stx_atime, &st->stx_mtime, &st->stx_ctime, &st->stx_btime}) {
-            const timespec shifted = Shifted({time_t(time->tv_sec), long(time->tv_nsec)},
-                                             FileShiftNs());
-            time->tv_sec = shifted.tv_sec;
-            time->tv_nsec = unsigned(shifted.tv_nsec);
-        }
-    }
-    return done;
-}
-
 int futimens(int fd, const struct timespec times[2]) noexcept
 {
     timespec set[2];
@@ -243,8 +218,8 @@ ssize_t write(int fd, const void *bytes, size_t count)
 
 int flock(int fd, int operation) noexcept
 {
-    if (const long long error = Number("KAVR_FLOCK_ERRNO")) {
-        errno = int(error);
+    if (Mode("enolck")) {
+        errno = ENOLCK;
         return -1;
     }
     if (Mode("nolocks"))
