@@ -127,6 +127,8 @@ public:
     };
     Snapshot state() const;
 
+    // Every set-up draws from seed, for scripted tests.
+    void fixDrawSeed(std::uint64_t seed) { m_random.fixSeed(seed); }
     // The journal of the test in progress, open from F1 until the protocol is saved.
     const TestJournal &journal() const { return m_recorder.journal(); }
     // The layer in front.

@@ -6,6 +6,10 @@ namespace kavr {
 
 void RandomSource::reseedFromClock()
 {
+    if (m_fixedSeed) {
+        m_engine.seed(*m_fixedSeed);
+        return;
+    }
     const auto ticks = std::chrono::system_clock::now().time_since_epoch().count()
         ^ std::chrono::steady_clock::now().time_since_epoch().count();
     m_engine.seed(std::uint64_t(ticks));

@@ -5,6 +5,7 @@
 #include "testing/core/Figures.h"
 
 #include <cstdint>
+#include <optional>
 #include <random>
 
 namespace kavr {
@@ -17,12 +18,16 @@ class RandomSource
 public:
     explicit RandomSource(std::uint64_t seed = 0) : m_engine(seed) {}
     void reseed(std::uint64_t seed) { m_engine.seed(seed); }
+    // From the clock, unless a seed was fixed: then from that seed, every time.
     void reseedFromClock();
+    // For scripted runs whose draws must come out the same every time.
+    void fixSeed(std::uint64_t seed) { m_fixedSeed = seed; }
     // Uniform in 0..999.
     int drawBelow1000() { return m_dist(m_engine); }
 
 private:
     std::mt19937_64 m_engine;
+    std::optional<std::uint64_t> m_fixedSeed;
     std::uniform_int_distribution<int> m_dist{0, 999};
 };
 
