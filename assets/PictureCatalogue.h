@@ -1,7 +1,7 @@
 #pragma once
 // The 72 built-in figure pictures, each a complete baseline JFIF file stored under its picture
 // number: six sets of twelve, figure f being picture base + f. The variants' sets lie where
-// their rows put them (testing/core/TestVariant.h); the practice sets serve every variant.
+// their rows put them (parameters/TestVariant.h); the practice sets serve every variant.
 //
 //   1-12      exposure, variant A     166 x 146      13-24      answer, variant A     127 x 112
 //   101-112   exposure, variant B     166 x 146      113-124    answer, variant B     127 x 112
@@ -10,7 +10,7 @@
 // The files are compiled into the program as Qt resources (:/pictures/NNNN.jpg, four digits),
 // every file of assets/pictures; tools/figures/make_figures draws them. Errors are thrown as
 // kavr::KavrError. The pictures as pixels: LoadPicture (JpegDecoder.h).
-#include "testing/core/TestVariant.h"
+#include "parameters/TestVariant.h"
 
 #include <QByteArray>
 #include <QList>

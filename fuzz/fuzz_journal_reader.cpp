@@ -3,7 +3,7 @@
 // line, or a refusal, never crash, hang or read out of bounds; a test it gives must name a code
 // the entry would have taken and make a whole protocol.
 #include "error/KavrError.h"
-#include "testing/core/Figures.h"
+#include "parameters/Figures.h"
 #include "testing/core/JournalReader.h"
 #include "testing/core/ProtocolFile.h"
 #include "testing/core/SubjectEntryCheck.h"

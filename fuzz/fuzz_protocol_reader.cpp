@@ -1,10 +1,10 @@
 // libFuzzer target: any bytes as a protocol file. The reader must come back with a record or
 // a refusal, never crash, hang or read out of bounds; a record it gives must hold together
 // and go through both writers.
+#include "parameters/Figures.h"
 #include "report/csv/ProtocolCsv.h"
 #include "report/html/GroupPage.h"
 #include "report/read/ProtocolReader.h"
-#include "testing/core/Figures.h"
 
 #include <cstddef>
 #include <cstdint>

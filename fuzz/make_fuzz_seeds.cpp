@@ -1,9 +1,9 @@
 // Writes seed protocols for the fuzzer, built and encoded by the program's own code, and a
 // libFuzzer dictionary of the fixed texts of the line layouts in the protocol's code page.
 // Usage: make_fuzz_seeds <seed folder> <dictionary file>
+#include "parameters/Figures.h"
 #include "report/read/ProtocolLineParser.h"
 #include "testing/core/CodePage.h"
-#include "testing/core/Figures.h"
 #include "testing/core/Protocol.h"
 #include "testing/core/ProtocolFile.h"
 

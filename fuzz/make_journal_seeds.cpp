@@ -2,7 +2,7 @@
 // (a test stopped in the exposure, in the answer phase with a figure in hand, all placed, ended
 // with a save that failed), and a libFuzzer dictionary of the journal's words.
 // Usage: make_journal_seeds <seed folder> <dictionary file>
-#include "testing/core/Figures.h"
+#include "parameters/Figures.h"
 #include "testing/core/JournalLine.h"
 #include "testing/core/Protocol.h"
 #include "testing/core/TestJournal.h"

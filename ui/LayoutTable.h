@@ -45,7 +45,7 @@ inline constexpr Control EditPassword{"EditPassword", {16, 28, 305, 28}, "", San
 inline constexpr Control BtnEnter{"BtnEnter", {272, 408, 145, 33}, "Enter - Ввод", SansField};
 inline constexpr Control BtnExit{"BtnExit", {528, 408, 145, 33}, "Esc - Выход", SansField};
 inline constexpr Control logInNotice{"logInNotice", {272, 452, 401, 40}, "", SansLabel};
-// cbVariant's items are the variants' item texts (testing/core/TestVariant.h).
+// cbVariant's items are the variants' item texts (parameters/TestVariant.h).
 
 // Test layer (paTest).
 inline constexpr Control gbAnswer{"gbAnswer", {88, 472, 827, 272}, "", ArialBoard};

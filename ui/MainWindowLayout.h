@@ -3,7 +3,7 @@
 // every control that exists from the start, built from the layout's table (LayoutTable.h);
 // the boards of figures are built later, at run time, inside the group boxes and the test
 // layer named here.
-#include "testing/core/TestVariant.h"
+#include "parameters/TestVariant.h"
 #include "ui/LayoutTable.h"
 
 #include <QStringList>

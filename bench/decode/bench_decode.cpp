@@ -3,8 +3,8 @@
 //   bench_decode [rounds]   (default 200 rounds over every picture)
 #include "assets/JpegDecoder.h"
 #include "assets/PictureCatalogue.h"
-#include "testing/core/Figures.h"
-#include "testing/core/TestVariant.h"
+#include "parameters/Figures.h"
+#include "parameters/TestVariant.h"
 
 #include <QCoreApplication>
 #include <QHash>

@@ -1,12 +1,12 @@
 #include "SimulatedTest.h"
 
+#include "parameters/Figures.h"
+#include "parameters/TestVariant.h"
 #include "testing/core/ChoiceRecord.h"
-#include "testing/core/Figures.h"
 #include "testing/core/Permutation.h"
 #include "testing/core/Protocol.h"
 #include "testing/core/ProtocolFile.h"
 #include "testing/core/Scoring.h"
-#include "testing/core/TestVariant.h"
 
 #include <QDateTime>
 #include <QList>

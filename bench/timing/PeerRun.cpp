@@ -4,7 +4,7 @@
 #include "StopProcess.h"
 #include "TestScreens.h"
 #include "harness/MonotonicTime.h"
-#include "testing/core/Figures.h"
+#include "parameters/Figures.h"
 
 #include <QDir>
 #include <QFile>

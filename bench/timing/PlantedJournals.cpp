@@ -1,8 +1,8 @@
 #include "PlantedJournals.h"
 
+#include "parameters/TestVariant.h"
 #include "testing/core/Protocol.h"
 #include "testing/core/TestJournal.h"
-#include "testing/core/TestVariant.h"
 
 #include <QDir>
 #include <QFile>

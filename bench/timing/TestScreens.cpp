@@ -2,9 +2,9 @@
 
 #include "harness/MonotonicTime.h"
 #include "harness/ScreenMap.h"
+#include "parameters/Figures.h"
+#include "parameters/TestVariant.h"
 #include "testing/BoardGeometry.h"
-#include "testing/core/Figures.h"
-#include "testing/core/TestVariant.h"
 
 #include <algorithm>
 

@@ -11,8 +11,8 @@
 #include "harness/ProgramRun.h"
 #include "harness/ProtocolCheck.h"
 #include "harness/ScreenMap.h"
+#include "parameters/Figures.h"
 #include "testing/BoardGeometry.h"
-#include "testing/core/Figures.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "TimingTable.h"
 
-#include "testing/core/TestVariant.h"
+#include "parameters/TestVariant.h"
 
 #include <algorithm>
 #include <cmath>

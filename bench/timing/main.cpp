@@ -18,7 +18,7 @@
 #include "harness/WineSession.h"
 #include "harness/XInput.h"
 #include "harness/XvfbSession.h"
-#include "testing/core/Figures.h"
+#include "parameters/Figures.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "report/command/ReportOptions.h"
 
-#include "testing/core/TestVariant.h"
+#include "parameters/TestVariant.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "report/csv/PlacementCsv.h"
 
+#include "parameters/Figures.h"
 #include "report/table/PlacementTable.h"
-#include "testing/core/Figures.h"
 
 namespace kavr::report {
 

@@ -1,6 +1,6 @@
 #include "report/figures/BoardFacts.h"
 
-#include "testing/core/Figures.h"
+#include "parameters/Figures.h"
 
 namespace kavr::report {
 

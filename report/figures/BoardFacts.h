@@ -9,8 +9,8 @@
 //
 // The program never writes rows that disagree with one board; a file edited by hand may. Such
 // rows are named in contradictions and what they disagree about is left unknown.
+#include "parameters/Figures.h"
 #include "report/read/ProtocolRecord.h"
-#include "testing/core/Figures.h"
 
 #include <QList>
 #include <QStringList>

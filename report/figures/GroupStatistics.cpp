@@ -1,7 +1,7 @@
 #include "report/figures/GroupStatistics.h"
 
-#include "testing/core/Figures.h"
-#include "testing/core/TestVariant.h"
+#include "parameters/Figures.h"
+#include "parameters/TestVariant.h"
 
 #include <algorithm>
 #include <cmath>

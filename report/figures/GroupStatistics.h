@@ -9,8 +9,8 @@
 //
 // Tcp is defined only for a subject who placed a figure, SD and V only for one who placed two:
 // the protocol's 0 for the others means "none", so they stay out of those figures.
+#include "parameters/Figures.h"
 #include "report/read/ProtocolRecord.h"
-#include "testing/core/Figures.h"
 
 #include <QList>
 #include <QString>

@@ -1,11 +1,11 @@
 #include "report/html/GroupPage.h"
 
 #include "assets/PictureCatalogue.h"
+#include "parameters/Figures.h"
 #include "report/html/HeatMap.h"
 #include "report/html/HtmlPage.h"
 #include "report/html/SubjectPage.h"
 #include "report/html/TimeChart.h"
-#include "testing/core/Figures.h"
 #include "testing/core/Format.h"
 #include "testing/core/Protocol.h"
 

@@ -1,7 +1,7 @@
 #include "report/html/HeatMap.h"
 
+#include "parameters/Figures.h"
 #include "report/html/HtmlPage.h"
-#include "testing/core/Figures.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 // A 4 × 3 board of twelve cells, each shaded by a share from 0 to 1 (light = few, dark = many,
 // so that it reads in grey as well) and carrying its figures as text. The twelve task panels
 // lie as on the subject's screen; the twelve figures in their numbers' order.
-#include "testing/core/Figures.h"
+#include "parameters/Figures.h"
 
 #include <QString>
 

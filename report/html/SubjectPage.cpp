@@ -1,11 +1,11 @@
 #include "report/html/SubjectPage.h"
 
 #include "assets/PictureCatalogue.h"
+#include "parameters/Figures.h"
 #include "report/figures/BoardFacts.h"
 #include "report/html/FigurePictures.h"
 #include "report/html/HtmlPage.h"
 #include "report/html/TimeChart.h"
-#include "testing/core/Figures.h"
 #include "testing/core/Format.h"
 #include "testing/core/Protocol.h"
 

@@ -1,9 +1,9 @@
 #include "report/read/ProtocolReader.h"
 
+#include "parameters/Figures.h"
 #include "platform/files/FileAccess.h"
 #include "report/read/ProtocolLineParser.h"
 #include "testing/core/CodePage.h"
-#include "testing/core/Figures.h"
 #include "testing/core/Protocol.h"
 #include "testing/core/ProtocolFile.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 // One protocol file read back: what the program wrote, as figures.
+#include "parameters/TestVariant.h"
 #include "testing/core/ChoiceRecord.h"
 #include "testing/core/Scoring.h"
-#include "testing/core/TestVariant.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "report/select/Selection.h"
 
-#include "testing/core/TestVariant.h"
+#include "parameters/TestVariant.h"
 
 namespace kavr::report {
 

@@ -1,6 +1,6 @@
 #include "report/table/ProtocolTable.h"
 
-#include "testing/core/Figures.h"
+#include "parameters/Figures.h"
 #include "testing/core/Protocol.h"
 
 namespace kavr::report {

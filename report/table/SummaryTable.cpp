@@ -1,6 +1,6 @@
 #include "report/table/SummaryTable.h"
 
-#include "testing/core/Figures.h"
+#include "parameters/Figures.h"
 
 namespace kavr::report {
 

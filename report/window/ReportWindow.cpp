@@ -1,6 +1,7 @@
 #include "report/window/ReportWindow.h"
 
 #include "assets/PictureCatalogue.h"
+#include "parameters/TestVariant.h"
 #include "report/csv/PlacementCsv.h"
 #include "report/csv/ProtocolCsv.h"
 #include "report/csv/SummaryCsv.h"
@@ -10,7 +11,6 @@
 #include "report/html/SubjectPage.h"
 #include "report/window/SubjectTableModel.h"
 #include "report/xlsx/Workbook.h"
-#include "testing/core/TestVariant.h"
 
 #include <QApplication>
 #include <QCheckBox>

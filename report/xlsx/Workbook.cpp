@@ -1,11 +1,11 @@
 #include "report/xlsx/Workbook.h"
 
+#include "parameters/Figures.h"
 #include "platform/files/FileAccess.h"
 #include "report/read/ProtocolDate.h"
 #include "report/table/PlacementTable.h"
 #include "report/table/ProtocolTable.h"
 #include "report/table/SummaryTable.h"
-#include "testing/core/Figures.h"
 #include "testing/core/Format.h"
 
 #include <QCoreApplication>

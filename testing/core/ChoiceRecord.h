@@ -1,6 +1,6 @@
 #pragma once
 // One placement of the answer phase, and the twelve of a test.
-#include "testing/core/Figures.h"
+#include "parameters/Figures.h"
 
 #include <QtGlobal>
 

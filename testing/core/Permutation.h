@@ -2,7 +2,7 @@
 // The permutation draw of the board set-up: each position takes (r mod 12) + 1 for a uniform
 // r in 0..999 and is drawn again while the value repeats an earlier one. The bias of
 // 1000 mod 12 (1-4 slightly likelier per single draw) is part of the method and kept.
-#include "testing/core/Figures.h"
+#include "parameters/Figures.h"
 
 #include <cstdint>
 #include <optional>

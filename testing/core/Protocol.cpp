@@ -1,6 +1,6 @@
 #include "testing/core/Protocol.h"
 
-#include "testing/core/TestVariant.h"
+#include "parameters/TestVariant.h"
 
 namespace kavr::protocol {
 

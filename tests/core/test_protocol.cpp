@@ -1,9 +1,9 @@
 // The protocol's lines for scripted tests, compared with texts written out by hand; the
 // variants whose names and phase lengths they carry.
+#include "parameters/TestVariant.h"
 #include "support/TestChoices.h"
 #include "support/TestSettings.h"
 #include "testing/core/Protocol.h"
-#include "testing/core/TestVariant.h"
 
 #include <QTest>
 

@@ -10,8 +10,8 @@
 #include "harness/TenPlacements.h"
 #include "harness/XInput.h"
 #include "harness/XvfbSession.h"
+#include "parameters/TestVariant.h"
 #include "testing/BoardGeometry.h"
-#include "testing/core/TestVariant.h"
 
 #include <QDir>
 #include <QElapsedTimer>

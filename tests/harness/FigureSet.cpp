@@ -2,7 +2,7 @@
 
 #include "assets/JpegDecoder.h"
 #include "harness/ScreenProbe.h"
-#include "testing/core/Figures.h"
+#include "parameters/Figures.h"
 
 namespace kavr::harness {
 

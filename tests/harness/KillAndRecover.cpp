@@ -6,8 +6,8 @@
 #include "harness/ProtocolCheck.h"
 #include "harness/ScreenMap.h"
 #include "harness/XInput.h"
-#include "testing/core/Figures.h"
-#include "testing/core/TestVariant.h"
+#include "parameters/Figures.h"
+#include "parameters/TestVariant.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -7,7 +7,7 @@
 // reader and compared, row by row, with what the test did and when (its dated clicks).
 // Successive interruptions share the program's folder: the recovered files add up there.
 #include "harness/Operator.h"
-#include "testing/core/Figures.h"
+#include "parameters/Figures.h"
 
 #include <QDateTime>
 #include <QImage>

@@ -4,7 +4,7 @@
 #include "harness/ScreenMap.h"
 #include "harness/XInput.h"
 #include "harness/XvfbSession.h"
-#include "testing/core/Figures.h"
+#include "parameters/Figures.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 #include "harness/ProtocolCheck.h"
 
+#include "parameters/Figures.h"
+#include "parameters/TestVariant.h"
 #include "report/read/ProtocolReader.h"
-#include "testing/core/Figures.h"
-#include "testing/core/TestVariant.h"
 
 #include <QFile>
 #include <QFileInfo>

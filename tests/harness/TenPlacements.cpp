@@ -2,8 +2,8 @@
 
 #include "harness/MonotonicTime.h"
 #include "harness/ScreenMap.h"
-#include "testing/core/Figures.h"
-#include "testing/core/TestVariant.h"
+#include "parameters/Figures.h"
+#include "parameters/TestVariant.h"
 
 #include <QTest>
 #include <QThread>

@@ -4,8 +4,8 @@
 // 7th onto the panels of the two figures never placed (positions 11 and 12), which leaves every
 // right panel free; then the time-out.
 #include "harness/XInput.h"
+#include "parameters/Figures.h"
 #include "report/read/ProtocolRecord.h"
-#include "testing/core/Figures.h"
 
 #include <QList>
 #include <QPoint>

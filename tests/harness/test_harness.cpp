@@ -11,12 +11,12 @@
 #include "harness/ScreenWatcher.h"
 #include "harness/XInput.h"
 #include "harness/XvfbSession.h"
+#include "parameters/Figures.h"
+#include "parameters/TestVariant.h"
 #include "support/ScriptedTest.h"
 #include "support/TestSettings.h"
 #include "testing/BoardGeometry.h"
-#include "testing/core/Figures.h"
 #include "testing/core/ProtocolFile.h"
-#include "testing/core/TestVariant.h"
 
 #include <QStringEncoder>
 #include <QTest>

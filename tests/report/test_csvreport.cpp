@@ -3,6 +3,7 @@
 // the HTML. (Its figures, read back against the protocols, are checked through the command
 // itself.)
 #include "CsvReader.h"
+#include "parameters/Figures.h"
 #include "report/csv/CsvFormat.h"
 #include "report/csv/ProtocolCsv.h"
 #include "report/html/GroupPage.h"
@@ -10,7 +11,6 @@
 #include "report/read/ResultFolder.h"
 #include "report/table/ProtocolTable.h"
 #include "support/ScriptedTest.h"
-#include "testing/core/Figures.h"
 #include "testing/core/ProtocolFile.h"
 
 #include <QTemporaryDir>

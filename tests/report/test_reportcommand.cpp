@@ -3,11 +3,11 @@
 // locale's separators, the default folder beside the executable, and progress on stderr.
 #include "CsvReader.h"
 #include "ReportRun.h"
+#include "parameters/Figures.h"
 #include "report/command/ProgressLine.h"
 #include "report/table/ProtocolTable.h"
 #include "support/ScriptedTest.h"
 #include "support/TestFiles.h"
-#include "testing/core/Figures.h"
 
 #include <QDir>
 #include <QFile>

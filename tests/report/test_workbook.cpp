@@ -9,12 +9,12 @@
 // Needs soffice (Debian package libreoffice-calc-nogui): label tool; skipped without it.
 #include "CalcConvert.h"
 #include "ReportRun.h"
+#include "parameters/Figures.h"
 #include "report/table/PlacementTable.h"
 #include "report/table/ProtocolTable.h"
 #include "report/table/SummaryTable.h"
 #include "support/ScriptedTest.h"
 #include "support/TestFiles.h"
-#include "testing/core/Figures.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -18,8 +18,8 @@
 #include "harness/WineSession.h"
 #include "harness/XInput.h"
 #include "harness/XvfbSession.h"
+#include "parameters/TestVariant.h"
 #include "testing/BoardGeometry.h"
-#include "testing/core/TestVariant.h"
 
 #include <QDir>
 #include <QElapsedTimer>

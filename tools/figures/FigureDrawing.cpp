@@ -1,6 +1,6 @@
 #include "FigureDrawing.h"
 
-#include "testing/core/Figures.h"
+#include "parameters/Figures.h"
 
 #include <QPainterPath>
 #include <QTransform>

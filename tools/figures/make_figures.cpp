@@ -2,8 +2,8 @@
 // given on the command line: make_figures <output folder>
 #include "FigureDrawing.h"
 #include "JfifEncoder.h"
-#include "testing/core/Figures.h"
-#include "testing/core/TestVariant.h"
+#include "parameters/Figures.h"
+#include "parameters/TestVariant.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -11,8 +11,7 @@ inline constexpr int FigureCount = 12;
 inline constexpr int AllPlaced = FigureCount + 1;
 
 // One T per figure (or panel, or position, or record), indexed 1..FigureCount.
-template <typename T>
-using PerFigure = std::array<T, FigureCount + 1>;
+template <typename T> using PerFigure = std::array<T, FigureCount + 1>;
 
 // Whether n is a figure's number (a panel's, a position's).
 constexpr bool IsFigureNumber(int n)

@@ -4,7 +4,7 @@
 // that names no row); the window, the protocol, the layout's texts, the picture catalogue and
 // the results report all read them here. A variant is one row plus its pictures in
 // assets/pictures (figure f's pictures numbered exposurePictures + f and answerPictures + f).
-#include "testing/core/Figures.h"
+#include "parameters/Figures.h"
 
 #include <QStringView>
 
