@@ -24,12 +24,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     }
     const InterruptedTest &test = *outcome.test;
-    if (outcome.empty || CheckSubjectCode(test.code) || test.choiceNo < 0 || test.choiceNo > AllPlaced
+    if (outcome.empty || CheckSubjectCode(test.code()) || test.state.ChoiceNo > AllPlaced
         || (outcome.damagedLine != 0) == outcome.error.isEmpty())
         __builtin_trap();
     const QStringList lines = test.protocolLines();
-    // The journal's lines, the end time, the variant line and the results: 19 more.
-    if (lines.size() != test.lines.size() + 19)
+    // The journal's lines, then the end time, the variant line and the results: 19 more.
+    if (lines.size() != test.journaledLines + 19)
         __builtin_trap();
     try {
         EncodeProtocol(lines);

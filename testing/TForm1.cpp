@@ -8,8 +8,6 @@
 #include "platform/desktop/DesktopServices.h"
 #include "platform/priority/TimedPriority.h"
 #include "testing/BoardGeometry.h"
-#include "testing/core/Protocol.h"
-#include "testing/core/Scoring.h"
 #include "testing/core/SubjectEntryCheck.h"
 #include "ui/BitButton.h"
 #include "ui/FigureImage.h"
@@ -67,15 +65,14 @@ const QColor FinishedMessageColor{0, 0, 255};
 
 TForm1::TForm1(platform::DesktopServices &desktop, Clock &clock, SaveTarget saveTarget,
                FormatSettings format, TestJournal::FileSync fileSync, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
-                          | Qt::MSWindowsFixedSizeDialogHint),
+    : QWidget(parent,
+              Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_run(clock, format.encodable(), saveTarget, std::move(fileSync)),
       Timer(this, clock, [this] { m_desktop.WaitForWindowSystem(); }),
       m_desktop(desktop),
       m_clock(clock),
-      m_saveTarget(std::move(saveTarget)),
-      m_format(format.encodable()),
-      m_recorder(clock, m_saveTarget, m_format, std::move(fileSync))
+      m_saveTarget(std::move(saveTarget))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("KAVR.IM"));
@@ -96,14 +93,6 @@ TForm1::TForm1(platform::DesktopServices &desktop, Clock &clock, SaveTarget save
 
 TForm1::~TForm1() = default;
 
-TForm1::Snapshot TForm1::state() const
-{
-    return {Tag, SessionOpen, VariantIndex, KeyOrder, Choices, ChoiceNo, SelectedFigure, MarkTime,
-            AnswerStartTime, ResultLog ? std::optional<QStringList>(*ResultLog) : std::nullopt,
-            m_protocolPath, TaskPanels, TaskImages, AnswerPanels, AnswerImages, ExamplePanels, ExampleImages,
-            PracticePanels, FigurePanels, FigureImages, Timer.isActive(), Timer.interval(), Timer.deadline()};
-}
-
 void TForm1::guarded(const std::function<void()> &handler)
 {
     ui::RunGuarded(m_errorSink, handler);
@@ -115,21 +104,20 @@ void TForm1::FormCreate()
 {
     m_desktop.PlaySound(StartSound);
     m_desktop.LoadKeyboardLayout(EnglishLayout);
-    SessionOpen = false;
+    m_run.open();
     cbVariant->setCurrentIndex(0);
     bringToFront(PaPassword);
     m_nativeSystemMenu = m_desktop.AddSystemMenuEntry(std::uintptr_t(winId()), AboutCommand,
                                                       AboutItemText);
     // The window's own key hook: it sees every key before the focused control does.
     windowHandle()->installEventFilter(this);
-    ResultLog = std::make_unique<QStringList>();
 }
 
 void TForm1::FormClose()
 {
     Timer.stop();
     m_desktop.ShowTaskbar();
-    ResultLog.reset();
+    m_run.close();
     // What this start recovered and the operator has not read goes to the next start; what
     // cannot, the operator reads now.
     const QString lost = m_notice.closing();
@@ -159,7 +147,7 @@ void TForm1::showEntryControls()
 
 void TForm1::setRecoveryNotice(const RecoveryReport &report)
 {
-    if (Tag > 1) {
+    if (m_run.state().Stage > 1) {
         // A subject is at work: the screens stay the subject's, and the next start tells.
         m_notice.carry(report.carriedLines());
         return;
@@ -173,7 +161,8 @@ void TForm1::BtnEnterClick()
 {
     const bool codeGiven = !EditUser->text().isEmpty();
     const bool nameGiven = !EditPassword->text().isEmpty();
-    if (SessionOpen && codeGiven && nameGiven) {
+    const bool sessionOpen = m_run.state().SessionOpen;
+    if (sessionOpen && codeGiven && nameGiven) {
         // Pasted text may spell й or ё as a letter and a combining mark; composed, it fits
         // the protocol's code page.
         for (QLineEdit *field : {EditUser, EditPassword}) {
@@ -194,7 +183,7 @@ void TForm1::BtnEnterClick()
         PrepareTest();
         return;
     }
-    if (SessionOpen) {
+    if (sessionOpen) {
         EditPassword->setFocus();
         return;
     }
@@ -204,12 +193,12 @@ void TForm1::BtnEnterClick()
         return;
     }
     // The log-in succeeds exactly when both fields are empty.
+    if (!m_run.logIn())
+        return;
     m_desktop.LoadKeyboardLayout(RussianLayout);
-    SessionOpen = true;
     EditPassword->setEchoMode(QLineEdit::Normal);
     EditPassword->clear();
     EditUser->clear();
-    Tag = 1;
     EditUser->setFocus();
     GroupBoxUser->setCaption(QString::fromUtf8(SubjectCodeCaption));
     GroupBoxPasswrd->setCaption(QString::fromUtf8(SubjectNameCaption));
@@ -245,42 +234,31 @@ void TForm1::BtnExitClick()
 
 void TForm1::bbTestClick()
 {
-    if (Tag != 2)
-        return; // the timed test starts only from the instruction, with the boards built
-    ResultLog->append(protocol::InstructionLine(SecondsSince(m_clock, MarkTime), m_format));
+    if (!m_run.start())
+        return;
     bbTest->hide();
     gbIn1->hide();
     gbIn2->hide();
-    Tag = 3;
     // The exposure counts from the moment the figures are handed to the window system, as the
     // answer row that ends them will be at the deadline.
-    Timer.begin(figuresScreen(), TestVariants[VariantIndex].exposureSeconds * 1000,
+    Timer.begin(figuresScreen(), TestVariants[m_run.state().VariantIndex].exposureSeconds * 1000,
                 answerRowScreen(), DrawAheadAfterMs);
-    SelectedFigure = 0;
     // The processor for the timed phases, until the protocol is saved; asked once the figures
     // are up, so that asking delays nothing the subject sees.
     const platform::PriorityGrant priority = m_desktop.RaiseTimedPriority();
-    // From now on the subject's work must survive whatever stops the program. Journaled once
-    // the figures are up; a set-up repeated during the exposure goes on in the same journal.
-    m_recorder.exposureBegan(EditUser->text(), *ResultLog, variantText());
-    m_recorder.priority(priority.granted, QString::fromStdString(priority.how));
+    m_run.exposureShown(priority.granted, QString::fromStdString(priority.how));
 }
 
 void TForm1::TimerTimer()
 {
-    if (SessionOpen) {
-        // The exposure has ended, the answer row is up: the answer time counts from that moment.
-        MarkTime = m_clock.ClockMs();
-        AnswerStartTime = MarkTime;
-        Timer.beginNext(TestVariants[VariantIndex].answerSeconds * 1000, closingScreen(),
-                        ClosingAheadAfterMs);
-        SessionOpen = false;
-        ChoiceNo = 1;
-        placePointer(AnswerImages[1], AnswerStartPoint);
-        m_recorder.answerBegan(AnswerStartTime);
-    } else {
+    if (!m_run.beginAnswer()) {
         FinishTest(); // the answer time has run out
+        return;
     }
+    // The exposure has ended, the answer row is up and the answer time counts from that moment.
+    Timer.beginNext(TestVariants[m_run.state().VariantIndex].answerSeconds * 1000, closingScreen(),
+                    ClosingAheadAfterMs);
+    placePointer(m_boards.AnswerImages[1], AnswerStartPoint);
 }
 
 // The screens that begin and end the timed phases: the figures on the test layer; the answer
@@ -306,7 +284,7 @@ PhasePresenter::Screen TForm1::closingScreen()
 void TForm1::showAnswerRow(bool shown)
 {
     for (int i = 1; i <= FigureCount; ++i)
-        TaskImages[i]->setVisible(!shown);
+        m_boards.TaskImages[i]->setVisible(!shown);
     gbAnswer->setVisible(shown);
 }
 
@@ -315,13 +293,14 @@ QRegion TForm1::answerRowRegion() const
 {
     QRegion changed = gbAnswer->geometry();
     for (int i = 1; i <= FigureCount; ++i)
-        changed += QRect(TaskImages[i]->mapTo(paTest, QPoint(0, 0)), TaskImages[i]->size());
+        changed += QRect(m_boards.TaskImages[i]->mapTo(paTest, QPoint(0, 0)),
+                         m_boards.TaskImages[i]->size());
     return changed.translated(paTest->pos());
 }
 
 void TForm1::FormKeyDown(int key)
 {
-    switch (Tag) {
+    switch (m_run.state().Stage) {
     case 0:
     case 1:
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -348,62 +327,58 @@ void TForm1::PrepareTest()
     // A timer still running from an earlier set-up must not end this one's exposure, nor
     // a screen drawn ahead for it show.
     Timer.stop();
-    ResultLog->append(protocol::HeaderLines(EditUser->text(), EditPassword->text(),
-                                            m_clock.now(), m_format));
-    VariantIndex = cbVariant->currentIndex();
-    if (cbVariant->currentText() != cbVariant->itemText(VariantIndex))
-        VariantIndex = -1; // text typed into the field names no item
-    if (VariantIndex < 0 || VariantIndex >= VariantCount)
-        VariantIndex = 0;
-    setWindowTitle(windowTitle() + QLatin1Char(' ') + variantText());
-    ui::ShowPhaseLengths(*this, TestVariants[VariantIndex]);
+    const qint32 variant = TestRun::VariantOfList(cbVariant->currentIndex(),
+                                                  cbVariant->currentText());
+    const Permutation OfferOrder = m_run.setUp(EditUser->text(), EditPassword->text(), variant);
+    setWindowTitle(windowTitle() + QLatin1Char(' ') + m_run.variantText());
+    ui::ShowPhaseLengths(*this, TestVariants[variant]);
 
     // A repeated set-up builds new boards over the old ones, which stay owned by the window
     // but hidden: an old figure showing through where a new one was placed could be placed
     // again.
-    for (const auto *board : {&TaskPanels, &AnswerPanels, &ExamplePanels, &PracticePanels, &FigurePanels})
+    Boards &b = m_boards;
+    for (const auto *board :
+         {&b.TaskPanels, &b.AnswerPanels, &b.ExamplePanels, &b.PracticePanels, &b.FigurePanels})
         for (int i = 1; i <= FigureCount; ++i)
             if ((*board)[i])
                 (*board)[i]->hide();
 
-    m_random.reseedFromClock();
-    KeyOrder = DrawPermutation(m_random);
-
+    const Permutation &KeyOrder = m_run.state().KeyOrder;
     for (int i = 1; i <= FigureCount; ++i) {
-        TaskPanels[i] = createPanel(paTest, TaskPanelFamily, i);
-        TaskPanels[i]->Tag = KeyOrder[i];
-        TaskPanels[i]->setOnClick([this](ui::Panel *p) { guarded([this, p] { paTask0Click(p); }); });
-        ExamplePanels[i] = createPanel(gbIn1, ExamplePanelFamily, i);
-        ExampleImages[i] = createImage(ExamplePanels[i], assets::ExamplePicture(KeyOrder[i]));
-        PracticePanels[i] = createPanel(gbIn2, PracticePanelFamily, i);
-        PracticePanels[i]->setOnClick([this](ui::Panel *p) { guarded([this, p] { PaInstClick(p); }); });
-        TaskImages[i] = createImage(TaskPanels[i], assets::ExposurePicture(VariantIndex, KeyOrder[i]));
+        b.TaskPanels[i] = createPanel(paTest, TaskPanelFamily, i);
+        b.TaskPanels[i]->Tag = KeyOrder[i];
+        b.TaskPanels[i]->setOnClick(
+            [this](ui::Panel *p) { guarded([this, p] { paTask0Click(p); }); });
+        b.ExamplePanels[i] = createPanel(gbIn1, ExamplePanelFamily, i);
+        b.ExampleImages[i] = createImage(b.ExamplePanels[i], assets::ExamplePicture(KeyOrder[i]));
+        b.PracticePanels[i] = createPanel(gbIn2, PracticePanelFamily, i);
+        b.PracticePanels[i]->setOnClick(
+            [this](ui::Panel *p) { guarded([this, p] { PaInstClick(p); }); });
+        b.TaskImages[i] = createImage(b.TaskPanels[i],
+                                      assets::ExposurePicture(variant, KeyOrder[i]));
     }
     for (int i = 1; i <= FigureCount; ++i) {
-        AnswerPanels[i] = createPanel(gbAnswer, AnswerPanelFamily, i);
-        AnswerPanels[i]->setColor(ui::ButtonFace);
-        AnswerPanels[i]->Tag = 0;
-        FigurePanels[i] = createPanel(gbIn3, FigurePanelFamily, i);
-        FigurePanels[i]->setColor(ui::ButtonFace);
+        b.AnswerPanels[i] = createPanel(gbAnswer, AnswerPanelFamily, i);
+        b.AnswerPanels[i]->setColor(ui::ButtonFace);
+        b.AnswerPanels[i]->Tag = 0;
+        b.FigurePanels[i] = createPanel(gbIn3, FigurePanelFamily, i);
+        b.FigurePanels[i]->setColor(ui::ButtonFace);
     }
-    const Permutation OfferOrder = DrawPermutation(m_random);
     for (int i = 1; i <= FigureCount; ++i) {
         const int offered = KeyOrder[OfferOrder[i]];
-        AnswerImages[i] = createImage(AnswerPanels[i], assets::AnswerPicture(VariantIndex, offered));
-        AnswerImages[i]->Hint = QString::number(i);
-        AnswerImages[i]->Tag = offered;
-        AnswerImages[i]->setCursor(Qt::PointingHandCursor);
-        AnswerImages[i]->setOnClick([this](ui::FigureImage *im) { guarded([this, im] { imAnswer0Click(im); }); });
-        FigureImages[i] = createImage(FigurePanels[i], assets::PalettePicture(OfferOrder[i]));
-        FigureImages[i]->Hint = QString::number(i);
-        FigureImages[i]->setCursor(Qt::PointingHandCursor);
-        FigureImages[i]->setOnClick([this](ui::FigureImage *im) { guarded([this, im] { ImInstrClick(im); }); });
+        b.AnswerImages[i] = createImage(b.AnswerPanels[i], assets::AnswerPicture(variant, offered));
+        b.AnswerImages[i]->Hint = QString::number(i);
+        b.AnswerImages[i]->Tag = offered;
+        b.AnswerImages[i]->setCursor(Qt::PointingHandCursor);
+        b.AnswerImages[i]->setOnClick(
+            [this](ui::FigureImage *im) { guarded([this, im] { imAnswer0Click(im); }); });
+        b.FigureImages[i] = createImage(b.FigurePanels[i], assets::PalettePicture(OfferOrder[i]));
+        b.FigureImages[i]->Hint = QString::number(i);
+        b.FigureImages[i]->setCursor(Qt::PointingHandCursor);
+        b.FigureImages[i]->setOnClick(
+            [this](ui::FigureImage *im) { guarded([this, im] { ImInstrClick(im); }); });
     }
 
-    for (int i = 1; i <= FigureCount; ++i) {
-        Choices[i].Time = 0.0;
-        Choices[i].PanelNo = -1;
-    }
     // Styled now rather than on their first show, which would otherwise fall into the last
     // milliseconds of the exposure.
     paTest->ensurePolished();
@@ -412,11 +387,8 @@ void TForm1::PrepareTest()
                                  static_cast<QWidget *>(bbTest)})
         instruction->show();
     bringToFront(paInstr);
-    Tag = 2;
     placePointer(gbIn3, ui::PaletteStartPoint);
-    MarkTime = m_clock.ClockMs();
-    SelectedFigure = 0;
-    m_recorder.protocolLines(*ResultLog); // a set-up repeated during the exposure
+    m_run.instructionShown();
 }
 
 ui::Panel *TForm1::createPanel(QWidget *parent, const PanelFamily &family, int i)
@@ -452,6 +424,7 @@ void TForm1::LoadFigurePicture(ui::FigureImage *image, qint32 number)
 
 // ---- Placements ---------------------------------------------------------------------------
 
+// The frame on a picked figure; a second click on it takes the frame away but keeps the pick.
 void TForm1::highlightPick(Board<ui::Panel> &panels, int position)
 {
     ui::Panel *picked = panels[position];
@@ -463,59 +436,48 @@ void TForm1::highlightPick(Board<ui::Panel> &panels, int position)
         picked->setColor(ui::HighlightRed);
         picked->Tag = 1;
     } else {
-        // A second click takes the frame away but keeps the pick.
         picked->setColor(ui::ButtonFace);
         picked->Tag = 0;
     }
-    SelectedFigure = quint8(position);
 }
 
 void TForm1::imAnswer0Click(ui::FigureImage *sender)
 {
-    const int figure = sender->Tag;
     const int position = sender->Hint.toInt();
-    Choices[ChoiceNo].PictureNo = position;
-    Choices[ChoiceNo].Answer = figure;
-    highlightPick(AnswerPanels, position);
-    m_recorder.pick(ChoiceNo, Choices);
+    highlightPick(m_boards.AnswerPanels, position);
+    m_run.pick(position, sender->Tag);
 }
 
 void TForm1::paTask0Click(ui::Panel *sender)
 {
-    if (SelectedFigure == 0)
+    const int picked = m_run.state().SelectedFigure;
+    if (picked == 0)
         return;
-    const int key = sender->Tag;
     const int panelNo = sender->caption().toInt();
-    Choices[ChoiceNo].PanelNo = panelNo;
-    Choices[ChoiceNo].Key = key;
-    TaskPanels[panelNo]->setOnClick(nullptr);
-    TaskPanels[panelNo]->setCursor(Qt::ArrowCursor);
+    m_boards.TaskPanels[panelNo]->setOnClick(nullptr);
+    m_boards.TaskPanels[panelNo]->setCursor(Qt::ArrowCursor);
     sender->setCaption(QString());
-    AnswerPanels[SelectedFigure]->hide();
-    SelectedFigure = 0;
-    Choices[ChoiceNo].Time += SecondsSince(m_clock, MarkTime);
-    MarkTime = m_clock.ClockMs();
-    // The time is taken and the screen changed; the journal line costs one write().
-    m_recorder.place(ChoiceNo, Choices, MarkTime);
-    ++ChoiceNo;
-    if (ChoiceNo == AllPlaced)
+    m_boards.AnswerPanels[picked]->hide();
+    if (m_run.place(panelNo, sender->Tag))
         FinishTest();
 }
 
 void TForm1::ImInstrClick(ui::FigureImage *sender)
 {
-    highlightPick(FigurePanels, sender->Hint.toInt());
+    const int position = sender->Hint.toInt();
+    highlightPick(m_boards.FigurePanels, position);
+    m_run.pickPractice(position);
 }
 
 void TForm1::PaInstClick(ui::Panel *sender)
 {
-    if (SelectedFigure == 0)
+    const int picked = m_run.state().SelectedFigure;
+    if (!m_run.placePractice())
         return;
     sender->setOnClick(nullptr);
     sender->setCaption(QString());
     sender->setCursor(Qt::ArrowCursor);
-    FigurePanels[SelectedFigure]->hide();
-    SelectedFigure = 0;
+    m_boards.FigurePanels[picked]->hide();
     setFocus();
 }
 
@@ -526,27 +488,13 @@ void TForm1::FinishTest()
     // The processor goes back once the protocol is saved, or could not be.
     const auto giveBack = qScopeGuard([this] { m_desktop.RestoreTimedPriority(); });
     ensureClosingMessage(); // all twelve placed before it was set up
-    if (ChoiceNo != AllPlaced)
-        Choices[ChoiceNo].Time += SecondsSince(m_clock, MarkTime); // the placement in progress
     Timer.stop();
-    Tag = 4;
-    const double answerTime = SecondsSince(m_clock, AnswerStartTime);
+    m_run.stopAnswer();
     bringToFront(paInstr);
     showNow(paInstr); // the message shows when the time is up: before the sound and the save
     m_desktop.PlaySound(FinishSound);
-
-    const QDateTime end = m_clock.now();
-    ResultLog->append(protocol::FinishTimeLine(end.time(), m_format));
-    const Score score = ScoreChoices(Choices);
-    ResultLog->append(protocol::ResultLines(variantText(), answerTime, score, Choices, m_format));
-    // Should the save fail everywhere, the journal holds the test as it ended.
-    m_recorder.finish(answerTime, ChoiceNo, Choices, end);
-    const SaveOutcome saved = TrySaveProtocol(m_saveTarget, EditUser->text(), *ResultLog);
-    m_protocolPath = saved.path;
-    if (!saved.path.isEmpty())
-        m_recorder.protocolSaved(saved.path); // saved nowhere, the journal still holds it
-    if (!saved.error.isEmpty())
-        throw KavrError(saved.error + (saved.path.isEmpty() ? m_recorder.journalNote() : QString()));
+    m_run.composeResult();
+    m_run.save();
 }
 
 // Set on the hidden instruction layer once the answer time has begun, so that the end of the
@@ -566,11 +514,6 @@ void TForm1::ensureClosingMessage()
     for (const char *line : FinishedMessage)
         message << QString::fromUtf8(line);
     mInstruction->setLines(message, true);
-}
-
-QString TForm1::variantText() const
-{
-    return TestVariants[VariantIndex].itemText.toString();
 }
 
 // ---- Window plumbing ----------------------------------------------------------------------

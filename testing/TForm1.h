@@ -1,28 +1,26 @@
 #pragma once
 // The main window of the test and its handlers.
 //
-// One test runs through fixed stages, kept in Tag:
+// The test itself, its stages, state and protocol, is the run (testing/core/TestRun.h): each
+// handler reads the controls, calls the run's step and shows what the run then says. One test
+// runs through fixed stages:
 //   0 log-in (entry controls hidden until the about box's OK) -> 1 subject entry ->
 //   2 instruction and practice (boards built by PrepareTest) -> 3 exposure (30 s), then the
-//   answer phase (60 s, SessionOpen false) -> 4 finished (FinishTest scored and saved).
+//   answer phase (60 s) -> 4 finished (FinishTest scored and saved).
 // Three opaque layers fill the client area; only the one in front is shown, so input can
 // reach nothing behind it. Everything runs on the GUI thread inside event handlers; whatever
 // a handler throws goes to the general error handler and the program goes on.
 //
-// The pieces that need no window (clock, permutation draw, scoring, protocol lines, save, the
-// log-in notice, the journal's recorder) live in testing/core; the desktop services come through
+// The pieces that need no window live in testing/core; the desktop services come through
 // platform::DesktopServices.
 #include "testing/PhasePresenter.h"
-#include "testing/core/ChoiceRecord.h"
 #include "testing/core/Clock.h"
-#include "testing/core/Format.h"
 #include "testing/core/JournalRecovery.h"
 #include "testing/core/LogInNotice.h"
-#include "testing/core/Permutation.h"
 #include "testing/core/ProtocolFile.h"
 #include "testing/core/SubjectEntryCheck.h"
 #include "testing/core/TestJournal.h"
-#include "testing/core/TestRecorder.h"
+#include "testing/core/TestRun.h"
 #include "ui/AboutBoxClient.h"
 #include "ui/GeneralErrorHandler.h"
 #include "ui/MainWindowLayout.h"
@@ -30,8 +28,6 @@
 #include <QWidget>
 
 #include <array>
-#include <memory>
-#include <optional>
 
 namespace kavr::platform {
 class DesktopServices;
@@ -96,41 +92,25 @@ public:
 
     // Run-time boards, indexed 1..FigureCount (element 0 unused).
     template <typename T> using Board = PerFigure<T *>;
-
-    // What tests and the timing bench may see of the test, by the names it has: its state and
-    // its boards as they stand, and its timer's.
-    struct Snapshot
+    struct Boards
     {
-        int Tag;
-        bool SessionOpen;
-        qint32 VariantIndex;
-        Permutation KeyOrder;
-        ChoiceTable Choices;
-        quint8 ChoiceNo;
-        quint8 SelectedFigure;
-        qint64 MarkTime;
-        qint64 AnswerStartTime;
-        std::optional<QStringList> ResultLog; // none once the window has closed
-        QString protocolPath;                 // the last protocol written; empty until one was
-        Board<ui::Panel> TaskPanels;
-        Board<ui::FigureImage> TaskImages;
-        Board<ui::Panel> AnswerPanels;
-        Board<ui::FigureImage> AnswerImages;
-        Board<ui::Panel> ExamplePanels;
-        Board<ui::FigureImage> ExampleImages;
-        Board<ui::Panel> PracticePanels;
-        Board<ui::Panel> FigurePanels;
-        Board<ui::FigureImage> FigureImages;
-        bool timerActive;
-        int timerInterval;
-        Clock::Time timerDeadline;
+        Board<ui::Panel> TaskPanels{};
+        Board<ui::FigureImage> TaskImages{};
+        Board<ui::Panel> AnswerPanels{};
+        Board<ui::FigureImage> AnswerImages{};
+        Board<ui::Panel> ExamplePanels{};
+        Board<ui::FigureImage> ExampleImages{};
+        Board<ui::Panel> PracticePanels{};
+        Board<ui::Panel> FigurePanels{};
+        Board<ui::FigureImage> FigureImages{};
     };
-    Snapshot state() const;
 
-    // Every set-up draws from seed, for scripted tests.
-    void fixDrawSeed(std::uint64_t seed) { m_random.fixSeed(seed); }
-    // The journal of the test in progress, open from F1 until the protocol is saved.
-    const TestJournal &journal() const { return m_recorder.journal(); }
+    // What tests and the timing bench may see: the test as it stands, the boards of the last
+    // set-up, the timer of the timed phases.
+    const TestRun &run() const { return m_run; }
+    TestRun &run() { return m_run; }
+    const Boards &boards() const { return m_boards; }
+    const PhasePresenter &phases() const { return Timer; }
     // The layer in front.
     ui::Panel *frontLayer() const { return m_front; }
 
@@ -142,29 +122,12 @@ protected:
     bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
 
 private:
-    // The test's state (its names are the test's own).
-    int Tag = 0; // the stage
-    bool SessionOpen = false;
-    qint32 VariantIndex = 0;
-    Permutation KeyOrder{};
-    ChoiceTable Choices{};
-    quint8 ChoiceNo = 0;
-    quint8 SelectedFigure = 0;
-    qint64 MarkTime = 0;
-    qint64 AnswerStartTime = 0;
-    std::unique_ptr<QStringList> ResultLog;
+    // The test itself: its state and its steps.
+    TestRun m_run;
     // The window's one timer: the exposure's 30 s and the answer's 60 s, each with the screen
     // that ends it put up at its deadline; TimerTimer when a phase has ended.
     PhasePresenter Timer;
-    Board<ui::Panel> TaskPanels{};
-    Board<ui::FigureImage> TaskImages{};
-    Board<ui::Panel> AnswerPanels{};
-    Board<ui::FigureImage> AnswerImages{};
-    Board<ui::Panel> ExamplePanels{};
-    Board<ui::FigureImage> ExampleImages{};
-    Board<ui::Panel> PracticePanels{};
-    Board<ui::Panel> FigurePanels{};
-    Board<ui::FigureImage> FigureImages{};
+    Boards m_boards;
 
     void guarded(const std::function<void()> &handler);
     void bringToFront(ui::Panel *layer);
@@ -181,20 +144,15 @@ private:
     void showNow(QWidget *control);
     void placePointer(QWidget *control, QPoint point);
     void highlightPick(Board<ui::Panel> &panels, int position);
-    QString variantText() const;
 
     platform::DesktopServices &m_desktop;
     Clock &m_clock;
     SaveTarget m_saveTarget;
-    FormatSettings m_format;
-    RandomSource m_random;
     ui::TAboutBox *m_aboutBox = nullptr;
     ui::ErrorSink m_errorSink;
     ui::Panel *m_front = nullptr;
-    QString m_protocolPath;
     bool m_closingMessageSet = false;
     bool m_nativeSystemMenu = false;
-    TestRecorder m_recorder;
     LogInNotice m_notice;
 };
 

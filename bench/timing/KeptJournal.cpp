@@ -28,7 +28,7 @@ std::optional<ChoiceTable> ReadKeptChoices(const QString &kept)
     const JournalReadOutcome read = ReadJournal(file.readAll());
     if (!read.test || read.damagedLine != 0)
         return std::nullopt;
-    return read.test->choices;
+    return read.test->state.Choices;
 }
 
 } // namespace kavr::bench

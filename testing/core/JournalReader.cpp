@@ -1,10 +1,9 @@
 #include "testing/core/JournalReader.h"
 
+#include "parameters/TestVariant.h"
 #include "testing/core/JournalLine.h"
 #include "testing/core/Protocol.h"
-#include "testing/core/Scoring.h"
 #include "testing/core/SubjectEntryCheck.h"
-
 
 namespace kavr {
 
@@ -21,6 +20,32 @@ struct Refusal
 {
     QString message;
 };
+
+// The clock a replayed step reads: the journal's readings of the event in hand.
+class ReplayClock final : public Clock
+{
+public:
+    ReplayClock(qint64 ms, QDateTime wall) : m_ms(ms), m_wall(std::move(wall)) { }
+    Time monotonic() const override { return std::chrono::milliseconds(m_ms); }
+    QDateTime now() const override { return m_wall; }
+    std::unique_ptr<Timer> timer(TimerKind, std::function<void()>) override { return nullptr; }
+    void waitUntil(Time) override { }
+
+private:
+    qint64 m_ms;
+    QDateTime m_wall;
+};
+
+// Takes step on test's state as the test took it, at the reading ms and wall.
+template <typename Step>
+auto Replay(InterruptedTest &test, qint64 ms, const QDateTime &wall, Step step)
+{
+    ReplayClock clock(ms, wall);
+    TestRun run(clock, test.settings, std::move(test.state));
+    const auto done = step(run);
+    test.state = run.state();
+    return done;
+}
 
 // The magic line of a later format than this program's: "KAVR.IM journal <n>", n above its own.
 bool IsNewerMagic(const QStringList &fields)
@@ -161,44 +186,49 @@ private:
                 refuse(QStringLiteral("line %1: the code cannot name a protocol").arg(m_lineNo));
             m_started = true;
             m_startMs = ms;
-            m_test.code = f.at(3);
+            m_test.state.code = f.at(3);
+            m_test.state.Stage = 3; // the journal begins with the exposure
+            m_test.state.SessionOpen = true;
             m_test.settings.decimalSeparator = f.at(4);
             m_test.settings.shortDateFormat = f.at(5);
             m_test.settings.longTimeFormat = f.at(6);
         } else if (kind == journal::LineEvent) {
             expectFields(f, 4);
-            m_test.lines << f.at(3);
+            m_test.state.ResultLog << f.at(3);
+            m_test.journaledLines = m_test.state.ResultLog.size();
         } else if (kind == journal::VariantEvent) {
             expectFields(f, 4);
-            m_test.variant = f.at(3);
+            m_test.state.VariantIndex = variantIndex(f.at(3));
         } else if (kind == journal::AnswerEvent) {
             expectFields(f, 3);
-            m_test.answerBegan = true;
-            m_test.answerStartMs = m_test.markMs = ms;
-            m_test.choiceNo = 1;
+            if (!Replay(m_test, ms, wall, [](TestRun &run) { return run.beginAnswer(); }))
+                refuse(QStringLiteral("line %1: a second answer phase").arg(m_lineNo));
         } else if (kind == journal::PickEvent) {
             expectFields(f, 6);
-            ChoiceRecord &record = answerRecord(f.at(3));
-            record.PictureNo = qint32(number(f.at(4), 1, FigureCount));
-            record.Answer = qint32(number(f.at(5), 1, FigureCount));
+            inProgress(f.at(3));
+            const int picture = int(number(f.at(4), 1, FigureCount));
+            const int answer = int(number(f.at(5), 1, FigureCount));
+            Replay(m_test, ms, wall, [&](TestRun &run) { return run.pick(picture, answer); });
         } else if (kind == journal::PlaceEvent) {
             expectFields(f, 7);
-            ChoiceRecord &record = answerRecord(f.at(3));
-            record.PanelNo = qint32(number(f.at(4), 1, FigureCount));
-            record.Key = qint32(number(f.at(5), 0, FigureCount));
-            record.Time = seconds(f.at(6));
-            m_test.markMs = ms;
-            m_test.choiceNo = m_test.choiceNo + 1;
+            inProgress(f.at(3));
+            const int panel = int(number(f.at(4), 1, FigureCount));
+            const int key = int(number(f.at(5), 0, FigureCount));
+            const double placed = seconds(f.at(6));
+            Replay(m_test, ms, wall,
+                   [&](TestRun &run) { return run.placeAt(panel, key, placed, ms); });
         } else if (kind == journal::FinishEvent) {
             expectFields(f, 6);
             const int choiceNo = int(number(f.at(4), 1, AllPlaced));
-            if (!m_test.answerBegan || choiceNo != m_test.choiceNo)
+            if (!m_test.answerBegan() || choiceNo != m_test.state.ChoiceNo)
                 refuse(QStringLiteral("line %1: the end names record %2").arg(m_lineNo).arg(choiceNo));
             const double answerSeconds = seconds(f.at(3));
             const double recordSeconds = seconds(f.at(5));
-            if (IsFigureNumber(choiceNo))
-                m_test.choices[choiceNo].Time = recordSeconds;
-            m_test.answerSeconds = answerSeconds;
+            Replay(m_test, ms, wall, [&](TestRun &run) {
+                run.stopAnswerAt(answerSeconds, recordSeconds);
+                run.composeResult();
+                return true;
+            });
             m_test.finished = true;
         } else if (kind == journal::PriorityEvent) {
             expectFields(f, 5);
@@ -210,15 +240,23 @@ private:
         }
     }
 
-    // The record a pick or a placement names: the one in progress in the answer phase.
-    ChoiceRecord &answerRecord(const QString &text)
+    // A pick or a placement names the record in progress in the answer phase.
+    void inProgress(const QString &text) const
     {
         const int choiceNo = int(number(text, 1, FigureCount));
-        if (!m_test.answerBegan || choiceNo != m_test.choiceNo)
+        if (!m_test.answerBegan() || choiceNo != m_test.state.ChoiceNo)
             refuse(QStringLiteral("line %1: record %2 is not the one in progress")
                        .arg(m_lineNo)
                        .arg(choiceNo));
-        return m_test.choices[choiceNo];
+    }
+
+    // The variant a journal names: one of the list's items, as only those are written.
+    qint32 variantIndex(const QString &text) const
+    {
+        for (qint32 i = 0; i < VariantCount; ++i)
+            if (TestVariants[i].itemText == text)
+                return i;
+        refuse(QStringLiteral("line %1: no variant %2").arg(m_lineNo).arg(text));
     }
 
     InterruptedTest m_test;
@@ -234,22 +272,19 @@ private:
 
 bool InterruptedTest::identified() const
 {
-    return lines.size() > protocol::SubjectLineIndex;
+    return journaledLines > protocol::SubjectLineIndex;
 }
 
 QStringList InterruptedTest::protocolLines() const
 {
-    ChoiceTable final = choices;
-    double answer = answerSeconds;
-    if (!finished) {
-        if (answerBegan && IsFigureNumber(choiceNo))
-            final[choiceNo].Time += double(lastMs - markMs) / 1000.0; // the record in progress
-        answer = answerBegan ? double(lastMs - answerStartMs) / 1000.0 : 0.0;
-    }
-    QStringList protocol = lines;
-    protocol << protocol::FinishTimeLine(lastWall.time(), settings);
-    protocol << protocol::ResultLines(variant, answer, ScoreChoices(final), final, settings);
-    return protocol;
+    if (finished)
+        return state.ResultLog;
+    // The answer time runs out at the last event.
+    ReplayClock clock(lastMs, lastWall);
+    TestRun run(clock, settings, state);
+    run.stopAnswer();
+    run.composeResult();
+    return run.state().ResultLog;
 }
 
 JournalReadOutcome ReadJournal(const QByteArray &bytes)

@@ -1,8 +1,8 @@
 #pragma once
-// Reading a journal (TestJournal.h) back into the state of the test it followed, and the
-// protocol that FinishTest would have written at its last event.
-#include "testing/core/ChoiceRecord.h"
+// Reading a journal (TestJournal.h) back into the test it followed, replayed through the
+// test's own steps (TestRun.h), and the protocol that test would have saved at its last event.
 #include "testing/core/Format.h"
+#include "testing/core/TestRun.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -14,32 +14,28 @@ namespace kavr {
 
 struct InterruptedTest
 {
-    QString code;
     FormatSettings settings; // in force during the test
-    QStringList lines;       // the protocol's lines so far: headers and instruction time
-    QString variant;
-    bool answerBegan = false;
-    qint64 answerStartMs = 0;
-    qint64 markMs = 0;        // the last timing mark: answer start or last placement
+    // The test as its journal leaves it, replayed through the test's own steps: its code, the
+    // protocol's lines (headers and instruction time; at a finish, the whole protocol), the
+    // variant and the placements.
+    TestState state;
     qint64 lastMs = 0;        // the last event
     QDateTime lastWall;       // the last event's local date and time
-    ChoiceTable choices{};
-    int choiceNo = 0;         // the record the next placement fills; 0 before the answer phase
-    // The test ended and its save was tried (the finish event): its answer time, and its end.
+    qsizetype journaledLines = 0; // the protocol's lines the journal holds
+    // The test ended and its save was tried (the finish event).
     bool finished = false;
-    double answerSeconds = 0.0;
     // Whether the timed phases had the processor: "granted", "refused", empty when the journal
     // does not say. Never in the protocol.
     QString priority;
 
+    const QString &code() const { return state.code; }
+    bool answerBegan() const { return state.ChoiceNo > 0; }
     // Whether the journal holds the protocol's subject line (code, name, date and time): only
     // then can a protocol on disk be told to be this test's own.
     bool identified() const;
 
-    // As FinishTest wrote them: at the finish when the journal holds it (the save failed);
-    // otherwise as when the answer time runs out at the last event: the record in progress
-    // charged with the time since the last mark, the answer time up to the last event (0 when
-    // the answer phase never began), the end time that of the last event.
+    // As the test saved it: at the finish when the journal holds it (the save failed);
+    // otherwise as the test ends when its answer time runs out at the last event.
     QStringList protocolLines() const;
 };
 

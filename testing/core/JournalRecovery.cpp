@@ -199,7 +199,7 @@ private:
             const InterruptedTest &test = *read.test;
             const QStringList lines = test.protocolLines();
             const QByteArray bytes = EncodeProtocol(lines);
-            QString recovered = recoveredBefore(test.code, bytes);
+            QString recovered = recoveredBefore(test.code(), bytes);
             // A journal read to its end goes once a protocol that holds all of it is on disk. A
             // damaged one never goes: what follows the damage is more than any protocol shows.
             const bool damaged = read.damagedLine > 0;
@@ -214,7 +214,7 @@ private:
                     return;
                 }
                 ++m_recoveries;
-                recovered = SaveRecoveredProtocol(m_target, test.code, lines);
+                recovered = SaveRecoveredProtocol(m_target, test.code(), lines);
             }
             if (!damaged) {
                 platform::RemoveFile(path, file.identity);
@@ -284,7 +284,7 @@ private:
         for (const QString &dir : m_folders) {
             if (journalLasts && !platform::FolderSurvivesRestart(dir))
                 continue;
-            const QString protocolPath = Join(dir, ProtocolFileName(test.code));
+            const QString protocolPath = Join(dir, ProtocolFileName(test.code()));
             const platform::FileRead protocol = platform::ReadRegularFile(protocolPath, MaxProtocolBytes);
             if (protocol.error.code == FileError::Code::NotRegular)
                 foreign(protocolPath, platform::InspectFile(protocolPath).kind);
@@ -296,9 +296,10 @@ private:
                 continue;
             }
             const QStringList lines = FromWindows1251(protocol.bytes).split(QStringLiteral("\r\n"));
-            bool holds = lines.size() > test.lines.size() && lines.first(test.lines.size()) == test.lines;
-            for (int i = 1; holds && i < test.choiceNo && IsFigureNumber(i); ++i)
-                holds = lines.contains(protocol::RowLine(i, test.choices[i], test.settings));
+            bool holds = lines.size() > test.state.ResultLog.size()
+                && lines.first(test.state.ResultLog.size()) == test.state.ResultLog;
+            for (int i = 1; holds && i < test.state.ChoiceNo && IsFigureNumber(i); ++i)
+                holds = lines.contains(protocol::RowLine(i, test.state.Choices[i], test.settings));
             if (holds)
                 return true;
         }

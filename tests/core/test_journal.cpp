@@ -3,6 +3,7 @@
 // and the recovery's cases (a torn last line, a protocol saved after all, a code recovered
 // before, a journal that cannot be read, a journal in a fallback folder, a lock left without
 // its journal).
+#include "error/KavrError.h"
 #include "platform/files/FileLock.h"
 #include "support/FakeClock.h"
 #include "support/JournalTool.h"
@@ -15,7 +16,7 @@
 #include "testing/core/Protocol.h"
 #include "testing/core/SubjectEntryCheck.h"
 #include "testing/core/TestJournal.h"
-#include "testing/core/TestRecorder.h"
+#include "testing/core/TestRun.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -180,11 +181,11 @@ void TestJournalRecovery::wholeJournalGivesTheTestsState()
     const JournalReadOutcome read = ReadJournal(ReadAll(path));
     QVERIFY2(read.test, qPrintable(read.error));
     const InterruptedTest &t = *read.test;
-    QCOMPARE(t.code, Code);
-    QCOMPARE(t.choiceNo, 4);
-    QCOMPARE(t.choices[3].PanelNo, 10);
-    QCOMPARE(t.choices[4].PictureNo, 4);
-    QCOMPARE(t.choices[4].PanelNo, -1);
+    QCOMPARE(t.code(), Code);
+    QCOMPARE(t.state.ChoiceNo, 4);
+    QCOMPARE(t.state.Choices[3].PanelNo, 10);
+    QCOMPARE(t.state.Choices[4].PictureNo, 4);
+    QCOMPARE(t.state.Choices[4].PanelNo, -1);
     // As a time-out at the last pick: 9.75 s of answer time, 1.5 s for the figure in hand.
     const QStringList lines = t.protocolLines();
     QCOMPARE(lines.size(), 23);
@@ -302,9 +303,9 @@ void TestJournalRecovery::twoJournalsOfOneCodeStayApart()
     QVERIFY(running.removed.isEmpty());
     first.answerBegan(10, SetUp);
     second.variant(u"Вариант B"_s, 20, SetUp);
-    QCOMPARE(ReadJournal(ReadAll(first.path())).test->lines, lines);
-    QCOMPARE(ReadJournal(ReadAll(second.path())).test->lines, other);
-    QCOMPARE(ReadJournal(ReadAll(second.path())).test->variant, u"Вариант B"_s);
+    QCOMPARE(ReadJournal(ReadAll(first.path())).test->state.ResultLog, lines);
+    QCOMPARE(ReadJournal(ReadAll(second.path())).test->state.ResultLog, other);
+    QCOMPARE(ReadJournal(ReadAll(second.path())).test->state.VariantIndex, 1);
     // Once the first has saved its protocol only the second's journal and lock are left.
     first.discard();
     QCOMPARE(Entries(m_result), (QStringList{Code + u" (2).IM.journal"_s, Code + u" (2).IM.journal.lock"_s}));
@@ -863,13 +864,30 @@ void TestJournalRecovery::protocolWhereTheStartEmptiesItHoldsNothing()
     QVERIFY(report.removed.isEmpty());
     // Nor does the test's own journal go for such a protocol; for one in Result it does.
     FakeClock clock;
-    TestRecorder recorder(clock, {result, {}}, RussianSettings(), {});
-    recorder.exposureBegan(u"Сидоров"_s, {u"строка"_s}, u"Вариант A"_s);
-    const QString running = recorder.journal().path();
+    TestRun run(clock, RussianSettings(), {result, {emptied.path()}}, {});
+    run.logIn();
+    run.setUp(u"Сидоров"_s, u"Сидоров С.С."_s, 0);
+    run.instructionShown();
+    run.start();
+    run.exposureShown(true, {});
+    const QString running = run.journal()->path();
     QVERIFY(!running.isEmpty());
-    recorder.protocolSaved(emptied.filePath(u"Сидоров.IM.txt"_s));
+    const QString planted = result + u"/Сидоров.IM.txt"_s; // Result refuses the protocol
+    QVERIFY(QDir().mkpath(planted));
+    run.stopAnswer();
+    run.composeResult();
+    bool refused = false;
+    try {
+        run.save();
+    } catch (const KavrError &) {
+        refused = true;
+    }
+    QVERIFY(refused);
+    QCOMPARE(run.protocolPath(), emptied.filePath(u"Сидоров.IM.txt"_s));
     QVERIFY(QFileInfo::exists(running));
-    recorder.protocolSaved(result + u"/Сидоров.IM.txt"_s);
+    QVERIFY(QDir(planted).removeRecursively());
+    run.save();
+    QCOMPARE(run.protocolPath(), planted);
     QVERIFY(!QFileInfo::exists(running));
 }
 

@@ -160,8 +160,8 @@ void FaultsEntryTest::hostileEntry()
     TForm1 &form = *f.form;
 
     if (outcome != Outcome::Accepted) {
-        QCOMPARE(form.state().Tag, 1);
-        QVERIFY(form.state().ResultLog->isEmpty());
+        QCOMPARE(form.run().state().Stage, 1);
+        QVERIFY(form.run().state().ResultLog.isEmpty());
         QCOMPARE(before.changedIn(TreeSnapshot(root)), QStringList());
         if (outcome == Outcome::Incomplete) {
             QVERIFY(form.logInNotice->isHidden());
@@ -176,10 +176,10 @@ void FaultsEntryTest::hostileEntry()
         return;
     }
 
-    QVERIFY2(form.state().Tag == 2, qPrintable(u"refused: "_s + form.logInNotice->text()));
+    QVERIFY2(form.run().state().Stage == 2, qPrintable(u"refused: "_s + form.logInNotice->text()));
     f.startAnswerPhase();
     f.clock.advanceMs(60'000);
-    QCOMPARE(form.state().Tag, 4);
+    QCOMPARE(form.run().state().Stage, 4);
     QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join(u'\n')));
 
     // The one file made is the protocol in Result, under the code as set up.
@@ -188,7 +188,7 @@ void FaultsEntryTest::hostileEntry()
     QCOMPARE(before.changedIn(TreeSnapshot(root)), QStringList{u"Result/"_s + fileName});
     QFile file(f.resultDir() + u'/' + fileName);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(QFileInfo(file).absoluteFilePath(), form.state().protocolPath);
+    QCOMPARE(QFileInfo(file).absoluteFilePath(), form.run().protocolPath());
     QStringDecoder decoder("windows-1251");
     const QStringList lines = QString(decoder(file.readAll())).split(u"\r\n"_s);
     QVERIFY(!decoder.hasError());

@@ -69,16 +69,16 @@ QByteArray RunToTheEnd(FormFixture &f)
     const int panels[13] = {0, 2, 1, 3, 4, 5, 6, 7, 9, 8, 10, 11, 12};
     for (int figure = 1; figure <= 12; ++figure) {
         f.clock.advanceMs(2'345);
-        f.click(f.form->state().AnswerImages[f.offerPositionOf(figure)]);
+        f.click(f.form->boards().AnswerImages[f.offerPositionOf(figure)]);
         if (figure < 12) {
-            f.click(f.form->state().TaskPanels[f.panelOf(panels[figure])]);
+            f.click(f.form->boards().TaskPanels[f.panelOf(panels[figure])]);
         } else {
             [[maybe_unused]] LastClick guard;
-            f.click(f.form->state().TaskPanels[f.panelOf(panels[figure])]);
+            f.click(f.form->boards().TaskPanels[f.panelOf(panels[figure])]);
         }
     }
     // What the Result file would have held.
-    return EncodeProtocol(*f.form->state().ResultLog);
+    return EncodeProtocol(f.form->run().state().ResultLog);
 }
 
 // The message's first line: the file and why it could not be.
@@ -127,8 +127,8 @@ void FaultsSaveTest::init()
 void FaultsSaveTest::checkFinished(const FormFixture &f)
 {
     // Everything before the save stays done: the closing message, stage 4, the timer stopped.
-    QCOMPARE(f.form->state().Tag, 4);
-    QVERIFY(!f.form->state().timerActive);
+    QCOMPARE(f.form->run().state().Stage, 4);
+    QVERIFY(!f.form->phases().isActive());
     QVERIFY(f.form->mInstruction->toPlainText().contains(u"Тест закончен"_s));
     QCOMPARE(f.form->frontLayer(), f.form->paInstr);
 }

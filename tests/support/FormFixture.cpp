@@ -81,7 +81,7 @@ void FormFixture::click(QWidget *widget)
 int FormFixture::offerPositionOf(int figure) const
 {
     for (int i = 1; i <= 12; ++i)
-        if (form->state().AnswerImages[i]->Tag == figure)
+        if (form->boards().AnswerImages[i]->Tag == figure)
             return i;
     return 0;
 }
@@ -89,7 +89,7 @@ int FormFixture::offerPositionOf(int figure) const
 int FormFixture::panelOf(int figure) const
 {
     for (int i = 1; i <= 12; ++i)
-        if (form->state().KeyOrder[i] == figure)
+        if (form->run().state().KeyOrder[i] == figure)
             return i;
     return 0;
 }

@@ -65,26 +65,29 @@ void BoardsTest::picturesFollowKeyAndOfferOrder()
     FormFixture f;
     f.enterSubject(QStringLiteral("77"), QStringLiteral("Сидорова В.В."), variant);
     TForm1 &form = *f.form;
-    QCOMPARE(form.state().VariantIndex, variant);
-    QVERIFY(IsPermutation(form.state().KeyOrder));
+    QCOMPARE(form.run().state().VariantIndex, variant);
+    QVERIFY(IsPermutation(form.run().state().KeyOrder));
 
     Permutation answerFigures{};
     Permutation paletteFigures{};
     for (int i = 1; i <= 12; ++i) {
-        QCOMPARE(shownNumber(form.state().TaskImages[i], range(1 + v, 12 + v)), form.state().KeyOrder[i] + v);
-        QCOMPARE(shownNumber(form.state().ExampleImages[i], range(1001, 1012)), 1000 + form.state().KeyOrder[i]);
-        const int answer = shownNumber(form.state().AnswerImages[i], range(13 + v, 24 + v));
-        QCOMPARE(answer - 12 - v, form.state().AnswerImages[i]->Tag);
-        answerFigures[i] = std::uint8_t(form.state().AnswerImages[i]->Tag);
-        paletteFigures[i] = std::uint8_t(shownNumber(form.state().FigureImages[i], range(1013, 1024)) - 1012);
-        QCOMPARE(form.state().TaskPanels[i]->Tag, int(form.state().KeyOrder[i]));
+        QCOMPARE(shownNumber(form.boards().TaskImages[i], range(1 + v, 12 + v)),
+                 form.run().state().KeyOrder[i] + v);
+        QCOMPARE(shownNumber(form.boards().ExampleImages[i], range(1001, 1012)),
+                 1000 + form.run().state().KeyOrder[i]);
+        const int answer = shownNumber(form.boards().AnswerImages[i], range(13 + v, 24 + v));
+        QCOMPARE(answer - 12 - v, form.boards().AnswerImages[i]->Tag);
+        answerFigures[i] = std::uint8_t(form.boards().AnswerImages[i]->Tag);
+        paletteFigures[i] = std::uint8_t(
+            shownNumber(form.boards().FigureImages[i], range(1013, 1024)) - 1012);
+        QCOMPARE(form.boards().TaskPanels[i]->Tag, int(form.run().state().KeyOrder[i]));
     }
     // Each figure once in the answer row and once in the palette; the answer row offers
     // KeyOrder[OfferOrder[i]] where the palette shows OfferOrder[i].
     QVERIFY(IsPermutation(answerFigures));
     QVERIFY(IsPermutation(paletteFigures));
     for (int i = 1; i <= 12; ++i)
-        QCOMPARE(answerFigures[i], form.state().KeyOrder[paletteFigures[i]]);
+        QCOMPARE(answerFigures[i], form.run().state().KeyOrder[paletteFigures[i]]);
     QCOMPARE(form.windowTitle(), QStringLiteral("KAVR.IM ") + form.cbVariant->itemText(variant));
 }
 
@@ -101,11 +104,11 @@ void BoardsTest::panelsHaveTheirGeometryAndData()
         bool clickable;
     };
     const Family families[] = {
-        {form.state().TaskPanels, TaskPanelFamily, form.paTest, true},
-        {form.state().ExamplePanels, ExamplePanelFamily, form.gbIn1, false},
-        {form.state().PracticePanels, PracticePanelFamily, form.gbIn2, true},
-        {form.state().AnswerPanels, AnswerPanelFamily, form.gbAnswer, false},
-        {form.state().FigurePanels, FigurePanelFamily, form.gbIn3, false},
+        {form.boards().TaskPanels, TaskPanelFamily, form.paTest, true},
+        {form.boards().ExamplePanels, ExamplePanelFamily, form.gbIn1, false},
+        {form.boards().PracticePanels, PracticePanelFamily, form.gbIn2, true},
+        {form.boards().AnswerPanels, AnswerPanelFamily, form.gbAnswer, false},
+        {form.boards().FigurePanels, FigurePanelFamily, form.gbIn3, false},
     };
     for (const Family &family : families) {
         for (int i = 1; i <= 12; ++i) {
@@ -119,17 +122,17 @@ void BoardsTest::panelsHaveTheirGeometryAndData()
         }
     }
     // Corners of the grids as laid out.
-    QCOMPARE(form.state().TaskPanels[12]->geometry(), QRect(715, 308, 170, 150));
-    QCOMPARE(form.state().ExamplePanels[7]->geometry(), QRect(248, 80, 60, 53));
-    QCOMPARE(form.state().AnswerPanels[7]->geometry(), QRect(8, 144, 133, 118));
-    QCOMPARE(form.state().FigurePanels[6]->geometry(), QRect(285, 24, 43, 39));
+    QCOMPARE(form.boards().TaskPanels[12]->geometry(), QRect(715, 308, 170, 150));
+    QCOMPARE(form.boards().ExamplePanels[7]->geometry(), QRect(248, 80, 60, 53));
+    QCOMPARE(form.boards().AnswerPanels[7]->geometry(), QRect(8, 144, 133, 118));
+    QCOMPARE(form.boards().FigurePanels[6]->geometry(), QRect(285, 24, 43, 39));
     for (int i = 1; i <= 12; ++i) {
-        QCOMPARE(form.state().AnswerImages[i]->Hint, QString::number(i));
-        QCOMPARE(form.state().FigureImages[i]->Hint, QString::number(i));
-        QCOMPARE(form.state().AnswerImages[i]->cursor().shape(), Qt::PointingHandCursor);
-        QCOMPARE(form.state().AnswerPanels[i]->Tag, 0);
-        QCOMPARE(form.state().FigurePanels[i]->Tag, 0);
-        QCOMPARE(form.state().AnswerPanels[i]->color(), ui::ButtonFace);
+        QCOMPARE(form.boards().AnswerImages[i]->Hint, QString::number(i));
+        QCOMPARE(form.boards().FigureImages[i]->Hint, QString::number(i));
+        QCOMPARE(form.boards().AnswerImages[i]->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(form.boards().AnswerPanels[i]->Tag, 0);
+        QCOMPARE(form.boards().FigurePanels[i]->Tag, 0);
+        QCOMPARE(form.boards().AnswerPanels[i]->color(), ui::ButtonFace);
     }
 }
 
@@ -138,16 +141,17 @@ void BoardsTest::imagesFillTheInnerAreaAtNaturalSize()
     FormFixture f;
     f.enterSubject();
     TForm1 &form = *f.form;
-    QCOMPARE(form.state().TaskImages[1]->geometry(), QRect(2, 2, 166, 146));
-    QCOMPARE(form.state().AnswerImages[1]->geometry(), QRect(3, 3, 127, 112));
-    QCOMPARE(form.state().FigureImages[1]->geometry(), QRect(3, 3, 37, 33));
+    QCOMPARE(form.boards().TaskImages[1]->geometry(), QRect(2, 2, 166, 146));
+    QCOMPARE(form.boards().AnswerImages[1]->geometry(), QRect(3, 3, 127, 112));
+    QCOMPARE(form.boards().FigureImages[1]->geometry(), QRect(3, 3, 37, 33));
     // Example pictures are two pixels larger than their panel's inner area and cut off.
-    QCOMPARE(form.state().ExampleImages[1]->geometry(), QRect(3, 3, 54, 47));
-    QCOMPARE(form.state().ExampleImages[1]->picture().size(), QSize(56, 49));
+    QCOMPARE(form.boards().ExampleImages[1]->geometry(), QRect(3, 3, 54, 47));
+    QCOMPARE(form.boards().ExampleImages[1]->picture().size(), QSize(56, 49));
     // Drawn from the top-left: the rendered example shows the picture's top-left 54 x 47.
-    const QImage shown = form.state().ExampleImages[1]->grab().toImage().convertToFormat(QImage::Format_RGB888);
+    const QImage shown = form.boards().ExampleImages[1]->grab().toImage().convertToFormat(
+        QImage::Format_RGB888);
     QCOMPARE(shown.size(), QSize(54, 47));
-    QCOMPARE(shown, form.state().ExampleImages[1]->picture().copy(0, 0, 54, 47));
+    QCOMPARE(shown, form.boards().ExampleImages[1]->picture().copy(0, 0, 54, 47));
 }
 
 void BoardsTest::typedVariantTextCountsAsFirstVariant()
@@ -159,7 +163,7 @@ void BoardsTest::typedVariantTextCountsAsFirstVariant()
     f.form->cbVariant->setCurrentIndex(1);
     f.form->cbVariant->setEditText(QStringLiteral("что-то"));
     f.pressKey(Qt::Key_Return);
-    QCOMPARE(f.form->state().VariantIndex, 0);
+    QCOMPARE(f.form->run().state().VariantIndex, 0);
     QCOMPARE(f.form->windowTitle(), QStringLiteral("KAVR.IM Вариант A"));
 }
 
@@ -167,18 +171,18 @@ void BoardsTest::secondSetUpBuildsOverTheFirst()
 {
     FormFixture f;
     f.enterSubject(QStringLiteral("9"), QStringLiteral("Н."), 1);
-    const ui::Panel *first = f.form->state().TaskPanels[3];
+    const ui::Panel *first = f.form->boards().TaskPanels[3];
     f.logIn(); // the about box's OK in Stage 2 sets the test up again
-    QCOMPARE(f.form->state().Tag, 2);
-    QVERIFY(f.form->state().TaskPanels[3] != first);
+    QCOMPARE(f.form->run().state().Stage, 2);
+    QVERIFY(f.form->boards().TaskPanels[3] != first);
     QCOMPARE(first->parentWidget(), f.form->paTest); // left in place beneath, hidden
     QVERIFY(first->isHidden());
     QCOMPARE(f.form->windowTitle(), QStringLiteral("KAVR.IM Вариант B Вариант B"));
-    QCOMPARE(f.form->state().ResultLog->size(), 6);
-    QCOMPARE(f.form->state().ResultLog->at(3), f.form->state().ResultLog->at(0));
+    QCOMPARE(f.form->run().state().ResultLog.size(), 6);
+    QCOMPARE(f.form->run().state().ResultLog.at(3), f.form->run().state().ResultLog.at(0));
     // The new board is the one on top.
-    const QPoint centre = f.form->state().TaskPanels[3]->geometry().center();
-    QCOMPARE(f.form->paTest->childAt(centre)->parentWidget(), f.form->state().TaskPanels[3]);
+    const QPoint centre = f.form->boards().TaskPanels[3]->geometry().center();
+    QCOMPARE(f.form->paTest->childAt(centre)->parentWidget(), f.form->boards().TaskPanels[3]);
 }
 
 void BoardsTest::choicesAreResetWhateverTheyHeld()
@@ -189,13 +193,13 @@ void BoardsTest::choicesAreResetWhateverTheyHeld()
     f.pressKey(Qt::Key_F1);
     f.clock.advanceMs(4'000);
     f.logIn();
-    QCOMPARE(f.form->state().Tag, 2);
+    QCOMPARE(f.form->run().state().Stage, 2);
     for (int i = 1; i <= FigureCount; ++i) {
-        QCOMPARE(f.form->state().Choices[i].Time, 0.0);
-        QCOMPARE(f.form->state().Choices[i].PanelNo, -1);
+        QCOMPARE(f.form->run().state().Choices[i].Time, 0.0);
+        QCOMPARE(f.form->run().state().Choices[i].PanelNo, -1);
     }
-    QCOMPARE(f.form->state().SelectedFigure, 0);
-    QCOMPARE(f.form->state().MarkTime, f.clock.ClockMs());
+    QCOMPARE(f.form->run().state().SelectedFigure, 0);
+    QCOMPARE(f.form->run().state().MarkTime, f.clock.ClockMs());
 }
 
 QTEST_MAIN(BoardsTest)

@@ -104,7 +104,7 @@ void GoldenTest::scriptedTests()
     if (script.end == End::SaveRefused)
         QVERIFY(QDir().mkpath(protocolPath)); // a folder the protocol cannot replace
 
-    f->form->fixDrawSeed(script.seed);
+    f->form->run().fixDrawSeed(script.seed);
     f->enterSubject(script.code, script.name, script.variant);
     f->clock.advanceMs(script.instructionMs);
     f->startAnswerPhase();
@@ -112,13 +112,13 @@ void GoldenTest::scriptedTests()
     for (const auto &[figure, onPanelOf] : script.placements) {
         ++step;
         f->clock.advanceMs(800 + 113 * step);
-        f->click(f->form->state().AnswerImages[f->offerPositionOf(figure)]);
+        f->click(f->form->boards().AnswerImages[f->offerPositionOf(figure)]);
         f->clock.advanceMs(450 + 71 * step);
-        f->click(f->form->state().TaskPanels[f->panelOf(onPanelOf)]);
+        f->click(f->form->boards().TaskPanels[f->panelOf(onPanelOf)]);
     }
     if (script.pickedAtEnd) {
         f->clock.advanceMs(1'234);
-        f->click(f->form->state().AnswerImages[f->offerPositionOf(script.pickedAtEnd)]);
+        f->click(f->form->boards().AnswerImages[f->offerPositionOf(script.pickedAtEnd)]);
     }
     if (script.end == End::TimedOut)
         f->clock.advanceMs(60'000);

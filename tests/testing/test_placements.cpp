@@ -35,12 +35,12 @@ namespace {
 
 void pick(FormFixture &f, int position)
 {
-    f.click(f.form->state().AnswerImages[position]);
+    f.click(f.form->boards().AnswerImages[position]);
 }
 
 void placeOn(FormFixture &f, int panel)
 {
-    f.click(f.form->state().TaskPanels[panel]);
+    f.click(f.form->boards().TaskPanels[panel]);
 }
 
 } // namespace
@@ -50,40 +50,40 @@ void PlacementsTest::practicePlacementRecordsNothing()
     FormFixture f;
     f.enterSubject();
     TForm1 &form = *f.form;
-    f.click(form.state().FigureImages[4]);
-    QCOMPARE(form.state().SelectedFigure, 4);
-    QCOMPARE(form.state().FigurePanels[4]->color(), ui::HighlightRed);
-    QCOMPARE(form.state().FigurePanels[4]->Tag, 1);
-    f.click(form.state().PracticePanels[9]);
-    QCOMPARE(form.state().SelectedFigure, 0);
-    QVERIFY(form.state().FigurePanels[4]->isHidden());
-    QVERIFY(form.state().PracticePanels[9]->caption().isEmpty());
-    QVERIFY(!form.state().PracticePanels[9]->hasOnClick());
+    f.click(form.boards().FigureImages[4]);
+    QCOMPARE(form.run().state().SelectedFigure, 4);
+    QCOMPARE(form.boards().FigurePanels[4]->color(), ui::HighlightRed);
+    QCOMPARE(form.boards().FigurePanels[4]->Tag, 1);
+    f.click(form.boards().PracticePanels[9]);
+    QCOMPARE(form.run().state().SelectedFigure, 0);
+    QVERIFY(form.boards().FigurePanels[4]->isHidden());
+    QVERIFY(form.boards().PracticePanels[9]->caption().isEmpty());
+    QVERIFY(!form.boards().PracticePanels[9]->hasOnClick());
     QCOMPARE(form.focusWidget(), &form);
     // The blank panel takes nothing more.
-    f.click(form.state().FigureImages[5]);
-    f.click(form.state().PracticePanels[9]);
-    QCOMPARE(form.state().SelectedFigure, 5);
-    QVERIFY(form.state().FigurePanels[5]->isVisible());
-    QCOMPARE(form.state().ChoiceNo, 0);
+    f.click(form.boards().FigureImages[5]);
+    f.click(form.boards().PracticePanels[9]);
+    QCOMPARE(form.run().state().SelectedFigure, 5);
+    QVERIFY(form.boards().FigurePanels[5]->isVisible());
+    QCOMPARE(form.run().state().ChoiceNo, 0);
     for (int i = 1; i <= 12; ++i)
-        QCOMPARE(form.state().Choices[i].PanelNo, -1);
+        QCOMPARE(form.run().state().Choices[i].PanelNo, -1);
     // F1 drops a practice pick: nothing carries over into the test.
     f.pressKey(Qt::Key_F1);
-    QCOMPARE(form.state().SelectedFigure, 0);
+    QCOMPARE(form.run().state().SelectedFigure, 0);
 }
 
 void PlacementsTest::panelClickWithoutPickDoesNothing()
 {
     FormFixture f;
     f.enterSubject();
-    f.click(f.form->state().PracticePanels[1]);
-    QCOMPARE(f.form->state().PracticePanels[1]->caption(), QStringLiteral("1"));
+    f.click(f.form->boards().PracticePanels[1]);
+    QCOMPARE(f.form->boards().PracticePanels[1]->caption(), QStringLiteral("1"));
     f.startAnswerPhase();
     placeOn(f, 3);
-    QCOMPARE(f.form->state().ChoiceNo, 1);
-    QCOMPARE(f.form->state().TaskPanels[3]->caption(), QStringLiteral("3"));
-    QCOMPARE(f.form->state().Choices[1].PanelNo, -1);
+    QCOMPARE(f.form->run().state().ChoiceNo, 1);
+    QCOMPARE(f.form->boards().TaskPanels[3]->caption(), QStringLiteral("3"));
+    QCOMPARE(f.form->run().state().Choices[1].PanelNo, -1);
 }
 
 void PlacementsTest::pickToggleAndRepick()
@@ -93,19 +93,19 @@ void PlacementsTest::pickToggleAndRepick()
     f.startAnswerPhase();
     TForm1 &form = *f.form;
     pick(f, 2);
-    QCOMPARE(form.state().AnswerPanels[2]->color(), ui::HighlightRed);
+    QCOMPARE(form.boards().AnswerPanels[2]->color(), ui::HighlightRed);
     pick(f, 7); // picking another moves the frame
-    QCOMPARE(form.state().AnswerPanels[2]->color(), ui::ButtonFace);
-    QCOMPARE(form.state().AnswerPanels[2]->Tag, 0);
-    QCOMPARE(form.state().AnswerPanels[7]->color(), ui::HighlightRed);
-    QCOMPARE(form.state().Choices[1].PictureNo, 7);
-    QCOMPARE(form.state().Choices[1].Answer, form.state().AnswerImages[7]->Tag);
+    QCOMPARE(form.boards().AnswerPanels[2]->color(), ui::ButtonFace);
+    QCOMPARE(form.boards().AnswerPanels[2]->Tag, 0);
+    QCOMPARE(form.boards().AnswerPanels[7]->color(), ui::HighlightRed);
+    QCOMPARE(form.run().state().Choices[1].PictureNo, 7);
+    QCOMPARE(form.run().state().Choices[1].Answer, form.boards().AnswerImages[7]->Tag);
     pick(f, 7); // second click: frame off, still picked
-    QCOMPARE(form.state().AnswerPanels[7]->color(), ui::ButtonFace);
-    QCOMPARE(form.state().SelectedFigure, 7);
+    QCOMPARE(form.boards().AnswerPanels[7]->color(), ui::ButtonFace);
+    QCOMPARE(form.run().state().SelectedFigure, 7);
     pick(f, 7); // third click frames it again
-    QCOMPARE(form.state().AnswerPanels[7]->color(), ui::HighlightRed);
-    QCOMPARE(form.state().AnswerPanels[7]->Tag, 1);
+    QCOMPARE(form.boards().AnswerPanels[7]->color(), ui::HighlightRed);
+    QCOMPARE(form.boards().AnswerPanels[7]->Tag, 1);
 }
 
 void PlacementsTest::unhighlightedPickStillPlaces()
@@ -116,22 +116,22 @@ void PlacementsTest::unhighlightedPickStillPlaces()
     TForm1 &form = *f.form;
     pick(f, 5);
     pick(f, 5);
-    const int figure = form.state().AnswerImages[5]->Tag;
+    const int figure = form.boards().AnswerImages[5]->Tag;
     placeOn(f, 11);
-    QCOMPARE(form.state().Choices[1].PanelNo, 11);
-    QCOMPARE(form.state().Choices[1].Key, int(form.state().KeyOrder[11]));
-    QCOMPARE(form.state().Choices[1].PictureNo, 5);
-    QCOMPARE(form.state().Choices[1].Answer, figure);
-    QVERIFY(form.state().AnswerPanels[5]->isHidden());
-    QVERIFY(form.state().TaskPanels[11]->caption().isEmpty());
-    QVERIFY(!form.state().TaskPanels[11]->hasOnClick());
-    QCOMPARE(form.state().TaskPanels[11]->cursor().shape(), Qt::ArrowCursor);
-    QCOMPARE(form.state().ChoiceNo, 2);
+    QCOMPARE(form.run().state().Choices[1].PanelNo, 11);
+    QCOMPARE(form.run().state().Choices[1].Key, int(form.run().state().KeyOrder[11]));
+    QCOMPARE(form.run().state().Choices[1].PictureNo, 5);
+    QCOMPARE(form.run().state().Choices[1].Answer, figure);
+    QVERIFY(form.boards().AnswerPanels[5]->isHidden());
+    QVERIFY(form.boards().TaskPanels[11]->caption().isEmpty());
+    QVERIFY(!form.boards().TaskPanels[11]->hasOnClick());
+    QCOMPARE(form.boards().TaskPanels[11]->cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(form.run().state().ChoiceNo, 2);
     // The used panel takes no second figure.
     pick(f, 6);
     placeOn(f, 11);
-    QCOMPARE(form.state().ChoiceNo, 2);
-    QCOMPARE(form.state().Choices[2].PanelNo, -1);
+    QCOMPARE(form.run().state().ChoiceNo, 2);
+    QCOMPARE(form.run().state().Choices[2].PanelNo, -1);
 }
 
 void PlacementsTest::placementsAreTimedFromTheirMark()
@@ -143,12 +143,12 @@ void PlacementsTest::placementsAreTimedFromTheirMark()
     pick(f, 1);
     f.clock.advanceMs(875); // choosing counts too
     placeOn(f, 1);
-    QCOMPARE(f.form->state().Choices[1].Time, 2.125);
+    QCOMPARE(f.form->run().state().Choices[1].Time, 2.125);
     f.clock.advanceMs(3'001);
     pick(f, 2);
     placeOn(f, 2);
-    QCOMPARE(f.form->state().Choices[2].Time, 3.001);
-    QCOMPARE(f.form->state().MarkTime, f.clock.ClockMs());
+    QCOMPARE(f.form->run().state().Choices[2].Time, 3.001);
+    QCOMPARE(f.form->run().state().MarkTime, f.clock.ClockMs());
 }
 
 void PlacementsTest::twelfthPlacementFinishesAndSavesProtocol()
@@ -167,9 +167,9 @@ void PlacementsTest::twelfthPlacementFinishesAndSavesProtocol()
         const int right = f.panelOf(figure);
         placeOn(f, figure <= 3 ? f.panelOf(wrongPanel[figure]) : right);
     }
-    QCOMPARE(form.state().ChoiceNo, 13);
-    QCOMPARE(form.state().Tag, 4);
-    QVERIFY(!form.state().timerActive);
+    QCOMPARE(form.run().state().ChoiceNo, 13);
+    QCOMPARE(form.run().state().Stage, 4);
+    QVERIFY(!form.phases().isActive());
     QVERIFY(f.errors.isEmpty());
     QCOMPARE(form.mInstruction->font().pixelSize(), 32);
     QVERIFY(form.mInstruction->font().bold());
@@ -178,7 +178,7 @@ void PlacementsTest::twelfthPlacementFinishesAndSavesProtocol()
     QCOMPARE(form.mInstruction->toPlainText().split(QLatin1Char('\n')).value(2),
              QStringLiteral("Тест закончен. Спасибо за работу."));
 
-    const QStringList log = *form.state().ResultLog;
+    const QStringList log = form.run().state().ResultLog;
     QCOMPARE(log.size(), 23);
     QCOMPARE(log[0], QStringLiteral("Результаты выполнения теста \"Образная память\""));
     QCOMPARE(log[1], QStringLiteral("Код: Код-7  Имя: Петров А.Б.  Дата ПФО: 07.12.2026 14:05:09"));
@@ -189,7 +189,7 @@ void PlacementsTest::twelfthPlacementFinishesAndSavesProtocol()
     QCOMPARE(log[6], QStringLiteral("T ответа =  22 сек,  N[+] = 9,  N[-] = 3,  N[0] = 0"));
     QCOMPARE(log[10], QStringLiteral("N выбора      Время N панели  Ключ N рисунка Ответ"));
     for (int i = 1; i <= 12; ++i) {
-        const ChoiceRecord c = form.state().Choices[i];
+        const ChoiceRecord c = form.run().state().Choices[i];
         const QString row = log[10 + i];
         QCOMPARE(row.size(), 55);
         QVERIFY(row.endsWith(i <= 3 ? QLatin1String("    -") : QLatin1String("    +")));
@@ -205,7 +205,7 @@ void PlacementsTest::twelfthPlacementFinishesAndSavesProtocol()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     QCOMPARE(bytes, *ToWindows1251(QString(log.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"))));
-    QCOMPARE(form.state().protocolPath, QFileInfo(file).absoluteFilePath());
+    QCOMPARE(form.run().protocolPath(), QFileInfo(file).absoluteFilePath());
 }
 
 void PlacementsTest::timeOutChargesThePickInProgress()
@@ -220,17 +220,18 @@ void PlacementsTest::timeOutChargesThePickInProgress()
     f.clock.advanceMs(7'500);
     pick(f, 3);
     f.clock.advanceMs(48'500); // the answer time runs out
-    QCOMPARE(form.state().Tag, 4);
-    QCOMPARE(form.state().Choices[2].Time, 56.0);
-    QCOMPARE(form.state().Choices[2].PanelNo, -1);
-    QCOMPARE(form.state().Choices[2].PictureNo, 3);
-    QCOMPARE(form.state().Choices[2].Key, 0);
-    QCOMPARE(form.state().Choices[3].Time, 0.0);
-    const QStringList log = *form.state().ResultLog;
+    QCOMPARE(form.run().state().Stage, 4);
+    QCOMPARE(form.run().state().Choices[2].Time, 56.0);
+    QCOMPARE(form.run().state().Choices[2].PanelNo, -1);
+    QCOMPARE(form.run().state().Choices[2].PictureNo, 3);
+    QCOMPARE(form.run().state().Choices[2].Key, 0);
+    QCOMPARE(form.run().state().Choices[3].Time, 0.0);
+    const QStringList log = form.run().state().ResultLog;
     QVERIFY(log[6].endsWith(QLatin1String("N[0] = 11")));
     QCOMPARE(log[6].left(15), QStringLiteral("T ответа =  60 "));
-    QCOMPARE(log[12], QStringLiteral("       2      56,00       -1     0         3%1     ")
-                          .arg(form.state().Choices[2].Answer, 6));
+    QCOMPARE(log[12],
+             QStringLiteral("       2      56,00       -1     0         3%1     ")
+                 .arg(form.run().state().Choices[2].Answer, 6));
 }
 
 void PlacementsTest::saveFailureReachesErrorHandler()
@@ -246,7 +247,7 @@ void PlacementsTest::saveFailureReachesErrorHandler()
         pick(f, f.offerPositionOf(figure));
         placeOn(f, f.panelOf(figure));
     }
-    QCOMPARE(f.form->state().Tag, 4); // everything before the save stays done
+    QCOMPARE(f.form->run().state().Stage, 4); // everything before the save stays done
     QCOMPARE(f.errors.size(), 1);
     QVERIFY2(f.errors.first().startsWith(QStringLiteral("Cannot create file ")), qPrintable(f.errors.first()));
     QVERIFY(f.errors.first().contains(QStringLiteral("X1.IM.txt")));

@@ -32,9 +32,9 @@ enum class Late { SubjectAtWork, ClosedBeforeLogIn, SettingsDamaged, SettingsUnw
 void PlaceFigure(FormFixture &f, int figure, int onPanelOf, qint64 pickMs, qint64 placeMs)
 {
     f.clock.advanceMs(pickMs);
-    f.click(f.form->state().AnswerImages[f.offerPositionOf(figure)]);
+    f.click(f.form->boards().AnswerImages[f.offerPositionOf(figure)]);
     f.clock.advanceMs(placeMs);
-    f.click(f.form->state().TaskPanels[f.panelOf(onPanelOf)]);
+    f.click(f.form->boards().TaskPanels[f.panelOf(onPanelOf)]);
 }
 
 QStringList Entries(const QString &dir)
@@ -92,7 +92,7 @@ void RecoveryTest::recoveredIsWhatFinishTestSaves()
         f.pressKey(Qt::Key_F1);
         f.clock.advanceMs(5'000);
         f.logIn(); // the about box's OK: the set-up runs again, into the same journal
-        QCOMPARE(f.form->state().Tag, 2);
+        QCOMPARE(f.form->run().state().Stage, 2);
         f.clock.advanceMs(3'500);
     }
     f.startAnswerPhase();
@@ -102,9 +102,9 @@ void RecoveryTest::recoveredIsWhatFinishTestSaves()
         PlaceFigure(f, 3, 3, 1'234, 987);
         PlaceFigure(f, 5, 7, 2'125, 1'003);
         f.clock.advanceMs(3'210);
-        f.click(f.form->state().AnswerImages[f.offerPositionOf(8)]);
+        f.click(f.form->boards().AnswerImages[f.offerPositionOf(8)]);
         f.clock.advanceMs(400);
-        f.click(f.form->state().AnswerImages[f.offerPositionOf(8)]); // frame off, still picked
+        f.click(f.form->boards().AnswerImages[f.offerPositionOf(8)]); // frame off, still picked
         break;
     case Script::ElevenPlaced:
         for (int figure = 1; figure <= 11; ++figure)
@@ -112,14 +112,14 @@ void RecoveryTest::recoveredIsWhatFinishTestSaves()
         break;
     case Script::SetUpAgainDuringExposure: PlaceFigure(f, 12, 12, 2'500, 500); break;
     }
-    const QString journalPath = f.form->journal().path();
+    const QString journalPath = f.form->run().journal()->path();
     QCOMPARE(QFileInfo(journalPath).absolutePath(), QFileInfo(f.resultDir()).absoluteFilePath());
     const QByteArray journal = ReadAll(journalPath);
 
     // Killed here, the journal is all there is; run on, the answer time runs out at this moment.
     f.form->FinishTest();
     QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join(u'\n')));
-    const QByteArray saved = ReadAll(f.form->state().protocolPath);
+    const QByteArray saved = ReadAll(f.form->run().protocolPath());
     QVERIFY(!saved.isEmpty());
     QCOMPARE(Entries(f.resultDir()), QStringList{u"Сидоров-3.IM.txt"_s}); // the journal went with the save
     QCOMPARE(Recovered(journal), saved);
@@ -154,12 +154,12 @@ void RecoveryTest::closingDuringTheTest()
         f.startAnswerPhase();
         PlaceFigure(f, 6, 6, 3'000, 2'000);
     }
-    const int stage = f.form->state().Tag;
+    const int stage = f.form->run().state().Stage;
     f.form->close();
     // No protocol, no tick after the close, the taskbar shown.
-    QVERIFY(!f.form->state().timerActive);
+    QVERIFY(!f.form->phases().isActive());
     QTest::qWait(20);
-    QCOMPARE(f.form->state().Tag, stage);
+    QCOMPARE(f.form->run().state().Stage, stage);
     QCOMPARE(f.desktop.calls.last(), u"ShowTaskbar"_s);
     QVERIFY(!QFileInfo::exists(f.resultDir() + u"/Код-7.IM.txt"_s));
     f.about.reset();
@@ -186,20 +186,21 @@ void RecoveryTest::failedSaveAtTheTimeOutIsRecoveredAsItEnded()
     f.startAnswerPhase();
     PlaceFigure(f, 3, 3, 1'200, 800);
     f.clock.advanceMs(2'000);
-    f.click(f.form->state().AnswerImages[f.offerPositionOf(5)]); // a figure in hand at the time-out
+    f.click(
+        f.form->boards().AnswerImages[f.offerPositionOf(5)]); // a figure in hand at the time-out
     // The save is refused everywhere: an earlier protocol of the code made read-only on purpose,
     // and no fallback folder.
     const QString earlier = f.resultDir() + u"/Код-7.IM.txt"_s;
     QVERIFY(WriteAll(earlier, "earlier\r\n"));
     QVERIFY(QFile::setPermissions(earlier, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     f.clock.advanceMs(56'000); // the answer time runs out
-    QCOMPARE(f.form->state().Tag, 4);
+    QCOMPARE(f.form->run().state().Stage, 4);
     QCOMPARE(f.errors.size(), 1); // what the general error handler shows
-    const QString journal = f.form->journal().path();
+    const QString journal = f.form->run().journal()->path();
     QVERIFY2(f.errors.first().endsWith(u"Тест сохранён в журнале "_s + QDir::toNativeSeparators(journal)
                                        + u"; протокол будет восстановлен при следующем запуске программы"_s),
              qPrintable(f.errors.first()));
-    const QByteArray wouldHaveBeen = EncodeProtocol(*f.form->state().ResultLog);
+    const QByteArray wouldHaveBeen = EncodeProtocol(f.form->run().state().ResultLog);
     f.about.reset();
     f.form.reset();
 
@@ -233,7 +234,7 @@ void RecoveryTest::operatorIsToldUntilValidEntry()
     f.form->EditUser->setText(u"../x"_s);
     f.form->EditPassword->setText(u"Петров"_s);
     f.pressKey(Qt::Key_Return);
-    QCOMPARE(f.form->state().Tag, 1);
+    QCOMPARE(f.form->run().state().Stage, 1);
     const QStringList shown = f.form->logInNotice->text().split(u'\n');
     QCOMPARE(shown.size(), 3);
     QVERIFY(shown.first().startsWith(u"Код обследуемого "_s));
@@ -241,7 +242,7 @@ void RecoveryTest::operatorIsToldUntilValidEntry()
     // The first valid entry takes it away for good.
     f.form->EditUser->setText(u"12"_s);
     f.pressKey(Qt::Key_Return);
-    QCOMPARE(f.form->state().Tag, 2);
+    QCOMPARE(f.form->run().state().Stage, 2);
     QVERIFY(f.form->logInNotice->isHidden());
     f.logIn();
     QVERIFY(f.form->logInNotice->isHidden());

@@ -62,8 +62,8 @@ private slots:
 void StagesTest::startsOnEmptyLogInLayer()
 {
     FormFixture f;
-    QCOMPARE(f.form->state().Tag, 0);
-    QVERIFY(!f.form->state().SessionOpen);
+    QCOMPARE(f.form->run().state().Stage, 0);
+    QVERIFY(!f.form->run().state().SessionOpen);
     QCOMPARE(f.form->frontLayer(), f.form->PaPassword);
     QVERIFY(f.form->paTest->isHidden() && f.form->paInstr->isHidden());
     for (QWidget *w : {static_cast<QWidget *>(f.form->gbVariant), static_cast<QWidget *>(f.form->GroupBoxUser),
@@ -73,11 +73,11 @@ void StagesTest::startsOnEmptyLogInLayer()
     QCOMPARE(f.form->cbVariant->currentIndex(), 0);
     QCOMPARE(f.form->cbVariant->currentText(), QStringLiteral("Вариант A"));
     QCOMPARE(f.form->windowTitle(), QStringLiteral("KAVR.IM"));
-    QVERIFY(!f.form->state().timerActive);
+    QVERIFY(!f.form->phases().isActive());
     QCOMPARE(f.desktop.calls, QStringList({QStringLiteral("PlaySound ID_start"),
                                            QStringLiteral("LoadKeyboardLayout 00000409"),
                                            QStringLiteral("AddSystemMenuEntry 1025 О программе")}));
-    QVERIFY(f.form->state().ResultLog && f.form->state().ResultLog->isEmpty());
+    QVERIFY(f.form->run().state().ResultLog.isEmpty());
 }
 
 void StagesTest::enterBeforeAboutDoesNothingAndOkStillLogsIn()
@@ -85,11 +85,11 @@ void StagesTest::enterBeforeAboutDoesNothingAndOkStillLogsIn()
     FormFixture f;
     f.pressKey(Qt::Key_Return);
     f.pressKey(Qt::Key_Enter);
-    QCOMPARE(f.form->state().Tag, 0);
-    QVERIFY(!f.form->state().SessionOpen);
+    QCOMPARE(f.form->run().state().Stage, 0);
+    QVERIFY(!f.form->run().state().SessionOpen);
     QCOMPARE(f.desktop.calls.size(), 3);
     f.logIn();
-    QCOMPARE(f.form->state().Tag, 1);
+    QCOMPARE(f.form->run().state().Stage, 1);
     QCOMPARE(f.form->GroupBoxUser->caption(), QStringLiteral("Введите код обследуемого"));
 }
 
@@ -100,8 +100,8 @@ void StagesTest::aboutOkLogsInToSubjectEntry()
     QVERIFY(f.about->isVisible());
     f.about->OKButtonClick();
     QVERIFY(!f.about->isVisible());
-    QCOMPARE(f.form->state().Tag, 1);
-    QVERIFY(f.form->state().SessionOpen);
+    QCOMPARE(f.form->run().state().Stage, 1);
+    QVERIFY(f.form->run().state().SessionOpen);
     for (QWidget *w : {static_cast<QWidget *>(f.form->gbVariant), static_cast<QWidget *>(f.form->GroupBoxUser),
                        static_cast<QWidget *>(f.form->GroupBoxPasswrd), static_cast<QWidget *>(f.form->BtnEnter),
                        static_cast<QWidget *>(f.form->BtnExit)})
@@ -169,7 +169,7 @@ void StagesTest::logInSaysWhatIsAmissWithTheWorkplace()
     f.form->EditUser->setText(QStringLiteral("Код-7"));
     f.form->EditPassword->setText(QStringLiteral("Петров А.Б."));
     f.pressKey(Qt::Key_Return);
-    QCOMPARE(f.form->state().Tag, subjectTaken ? 2 : 1);
+    QCOMPARE(f.form->run().state().Stage, subjectTaken ? 2 : 1);
     if (!subjectTaken) {
         QCOMPARE(f.form->logInNotice->text().split(QLatin1Char('\n')).first(),
                  QStringLiteral("Тест нельзя начать, пока программа запущена из временной папки"));
@@ -197,7 +197,7 @@ void StagesTest::onlyCommand1025OpensAboutBox()
     QCOMPARE(f.about->isVisible(), opens);
     f.form->WMSysCommand(command); // again: an open box stays open
     QCOMPARE(f.about->isVisible(), opens);
-    QCOMPARE(f.form->state().Tag, 0);
+    QCOMPARE(f.form->run().state().Stage, 0);
 }
 
 void StagesTest::aboutBoxCloseOnlyHides()
@@ -209,7 +209,7 @@ void StagesTest::aboutBoxCloseOnlyHides()
     f.about->close();
     QVERIFY(!f.about->isVisible());
     QVERIFY(f.form->GroupBoxUser->isHidden());
-    QCOMPARE(f.form->state().Tag, 0);
+    QCOMPARE(f.form->run().state().Stage, 0);
     QTest::keyClick(f.about.get(), Qt::Key_Escape);
     f.form->WMSysCommand(TForm1::AboutCommand);
     QVERIFY(f.about->isVisible());
@@ -218,7 +218,7 @@ void StagesTest::aboutBoxCloseOnlyHides()
     QVERIFY(f.about->isVisible()); // Esc does nothing
     QTest::keyClick(f.about.get(), Qt::Key_Return); // Enter presses OK
     QVERIFY(!f.about->isVisible());
-    QCOMPARE(f.form->state().Tag, 1);
+    QCOMPARE(f.form->run().state().Stage, 1);
 }
 
 void StagesTest::incompleteEntryFocusesName_data()
@@ -241,12 +241,12 @@ void StagesTest::incompleteEntryFocusesName()
     f.form->EditUser->setFocus();
     for (int i = 0; i < 3; ++i) {
         f.pressKey(Qt::Key_Return);
-        QCOMPARE(f.form->state().Tag, 1);
+        QCOMPARE(f.form->run().state().Stage, 1);
         QCOMPARE(f.form->focusWidget(), f.form->EditPassword);
         QCOMPARE(f.form->EditUser->text(), code);
         QCOMPARE(f.form->EditPassword->text(), name);
     }
-    QVERIFY(f.form->state().ResultLog->isEmpty());
+    QVERIFY(f.form->run().state().ResultLog.isEmpty());
 }
 
 void StagesTest::refusedLogInEmptiesName()
@@ -256,8 +256,8 @@ void StagesTest::refusedLogInEmptiesName()
     f.form->EditUser->setText(QStringLiteral("admin"));
     f.form->EditPassword->setText(QStringLiteral("secret"));
     f.form->BtnEnterClick();
-    QCOMPARE(f.form->state().Tag, 0);
-    QVERIFY(!f.form->state().SessionOpen);
+    QCOMPARE(f.form->run().state().Stage, 0);
+    QVERIFY(!f.form->run().state().SessionOpen);
     QVERIFY(f.form->EditPassword->text().isEmpty());
     QCOMPARE(f.form->EditUser->text(), QStringLiteral("admin"));
     QCOMPARE(f.form->focusWidget(), f.form->EditPassword);
@@ -267,16 +267,16 @@ void StagesTest::completeEntryPreparesTestOnce()
 {
     FormFixture f;
     f.enterSubject();
-    QCOMPARE(f.form->state().Tag, 2);
+    QCOMPARE(f.form->run().state().Stage, 2);
     QCOMPARE(f.form->frontLayer(), f.form->paInstr);
-    QCOMPARE(f.form->state().ResultLog->size(), 3);
+    QCOMPARE(f.form->run().state().ResultLog.size(), 3);
     QCOMPARE(f.form->windowTitle(), QStringLiteral("KAVR.IM Вариант A"));
     const QPoint palette = f.form->gbIn3->mapToGlobal(QPoint(31, 34));
     QCOMPARE(f.desktop.calls.last(), QStringLiteral("SetCursorPos %1 %2").arg(palette.x()).arg(palette.y()));
-    QCOMPARE(f.form->state().FigurePanels[1]->mapToGlobal(QPoint(21, 10)), palette);
+    QCOMPARE(f.form->boards().FigurePanels[1]->mapToGlobal(QPoint(21, 10)), palette);
     f.pressKey(Qt::Key_Return);
-    QCOMPARE(f.form->state().Tag, 2);
-    QCOMPARE(f.form->state().ResultLog->size(), 3);
+    QCOMPARE(f.form->run().state().Stage, 2);
+    QCOMPARE(f.form->run().state().ResultLog.size(), 3);
 }
 
 void StagesTest::keysOutsideTheirStageDoNothing_data()
@@ -310,15 +310,15 @@ void StagesTest::keysOutsideTheirStageDoNothing()
         f.clock.advanceMs(30'000);
     if (stage >= 4)
         f.clock.advanceMs(60'000);
-    QCOMPARE(f.form->state().Tag, stage);
-    QCOMPARE(f.form->state().SessionOpen, stage >= 1 && stage <= 3 && !answerPhase);
-    const QStringList log = *f.form->state().ResultLog;
-    const bool timerActive = f.form->state().timerActive;
+    QCOMPARE(f.form->run().state().Stage, stage);
+    QCOMPARE(f.form->run().state().SessionOpen, stage >= 1 && stage <= 3 && !answerPhase);
+    const QStringList log = f.form->run().state().ResultLog;
+    const bool timerActive = f.form->phases().isActive();
     f.pressKey(key);
-    QCOMPARE(f.form->state().Tag, stage);
+    QCOMPARE(f.form->run().state().Stage, stage);
     QVERIFY(f.form->isVisible());
-    QCOMPARE(*f.form->state().ResultLog, log);
-    QCOMPARE(f.form->state().timerActive, timerActive);
+    QCOMPARE(f.form->run().state().ResultLog, log);
+    QCOMPARE(f.form->phases().isActive(), timerActive);
 }
 
 void StagesTest::aboutOkInEntryAndFinishedStages_data()
@@ -350,15 +350,15 @@ void StagesTest::aboutOkInEntryAndFinishedStages()
         f.enterSubject();
         f.startAnswerPhase();
         f.clock.advanceMs(60'000);
-        protocol = ReadAll(f.form->state().protocolPath);
+        protocol = ReadAll(f.form->run().protocolPath());
         QVERIFY(!protocol.isEmpty());
         QCOMPARE(f.form->EditPassword->text(), QStringLiteral("Петров А.Б."));
     }
     const QStringList calls = f.desktop.calls;
     const QString title = f.form->windowTitle();
     f.logIn();
-    QCOMPARE(f.form->state().Tag, stageAfter);
-    QCOMPARE(f.form->state().ResultLog->size(), logLines);
+    QCOMPARE(f.form->run().state().Stage, stageAfter);
+    QCOMPARE(f.form->run().state().ResultLog.size(), logLines);
     QCOMPARE(f.form->EditUser->text(), QStringLiteral("Код-7"));
     QVERIFY(f.errors.isEmpty());
     if (stageAfter == 1) {
@@ -371,7 +371,7 @@ void StagesTest::aboutOkInEntryAndFinishedStages()
         QCOMPARE(f.form->windowTitle(), title);
         QCOMPARE(f.form->frontLayer(), f.form->paInstr);
         QCOMPARE(f.desktop.calls, calls);
-        QCOMPARE(ReadAll(f.form->state().protocolPath), protocol);
+        QCOMPARE(ReadAll(f.form->run().protocolPath()), protocol);
         QCOMPARE(QDir(f.resultDir()).entryList(QDir::Files), QStringList{QStringLiteral("Код-7.IM.txt")});
     }
 }
@@ -382,18 +382,19 @@ void StagesTest::f1StartsExposure()
     f.enterSubject();
     f.clock.advanceMs(12'500);
     f.pressKey(Qt::Key_F1);
-    QCOMPARE(f.form->state().Tag, 3);
-    QVERIFY(f.form->state().SessionOpen);
+    QCOMPARE(f.form->run().state().Stage, 3);
+    QVERIFY(f.form->run().state().SessionOpen);
     QCOMPARE(f.form->frontLayer(), f.form->paTest);
     QVERIFY(f.form->bbTest->isHidden() && f.form->gbIn1->isHidden() && f.form->gbIn2->isHidden());
     QVERIFY(f.form->gbAnswer->isHidden());
-    QVERIFY(f.form->state().timerActive);
-    QCOMPARE(f.form->state().timerInterval, 30'000);
+    QVERIFY(f.form->phases().isActive());
+    QCOMPARE(f.form->phases().interval(), 30'000);
     // 30 s from the moment the figures were handed over.
-    QCOMPARE(f.form->state().timerDeadline - f.clock.monotonic(), std::chrono::milliseconds(30'000));
-    QCOMPARE(f.form->state().ResultLog->last(), QStringLiteral("Время изучения инструкции  13 сек"));
+    QCOMPARE(f.form->phases().deadline() - f.clock.monotonic(), std::chrono::milliseconds(30'000));
+    QCOMPARE(f.form->run().state().ResultLog.last(),
+             QStringLiteral("Время изучения инструкции  13 сек"));
     f.form->bbTestClick(); // a second start is refused
-    QCOMPARE(f.form->state().ResultLog->size(), 4);
+    QCOMPARE(f.form->run().state().ResultLog.size(), 4);
 }
 
 void StagesTest::firstTickOpensAnswerPhase()
@@ -401,17 +402,17 @@ void StagesTest::firstTickOpensAnswerPhase()
     FormFixture f;
     f.enterSubject();
     f.startAnswerPhase();
-    QCOMPARE(f.form->state().Tag, 3);
-    QVERIFY(!f.form->state().SessionOpen);
+    QCOMPARE(f.form->run().state().Stage, 3);
+    QVERIFY(!f.form->run().state().SessionOpen);
     QVERIFY(f.form->gbAnswer->isVisible());
-    QCOMPARE(f.form->state().ChoiceNo, 1);
+    QCOMPARE(f.form->run().state().ChoiceNo, 1);
     for (int i = 1; i <= 12; ++i)
-        QVERIFY(f.form->state().TaskImages[i]->isHidden());
-    QCOMPARE(f.form->state().MarkTime, f.clock.ClockMs());
-    QCOMPARE(f.form->state().AnswerStartTime, f.form->state().MarkTime);
-    QVERIFY(f.form->state().timerActive);
-    QCOMPARE(f.form->state().timerInterval, 60'000);
-    const QPoint target = f.form->state().AnswerPanels[1]->mapToGlobal(QPoint(63, 68));
+        QVERIFY(f.form->boards().TaskImages[i]->isHidden());
+    QCOMPARE(f.form->run().state().MarkTime, f.clock.ClockMs());
+    QCOMPARE(f.form->run().state().AnswerStartTime, f.form->run().state().MarkTime);
+    QVERIFY(f.form->phases().isActive());
+    QCOMPARE(f.form->phases().interval(), 60'000);
+    const QPoint target = f.form->boards().AnswerPanels[1]->mapToGlobal(QPoint(63, 68));
     QCOMPARE(f.desktop.calls.last(), QStringLiteral("SetCursorPos %1 %2").arg(target.x()).arg(target.y()));
 }
 
@@ -421,15 +422,15 @@ void StagesTest::secondTickFinishesTest()
     f.enterSubject();
     f.startAnswerPhase();
     f.clock.advanceMs(60'000);
-    QCOMPARE(f.form->state().Tag, 4);
-    QVERIFY(!f.form->state().timerActive);
+    QCOMPARE(f.form->run().state().Stage, 4);
+    QVERIFY(!f.form->phases().isActive());
     QCOMPARE(f.form->frontLayer(), f.form->paInstr);
     QCOMPARE(f.form->gbInstr->caption(), QStringLiteral("Инструкция."));
     QVERIFY(f.form->bbTest->isHidden() && f.form->gbIn1->isHidden());
     QCOMPARE(f.desktop.calls.mid(f.desktop.calls.size() - 2),
              QStringList(
                  {QStringLiteral("PlaySound ID_Finish"), QStringLiteral("RestoreTimedPriority")}));
-    QCOMPARE(f.form->state().ResultLog->size(), 23);
+    QCOMPARE(f.form->run().state().ResultLog.size(), 23);
     QVERIFY(f.errors.isEmpty());
 }
 
@@ -462,7 +463,7 @@ void StagesTest::processorFromF1UntilTheProtocolIsSaved()
     QCOMPARE(f.desktop.calls.count(QStringLiteral("RaiseTimedPriority")), 1);
     QVERIFY(!f.desktop.calls.contains(QStringLiteral("RestoreTimedPriority")));
     // The journal says what the system granted: a kill's recovery shows it, the protocol never.
-    const QString journalPath = f.form->journal().path();
+    const QString journalPath = f.form->run().journal()->path();
     const JournalReadOutcome journal = ReadJournal(ReadAll(journalPath));
     QVERIFY(journal.test && journal.damagedLine == 0);
     QCOMPARE(journal.test->priority,
@@ -472,7 +473,7 @@ void StagesTest::processorFromF1UntilTheProtocolIsSaved()
     bool savedBeforeRestore = false;
     f.desktop.restoring = [&] { savedBeforeRestore = !ReadAll(protocol).startsWith("earlier"); };
     f.clock.advanceMs(1'000);
-    QCOMPARE(f.form->state().Tag, 4);
+    QCOMPARE(f.form->run().state().Stage, 4);
     QCOMPARE(f.desktop.calls.count(QStringLiteral("RestoreTimedPriority")), 1);
     QCOMPARE(f.desktop.calls.last(), QStringLiteral("RestoreTimedPriority"));
     QCOMPARE(f.errors.size(), saveRefused ? 1 : 0);
@@ -484,16 +485,16 @@ void StagesTest::aboutOkDuringExposureRerunsSetUpAndStopsTimer()
     FormFixture f;
     f.enterSubject();
     f.pressKey(Qt::Key_F1);
-    QVERIFY(f.form->state().timerActive);
-    ui::Panel *firstBoard = f.form->state().TaskPanels[1];
+    QVERIFY(f.form->phases().isActive());
+    ui::Panel *firstBoard = f.form->boards().TaskPanels[1];
     f.logIn();
-    QCOMPARE(f.form->state().Tag, 2);
-    QVERIFY(!f.form->state().timerActive); // no tick of the first exposure reaches the new set-up
-    QVERIFY(f.form->state().TaskPanels[1] != firstBoard);
-    QCOMPARE(f.form->state().ResultLog->size(), 7);
+    QCOMPARE(f.form->run().state().Stage, 2);
+    QVERIFY(!f.form->phases().isActive()); // no tick of the first exposure reaches the new set-up
+    QVERIFY(f.form->boards().TaskPanels[1] != firstBoard);
+    QCOMPARE(f.form->run().state().ResultLog.size(), 7);
     QCOMPARE(f.form->windowTitle(), QStringLiteral("KAVR.IM Вариант A Вариант A"));
     for (int i = 1; i <= 12; ++i)
-        QVERIFY(f.form->state().PracticePanels[i]->isVisible());
+        QVERIFY(f.form->boards().PracticePanels[i]->isVisible());
 }
 
 void StagesTest::aboutOkInAnswerPhaseOnlyEmptiesName()
@@ -502,11 +503,11 @@ void StagesTest::aboutOkInAnswerPhaseOnlyEmptiesName()
     f.enterSubject();
     f.startAnswerPhase();
     f.logIn();
-    QCOMPARE(f.form->state().Tag, 3);
+    QCOMPARE(f.form->run().state().Stage, 3);
     QVERIFY(f.form->EditPassword->text().isEmpty());
     QCOMPARE(f.form->EditUser->text(), QStringLiteral("Код-7"));
     QCOMPARE(f.form->frontLayer(), f.form->paTest);
-    QVERIFY(f.form->state().timerActive);
+    QVERIFY(f.form->phases().isActive());
 }
 
 void StagesTest::unsafeEntryIsRefusedWithReason_data()
@@ -530,8 +531,8 @@ void StagesTest::unsafeEntryIsRefusedWithReason()
     QFETCH(bool, codeAtFault);
     FormFixture f;
     f.enterSubject(code, name);
-    QCOMPARE(f.form->state().Tag, 1);
-    QVERIFY(f.form->state().ResultLog->isEmpty());
+    QCOMPARE(f.form->run().state().Stage, 1);
+    QVERIFY(f.form->run().state().ResultLog.isEmpty());
     QVERIFY(f.form->logInNotice->isVisible());
     QVERIFY(!f.form->logInNotice->text().isEmpty());
     QLineEdit *field = codeAtFault ? f.form->EditUser : f.form->EditPassword;
@@ -541,7 +542,7 @@ void StagesTest::unsafeEntryIsRefusedWithReason()
     f.form->EditUser->setText(QStringLiteral("12"));
     f.form->EditPassword->setText(QStringLiteral("Иванов"));
     f.pressKey(Qt::Key_Return);
-    QCOMPARE(f.form->state().Tag, 2);
+    QCOMPARE(f.form->run().state().Stage, 2);
     QVERIFY(f.form->logInNotice->isHidden());
 }
 
@@ -550,10 +551,10 @@ void StagesTest::decomposedLettersAreComposedAtEntry()
     FormFixture f;
     // "Йо" spelt as И + combining breve, о: composed it fits Windows-1251.
     f.enterSubject(QStringLiteral("\u0418\u0306\u043E-1"), QStringLiteral("Е\u0308лкин"));
-    QCOMPARE(f.form->state().Tag, 2);
+    QCOMPARE(f.form->run().state().Stage, 2);
     QCOMPARE(f.form->EditUser->text(), QStringLiteral("Йо-1"));
-    QCOMPARE(f.form->state().ResultLog->at(2), QStringLiteral("Йо-1"));
-    QVERIFY(f.form->state().ResultLog->at(1).contains(QStringLiteral("Ёлкин")));
+    QCOMPARE(f.form->run().state().ResultLog.at(2), QStringLiteral("Йо-1"));
+    QVERIFY(f.form->run().state().ResultLog.at(1).contains(QStringLiteral("Ёлкин")));
 }
 
 void StagesTest::keysAfterSetUpNeverReachTheCode()
@@ -578,7 +579,7 @@ void StagesTest::escClosesInEntryStagesAndShowsTaskbar()
     f.pressKey(Qt::Key_Escape);
     QVERIFY(!f.form->isVisible());
     QCOMPARE(f.desktop.calls.last(), QStringLiteral("ShowTaskbar"));
-    QVERIFY(!f.form->state().ResultLog);
+    QVERIFY(f.form->run().state().ResultLog.isEmpty());
     QVERIFY(!QDir(f.resultDir()).exists());
 }
 
@@ -587,16 +588,17 @@ void StagesTest::errorsInHandlersReachTheErrorSink()
     FormFixture f;
     f.enterSubject();
     // A picture number outside the catalogue fails and the image keeps its picture.
-    const QImage before = f.form->state().TaskImages[1]->picture();
-    QVERIFY_THROWS_EXCEPTION(KavrError, f.form->LoadFigurePicture(f.form->state().TaskImages[1], 1000));
-    QCOMPARE(f.form->state().TaskImages[1]->picture(), before);
+    const QImage before = f.form->boards().TaskImages[1]->picture();
+    QVERIFY_THROWS_EXCEPTION(KavrError,
+                             f.form->LoadFigurePicture(f.form->boards().TaskImages[1], 1000));
+    QCOMPARE(f.form->boards().TaskImages[1]->picture(), before);
     // Reloading replaces the picture.
-    f.form->LoadFigurePicture(f.form->state().TaskImages[1], 1013);
-    QCOMPARE(f.form->state().TaskImages[1]->picture().size(), QSize(37, 33));
+    f.form->LoadFigurePicture(f.form->boards().TaskImages[1], 1013);
+    QCOMPARE(f.form->boards().TaskImages[1]->picture().size(), QSize(37, 33));
     // Through a handler, the error goes to the general error handler and the program goes on.
     QStringList shown;
     ui::RunGuarded([&](const QString &text) { shown << text; },
-                   [&] { f.form->LoadFigurePicture(f.form->state().TaskImages[1], 25); });
+                   [&] { f.form->LoadFigurePicture(f.form->boards().TaskImages[1], 25); });
     QCOMPARE(shown.size(), 1);
     QVERIFY2(shown.first().contains(QLatin1String("25")), qPrintable(shown.first()));
     QCOMPARE(ui::ErrorMessageText(QStringLiteral("Cannot create file X")), QStringLiteral("Cannot create file X."));

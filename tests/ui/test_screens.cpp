@@ -80,11 +80,11 @@ void ScreensTest::exposureStartsWithTheFiguresOnScreen()
     f.form->bbTestClick();
     const QImage shown = OnScreen(f.form.get());
     const QImage painted = Painted(f.form.get());
-    QVERIFY(f.form->state().timerActive);
+    QVERIFY(f.form->phases().isActive());
     const QRect board = InWindow(f.form->paTest);
     QVERIFY(!SameIn(before, shown, board));
     QVERIFY(SameIn(shown, painted, board));
-    QVERIFY(ShowTheirPictures(shown, f.form->state().TaskImages));
+    QVERIFY(ShowTheirPictures(shown, f.form->boards().TaskImages));
 }
 
 void ScreensTest::exposureEndsWithTheAnswerRowOnScreen()
@@ -96,13 +96,13 @@ void ScreensTest::exposureEndsWithTheAnswerRowOnScreen()
     const QImage exposure = OnScreen(f.form.get());
     f.clock.advanceMs(1'500); // a second and a half of the exposure, its end drawn ahead
     QCOMPARE(OnScreen(f.form.get()), exposure);
-    QVERIFY(f.form->state().TaskImages[1]->isVisible() && !f.form->gbAnswer->isVisible());
+    QVERIFY(f.form->boards().TaskImages[1]->isVisible() && !f.form->gbAnswer->isVisible());
     f.clock.advanceMs(28'500);
     const QImage shown = OnScreen(f.form.get());
     const QImage painted = Painted(f.form.get());
-    QVERIFY(!SameIn(exposure, shown, InWindow(f.form->state().TaskImages[1])));
+    QVERIFY(!SameIn(exposure, shown, InWindow(f.form->boards().TaskImages[1])));
     QVERIFY(SameIn(shown, painted, InWindow(f.form->paTest)));
-    QVERIFY(ShowTheirPictures(shown, f.form->state().AnswerImages));
+    QVERIFY(ShowTheirPictures(shown, f.form->boards().AnswerImages));
 }
 
 void ScreensTest::setUpAgainDiscardsTheFrameDrawnAhead()
@@ -117,7 +117,7 @@ void ScreensTest::setUpAgainDiscardsTheFrameDrawnAhead()
     f.clock.advanceMs(30'000);
     const QImage shown = OnScreen(f.form.get());
     QVERIFY(SameIn(shown, Painted(f.form.get()), InWindow(f.form->paTest)));
-    QVERIFY(ShowTheirPictures(shown, f.form->state().AnswerImages));
+    QVERIFY(ShowTheirPictures(shown, f.form->boards().AnswerImages));
 }
 
 void ScreensTest::answerTimeEndsWithTheClosingMessageOnScreen()
@@ -146,12 +146,12 @@ void ScreensTest::placementsAfterTheFrameRepaintAsUsual()
     f.startAnswerPhase();
     Settle();
     const QImage before = OnScreen(f.form.get());
-    const QRect offered = InWindow(f.form->state().AnswerPanels[1]);
-    const int figure = f.form->state().AnswerImages[1]->Tag;
-    f.click(f.form->state().AnswerImages[1]);
-    f.click(f.form->state().TaskPanels[f.panelOf(figure)]);
+    const QRect offered = InWindow(f.form->boards().AnswerPanels[1]);
+    const int figure = f.form->boards().AnswerImages[1]->Tag;
+    f.click(f.form->boards().AnswerImages[1]);
+    f.click(f.form->boards().TaskPanels[f.panelOf(figure)]);
     Settle();
-    QVERIFY(f.form->state().AnswerPanels[1]->isHidden());
+    QVERIFY(f.form->boards().AnswerPanels[1]->isHidden());
     const QImage after = OnScreen(f.form.get());
     QVERIFY(!SameIn(before, after, offered));
     QVERIFY(SameIn(after, Painted(f.form.get()), InWindow(f.form->paTest)));
