@@ -12,10 +12,7 @@
 #include "ui/BitButton.h"
 #include "ui/FigureImage.h"
 #include "ui/GroupBox.h"
-#include "ui/InstructionMemo.h"
-#include "ui/LookAndFeel.h"
 #include "ui/Panel.h"
-#include "ui/SystemColors.h"
 #include "ui/TAboutBox.h"
 
 #include <QCloseEvent>
@@ -26,7 +23,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPixmap>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QWindow>
@@ -45,21 +41,6 @@ const char *const RussianLayout = "00000419";
 const char *const StartSound = "ID_start";
 const char *const FinishSound = "ID_Finish";
 const char *const AboutItemText = "О программе";
-
-const char *const SubjectCodeCaption = "Введите код обследуемого";
-const char *const SubjectNameCaption = "Введите Фамилию И.О. обследуемого";
-const char *const FinishedCaption = "Инструкция.";
-const char *const FinishedMessage[] = {
-    "",
-    "",
-    "Тест закончен. Спасибо за работу.",
-    "",
-    "Спокойно сидите в кресле, пока не получите новых инструкций от психолога.",
-    "",
-    "Внимание! Просьба не разговаривать и не вертеться.",
-};
-constexpr int FinishedMessagePixels = 32; // 24 pt
-const QColor FinishedMessageColor{0, 0, 255};
 
 } // namespace
 
@@ -133,16 +114,13 @@ void TForm1::WMSysCommand(unsigned command)
 
 void TForm1::showEntryControls()
 {
-    for (QWidget *control : {static_cast<QWidget *>(GroupBoxUser), static_cast<QWidget *>(GroupBoxPasswrd),
-                             static_cast<QWidget *>(gbVariant), static_cast<QWidget *>(BtnExit),
-                             static_cast<QWidget *>(BtnEnter)})
-        control->show();
+    ui::ShowEntryControls(*this);
     // The operator learns of trouble with the workstation before any subject starts.
     const QScreen *shown = screen();
     m_notice.entryControlsShown(m_saveTarget, ScreenProblem(ui::ClientSize, shown->availableGeometry().size(),
                                                             frameGeometry().size() - geometry().size(),
                                                             shown->devicePixelRatio()));
-    showLogInNotice();
+    ui::ShowLogInNotice(*this, m_notice.text());
 }
 
 void TForm1::setRecoveryNotice(const RecoveryReport &report)
@@ -154,7 +132,7 @@ void TForm1::setRecoveryNotice(const RecoveryReport &report)
     }
     m_notice.setRecovery(report.noticeLines(m_saveTarget.resultDir), report.carriedLines());
     if (!GroupBoxUser->isHidden())
-        showLogInNotice();
+        ui::ShowLogInNotice(*this, m_notice.text());
 }
 
 void TForm1::BtnEnterClick()
@@ -200,31 +178,16 @@ void TForm1::BtnEnterClick()
     EditPassword->clear();
     EditUser->clear();
     EditUser->setFocus();
-    GroupBoxUser->setCaption(QString::fromUtf8(SubjectCodeCaption));
-    GroupBoxPasswrd->setCaption(QString::fromUtf8(SubjectNameCaption));
+    ui::ShowSubjectEntryCaptions(*this);
 }
 
 void TForm1::refuseEntry(const EntryProblem &problem)
 {
     QLineEdit *field = problem.field == EntryProblem::Field::Code ? EditUser : EditPassword;
     m_notice.refuse(problem.reason);
-    showLogInNotice();
+    ui::ShowLogInNotice(*this, m_notice.text());
     field->setFocus();
     field->selectAll();
-}
-
-// What the log-in layer tells the operator, in one maroon label below the buttons, as tall as its
-// lines need.
-void TForm1::showLogInNotice()
-{
-    const QString text = m_notice.text();
-    if (text.isEmpty())
-        return;
-    logInNotice->setText(text);
-    const int height = logInNotice->heightForWidth(logInNotice->width());
-    if (height > logInNotice->height())
-        logInNotice->resize(logInNotice->width(), height);
-    logInNotice->show();
 }
 
 void TForm1::BtnExitClick()
@@ -271,31 +234,16 @@ PhasePresenter::Screen TForm1::figuresScreen()
 
 PhasePresenter::Screen TForm1::answerRowScreen()
 {
-    return {[this] { return answerRowRegion(); }, [this] { showAnswerRow(true); },
-            [this] { showAnswerRow(false); }, {}};
+    return {[this] { return m_boards.answerRowRegion(*this); },
+            [this] { m_boards.showAnswerRow(*this, true); },
+            [this] { m_boards.showAnswerRow(*this, false); },
+            {}};
 }
 
 PhasePresenter::Screen TForm1::closingScreen()
 {
     return {[this] { return QRegion(paInstr->geometry()); }, [this] { bringToFront(paInstr); },
             [this] { bringToFront(paTest); }, [this] { ensureClosingMessage(); }};
-}
-
-void TForm1::showAnswerRow(bool shown)
-{
-    for (int i = 1; i <= FigureCount; ++i)
-        m_boards.TaskImages[i]->setVisible(!shown);
-    gbAnswer->setVisible(shown);
-}
-
-// What changes on the test layer as the answer row comes, in window coordinates.
-QRegion TForm1::answerRowRegion() const
-{
-    QRegion changed = gbAnswer->geometry();
-    for (int i = 1; i <= FigureCount; ++i)
-        changed += QRect(m_boards.TaskImages[i]->mapTo(paTest, QPoint(0, 0)),
-                         m_boards.TaskImages[i]->size());
-    return changed.translated(paTest->pos());
 }
 
 void TForm1::FormKeyDown(int key)
@@ -333,51 +281,14 @@ void TForm1::PrepareTest()
     setWindowTitle(windowTitle() + QLatin1Char(' ') + m_run.variantText());
     ui::ShowPhaseLengths(*this, TestVariants[variant]);
 
-    // A repeated set-up builds new boards over the old ones, which stay owned by the window
-    // but hidden: an old figure showing through where a new one was placed could be placed
-    // again.
-    Boards &b = m_boards;
-    for (const auto *board :
-         {&b.TaskPanels, &b.AnswerPanels, &b.ExamplePanels, &b.PracticePanels, &b.FigurePanels})
-        for (int i = 1; i <= FigureCount; ++i)
-            if ((*board)[i])
-                (*board)[i]->hide();
-
-    const Permutation &KeyOrder = m_run.state().KeyOrder;
-    for (int i = 1; i <= FigureCount; ++i) {
-        b.TaskPanels[i] = createPanel(paTest, TaskPanelFamily, i);
-        b.TaskPanels[i]->Tag = KeyOrder[i];
-        b.TaskPanels[i]->setOnClick(
-            [this](ui::Panel *p) { guarded([this, p] { paTask0Click(p); }); });
-        b.ExamplePanels[i] = createPanel(gbIn1, ExamplePanelFamily, i);
-        b.ExampleImages[i] = createImage(b.ExamplePanels[i], assets::ExamplePicture(KeyOrder[i]));
-        b.PracticePanels[i] = createPanel(gbIn2, PracticePanelFamily, i);
-        b.PracticePanels[i]->setOnClick(
-            [this](ui::Panel *p) { guarded([this, p] { PaInstClick(p); }); });
-        b.TaskImages[i] = createImage(b.TaskPanels[i],
-                                      assets::ExposurePicture(variant, KeyOrder[i]));
-    }
-    for (int i = 1; i <= FigureCount; ++i) {
-        b.AnswerPanels[i] = createPanel(gbAnswer, AnswerPanelFamily, i);
-        b.AnswerPanels[i]->setColor(ui::ButtonFace);
-        b.AnswerPanels[i]->Tag = 0;
-        b.FigurePanels[i] = createPanel(gbIn3, FigurePanelFamily, i);
-        b.FigurePanels[i]->setColor(ui::ButtonFace);
-    }
-    for (int i = 1; i <= FigureCount; ++i) {
-        const int offered = KeyOrder[OfferOrder[i]];
-        b.AnswerImages[i] = createImage(b.AnswerPanels[i], assets::AnswerPicture(variant, offered));
-        b.AnswerImages[i]->Hint = QString::number(i);
-        b.AnswerImages[i]->Tag = offered;
-        b.AnswerImages[i]->setCursor(Qt::PointingHandCursor);
-        b.AnswerImages[i]->setOnClick(
-            [this](ui::FigureImage *im) { guarded([this, im] { imAnswer0Click(im); }); });
-        b.FigureImages[i] = createImage(b.FigurePanels[i], assets::PalettePicture(OfferOrder[i]));
-        b.FigureImages[i]->Hint = QString::number(i);
-        b.FigureImages[i]->setCursor(Qt::PointingHandCursor);
-        b.FigureImages[i]->setOnClick(
-            [this](ui::FigureImage *im) { guarded([this, im] { ImInstrClick(im); }); });
-    }
+    m_boards.hideAll();
+    m_boards.build(
+        *this, m_run.state().KeyOrder, OfferOrder, variant,
+        {[this](ui::FigureImage *image, qint32 number) { LoadFigurePicture(image, number); },
+         [this](ui::Panel *p) { guarded([this, p] { paTask0Click(p); }); },
+         [this](ui::FigureImage *im) { guarded([this, im] { imAnswer0Click(im); }); },
+         [this](ui::Panel *p) { guarded([this, p] { PaInstClick(p); }); },
+         [this](ui::FigureImage *im) { guarded([this, im] { ImInstrClick(im); }); }});
 
     // Styled now rather than on their first show, which would otherwise fall into the last
     // milliseconds of the exposure.
@@ -391,31 +302,6 @@ void TForm1::PrepareTest()
     m_run.instructionShown();
 }
 
-ui::Panel *TForm1::createPanel(QWidget *parent, const PanelFamily &family, int i)
-{
-    auto *panel = new ui::Panel(parent);
-    panel->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(family.name)).arg(i));
-    panel->setGeometry(family.geometry(i));
-    panel->setBevels(ui::Panel::Bevel::Raised, ui::Panel::Bevel::Lowered);
-    panel->setBorderWidth(family.borderWidth);
-    panel->setCaption(QString::number(i));
-    panel->setCaptionColor(Qt::black);
-    panel->setFont(ui::PixelFont(QStringLiteral("Times New Roman"), family.fontPixels));
-    if (family.handPointer)
-        panel->setCursor(Qt::PointingHandCursor);
-    panel->show();
-    return panel;
-}
-
-ui::FigureImage *TForm1::createImage(ui::Panel *panel, qint32 pictureNumber)
-{
-    auto *image = new ui::FigureImage(panel);
-    image->setGeometry(panel->clientRect());
-    image->show();
-    LoadFigurePicture(image, pictureNumber);
-    return image;
-}
-
 void TForm1::LoadFigurePicture(ui::FigureImage *image, qint32 number)
 {
     // Decoded anew on every call; a failure throws before the image is touched.
@@ -424,27 +310,10 @@ void TForm1::LoadFigurePicture(ui::FigureImage *image, qint32 number)
 
 // ---- Placements ---------------------------------------------------------------------------
 
-// The frame on a picked figure; a second click on it takes the frame away but keeps the pick.
-void TForm1::highlightPick(Board<ui::Panel> &panels, int position)
-{
-    ui::Panel *picked = panels[position];
-    if (picked->Tag == 0) {
-        for (int i = 1; i <= FigureCount; ++i) {
-            panels[i]->setColor(ui::ButtonFace);
-            panels[i]->Tag = 0;
-        }
-        picked->setColor(ui::HighlightRed);
-        picked->Tag = 1;
-    } else {
-        picked->setColor(ui::ButtonFace);
-        picked->Tag = 0;
-    }
-}
-
 void TForm1::imAnswer0Click(ui::FigureImage *sender)
 {
     const int position = sender->Hint.toInt();
-    highlightPick(m_boards.AnswerPanels, position);
+    TestBoards::Highlight(m_boards.AnswerPanels, position);
     m_run.pick(position, sender->Tag);
 }
 
@@ -465,7 +334,7 @@ void TForm1::paTask0Click(ui::Panel *sender)
 void TForm1::ImInstrClick(ui::FigureImage *sender)
 {
     const int position = sender->Hint.toInt();
-    highlightPick(m_boards.FigurePanels, position);
+    TestBoards::Highlight(m_boards.FigurePanels, position);
     m_run.pickPractice(position);
 }
 
@@ -504,16 +373,7 @@ void TForm1::ensureClosingMessage()
     if (m_closingMessageSet)
         return;
     m_closingMessageSet = true;
-    gbInstr->setCaption(QString::fromUtf8(FinishedCaption));
-    mInstruction->clear();
-    mInstruction->setFont(ui::PixelFont(mInstruction->font().family(), FinishedMessagePixels, true));
-    QPalette palette = mInstruction->palette();
-    palette.setColor(QPalette::Text, FinishedMessageColor);
-    mInstruction->setPalette(palette);
-    QStringList message;
-    for (const char *line : FinishedMessage)
-        message << QString::fromUtf8(line);
-    mInstruction->setLines(message, true);
+    ui::ShowClosingMessage(*this);
 }
 
 // ---- Window plumbing ----------------------------------------------------------------------

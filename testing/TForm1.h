@@ -14,6 +14,7 @@
 // The pieces that need no window live in testing/core; the desktop services come through
 // platform::DesktopServices.
 #include "testing/PhasePresenter.h"
+#include "testing/TestBoards.h"
 #include "testing/core/Clock.h"
 #include "testing/core/JournalRecovery.h"
 #include "testing/core/LogInNotice.h"
@@ -39,8 +40,6 @@ namespace ui {
 class FigureImage;
 class TAboutBox;
 } // namespace ui
-
-struct PanelFamily;
 
 class TForm1 final : public QWidget, public ui::MainWindowControls, public ui::AboutBoxClient
 {
@@ -90,26 +89,11 @@ public:
     void LoadFigurePicture(ui::FigureImage *image, qint32 number);
     void FinishTest();
 
-    // Run-time boards, indexed 1..FigureCount (element 0 unused).
-    template <typename T> using Board = PerFigure<T *>;
-    struct Boards
-    {
-        Board<ui::Panel> TaskPanels{};
-        Board<ui::FigureImage> TaskImages{};
-        Board<ui::Panel> AnswerPanels{};
-        Board<ui::FigureImage> AnswerImages{};
-        Board<ui::Panel> ExamplePanels{};
-        Board<ui::FigureImage> ExampleImages{};
-        Board<ui::Panel> PracticePanels{};
-        Board<ui::Panel> FigurePanels{};
-        Board<ui::FigureImage> FigureImages{};
-    };
-
     // What tests and the timing bench may see: the test as it stands, the boards of the last
     // set-up, the timer of the timed phases.
     const TestRun &run() const { return m_run; }
     TestRun &run() { return m_run; }
-    const Boards &boards() const { return m_boards; }
+    const TestBoards &boards() const { return m_boards; }
     const PhasePresenter &phases() const { return Timer; }
     // The layer in front.
     ui::Panel *frontLayer() const { return m_front; }
@@ -127,23 +111,17 @@ private:
     // The window's one timer: the exposure's 30 s and the answer's 60 s, each with the screen
     // that ends it put up at its deadline; TimerTimer when a phase has ended.
     PhasePresenter Timer;
-    Boards m_boards;
+    TestBoards m_boards;
 
     void guarded(const std::function<void()> &handler);
     void bringToFront(ui::Panel *layer);
     void refuseEntry(const EntryProblem &problem);
-    void showLogInNotice();
-    ui::Panel *createPanel(QWidget *parent, const PanelFamily &family, int i);
-    ui::FigureImage *createImage(ui::Panel *panel, qint32 pictureNumber);
     void ensureClosingMessage();
     PhasePresenter::Screen figuresScreen();
     PhasePresenter::Screen answerRowScreen();
     PhasePresenter::Screen closingScreen();
-    void showAnswerRow(bool shown);
-    QRegion answerRowRegion() const;
     void showNow(QWidget *control);
     void placePointer(QWidget *control, QPoint point);
-    void highlightPick(Board<ui::Panel> &panels, int position);
 
     platform::DesktopServices &m_desktop;
     Clock &m_clock;

@@ -65,6 +65,24 @@ inline constexpr Control gbIn3{"gbIn3", {77, 200, 337, 107}, " Фигуры ", A
 // palette place (left 10, top 24 in gbIn3).
 inline constexpr QPoint PaletteStartPoint{10 + 21, 24 + 10};
 
+// What the log-in layer's captions say once the log-in has succeeded.
+inline constexpr const char *SubjectCodeCaption = "Введите код обследуемого";
+inline constexpr const char *SubjectNameCaption = "Введите Фамилию И.О. обследуемого";
+
+// The closing message, in gbInstr's place on the instruction layer once the test is over.
+inline constexpr const char *FinishedCaption = "Инструкция.";
+inline constexpr const char *FinishedMessage[] = {
+    "",
+    "",
+    "Тест закончен. Спасибо за работу.",
+    "",
+    "Спокойно сидите в кресле, пока не получите новых инструкций от психолога.",
+    "",
+    "Внимание! Просьба не разговаривать и не вертеться.",
+};
+inline constexpr int FinishedMessagePixels = 32; // 24 pt
+inline constexpr QRgb FinishedMessageColor = qRgb(0, 0, 255);
+
 // Where a control lies in the client area: its geometry moved by its parents' positions.
 constexpr QRect InClient(const Control &control, QPoint parents = {})
 {

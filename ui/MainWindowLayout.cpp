@@ -112,6 +112,45 @@ void ShowPhaseLengths(const MainWindowControls &c, const TestVariant &variant)
     c.mInstruction->setLines(InstructionLines(variant), false, InstructionLinesShownWhole);
 }
 
+void ShowEntryControls(const MainWindowControls &c)
+{
+    for (QWidget *control : std::initializer_list<QWidget *>{c.GroupBoxUser, c.GroupBoxPasswrd,
+                                                             c.gbVariant, c.BtnExit, c.BtnEnter})
+        control->show();
+}
+
+void ShowLogInNotice(const MainWindowControls &c, const QString &text)
+{
+    if (text.isEmpty())
+        return;
+    c.logInNotice->setText(text);
+    const int height = c.logInNotice->heightForWidth(c.logInNotice->width());
+    if (height > c.logInNotice->height())
+        c.logInNotice->resize(c.logInNotice->width(), height);
+    c.logInNotice->show();
+}
+
+void ShowSubjectEntryCaptions(const MainWindowControls &c)
+{
+    c.GroupBoxUser->setCaption(QString::fromUtf8(layout::SubjectCodeCaption));
+    c.GroupBoxPasswrd->setCaption(QString::fromUtf8(layout::SubjectNameCaption));
+}
+
+void ShowClosingMessage(const MainWindowControls &c)
+{
+    c.gbInstr->setCaption(QString::fromUtf8(layout::FinishedCaption));
+    c.mInstruction->clear();
+    c.mInstruction->setFont(
+        PixelFont(c.mInstruction->font().family(), layout::FinishedMessagePixels, true));
+    QPalette palette = c.mInstruction->palette();
+    palette.setColor(QPalette::Text, QColor::fromRgb(layout::FinishedMessageColor));
+    c.mInstruction->setPalette(palette);
+    QStringList message;
+    for (const char *line : layout::FinishedMessage)
+        message << QString::fromUtf8(line);
+    c.mInstruction->setLines(message, true);
+}
+
 MainWindowControls BuildMainWindowLayout(QWidget *form)
 {
     MainWindowControls c;

@@ -66,4 +66,16 @@ QStringList InstructionLines(const TestVariant &variant);
 // layout shows the first variant's; the window shows the chosen one's once it is known.
 void ShowPhaseLengths(const MainWindowControls &c, const TestVariant &variant);
 
+// The log-in layer's entry controls, hidden until the about box's OK.
+void ShowEntryControls(const MainWindowControls &c);
+// What the log-in layer tells the operator, in the maroon label below the buttons, as tall as
+// its lines need; nothing changes for no text.
+void ShowLogInNotice(const MainWindowControls &c, const QString &text);
+
+// The log-in layer's captions once the log-in has succeeded: the subject's code and name.
+void ShowSubjectEntryCaptions(const MainWindowControls &c);
+
+// The closing message in place of the instruction (bold blue, 24 pt).
+void ShowClosingMessage(const MainWindowControls &c);
+
 } // namespace kavr::ui

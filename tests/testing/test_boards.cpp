@@ -98,7 +98,7 @@ void BoardsTest::panelsHaveTheirGeometryAndData()
     TForm1 &form = *f.form;
     struct Family
     {
-        const TForm1::Board<ui::Panel> &panels;
+        const Board<ui::Panel> &panels;
         const PanelFamily &layout;
         QWidget *parent;
         bool clickable;

@@ -52,7 +52,7 @@ bool SameIn(const QImage &a, const QImage &b, const QRect &area)
 }
 
 // Whether each of the twelve images shows its own picture, cut to its bounds.
-bool ShowTheirPictures(const QImage &screen, const TForm1::Board<ui::FigureImage> &images)
+bool ShowTheirPictures(const QImage &screen, const Board<ui::FigureImage> &images)
 {
     for (int i = 1; i <= 12; ++i) {
         const QRect area = InWindow(images[i]);
