@@ -143,7 +143,8 @@ void TestRun::pickPractice(int position)
 
 bool TestRun::place(int panelNo, int key)
 {
-    if (m_state.SelectedFigure == 0 || !IsFigureNumber(m_state.ChoiceNo))
+    if (m_state.Stage != 3 || m_state.SessionOpen || m_state.SelectedFigure == 0
+        || !IsFigureNumber(m_state.ChoiceNo))
         return false;
     const double seconds = m_state.Choices[m_state.ChoiceNo].Time
         + SecondsSince(m_clock, m_state.MarkTime);

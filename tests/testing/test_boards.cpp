@@ -26,7 +26,6 @@ private slots:
     void imagesFillTheInnerAreaAtNaturalSize();
     void typedVariantTextCountsAsFirstVariant();
     void secondSetUpBuildsOverTheFirst();
-    void choicesAreResetWhateverTheyHeld();
 };
 
 namespace {
@@ -183,23 +182,6 @@ void BoardsTest::secondSetUpBuildsOverTheFirst()
     // The new board is the one on top.
     const QPoint centre = f.form->boards().TaskPanels[3]->geometry().center();
     QCOMPARE(f.form->paTest->childAt(centre)->parentWidget(), f.form->boards().TaskPanels[3]);
-}
-
-void BoardsTest::choicesAreResetWhateverTheyHeld()
-{
-    // A set-up run again during the exposure (the about box's OK) resets every record too.
-    FormFixture f;
-    f.enterSubject();
-    f.pressKey(Qt::Key_F1);
-    f.clock.advanceMs(4'000);
-    f.logIn();
-    QCOMPARE(f.form->run().state().Stage, 2);
-    for (int i = 1; i <= FigureCount; ++i) {
-        QCOMPARE(f.form->run().state().Choices[i].Time, 0.0);
-        QCOMPARE(f.form->run().state().Choices[i].PanelNo, -1);
-    }
-    QCOMPARE(f.form->run().state().SelectedFigure, 0);
-    QCOMPARE(f.form->run().state().MarkTime, f.clock.ClockMs());
 }
 
 QTEST_MAIN(BoardsTest)

@@ -1,5 +1,6 @@
-// Picking and placing figures, in practice and in the test; the timing of placements; the end
-// of the test by the twelfth placement or by the time-out, and the protocol it leaves.
+// Picking and placing figures on the boards, in practice and in the test: frames, hidden
+// panels and pointers; the end of the test by the twelfth placement, its closing message and
+// its protocol file, and a save that fails. The records and their times are the run's tests'.
 #include "support/FormFixture.h"
 #include "testing/core/CodePage.h"
 #include "ui/FigureImage.h"
@@ -25,9 +26,7 @@ private slots:
     void panelClickWithoutPickDoesNothing();
     void pickToggleAndRepick();
     void unhighlightedPickStillPlaces();
-    void placementsAreTimedFromTheirMark();
     void twelfthPlacementFinishesAndSavesProtocol();
-    void timeOutChargesThePickInProgress();
     void saveFailureReachesErrorHandler();
 };
 
@@ -134,23 +133,6 @@ void PlacementsTest::unhighlightedPickStillPlaces()
     QCOMPARE(form.run().state().Choices[2].PanelNo, -1);
 }
 
-void PlacementsTest::placementsAreTimedFromTheirMark()
-{
-    FormFixture f;
-    f.enterSubject();
-    f.startAnswerPhase();
-    f.clock.advanceMs(1'250);
-    pick(f, 1);
-    f.clock.advanceMs(875); // choosing counts too
-    placeOn(f, 1);
-    QCOMPARE(f.form->run().state().Choices[1].Time, 2.125);
-    f.clock.advanceMs(3'001);
-    pick(f, 2);
-    placeOn(f, 2);
-    QCOMPARE(f.form->run().state().Choices[2].Time, 3.001);
-    QCOMPARE(f.form->run().state().MarkTime, f.clock.ClockMs());
-}
-
 void PlacementsTest::twelfthPlacementFinishesAndSavesProtocol()
 {
     FormFixture f;
@@ -178,60 +160,17 @@ void PlacementsTest::twelfthPlacementFinishesAndSavesProtocol()
     QCOMPARE(form.mInstruction->toPlainText().split(QLatin1Char('\n')).value(2),
              QStringLiteral("Тест закончен. Спасибо за работу."));
 
+    // What the run composed (its own tests hold the lines) is what the file holds.
     const QStringList log = form.run().state().ResultLog;
     QCOMPARE(log.size(), 23);
-    QCOMPARE(log[0], QStringLiteral("Результаты выполнения теста \"Образная память\""));
-    QCOMPARE(log[1], QStringLiteral("Код: Код-7  Имя: Петров А.Б.  Дата ПФО: 07.12.2026 14:05:09"));
-    QCOMPARE(log[2], QStringLiteral("Код-7"));
-    QCOMPARE(log[3], QStringLiteral("Время изучения инструкции  20 сек"));
     QCOMPARE(log[5], QStringLiteral("Вариант B. Время экспозиции  30 сек. Время для ответа  60 сек."));
-    // 12 placements of 1.125 .. 2.5 s: 21.75 s in all.
-    QCOMPARE(log[6], QStringLiteral("T ответа =  22 сек,  N[+] = 9,  N[-] = 3,  N[0] = 0"));
-    QCOMPARE(log[10], QStringLiteral("N выбора      Время N панели  Ключ N рисунка Ответ"));
-    for (int i = 1; i <= 12; ++i) {
-        const ChoiceRecord c = form.run().state().Choices[i];
-        const QString row = log[10 + i];
-        QCOMPARE(row.size(), 55);
-        QVERIFY(row.endsWith(i <= 3 ? QLatin1String("    -") : QLatin1String("    +")));
-        QCOMPARE(row.mid(0, 8).trimmed().toInt(), i);
-        QCOMPARE(row.mid(19, 9).trimmed().toInt(), c.PanelNo);
-        QCOMPARE(row.mid(28, 6).trimmed().toInt(), c.Key);
-        QCOMPARE(row.mid(44, 6).trimmed().toInt(), i);
-    }
-    // 1.125 s rounds half away from zero.
-    QCOMPARE(log[11].mid(8, 11), QStringLiteral("       1,13"));
+    QVERIFY(log[6].contains(QStringLiteral("N[+] = 9,  N[-] = 3,  N[0] = 0")));
 
     QFile file(f.resultDir() + QStringLiteral("/Код-7.IM.txt"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     QCOMPARE(bytes, *ToWindows1251(QString(log.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"))));
     QCOMPARE(form.run().protocolPath(), QFileInfo(file).absoluteFilePath());
-}
-
-void PlacementsTest::timeOutChargesThePickInProgress()
-{
-    FormFixture f;
-    f.enterSubject();
-    f.startAnswerPhase();
-    TForm1 &form = *f.form;
-    f.clock.advanceMs(4'000);
-    pick(f, 1);
-    placeOn(f, 1);
-    f.clock.advanceMs(7'500);
-    pick(f, 3);
-    f.clock.advanceMs(48'500); // the answer time runs out
-    QCOMPARE(form.run().state().Stage, 4);
-    QCOMPARE(form.run().state().Choices[2].Time, 56.0);
-    QCOMPARE(form.run().state().Choices[2].PanelNo, -1);
-    QCOMPARE(form.run().state().Choices[2].PictureNo, 3);
-    QCOMPARE(form.run().state().Choices[2].Key, 0);
-    QCOMPARE(form.run().state().Choices[3].Time, 0.0);
-    const QStringList log = form.run().state().ResultLog;
-    QVERIFY(log[6].endsWith(QLatin1String("N[0] = 11")));
-    QCOMPARE(log[6].left(15), QStringLiteral("T ответа =  60 "));
-    QCOMPARE(log[12],
-             QStringLiteral("       2      56,00       -1     0         3%1     ")
-                 .arg(form.run().state().Choices[2].Answer, 6));
 }
 
 void PlacementsTest::saveFailureReachesErrorHandler()
