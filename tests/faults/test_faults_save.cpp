@@ -1,21 +1,22 @@
 // The protocol's save at the end of a test, when the Result folder cannot take it: missing,
 // read-only, a file of that name, a folder where the protocol should go, an earlier protocol
-// made read-only, a full disk, regional settings the protocol's code page lacks. The main
-// window runs with recording fakes; the save and the journal are the real ones. Each fault ends
+// made read-only, a full disk, regional settings the protocol's code page lacks. The test runs
+// without its window (whose message box a failed save reaches is the placement tests' business)
+// on a clock moved by hand; the save and the journal are the real ones. Each fault ends
 // with the message box's text naming the file and why, the protocol recoverable from the
 // fallback folder, byte for byte what the Result file would have held, an earlier protocol of
 // that code untouched, and no journal left behind. The test runs as an ordinary user would:
 // when the tests run as root (who ignores permission bits), as-user.sh runs it as nobody, real
 // and effective ids alike, but for the full disk, which only root can mount.
 #include "FullDisk.h"
-#include "support/FormFixture.h"
+#include "error/KavrError.h"
+#include "support/FakeClock.h"
 #include "support/TestFiles.h"
+#include "support/TestSettings.h"
 #include "testing/core/CodePage.h"
 #include "testing/core/JournalRecovery.h"
 #include "testing/core/ProtocolFile.h"
-#include "ui/FigureImage.h"
-#include "ui/InstructionMemo.h"
-#include "ui/Panel.h"
+#include "testing/core/TestRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,6 +25,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -58,27 +60,63 @@ struct NoGuard
 {
 };
 
+// A test without its window, formatted as the window has it, and the errors it would show.
+struct RunFixture
+{
+    explicit RunFixture(const SaveTarget &target, const FormatSettings &format = RussianSettings())
+        : run(std::make_unique<TestRun>(clock, format.encodable(), target, TestJournal::FileSync()))
+    {
+    }
+    FakeClock clock;
+    std::unique_ptr<TestRun> run;
+    QStringList errors;
+};
+
 // A test with twelve placements, three of them wrong; the twelfth, which ends the test and so
 // saves the protocol, inside LastClick.
-template <typename LastClick = NoGuard>
-QByteArray RunToTheEnd(FormFixture &f)
+template <typename LastClick = NoGuard> QByteArray RunToTheEnd(RunFixture &f)
 {
-    f.enterSubject(Code, u"Петров П.П."_s, 1);
+    TestRun &run = *f.run;
+    run.logIn();
+    const Permutation offer = run.setUp(Code, u"Петров П.П."_s, 1);
+    run.instructionShown();
     f.clock.advanceMs(12'000);
-    f.startAnswerPhase();
+    run.start();
+    run.exposureShown(true, {});
+    f.clock.advanceMs(30'000);
+    run.beginAnswer();
+    const auto positionOf = [&](int figure) {
+        int i = 1;
+        while (run.state().KeyOrder[offer[i]] != figure)
+            ++i;
+        return i;
+    };
+    const auto panelOf = [&](int figure) {
+        int i = 1;
+        while (run.state().KeyOrder[i] != figure)
+            ++i;
+        return i;
+    };
     const int panels[13] = {0, 2, 1, 3, 4, 5, 6, 7, 9, 8, 10, 11, 12};
     for (int figure = 1; figure <= 12; ++figure) {
         f.clock.advanceMs(2'345);
-        f.click(f.form->boards().AnswerImages[f.offerPositionOf(figure)]);
-        if (figure < 12) {
-            f.click(f.form->boards().TaskPanels[f.panelOf(panels[figure])]);
-        } else {
-            [[maybe_unused]] LastClick guard;
-            f.click(f.form->boards().TaskPanels[f.panelOf(panels[figure])]);
+        run.pick(positionOf(figure), figure);
+        const int panel = panelOf(panels[figure]);
+        std::optional<LastClick> guard; // around the last placement, which saves
+        if (figure == 12)
+            guard.emplace();
+        if (run.place(panel, run.state().KeyOrder[panel])) {
+            run.stopAnswer();
+            run.composeResult();
+            try {
+                run.save();
+            } catch (const KavrError &e) {
+                f.errors << e.message();
+            }
         }
     }
     // What the Result file would have held.
-    return EncodeProtocol(f.form->run().state().ResultLog);
+    return EncodeProtocol(run.state().ResultLog);
 }
 
 // The message's first line: the file and why it could not be.
@@ -105,8 +143,8 @@ private slots:
     void separatorsOutsideTheCodePageStillSave();
 
 private:
-    void checkFinished(const FormFixture &f);
-    void checkFellBack(const FormFixture &f, const QByteArray &expected, const QString &reason);
+    void checkFinished(const RunFixture &f);
+    void checkFellBack(const RunFixture &f, const QByteArray &expected, const QString &reason);
     QString m_base, m_app, m_result, m_fallback;
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -124,16 +162,15 @@ void FaultsSaveTest::init()
     QVERIFY(QDir().mkpath(m_fallback));
 }
 
-void FaultsSaveTest::checkFinished(const FormFixture &f)
+void FaultsSaveTest::checkFinished(const RunFixture &f)
 {
-    // Everything before the save stays done: the closing message, stage 4, the timer stopped.
-    QCOMPARE(f.form->run().state().Stage, 4);
-    QVERIFY(!f.form->phases().isActive());
-    QVERIFY(f.form->mInstruction->toPlainText().contains(u"Тест закончен"_s));
-    QCOMPARE(f.form->frontLayer(), f.form->paInstr);
+    // Everything before the save stays done: stage 4, the protocol whole.
+    QCOMPARE(f.run->state().Stage, 4);
+    QCOMPARE(f.run->state().ResultLog.size(), 23);
 }
 
-void FaultsSaveTest::checkFellBack(const FormFixture &f, const QByteArray &expected, const QString &reason)
+void FaultsSaveTest::checkFellBack(const RunFixture &f, const QByteArray &expected,
+                                   const QString &reason)
 {
     // One message naming both files and why, and the whole protocol in the fallback folder.
     QCOMPARE(f.errors.size(), 1);
@@ -145,7 +182,7 @@ void FaultsSaveTest::checkFellBack(const FormFixture &f, const QByteArray &expec
 
 void FaultsSaveTest::missingResultIsCreated()
 {
-    FormFixture f(SaveTarget{m_result, {m_fallback}});
+    RunFixture f(SaveTarget{m_result, {m_fallback}});
     const QByteArray expected = RunToTheEnd(f);
     QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join(u'\n')));
     checkFinished(f);
@@ -174,7 +211,7 @@ void FaultsSaveTest::earlierProtocol()
     QVERIFY(WriteAll(earlier, Earlier));
     QVERIFY(::chmod(QFile::encodeName(earlier).constData(), mode_t(mode)) == 0);
 
-    FormFixture f(SaveTarget{m_result, {m_fallback}});
+    RunFixture f(SaveTarget{m_result, {m_fallback}});
     const QByteArray expected = RunToTheEnd(f);
     checkFinished(f);
     if (replaced) {
@@ -231,7 +268,7 @@ void FaultsSaveTest::unwritableResultFallsBack()
     if (before.isDir())
         resultBefore = Entries(m_result);
 
-    FormFixture f(SaveTarget{m_result, {m_fallback}});
+    RunFixture f(SaveTarget{m_result, {m_fallback}});
     const QByteArray expected = RunToTheEnd(f);
     QFile::setPermissions(m_app, Open);
     if (QFileInfo(m_result).isDir())
@@ -264,7 +301,7 @@ void FaultsSaveTest::fullDiskFallsBack()
     QVERIFY(WriteAll(m_result + u'/' + FileName, Earlier));
     QVERIFY(disk.fill(u"filler"_s) > 0);
 
-    FormFixture f(SaveTarget{m_result, {m_fallback}});
+    RunFixture f(SaveTarget{m_result, {m_fallback}});
     const QByteArray expected = RunToTheEnd(f);
     checkFinished(f);
     checkFellBack(f, expected, u"на диске нет места"_s);
@@ -300,7 +337,7 @@ void FaultsSaveTest::fullEverywhereLeavesNothingHalfWritten()
 {
     QVERIFY(QDir().mkpath(m_result));
     QVERIFY(WriteAll(m_result + u'/' + FileName, Earlier));
-    FormFixture f(SaveTarget{m_result, {m_fallback}});
+    RunFixture f(SaveTarget{m_result, {m_fallback}});
     RunToTheEnd<FileSizeLimit>(f);
     checkFinished(f);
     QCOMPARE(f.errors.size(), 1);
@@ -315,9 +352,7 @@ void FaultsSaveTest::fullEverywhereLeavesNothingHalfWritten()
     // pick), and the next start recovers the test from it.
     const QString journal = Code + u".IM.journal"_s;
     QCOMPARE(Entries(m_result), (QStringList{journal, journal + u".lock"_s, FileName}));
-    f.form->close();
-    f.about.reset();
-    f.form.reset();
+    f.run.reset();
     const RecoveryReport recovery = RecoverJournals(SaveTarget{m_result, {m_fallback}});
     QCOMPARE(recovery.paths(RecoveryReport::Kind::Recovered), QStringList{m_result + u'/' + Code + u".IM.recovered.txt"_s});
     const QStringList lines = FromWindows1251(ReadAll(recovery.paths(RecoveryReport::Kind::Recovered).first())).split(u"\r\n"_s);
@@ -335,7 +370,7 @@ void FaultsSaveTest::separatorsOutsideTheCodePageStillSave()
     arabic.decimalSeparator = u"\u066B"_s;
     arabic.shortDateFormat = u"d\u200F/M\u200F/yyyy"_s;
     arabic.longTimeFormat = u"HH\u202Fmm\u060Css"_s;
-    FormFixture f(SaveTarget{m_result, {m_fallback}}, arabic);
+    RunFixture f(SaveTarget{m_result, {m_fallback}}, arabic);
     f.clock.setWall(QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9)));
     const QByteArray expected = RunToTheEnd(f);
     QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join(u'\n')));
