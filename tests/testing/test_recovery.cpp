@@ -1,13 +1,11 @@
-// The journal kept by the main window and what the next start makes of it: the recovered
-// protocol is byte for byte the one FinishTest would have saved at the journal's last event;
-// a window closed during the test leaves its exposure or answer phase to be recovered, and no
+// The journal kept by the main window and what the next start makes of it (that a recovered
+// protocol is the one the test would have saved is the run's tests' business): a window closed
+// during the test leaves its exposure or answer phase to be recovered, and no
 // protocol; a save refused everywhere at the time-out leaves the test recovered as it ended;
 // the operator is told on the log-in layer until the first valid entry.
 #include "support/FormFixture.h"
 #include "support/TestFiles.h"
 #include "testing/core/CodePage.h"
-#include "testing/core/JournalLine.h"
-#include "testing/core/JournalReader.h"
 #include "testing/core/JournalRecovery.h"
 #include "ui/FigureImage.h"
 #include "ui/Panel.h"
@@ -24,7 +22,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-enum class Script { TwoPlacedThirdPicked, SetUpAgainDuringExposure };
 enum class Closed { Instruction, Exposure, AnswerPhase };
 // Why the recovery's notice could not be shown at this start.
 enum class Late { SubjectAtWork, ClosedBeforeLogIn, SettingsDamaged, SettingsUnwritable };
@@ -42,17 +39,6 @@ QStringList Entries(const QString &dir)
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-// The journal's protocol as the next start in a folder of its own recovers it.
-QByteArray Recovered(const QByteArray &journal)
-{
-    QTemporaryDir next;
-    const QString result = next.filePath(u"Result"_s);
-    if (!QDir().mkpath(result) || !WriteAll(result + u"/x.IM.journal"_s, journal))
-        return {};
-    const RecoveryReport report = RecoverJournals({result, {}});
-    return report.paths(RecoveryReport::Kind::Recovered).size() == 1 ? ReadAll(report.paths(RecoveryReport::Kind::Recovered).first()) : QByteArray();
-}
-
 } // namespace
 
 class RecoveryTest : public QObject
@@ -60,8 +46,6 @@ class RecoveryTest : public QObject
     Q_OBJECT
 
 private slots:
-    void recoveredIsWhatFinishTestSaves_data();
-    void recoveredIsWhatFinishTestSaves();
     void closingDuringTheTest_data();
     void closingDuringTheTest();
     void failedSaveAtTheTimeOutIsRecoveredAsItEnded();
@@ -69,62 +53,6 @@ private slots:
     void noticeReachesTheNextStart_data();
     void noticeReachesTheNextStart();
 };
-
-void RecoveryTest::recoveredIsWhatFinishTestSaves_data()
-{
-    QTest::addColumn<Script>("script");
-    QTest::addColumn<bool>("granted"); // the processor for the timed phases
-    QTest::newRow("two placed, a third picked twice") << Script::TwoPlacedThirdPicked << false;
-    QTest::newRow("set up again during the exposure") << Script::SetUpAgainDuringExposure << false;
-}
-
-void RecoveryTest::recoveredIsWhatFinishTestSaves()
-{
-    QFETCH(Script, script);
-    QFETCH(bool, granted);
-    FormFixture f;
-    f.desktop.priority.granted = granted;
-    f.enterSubject(u"Сидоров-3"_s, u"Сидоров С.С."_s, 1);
-    f.clock.advanceMs(17'345);
-    if (script == Script::SetUpAgainDuringExposure) {
-        f.pressKey(Qt::Key_F1);
-        f.clock.advanceMs(5'000);
-        f.logIn(); // the about box's OK: the set-up runs again, into the same journal
-        QCOMPARE(f.form->run().state().Stage, 2);
-        f.clock.advanceMs(3'500);
-    }
-    f.startAnswerPhase();
-    switch (script) {
-    case Script::TwoPlacedThirdPicked:
-        PlaceFigure(f, 3, 3, 1'234, 987);
-        PlaceFigure(f, 5, 7, 2'125, 1'003);
-        f.clock.advanceMs(3'210);
-        f.click(f.form->boards().AnswerImages[f.offerPositionOf(8)]);
-        f.clock.advanceMs(400);
-        f.click(f.form->boards().AnswerImages[f.offerPositionOf(8)]); // frame off, still picked
-        break;
-    case Script::SetUpAgainDuringExposure: PlaceFigure(f, 12, 12, 2'500, 500); break;
-    }
-    const QString journalPath = f.form->run().journal()->path();
-    QCOMPARE(QFileInfo(journalPath).absolutePath(), QFileInfo(f.resultDir()).absoluteFilePath());
-    const QByteArray journal = ReadAll(journalPath);
-
-    // Killed here, the journal is all there is; run on, the answer time runs out at this moment.
-    f.form->FinishTest();
-    QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join(u'\n')));
-    const QByteArray saved = ReadAll(f.form->run().protocolPath());
-    QVERIFY(!saved.isEmpty());
-    QCOMPARE(Entries(f.resultDir()), QStringList{u"Сидоров-3.IM.txt"_s}); // the journal went with the save
-    QCOMPARE(Recovered(journal), saved);
-    QCOMPARE(ReadJournal(journal).test->priority, granted ? u"granted"_s : u"refused"_s);
-    // The same test journaled by the program before the grant was: format 1, read as ever.
-    QList<QByteArray> earlier = journal.split('\n');
-    earlier.removeIf([](const QByteArray &line) { return line.startsWith("priority\t"); });
-    earlier[0] = journal::EncodeLine({journal::EarlierMagic.toString()}).chopped(1);
-    QCOMPARE(Recovered(earlier.join('\n')), saved);
-    if (script == Script::SetUpAgainDuringExposure)
-        QCOMPARE(FromWindows1251(saved).count(u"Результаты выполнения теста"_s), 2);
-}
 
 void RecoveryTest::closingDuringTheTest_data()
 {
