@@ -89,8 +89,8 @@ public:
         } catch (const Refusal &refusal) {
             outcome.error = refusal.message;
             outcome.newer = m_newer;
-            if (!m_started)
-                return outcome;
+            if (!m_started || m_newer)
+                return outcome; // a later version's journal is left whole for that version
             outcome.damagedLine = m_lineNo; // what came before it stands
             m_test = m_beforeLine;
         }
@@ -250,13 +250,15 @@ private:
                        .arg(choiceNo));
     }
 
-    // The variant a journal names: one of the list's items, as only those are written.
-    qint32 variantIndex(const QString &text) const
+    // The variant a journal names: one of the list's items, as only those are written. Another
+    // was added by a later version of the program, which alone can recover the test.
+    qint32 variantIndex(const QString &text)
     {
         for (qint32 i = 0; i < VariantCount; ++i)
             if (TestVariants[i].itemText == text)
                 return i;
-        refuse(QStringLiteral("line %1: no variant %2").arg(m_lineNo).arg(text));
+        m_newer = true;
+        refuse(QStringLiteral("line %1: a variant this program does not know").arg(m_lineNo));
     }
 
     InterruptedTest m_test;

@@ -56,7 +56,8 @@ struct JournalReadOutcome
 // sectors in any order), or that does not fit (unknown kind, a field that is no number, a
 // record out of turn, a code that could not have named a protocol) ends what is read: the test
 // as it stood before that line, with damagedLine set. Refused: no magic line (newer when it is
-// a later format's) or no start event.
+// a later format's), no start event, or a variant this program does not know (newer: a later
+// version added it, and only that version can recover the test).
 JournalReadOutcome ReadJournal(const QByteArray &bytes);
 
 } // namespace kavr

@@ -86,8 +86,20 @@ QStringList ProtocolOf(const QByteArray &journal)
     return read.test ? read.test->protocolLines() : QStringList{u"unreadable: "_s + read.error};
 }
 
-enum class Damage { None, CutInLastLine, LastLineOverwritten, ZerosAfterEnd, MiddleLine, CutInFirstLine,
-                    OnlyZeros, NotAJournal, RecordOutOfTurn, ExtremeTime, HostileCode };
+enum class Damage {
+    None,
+    CutInLastLine,
+    LastLineOverwritten,
+    ZerosAfterEnd,
+    MiddleLine,
+    CutInFirstLine,
+    OnlyZeros,
+    NotAJournal,
+    RecordOutOfTurn,
+    ExtremeTime,
+    HostileCode,
+    UnknownVariant
+};
 // What a reader makes of it: the whole test, the test without its last event, the test up to a
 // damaged line, a test stopped as it began, nothing.
 enum class Read { Whole, LastEventLost, UpToDamage, Empty, Unreadable };
@@ -215,6 +227,9 @@ void TestJournalRecovery::damagedJournal_data()
     QTest::newRow("only zeros, as a power cut right after F1 leaves it") << Damage::OnlyZeros << Read::Empty;
     QTest::newRow("not a journal") << Damage::NotAJournal << Read::Unreadable;
     QTest::newRow("a code that cannot name a file") << Damage::HostileCode << Read::Unreadable;
+    // A variant added later, whose journal only a program that knows it can recover.
+    QTest::newRow("a variant this program does not know")
+        << Damage::UnknownVariant << Read::Unreadable;
 }
 
 void TestJournalRecovery::damagedJournal()
@@ -254,6 +269,11 @@ void TestJournalRecovery::damagedJournal()
         variants << whole + journal::EncodeLine({u"place"_s, u"9223372036854775807"_s, SetUp.toString(Qt::ISODateWithMs),
                                                  u"4"_s, u"1"_s, u"5"_s, u"1.5"_s});
         break;
+    case Damage::UnknownVariant:
+        variants << whole
+                + journal::EncodeLine({u"variant"_s, u"50000"_s, SetUp.toString(Qt::ISODateWithMs),
+                                       u"Вариант C"_s});
+        break;
     case Damage::HostileCode: {
         QByteArray changed = whole;
         const qsizetype start = whole.indexOf('\n') + 1;
@@ -276,6 +296,7 @@ void TestJournalRecovery::damagedJournal()
         QCOMPARE(bool(outcome.test), read == Read::Whole || read == Read::LastEventLost || read == Read::UpToDamage);
         QCOMPARE(outcome.empty, read == Read::Empty);
         QCOMPARE(outcome.damagedLine > 0, read == Read::UpToDamage);
+        QCOMPARE(outcome.newer, damage == Damage::UnknownVariant);
         if (outcome.test)
             QCOMPARE(outcome.test->protocolLines(), expected);
         else
