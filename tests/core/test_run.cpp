@@ -5,6 +5,7 @@
 // placements' times; the variant a set-up takes from the list.
 #include "error/KavrError.h"
 #include "support/FakeClock.h"
+#include "support/GoldenScript.h"
 #include "support/TestFiles.h"
 #include "support/TestSettings.h"
 #include "testing/core/CodePage.h"
@@ -23,142 +24,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-enum class End { AllPlaced, TimedOut, Killed, SaveRefused };
-
-struct Placement
-{
-    int figure;
-    int onPanelOf; // the figure whose task panel it goes to
-    qint64 pickMs; // before the pick, then before the placement
-    qint64 placeMs;
-};
-
-struct Script
-{
-    QString code;
-    QString name;
-    int variant;
-    FormatSettings settings;
-    std::uint64_t seed;
-    qint64 instructionMs;
-    QList<Placement> placements;
-    int pickedAtEnd; // 0: none
-    End end;
-    bool setUpAgainDuringExposure = false;
-    bool priorityGranted = true;
-};
-
-// A test as the window takes its steps, each when its screen is up.
-class ScriptedRun
-{
-public:
-    ScriptedRun(const Script &script, const QString &resultDir)
-        : m_run(clock, script.settings.encodable(), {resultDir, {}}, {})
-    {
-        m_run.fixDrawSeed(script.seed);
-        m_run.open();
-        m_run.logIn();
-        setUp(script);
-        clock.advanceMs(script.instructionMs);
-        if (script.setUpAgainDuringExposure) {
-            startExposure(script);
-            clock.advanceMs(5'000);
-            setUp(script);
-            clock.advanceMs(3'500);
-        }
-        startExposure(script);
-        clock.advanceMs(30'000);
-        m_run.beginAnswer();
-        for (const Placement &p : script.placements) {
-            clock.advanceMs(p.pickMs);
-            m_run.pick(offerPositionOf(p.figure), p.figure);
-            clock.advanceMs(p.placeMs);
-            const int panel = panelOf(p.onPanelOf);
-            if (m_run.place(panel, m_run.state().KeyOrder[panel]))
-                finish();
-        }
-        if (script.pickedAtEnd) {
-            clock.advanceMs(1'234);
-            m_run.pick(offerPositionOf(script.pickedAtEnd), script.pickedAtEnd);
-        }
-    }
-
-    // The answer time runs out at its deadline.
-    void timeOut()
-    {
-        clock.advanceMs(m_run.state().AnswerStartTime + 60'000 - clock.ClockMs());
-        finish();
-    }
-    // As FinishTest: stopped, composed, saved; the operator's error, if any.
-    void finish()
-    {
-        m_run.stopAnswer();
-        m_run.composeResult();
-        try {
-            m_run.save();
-        } catch (const KavrError &e) {
-            errors << e.message();
-        }
-    }
-
-    int offerPositionOf(int figure) const
-    {
-        for (int i = 1; i <= FigureCount; ++i)
-            if (m_run.state().KeyOrder[m_offerOrder[i]] == figure)
-                return i;
-        return 0;
-    }
-    int panelOf(int figure) const
-    {
-        for (int i = 1; i <= FigureCount; ++i)
-            if (m_run.state().KeyOrder[i] == figure)
-                return i;
-        return 0;
-    }
-
-    FakeClock clock;
-    TestRun &run() { return m_run; }
-    QStringList errors;
-
-private:
-    void setUp(const Script &script)
-    {
-        m_offerOrder = m_run.setUp(script.code, script.name, script.variant);
-        m_run.instructionShown();
-    }
-    void startExposure(const Script &script)
-    {
-        QVERIFY(m_run.start());
-        m_run.exposureShown(script.priorityGranted, u"granted by the fake"_s);
-    }
-
-    TestRun m_run;
-    Permutation m_offerOrder{};
-};
-
-QList<Placement> AllTwelve()
-{
-    QList<Placement> all;
-    for (int f = 1; f <= FigureCount; ++f)
-        all << Placement{f, f == 3 ? 4 : f == 4 ? 3 : f, 800 + 113 * f, 450 + 71 * f};
-    return all;
-}
-
-QList<Placement> Paced(const QList<std::pair<int, int>> &moves)
-{
-    QList<Placement> placements;
-    qint64 step = 0;
-    for (const auto &[figure, onPanelOf] : moves) {
-        ++step;
-        placements << Placement{figure, onPanelOf, 800 + 113 * step, 450 + 71 * step};
-    }
-    return placements;
-}
-
 // The file compared, or written when asked to.
 void Golden(const QString &name, const QByteArray &actual)
 {
-    const QString path = qEnvironmentVariable("KAVR_SOURCE_DIR") + u"/tests/golden/"_s + name;
+    const QString path = GoldenDir() + u'/' + name;
     if (qEnvironmentVariable("KAVR_UPDATE_GOLDEN") == u"1"_s) {
         QVERIFY(WriteAll(path, actual));
         return;
@@ -182,7 +51,7 @@ QByteArray Recovered(const QByteArray &journal, const QString &code)
 
 } // namespace
 
-Q_DECLARE_METATYPE(Script)
+Q_DECLARE_METATYPE(kavr::test::Script)
 
 class TestRunTest : public QObject
 {
@@ -202,29 +71,8 @@ private slots:
 void TestRunTest::goldenFiles_data()
 {
     QTest::addColumn<Script>("script");
-    QTest::newRow("complete") << Script{u"Код-7"_s, u"Петров А.Б."_s, 0, RussianSettings(), 7,
-                                        23'456,     AllTwelve(),      0, End::AllPlaced};
-    QTest::newRow("timeout") << Script{
-        u"QA-12"_s,
-        u"Smith J."_s,
-        1,
-        American(),
-        11,
-        9'050,
-        Paced({{12, 12}, {11, 11}, {10, 10}, {9, 9}, {8, 5}, {7, 7}, {6, 6}}),
-        5,
-        End::TimedOut};
-    QTest::newRow("killed") << Script{u"Ёлка Щ-Ъ"_s,
-                                      u"Иванова Е.Ё."_s,
-                                      1,
-                                      RussianSettings(),
-                                      3,
-                                      15'001,
-                                      Paced({{2, 2}, {5, 5}, {1, 9}, {12, 12}, {7, 7}}),
-                                      4,
-                                      End::Killed};
-    QTest::newRow("unsaved") << Script{u"Код-7"_s, u"Петров А.Б."_s, 0, RussianSettings(), 7,
-                                       23'456,     AllTwelve(),      0, End::SaveRefused};
+    for (const auto &[name, script] : GoldenScripts())
+        QTest::newRow(qPrintable(name)) << script;
 }
 
 void TestRunTest::goldenFiles()

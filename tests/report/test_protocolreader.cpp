@@ -1,8 +1,11 @@
-// Protocols read back: files the program's own code wrote (complete, time-out, set up twice,
-// set up again after the start, nothing placed, Cyrillic codes) give back their figures;
-// converted files are still read; damaged and cut files are refused at the right line.
+// Protocols read back: the golden files kept with the tests, and files the program's own code
+// wrote (complete, time-out, set up twice, set up again after the start, nothing placed,
+// Cyrillic codes) give back their figures; converted files are still read; damaged and cut
+// files are refused at the right line.
 #include "report/read/ProtocolReader.h"
+#include "support/GoldenScript.h"
 #include "support/ScriptedTest.h"
+#include "support/TestFiles.h"
 #include "testing/core/CodePage.h"
 
 #include <QFile>
@@ -70,6 +73,7 @@ class TestProtocolReader : public QObject
 private slots:
     void readsWhatTheProgramWrote_data();
     void readsWhatTheProgramWrote();
+    void readsTheGoldenProtocols();
     void manySetUps();
     void convertedFiles_data();
     void convertedFiles();
@@ -111,6 +115,47 @@ void TestProtocolReader::readsWhatTheProgramWrote()
 }
 
 // The about box's OK can run the set-up any number of times before the start.
+void TestProtocolReader::readsTheGoldenProtocols()
+{
+    // The protocols kept as files, not the writer's output of today: a reader that drifts from
+    // the format they hold fails here. What they hold is what the scripted test recorded.
+    int read = 0;
+    for (const auto &[name, script] : GoldenScripts()) {
+        if (script.end == End::SaveRefused)
+            continue; // its protocol is complete's
+        const bool killed = script.end == End::Killed;
+        const QString file = GoldenDir() + u'/' + name
+            + (killed ? u".IM.recovered.txt"_s : u".IM.txt"_s);
+        const ReadOutcome outcome = ReadProtocolFile(file);
+        QVERIFY2(outcome.record, qPrintable(file + u": "_s + outcome.error.message));
+        const ProtocolRecord &record = *outcome.record;
+        QTemporaryDir dir;
+        ScriptedRun test(script, dir.path());
+        if (script.end == End::TimedOut)
+            test.timeOut();
+        if (killed)
+            test.finish(); // recovered as the answer time running out at the last event
+        const TestState &state = test.run().state();
+        QCOMPARE(record.recovered, killed);
+        QCOMPARE(record.code, script.code);
+        QCOMPARE(record.name, script.name);
+        QCOMPARE(record.variant, test.run().variantText());
+        QCOMPARE(record.answerSeconds, std::round(state.AnswerTime));
+        QCOMPARE(record.score.placed, ScoreChoices(state.Choices).placed);
+        for (int i = 1; i <= FigureCount; ++i) {
+            const ChoiceRecord &got = record.choices[i];
+            const ChoiceRecord &made = state.Choices[i];
+            QCOMPARE(got.Time, std::round(made.Time * 100) / 100);
+            QCOMPARE(got.PanelNo, made.PanelNo);
+            QCOMPARE(got.Key, made.Key);
+            QCOMPARE(got.PictureNo, made.PictureNo);
+            QCOMPARE(got.Answer, made.Answer);
+        }
+        ++read;
+    }
+    QCOMPARE(read, 3);
+}
+
 void TestProtocolReader::manySetUps()
 {
     ScriptedTest test = TwiceSetUpTest();
