@@ -1,7 +1,6 @@
 // KAVR.IM: a test of short-term figurative memory, one subject at a time.
 #include "app/KavrApplication.h"
 #include "platform/desktop/DesktopServices.h"
-#include "platform/desktop/WorkAreaWindow.h"
 #include "platform/files/FileAccess.h"
 #include "testing/TForm1.h"
 #include "testing/core/CarriedNotice.h"
@@ -50,10 +49,8 @@ int main(int argc, char *argv[])
             Qt::QueuedConnection);
     });
 
-    // Maximised: the work area, also where no window manager maximises it, and held there
-    // whatever a window manager's frame offers.
+    // Maximised: the work area, also where no window manager maximises it.
     form.setGeometry(form.screen()->availableGeometry());
-    kavr::platform::KeepOnWorkArea(*form.windowHandle());
     form.showMaximized();
     const int status = app.exec();
     closing = true;
