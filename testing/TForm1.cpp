@@ -52,7 +52,6 @@ TForm1::TForm1(platform::DesktopServices &desktop, Clock &clock, SaveTarget save
       m_run(clock, format.encodable(), saveTarget, std::move(fileSync)),
       Timer(this, clock, [this] { m_desktop.WaitForWindowSystem(); }),
       m_desktop(desktop),
-      m_clock(clock),
       m_saveTarget(std::move(saveTarget))
 {
     setObjectName(QStringLiteral("Form1"));

@@ -124,7 +124,6 @@ private:
     void placePointer(QWidget *control, QPoint point);
 
     platform::DesktopServices &m_desktop;
-    Clock &m_clock;
     SaveTarget m_saveTarget;
     ui::TAboutBox *m_aboutBox = nullptr;
     ui::ErrorSink m_errorSink;
