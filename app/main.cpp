@@ -1,6 +1,7 @@
 // KAVR.IM: a test of short-term figurative memory, one subject at a time.
 #include "app/KavrApplication.h"
 #include "platform/desktop/DesktopServices.h"
+#include "platform/desktop/WorkAreaWindow.h"
 #include "platform/files/FileAccess.h"
 #include "testing/TForm1.h"
 #include "testing/core/CarriedNotice.h"
@@ -49,8 +50,10 @@ int main(int argc, char *argv[])
             Qt::QueuedConnection);
     });
 
-    // Maximised: the work area, also where no window manager maximises it.
+    // Maximised: the work area, also where no window manager maximises it, and held there
+    // whatever a window manager's frame offers.
     form.setGeometry(form.screen()->availableGeometry());
+    kavr::platform::KeepOnWorkArea(*form.windowHandle());
     form.showMaximized();
     const int status = app.exec();
     closing = true;

@@ -11,11 +11,11 @@ KAVR_BUILD_PACKAGES=(
     fonts-liberation2 fonts-dejavu-core
 )
 # What only the tests need: a private X server and input for the black-box tests, screenshots,
-# the Windows cross compiler, locales, what cpack needs for the Debian package, and the
-# formatter that checks a commit's lines (scripts/check-format.sh), and a spreadsheet program
-# that reads the report's workbook back.
+# a window manager to frame the program (IceWM), the Windows cross compiler, locales, what cpack
+# needs for the Debian package, and the formatter that checks a commit's lines
+# (scripts/check-format.sh), and a spreadsheet program that reads the report's workbook back.
 KAVR_TEST_PACKAGES=(
-    xvfb xdotool x11-utils x11-xkb-utils imagemagick
+    xvfb xdotool x11-utils x11-xkb-utils imagemagick icewm
     g++-mingw-w64-x86-64 locales dpkg-dev file chromium clang-format libreoffice-calc-nogui
 )
 
