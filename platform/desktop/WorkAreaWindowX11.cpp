@@ -45,8 +45,20 @@ void Settle(QWindow &window, QRect &heldOn)
     if (frame == client)
         return; // no window manager frames it (yet): there is no frame to resize it with
     if (states & Qt::WindowMaximized) {
-        if (heldOn == area)
+        if (heldOn == area) {
+            if (area.contains(client))
+                return;
+            // The size was fixed between the manager's framing and its maximising (the frame's
+            // extents came before the new size): the maximised window then keeps the size it
+            // was shown with and overflows the work area. Its part inside the work area is the
+            // size the manager would have given it.
+            const QRect inside = client & area;
+            if (inside.isEmpty())
+                return;
+            FixSize(window, inside.size());
+            XSync(X11Display(), False);
             return;
+        }
         if (!heldOn.isValid()) {
             // Maximised once the frame covers the work area with the window inside it; until
             // the manager is done the window may keep the size it was shown with, its frame
