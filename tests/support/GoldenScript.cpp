@@ -54,8 +54,9 @@ QString GoldenDir()
     return qEnvironmentVariable("KAVR_SOURCE_DIR") + u"/tests/golden"_s;
 }
 
-ScriptedRun::ScriptedRun(const Script &script, const QString &resultDir)
-    : m_run(clock, script.settings.encodable(), {resultDir, {}}, {})
+ScriptedRun::ScriptedRun(const Script &script, const QString &resultDir,
+                         const QStringList &fallbacks)
+    : m_run(clock, script.settings.encodable(), {resultDir, fallbacks}, {})
 {
     m_run.fixDrawSeed(script.seed);
     m_run.open();
@@ -72,17 +73,27 @@ ScriptedRun::ScriptedRun(const Script &script, const QString &resultDir)
     clock.advanceMs(30'000);
     m_run.beginAnswer();
     for (const Placement &p : script.placements) {
-        clock.advanceMs(p.pickMs);
-        m_run.pick(offerPositionOf(p.figure), p.figure);
-        clock.advanceMs(p.placeMs);
-        const int panel = panelOf(p.onPanelOf);
-        if (m_run.place(panel, m_run.state().KeyOrder[panel]))
-            finish();
+        pick(p);
+        place(p);
     }
     if (script.pickedAtEnd) {
         clock.advanceMs(1'234);
         m_run.pick(offerPositionOf(script.pickedAtEnd), script.pickedAtEnd);
     }
+}
+
+void ScriptedRun::pick(const Placement &p)
+{
+    clock.advanceMs(p.pickMs);
+    m_run.pick(offerPositionOf(p.figure), p.figure);
+}
+
+void ScriptedRun::place(const Placement &p)
+{
+    clock.advanceMs(p.placeMs);
+    const int panel = panelOf(p.onPanelOf);
+    if (m_run.place(panel, m_run.state().KeyOrder[panel]))
+        finish();
 }
 
 void ScriptedRun::timeOut()

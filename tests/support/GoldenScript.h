@@ -49,9 +49,13 @@ QList<Placement> Paced(const QList<std::pair<int, int>> &moves);
 class ScriptedRun
 {
 public:
-    // Runs script up to its last placement or pick, saving to resultDir; the twelfth placement
-    // ends the test as FinishTest does.
-    ScriptedRun(const Script &script, const QString &resultDir);
+    // Runs script up to its last placement or pick, saving to resultDir (then to fallbacks); the
+    // twelfth placement ends the test as FinishTest does.
+    ScriptedRun(const Script &script, const QString &resultDir, const QStringList &fallbacks = {});
+
+    // A placement's two clicks, each after its pause.
+    void pick(const Placement &p);
+    void place(const Placement &p);
 
     // The answer time runs out at its deadline.
     void timeOut();
@@ -63,6 +67,7 @@ public:
 
     FakeClock clock;
     TestRun &run() { return m_run; }
+    const TestRun &run() const { return m_run; }
     QStringList errors;
 
 private:
