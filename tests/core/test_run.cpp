@@ -96,6 +96,12 @@ void TestRunTest::goldenFiles()
         return;
     }
     QCOMPARE(test->errors.size(), script.end == End::SaveRefused ? 1 : 0);
+    if (script.end == End::SaveRefused) // the operator is told where the test is kept
+        QVERIFY2(test->errors.first().endsWith(
+                     u"Тест сохранён в журнале "_s
+                     + QDir::toNativeSeparators(test->run().journal()->path())
+                     + u"; протокол будет восстановлен при следующем запуске программы"_s),
+                 qPrintable(test->errors.first()));
     // What a killed program leaves: the journal, closed without a word.
     const QByteArray journal = ReadAll(resultDir + u'/' + JournalFileName(script.code));
     test.reset();

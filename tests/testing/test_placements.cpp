@@ -2,7 +2,6 @@
 // panels and pointers; the end of the test by the twelfth placement, its closing message and
 // its protocol file, and a save that fails. The records and their times are the run's tests'.
 #include "support/FormFixture.h"
-#include "testing/core/CodePage.h"
 #include "ui/FigureImage.h"
 #include "ui/GroupBox.h"
 #include "ui/InstructionMemo.h"
@@ -136,7 +135,6 @@ void PlacementsTest::unhighlightedPickStillPlaces()
 void PlacementsTest::twelfthPlacementFinishesAndSavesProtocol()
 {
     FormFixture f;
-    f.clock.setWall(QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9)));
     f.enterSubject(QStringLiteral("Код-7"), QStringLiteral("Петров А.Б."), 1);
     f.clock.advanceMs(20'000);
     f.startAnswerPhase();
@@ -160,17 +158,10 @@ void PlacementsTest::twelfthPlacementFinishesAndSavesProtocol()
     QCOMPARE(form.mInstruction->toPlainText().split(QLatin1Char('\n')).value(2),
              QStringLiteral("Тест закончен. Спасибо за работу."));
 
-    // What the run composed (its own tests hold the lines) is what the file holds.
-    const QStringList log = form.run().state().ResultLog;
-    QCOMPARE(log.size(), 23);
-    QCOMPARE(log[5], QStringLiteral("Вариант B. Время экспозиции  30 сек. Время для ответа  60 сек."));
-    QVERIFY(log[6].contains(QStringLiteral("N[+] = 9,  N[-] = 3,  N[0] = 0")));
-
-    QFile file(f.resultDir() + QStringLiteral("/Код-7.IM.txt"));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    QCOMPARE(bytes, *ToWindows1251(QString(log.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"))));
-    QCOMPARE(form.run().protocolPath(), QFileInfo(file).absoluteFilePath());
+    // The file the run saved (its own tests hold its bytes), at the path the window reports.
+    const QFileInfo file(f.resultDir() + QStringLiteral("/Код-7.IM.txt"));
+    QVERIFY(file.size() > 0);
+    QCOMPARE(form.run().protocolPath(), file.absoluteFilePath());
 }
 
 void PlacementsTest::saveFailureReachesErrorHandler()

@@ -1,8 +1,7 @@
 // The journal kept by the main window and what the next start makes of it (that a recovered
 // protocol is the one the test would have saved is the run's tests' business): a window closed
-// during the test leaves its exposure or answer phase to be recovered, and no
-// protocol; a save refused everywhere at the time-out leaves the test recovered as it ended;
-// the operator is told on the log-in layer until the first valid entry.
+// during the test leaves its exposure or answer phase to be recovered, and no protocol; the
+// operator is told on the log-in layer until the first valid entry.
 #include "support/FormFixture.h"
 #include "support/TestFiles.h"
 #include "testing/core/CodePage.h"
@@ -48,7 +47,6 @@ class RecoveryTest : public QObject
 private slots:
     void closingDuringTheTest_data();
     void closingDuringTheTest();
-    void failedSaveAtTheTimeOutIsRecoveredAsItEnded();
     void operatorIsToldUntilValidEntry();
     void noticeReachesTheNextStart_data();
     void noticeReachesTheNextStart();
@@ -98,43 +96,6 @@ void RecoveryTest::closingDuringTheTest()
     QCOMPARE(lines.size(), 24);
     QCOMPARE(lines.at(6), counts);
     QCOMPARE(Entries(f.resultDir()), QStringList{u"Код-7.IM.recovered.txt"_s});
-}
-
-void RecoveryTest::failedSaveAtTheTimeOutIsRecoveredAsItEnded()
-{
-    FormFixture f;
-    f.enterSubject();
-    f.startAnswerPhase();
-    PlaceFigure(f, 3, 3, 1'200, 800);
-    f.clock.advanceMs(2'000);
-    f.click(
-        f.form->boards().AnswerImages[f.offerPositionOf(5)]); // a figure in hand at the time-out
-    // The save is refused everywhere: an earlier protocol of the code made read-only on purpose,
-    // and no fallback folder.
-    const QString earlier = f.resultDir() + u"/Код-7.IM.txt"_s;
-    QVERIFY(WriteAll(earlier, "earlier\r\n"));
-    QVERIFY(QFile::setPermissions(earlier, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-    f.clock.advanceMs(56'000); // the answer time runs out
-    QCOMPARE(f.form->run().state().Stage, 4);
-    QCOMPARE(f.errors.size(), 1); // what the general error handler shows
-    const QString journal = f.form->run().journal()->path();
-    QVERIFY2(f.errors.first().endsWith(u"Тест сохранён в журнале "_s + QDir::toNativeSeparators(journal)
-                                       + u"; протокол будет восстановлен при следующем запуске программы"_s),
-             qPrintable(f.errors.first()));
-    const QByteArray wouldHaveBeen = EncodeProtocol(f.form->run().state().ResultLog);
-    f.about.reset();
-    f.form.reset();
-
-    // The next start recovers the test as it ended: the whole answer time, the figure in hand
-    // charged with all of it since the placement.
-    const RecoveryReport report = RecoverJournals({f.resultDir(), {}});
-    QCOMPARE(report.paths(RecoveryReport::Kind::Recovered), QStringList{f.resultDir() + u"/Код-7.IM.recovered.txt"_s});
-    const QByteArray recovered = ReadAll(report.paths(RecoveryReport::Kind::Recovered).first());
-    QCOMPARE(recovered, wouldHaveBeen);
-    const QStringList lines = FromWindows1251(recovered).split(u"\r\n"_s);
-    QCOMPARE(lines.at(6), u"T ответа =  60 сек,  N[+] = 1,  N[-] = 0,  N[0] = 11"_s);
-    QVERIFY2(lines.at(12).startsWith(u"       2      58,00"_s), qPrintable(lines.at(12)));
-    QCOMPARE(ReadAll(earlier), QByteArray("earlier\r\n"));
 }
 
 void RecoveryTest::operatorIsToldUntilValidEntry()
