@@ -1,11 +1,13 @@
 #include "support/ScriptedTest.h"
 
 #include "report/read/ProtocolReader.h"
+#include "support/FakeClock.h"
 #include "support/TestChoices.h"
 #include "support/TestFiles.h"
 #include "testing/core/Protocol.h"
 #include "testing/core/ProtocolFile.h"
 #include "testing/core/Scoring.h"
+#include "testing/core/TestRun.h"
 
 using namespace Qt::StringLiterals;
 
@@ -34,10 +36,20 @@ QStringList ScriptedTest::lines() const
         log << header(j);
     if (setUpAgainAfterStart)
         log << protocol::InstructionLine(instructionSeconds + 17.3, settings) << header(all - 1);
-    log << protocol::InstructionLine(instructionSeconds, settings)
-        << protocol::FinishTimeLine(finish, settings)
-        << protocol::ResultLines(variant, answerSeconds, ScoreChoices(choices), choices, settings);
-    return log;
+    log << protocol::InstructionLine(instructionSeconds, settings);
+
+    // The rest as the run ends a test: its answer time and records stopped, composed at finish.
+    TestState state;
+    state.Stage = 3;
+    state.VariantIndex = qint32(&VariantNamed(variant) - TestVariants.data());
+    state.Choices = choices; // the placement in progress, if any, already charged
+    state.ResultLog = log;
+    FakeClock clock;
+    clock.setWall(QDateTime(setUp.date(), finish));
+    TestRun run(clock, settings, std::move(state));
+    run.stopAnswerAt(answerSeconds, 0);
+    run.composeResult();
+    return run.state().ResultLog;
 }
 
 QByteArray ScriptedTest::bytes() const

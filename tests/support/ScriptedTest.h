@@ -1,7 +1,8 @@
 #pragma once
-// A test as the program records it, for the report's tests: the protocol lines come from the
-// program's own builders (testing/core/Protocol.h) and reach disk through its own save
-// (SaveProtocol), so the files are byte for byte what the program writes.
+// A test as the program records it, for the report's tests, with the figures a test chooses:
+// the header lines come from the program's own builders (testing/core/Protocol.h), the rest
+// from the run ending the test, and reach disk through the program's own save (SaveProtocol),
+// so the files are byte for byte what the program writes.
 #include "report/read/ProtocolRecord.h"
 #include "support/TestSettings.h"
 #include "testing/core/ChoiceRecord.h"
