@@ -148,7 +148,6 @@ class TestJournalRecovery : public QObject
 
 private slots:
     void init();
-    void wholeJournalGivesTheTestsState();
     void damagedJournal_data();
     void damagedJournal();
     void twoJournalsOfOneCodeStayApart();
@@ -156,7 +155,6 @@ private slots:
     void recovery();
     void damagedJournalIsNeverRemoved_data();
     void damagedJournalIsNeverRemoved();
-    void finishedTestIsRecoveredAsItEnded();
     void longestAcceptedCodeIsJournaledAndRecovered();
     void locksOfLiveAndGoneOwners();
     void lockKilledAsItWasGivenBack();
@@ -184,31 +182,6 @@ void TestJournalRecovery::init()
     m_result = m_dir->filePath(u"Result"_s);
     m_fallback = m_dir->filePath(u"home"_s);
     QVERIFY(QDir().mkpath(m_fallback));
-}
-
-void TestJournalRecovery::wholeJournalGivesTheTestsState()
-{
-    const QString path = WriteJournal(m_result);
-    QCOMPARE(path, m_result + u'/' + Code + u".IM.journal"_s);
-    const JournalReadOutcome read = ReadJournal(ReadAll(path));
-    QVERIFY2(read.test, qPrintable(read.error));
-    const InterruptedTest &t = *read.test;
-    QCOMPARE(t.code(), Code);
-    QCOMPARE(t.state.ChoiceNo, 4);
-    QCOMPARE(t.state.Choices[3].PanelNo, 10);
-    QCOMPARE(t.state.Choices[4].PictureNo, 4);
-    QCOMPARE(t.state.Choices[4].PanelNo, -1);
-    // As a time-out at the last pick: 9.75 s of answer time, 1.5 s for the figure in hand.
-    const QStringList lines = t.protocolLines();
-    QCOMPARE(lines.size(), 23);
-    QCOMPARE(lines.at(1), u"Код: Петров-12  Имя: Петров П.П.  Дата ПФО: 07.12.2026 14:05:09"_s);
-    QCOMPARE(lines.at(3), u"Время изучения инструкции  12 сек"_s);
-    QCOMPARE(lines.at(4), u"Время окончания теста : 14:06:00"_s);
-    QCOMPARE(lines.at(5), u"Вариант B. Время экспозиции  30 сек. Время для ответа  60 сек."_s);
-    QCOMPARE(lines.at(6), u"T ответа =  10 сек,  N[+] = 2,  N[-] = 1,  N[0] = 9"_s);
-    QCOMPARE(lines.at(13), u"       3       2,75       10     7         3     4    -"_s);
-    QCOMPARE(lines.at(14), u"       4       1,50       -1     0         4     5     "_s);
-    QCOMPARE(lines.at(15), u"       5       0,00       -1     0         0     0     "_s);
 }
 
 void TestJournalRecovery::damagedJournal_data()
@@ -487,33 +460,6 @@ void TestJournalRecovery::damagedJournalIsNeverRemoved()
         QCOMPARE(ReadAll(journal + u".damaged"_s), before);
     QCOMPARE(QFileInfo::exists(m_result + u'/' + Code + u".IM.recovered.txt"_s), recovered);
     QVERIFY(!QFileInfo::exists(m_result + u'/' + Code + u" (2).IM.recovered.txt"_s));
-}
-
-void TestJournalRecovery::finishedTestIsRecoveredAsItEnded()
-{
-    // The answer time ran out and the save failed everywhere: the journal holds the end.
-    TestJournal journal{TestJournal::FileSync()};
-    QStringList lines = protocol::HeaderLines(Code, u"Петров П.П."_s, SetUp, RussianSettings());
-    lines << u"Время изучения инструкции  12 сек"_s;
-    QVERIFY(journal.begin({m_result, {}}, Code, RussianSettings(), lines, u"Вариант A"_s, 1'000, SetUp));
-    journal.answerBegan(31'000, SetUp.addSecs(31));
-    ChoiceRecord record;
-    record.PictureNo = 2;
-    record.Answer = 7;
-    journal.pick(1, record, 40'000, SetUp.addSecs(40));
-    record.Time = 59.996; // all of the answer time, in the record in progress
-    journal.finish(60.004, 1, record, 91'004, SetUp.addMSecs(91'004));
-    QVERIFY(journal.durability().durable);
-
-    const JournalReadOutcome read = ReadJournal(ReadAll(journal.path()));
-    QVERIFY2(read.test && read.test->finished, qPrintable(read.error));
-    const QStringList protocol = read.test->protocolLines();
-    QCOMPARE(protocol.at(4), u"Время окончания теста : 14:06:40"_s);
-    QCOMPARE(protocol.at(6), u"T ответа =  60 сек,  N[+] = 0,  N[-] = 0,  N[0] = 12"_s);
-    QCOMPARE(protocol.at(11), u"       1      60,00       -1     0         2     7     "_s);
-    // Nothing may follow the end.
-    QVERIFY(ReadJournal(ReadAll(journal.path()) + journal::EncodeLine({u"answer"_s, u"1"_s, SetUp.toString(Qt::ISODateWithMs)}))
-                .damagedLine > 0);
 }
 
 void TestJournalRecovery::longestAcceptedCodeIsJournaledAndRecovered()

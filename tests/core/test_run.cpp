@@ -105,6 +105,15 @@ void TestRunTest::goldenFiles()
     // What a killed program leaves: the journal, closed without a word.
     const QByteArray journal = ReadAll(resultDir + u'/' + JournalFileName(script.code));
     test.reset();
+    if (script.end == End::SaveRefused) { // nothing may follow the end, not even a step in time
+        QStringList end = *journal::DecodeLine(
+            journal.chopped(1).sliced(journal.lastIndexOf('\n', journal.size() - 2) + 1));
+        const QStringList after{journal::LineEvent.toString(),
+                                QString::number(end.at(1).toLongLong() + 1), end.at(2),
+                                u"строка"_s};
+        QVERIFY(ReadJournal(journal).damagedLine == 0);
+        QVERIFY(ReadJournal(journal + journal::EncodeLine(after)).damagedLine > 0);
+    }
     Golden(row + u".IM.journal"_s, journal);
     // A test that ended recovers as what it would have saved; one killed, as its own file.
     Golden(script.end == End::SaveRefused ? u"complete.IM.txt"_s : row + u".IM.recovered.txt"_s,
