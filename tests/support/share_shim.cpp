@@ -19,7 +19,11 @@
 //                       program reads them with) are MS off, and a time it sets is taken back
 //                       by as much, as through a client that translates the server's times;
 //   KAVR_FAIL_WRITE=K:N the K-th write() to a regular file fails with errno N ("K+:N": that one
-//                       and every later one, a disk that stays full).
+//                       and every later one, a disk that stays full);
+//   KAVR_FAULT_DIR, KAVR_FAULT_LOG, KAVR_FAULT  every file operation on one folder's tree
+//                       counted, logged, and one failed or made the last (FileFaults.h).
+#include "FileFaults.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdarg>
@@ -27,6 +31,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <initializer_list>
@@ -87,7 +92,14 @@ int Open(int (*real)(const char *, int, ...), const char *path, int flags, va_li
         errno = EOPNOTSUPP;
         return -1;
     }
-    return AsksForBootId(path) ? OtherBootId() : real(path, flags, mode);
+    if (AsksForBootId(path))
+        return OtherBootId();
+    kavr::shim::FileStep step("open", path);
+    if (step.fails())
+        return step.failed();
+    const int fd = int(step.done(real(path, flags, mode)));
+    kavr::shim::Opened(fd, path);
+    return fd;
 }
 
 long long Number(const char *name)
@@ -159,6 +171,37 @@ int WriteFailure(int fd)
     return n == k || (onward && n > k) ? error : 0;
 }
 
+int ShareFutimens(int fd, const struct timespec times[2])
+{
+    timespec set[2];
+    if (!getenv("KAVR_CLOCK_SHIFT_MS") && !getenv("KAVR_FILE_TIME_SHIFT_MS") && !Mode("oneowner"))
+        return REAL(futimens)(fd, times);
+    return FileTimes(times, set) ? REAL(futimens)(fd, set) : -1;
+}
+
+int ShareUtimensat(int dir, const char *path, const struct timespec times[2], int flags)
+{
+    timespec set[2];
+    if (!getenv("KAVR_CLOCK_SHIFT_MS") && !getenv("KAVR_FILE_TIME_SHIFT_MS") && !Mode("oneowner"))
+        return REAL(utimensat)(dir, path, times, flags);
+    return FileTimes(times, set) ? REAL(utimensat)(dir, path, set, flags) : -1;
+}
+
+int ShareFlock(int fd, int operation)
+{
+    if (Mode("enolck")) {
+        errno = ENOLCK;
+        return -1;
+    }
+    if (Mode("nolocks"))
+        return 0;
+    if (Mode("nfs") && (operation & LOCK_EX) && (fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDONLY) {
+        errno = EBADF;
+        return -1;
+    }
+    return REAL(flock)(fd, operation);
+}
+
 } // namespace
 
 extern "C" {
@@ -193,18 +236,15 @@ int lstat(const char *path, struct stat *st) noexcept
 
 int futimens(int fd, const struct timespec times[2]) noexcept
 {
-    timespec set[2];
-    if (!getenv("KAVR_CLOCK_SHIFT_MS") && !getenv("KAVR_FILE_TIME_SHIFT_MS") && !Mode("oneowner"))
-        return REAL(futimens)(fd, times);
-    return FileTimes(times, set) ? REAL(futimens)(fd, set) : -1;
+    kavr::shim::FileStep step("futimens", fd);
+    return step.fails() ? step.failed() : int(step.done(ShareFutimens(fd, times)));
 }
 
 int utimensat(int dir, const char *path, const struct timespec times[2], int flags) noexcept
 {
-    timespec set[2];
-    if (!getenv("KAVR_CLOCK_SHIFT_MS") && !getenv("KAVR_FILE_TIME_SHIFT_MS") && !Mode("oneowner"))
-        return REAL(utimensat)(dir, path, times, flags);
-    return FileTimes(times, set) ? REAL(utimensat)(dir, path, set, flags) : -1;
+    kavr::shim::FileStep step = path ? kavr::shim::FileStep("utimensat", path, dir)
+                                     : kavr::shim::FileStep("utimensat", dir);
+    return step.fails() ? step.failed() : int(step.done(ShareUtimensat(dir, path, times, flags)));
 }
 
 ssize_t write(int fd, const void *bytes, size_t count)
@@ -213,22 +253,107 @@ ssize_t write(int fd, const void *bytes, size_t count)
         errno = error;
         return -1;
     }
-    return REAL(write)(fd, bytes, count);
+    kavr::shim::FileStep step("write", fd);
+    step.detail(bytes, count);
+    return step.fails() ? step.failed() : step.done(REAL(write)(fd, bytes, count));
+}
+
+ssize_t read(int fd, void *bytes, size_t count)
+{
+    kavr::shim::FileStep step("read", fd);
+    return step.fails() ? step.failed() : step.done(REAL(read)(fd, bytes, count));
+}
+
+ssize_t pread64(int fd, void *bytes, size_t count, off64_t offset)
+{
+    kavr::shim::FileStep step("read", fd);
+    return step.fails() ? step.failed() : step.done(REAL(pread64)(fd, bytes, count, offset));
+}
+
+ssize_t pread(int fd, void *bytes, size_t count, off_t offset)
+{
+    return pread64(fd, bytes, count, offset);
+}
+
+int fsync(int fd)
+{
+    kavr::shim::FileStep step("fsync", fd);
+    return step.fails() ? step.failed() : int(step.done(REAL(fsync)(fd)));
+}
+
+int fdatasync(int fd)
+{
+    kavr::shim::FileStep step("fdatasync", fd);
+    return step.fails() ? step.failed() : int(step.done(REAL(fdatasync)(fd)));
+}
+
+int close(int fd)
+{
+    // A descriptor is given back whatever close() says, also when it reports a write the
+    // server refused (NFS, CIFS).
+    kavr::shim::FileStep step("close", fd);
+    kavr::shim::Closed(fd);
+    const int done = REAL(close)(fd);
+    return step.fails() ? step.failed() : int(step.done(done));
+}
+
+int mkdir(const char *path, mode_t mode) noexcept
+{
+    kavr::shim::FileStep step("mkdir", path);
+    return step.fails() ? step.failed() : int(step.done(REAL(mkdir)(path, mode)));
+}
+
+int unlinkat(int dir, const char *path, int flags) noexcept
+{
+    RoundTrip();
+    kavr::shim::FileStep step("unlink", path, dir);
+    return step.fails() ? step.failed() : int(step.done(REAL(unlinkat)(dir, path, flags)));
+}
+
+DIR *opendir(const char *path)
+{
+    kavr::shim::FileStep step("opendir", path);
+    if (step.fails()) {
+        step.failed();
+        return nullptr;
+    }
+    DIR *dir = REAL(opendir)(path);
+    step.done(dir ? 0 : -1);
+    if (dir)
+        kavr::shim::Opened(dirfd(dir), path);
+    return dir;
+}
+
+int closedir(DIR *dir)
+{
+    if (dir)
+        kavr::shim::Closed(dirfd(dir));
+    return REAL(closedir)(dir);
+}
+
+struct dirent64 *readdir64(DIR *dir)
+{
+    // The folder is read in one go or a few: its first reading stands for them all.
+    if (!dir || !kavr::shim::FirstReading(dirfd(dir))) {
+        return REAL(readdir64)(dir);
+    }
+    kavr::shim::FileStep step("getdents", dirfd(dir));
+    if (step.fails()) {
+        step.failed();
+        return nullptr;
+    }
+    errno = 0;
+    struct dirent64 *entry = REAL(readdir64)(dir);
+    step.done(entry || errno == 0 ? 0 : -1);
+    return entry;
 }
 
 int flock(int fd, int operation) noexcept
 {
-    if (Mode("enolck")) {
-        errno = ENOLCK;
-        return -1;
-    }
-    if (Mode("nolocks"))
-        return 0;
-    if (Mode("nfs") && (operation & LOCK_EX) && (fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDONLY) {
-        errno = EBADF;
-        return -1;
-    }
-    return REAL(flock)(fd, operation);
+    kavr::shim::FileStep step("flock", fd);
+    if (step.fails())
+        return step.failed();
+    return int(step.done(ShareFlock(fd, operation)));
 }
 
 int open(const char *path, int flags, ...)
@@ -252,31 +377,38 @@ int open64(const char *path, int flags, ...)
 int unlink(const char *path) noexcept
 {
     RoundTrip();
-    return REAL(unlink)(path);
+    kavr::shim::FileStep step("unlink", path);
+    return step.fails() ? step.failed() : int(step.done(REAL(unlink)(path)));
 }
 
 int rename(const char *from, const char *to) noexcept
 {
     RoundTrip();
-    return REAL(rename)(from, to);
+    kavr::shim::FileStep step("rename", from);
+    return step.fails() ? step.failed() : int(step.done(REAL(rename)(from, to)));
 }
 
 int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned flags) noexcept
 {
     RoundTrip();
-    return REAL(renameat2)(fromDir, from, toDir, to, flags);
+    kavr::shim::FileStep step("renameat2", from, fromDir);
+    return step.fails() ? step.failed()
+                        : int(step.done(REAL(renameat2)(fromDir, from, toDir, to, flags)));
 }
 
 int link(const char *from, const char *to) noexcept
 {
     RoundTrip();
-    return REAL(link)(from, to);
+    kavr::shim::FileStep step("link", to);
+    return step.fails() ? step.failed() : int(step.done(REAL(link)(from, to)));
 }
 
 int linkat(int fromDir, const char *from, int toDir, const char *to, int flags) noexcept
 {
     RoundTrip();
-    return REAL(linkat)(fromDir, from, toDir, to, flags);
+    kavr::shim::FileStep step("link", to, toDir);
+    return step.fails() ? step.failed()
+                        : int(step.done(REAL(linkat)(fromDir, from, toDir, to, flags)));
 }
 
 } // extern "C"
