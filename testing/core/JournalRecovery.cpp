@@ -203,7 +203,14 @@ private:
             // A journal read to its end goes once a protocol that holds all of it is on disk. A
             // damaged one never goes: what follows the damage is more than any protocol shows.
             const bool damaged = read.damagedLine > 0;
-            if (!damaged && (!recovered.isEmpty() || savedProtocolHolds(test, bytes, dir))) {
+            if (!damaged && !recovered.isEmpty()) {
+                // An earlier start was stopped between writing it and removing the journal, and
+                // so before it told anyone: the operator learns of it now.
+                if (platform::RemoveFile(path, file.identity))
+                    m_report.entries << RecoveryReport::Entry{Kind::Recovered, recovered};
+                return;
+            }
+            if (!damaged && savedProtocolHolds(test, bytes, dir)) {
                 if (platform::RemoveFile(path, file.identity))
                     m_report.removed << path;
                 return;

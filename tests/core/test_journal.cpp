@@ -319,8 +319,10 @@ void TestJournalRecovery::recovery_data()
     QTest::newRow("protocol of another test of the code") << Recovery::OtherTestSaved << first << QString() << recoveredLine;
     QTest::newRow("a code recovered before") << Recovery::RecoveredBefore << Code + u" (2).IM.recovered.txt"_s
                                              << QString() << u"Восстановлен протокол прерванного теста: "_s + Code + u" (2).IM.recovered.txt"_s;
-    QTest::newRow("recovered, but the journal not yet removed") << Recovery::JournalOutlivedRecovery << QString()
-                                                                << QString() << QString();
+    // The start that recovered it was stopped before it could tell: the next one tells.
+    QTest::newRow("recovered, but the journal not yet removed")
+        << Recovery::JournalOutlivedRecovery << Code + u" (2).IM.recovered.txt"_s << QString()
+        << u"Восстановлен протокол прерванного теста: "_s + Code + u" (2).IM.recovered.txt"_s;
     QTest::newRow("a journal that cannot be read") << Recovery::Unreadable << QString() << journal
                                                    << u"Не удалось восстановить протокол из журнала: %1"_s;
     QTest::newRow("a journal in a fallback folder") << Recovery::InFallback << first << QString() << recoveredLine;
@@ -400,10 +402,11 @@ void TestJournalRecovery::recovery()
         const QByteArray saved = ReadAll(m_result + u'/' + recovered);
         QCOMPARE(saved, EncodeProtocol(ProtocolOf(readable)));
         QVERIFY(saved.startsWith(EncodeProtocol(protocol::HeaderLines(Code, u"Петров П.П."_s, SetUp, RussianSettings()))));
-        expected << recovered;
+        if (!expected.contains(recovered))
+            expected << recovered;
     }
-    QCOMPARE(report.removed, situation == Recovery::AlreadySaved || situation == Recovery::JournalOutlivedRecovery
-                                 ? QStringList{journal} : QStringList());
+    QCOMPARE(report.removed,
+             situation == Recovery::AlreadySaved ? QStringList{journal} : QStringList());
     if (situation == Recovery::RecoveredBefore)
         QCOMPARE(ReadAll(m_result + u'/' + Code + u".IM.recovered.txt"_s), earlier);
     // Nothing else is left: no temporary file, no lock.
