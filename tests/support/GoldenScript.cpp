@@ -55,8 +55,8 @@ QString GoldenDir()
 }
 
 ScriptedRun::ScriptedRun(const Script &script, const QString &resultDir,
-                         const QStringList &fallbacks)
-    : m_run(clock, script.settings.encodable(), {resultDir, fallbacks}, {})
+                         const QStringList &fallbacks, TestJournal::FileSync sync)
+    : m_run(clock, script.settings.encodable(), {resultDir, fallbacks}, std::move(sync))
 {
     m_run.fixDrawSeed(script.seed);
     m_run.open();

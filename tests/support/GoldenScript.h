@@ -50,8 +50,9 @@ class ScriptedRun
 {
 public:
     // Runs script up to its last placement or pick, saving to resultDir (then to fallbacks); the
-    // twelfth placement ends the test as FinishTest does.
-    ScriptedRun(const Script &script, const QString &resultDir, const QStringList &fallbacks = {});
+    // twelfth placement ends the test as FinishTest does. The journal is synced by sync.
+    ScriptedRun(const Script &script, const QString &resultDir, const QStringList &fallbacks = {},
+                TestJournal::FileSync sync = {});
 
     // A placement's two clicks, each after its pause.
     void pick(const Placement &p);
