@@ -210,7 +210,8 @@ private:
                     m_report.entries << RecoveryReport::Entry{Kind::Recovered, recovered};
                 return;
             }
-            if (!damaged && savedProtocolHolds(test, bytes, dir)) {
+            QStringList unread; // what the operator is told besides: why it is where it is
+            if (!damaged && savedProtocolHolds(test, bytes, dir, unread)) {
                 if (platform::RemoveFile(path, file.identity))
                     m_report.removed << path;
                 return;
@@ -221,11 +222,15 @@ private:
                     return;
                 }
                 ++m_recoveries;
-                recovered = SaveRecoveredProtocol(m_target, test.code(), lines);
+                QString notInResult;
+                recovered = SaveRecoveredProtocol(m_target, test.code(), lines, &notInResult);
+                if (!notInResult.isEmpty())
+                    unread << QStringLiteral("в папку Result записать не удалось: ") + notInResult;
             }
             if (!damaged) {
                 platform::RemoveFile(path, file.identity);
-                m_report.entries << RecoveryReport::Entry{Kind::Recovered, recovered};
+                m_report.entries << RecoveryReport::Entry{Kind::Recovered, recovered,
+                                                          unread.join(QStringLiteral("; "))};
                 return;
             }
             // Kept for whoever maintains the program, under a name no start reads again.
@@ -282,8 +287,9 @@ private:
     // ended: the protocol as the journal has it, encoded.
     // A protocol in a folder emptied at the machine's start holds nothing for a journal that
     // outlives it.
+    // unread: the protocols of the code that could not be read, and why, for the operator.
     bool savedProtocolHolds(const InterruptedTest &test, const QByteArray &ended,
-                            const QString &journalDir)
+                            const QString &journalDir, QStringList &unread)
     {
         if (!test.identified())
             return false;
@@ -295,6 +301,9 @@ private:
             const platform::FileRead protocol = platform::ReadRegularFile(protocolPath, MaxProtocolBytes);
             if (protocol.error.code == FileError::Code::NotRegular)
                 foreign(protocolPath, platform::InspectFile(protocolPath).kind);
+            else if (protocol.error && protocol.error.code != FileError::Code::NotFound)
+                unread << QStringLiteral("сохранённый протокол %1 прочитать не удалось: %2")
+                              .arg(QDir::toNativeSeparators(protocolPath), protocol.error.reason);
             if (protocol.error)
                 continue;
             if (test.finished) {
@@ -452,7 +461,8 @@ QStringList RecoveryReport::noticeLines(const QString &resultDir) const
     for (const Entry &entry : std::as_const(sorted)) {
         switch (entry.kind) {
         case Kind::Recovered:
-            lines << QStringLiteral("Восстановлен протокол прерванного теста: ") + shown(entry.path);
+            lines << QStringLiteral("Восстановлен протокол прерванного теста: ") + shown(entry.path)
+                    + (entry.detail.isEmpty() ? QString() : u" (" + entry.detail + u')');
             break;
         case Kind::RecoveredInPart:
             lines << QStringLiteral("Восстановлен протокол прерванного теста до строки %1 журнала, дальше журнал "

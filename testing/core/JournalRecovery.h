@@ -40,13 +40,14 @@ namespace kavr {
 struct RecoveryReport
 {
     enum class Kind {
-        Recovered,       // path: the recovered protocol
+        Recovered, // path: the recovered protocol; detail: why it is not in Result, and
+        // saved protocols of its code that could not be read (it may be one)
         RecoveredInPart, // path: the recovered protocol; detail: the kept journal; line: the damage
-        Unreadable,      // path: the journal, left in place
-        Emptied,         // path: the journal of a test stopped as it began, removed
-        Undecided,       // path: the journal; detail: the workstation its lock names
-        Foreign,         // path: what was found under the name; detail: what it is
-        Postponed,       // line: how many journals wait for the next start
+        Unreadable, // path: the journal, left in place
+        Emptied, // path: the journal of a test stopped as it began, removed
+        Undecided, // path: the journal; detail: the workstation its lock names
+        Foreign, // path: what was found under the name; detail: what it is
+        Postponed, // line: how many journals wait for the next start
     };
     struct Entry
     {

@@ -44,10 +44,14 @@ FileError WriteWhole(const SaveTarget &target, const QString &dir, const QString
 
 // Writes bytes whole under the first free name of the recovered protocol, never in place of
 // anything. Empty when the folder does not take it.
-QString WriteNew(const SaveTarget &target, const QString &dir, const QString &code, const QByteArray &bytes)
+// Empty when the folder does not take it, and why in refusal.
+QString WriteNew(const SaveTarget &target, const QString &dir, const QString &code,
+                 const QByteArray &bytes, QString &refusal)
 {
-    if (!UsableSaveFolder(target, dir))
+    if (!UsableSaveFolder(target, dir)) {
+        refusal = QStringLiteral("папку нельзя создать или в неё нельзя писать");
         return {};
+    }
     for (int n = 1; n <= MaxRecoveredNumber; ++n) {
         const QString path = FullPath(dir, RecoveredFileName(code, n));
         if (platform::InspectFile(path).kind != platform::FileKind::Missing)
@@ -55,6 +59,7 @@ QString WriteNew(const SaveTarget &target, const QString &dir, const QString &co
         const FileError error = platform::SaveFile(path, bytes, SharingIn(target, dir), platform::Replace::Never);
         if (!error)
             return path;
+        refusal = error.reason;
         if (error.code != FileError::Code::Exists)
             break; // refused for another reason than a name taken meanwhile
     }
@@ -175,14 +180,18 @@ SaveOutcome TrySaveProtocol(const SaveTarget &target, const QString &code, const
 }
 
 QString SaveRecoveredProtocol(const SaveTarget &target, const QString &code,
-                              const QStringList &lines)
+                              const QStringList &lines, QString *notInResult)
 {
     const QByteArray bytes = EncodeProtocol(lines);
     QString path;
     if (NamesAFile(code)) {
         const QStringList folders = target.folders();
-        for (qsizetype i = 0; path.isEmpty() && i < folders.size(); ++i)
-            path = WriteNew(target, folders.at(i), code, bytes);
+        for (qsizetype i = 0; path.isEmpty() && i < folders.size(); ++i) {
+            QString refusal;
+            path = WriteNew(target, folders.at(i), code, bytes, refusal);
+            if (path.isEmpty() && i == 0 && notInResult)
+                *notInResult = refusal;
+        }
     }
     if (path.isEmpty())
         throw KavrError(QStringLiteral("Cannot create file ")

@@ -65,9 +65,10 @@ SaveOutcome TrySaveProtocol(const SaveTarget &target, const QString &code, const
 // Saves the protocol of an interrupted test as a new file, RecoveredFileName with the first n
 // not yet taken, in resultDir (created when missing) or else in the first fallback folder that
 // takes it; written whole under a temporary name first, and never in place of anything that has
-// the name. Returns the full path; throws KavrError when no folder takes it.
+// the name. Returns the full path; throws KavrError when no folder takes it. Saved elsewhere
+// than in resultDir, notInResult (when given) says why resultDir did not take it.
 QString SaveRecoveredProtocol(const SaveTarget &target, const QString &code,
-                              const QStringList &lines);
+                              const QStringList &lines, QString *notInResult = nullptr);
 
 // <executable folder>/Result; the home folder, then the user's own folder in the temporary
 // folder, as fallbacks.
