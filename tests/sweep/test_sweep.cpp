@@ -29,9 +29,13 @@ const QString Code = u"Сидоров-1"_s;
 constexpr int Placed = 11; // by the test before its time runs out
 const QString NoWord = u"no word to the operator"_s;
 
-// What may go wrong with each operation on a lab's disks: local, USB, NFS and SMB shares.
-QStringList ErrorsOf(const QString &op)
+// What may go wrong with an operation on a lab's disks (local, USB, NFS and SMB shares), as it
+// went when nothing was made to: one that failed anyway (a folder that is there already) fails
+// as it did whatever the disk, and is only killed at.
+QStringList ErrorsOf(const QString &op, const QString &outcome)
 {
+    if (outcome != u"ok"_s)
+        return {u"kill-before"_s, u"kill-after"_s};
     static const QHash<QString, QStringList> errors{
         {u"open"_s, {u"EACCES"_s, u"EROFS"_s, u"ENOSPC"_s, u"EDQUOT"_s, u"EIO"_s, u"ESTALE"_s}},
         {u"read"_s, {u"EIO"_s, u"ESTALE"_s}},
@@ -51,6 +55,23 @@ QStringList ErrorsOf(const QString &op)
         {u"getdents"_s, {u"EIO"_s, u"ESTALE"_s}},
     };
     return errors.value(op) << u"kill-before"_s << u"kill-after"_s;
+}
+
+// What the operator may read for an error: the program's own words for the errors a user can
+// act on, else the system's text.
+QStringList WordsFor(const QString &error)
+{
+    static const QHash<QString, QStringList> words{
+        {u"EACCES"_s, {u"нет прав на запись"_s, u"нет прав на чтение"_s}},
+        {u"EPERM"_s, {u"нет прав на запись"_s, u"нет прав на чтение"_s}},
+        {u"EROFS"_s, {u"диск только для чтения"_s}},
+        {u"ENOSPC"_s, {u"на диске нет места"_s}},
+        {u"EDQUOT"_s, {u"на диске нет места"_s}},
+        {u"EBUSY"_s, {u"файл открыт другой программой"_s}},
+    };
+    static const QHash<QString, int> numbers{
+        {u"EIO"_s, EIO}, {u"ESTALE"_s, ESTALE}, {u"ENOLCK"_s, ENOLCK}, {u"EINVAL"_s, EINVAL}};
+    return words.value(error, {QString::fromLocal8Bit(std::strerror(numbers.value(error)))});
 }
 
 struct Operation
@@ -149,7 +170,7 @@ int PlacedIn(const QString &path)
 // What a case is: the operation's number and what befalls it.
 struct Case
 {
-    qint64 step;
+    qint64 step = 0;
     QString what;
     QString name() const { return u"%1:%2"_s.arg(step).arg(what); }
     bool kill() const { return what.startsWith(u"kill"_s); }
@@ -184,8 +205,9 @@ private:
     // The next starts on dir's state: the first with fault (none: a clean one), logging its
     // operations to log, then a clean one, then another that must find nothing left to do.
     Outcome starts(const QString &dir, const QString &fault = {}, const QString &log = {}) const;
+    // The invariants after case c of the test, and startFault of its next start (if any).
     QStringList check(const Case &c, const Output &test, const QList<Operation> &log,
-                      const Outcome &outcome) const;
+                      const Outcome &outcome, const Case &startFault = {}) const;
 
     QHash<QString, QByteArray> m_foreign; // relative path: contents
     QList<Operation> m_baseline;
@@ -197,6 +219,7 @@ private:
         Case made;
         Output test;
         QList<Operation> log;
+        QStringList cleanNames; // what clean starts leave of it
     };
     QTemporaryDir m_states;
     QList<State> m_kept;
@@ -296,7 +319,7 @@ Outcome SweepTest::starts(const QString &dir, const QString &fault, const QStrin
 }
 
 QStringList SweepTest::check(const Case &c, const Output &test, const QList<Operation> &log,
-                             const Outcome &outcome) const
+                             const Outcome &outcome, const Case &startFault) const
 {
     QStringList broken;
     // No placement lost: after a kill, each whose journal line was written; else all of them.
@@ -333,9 +356,19 @@ QStringList SweepTest::check(const Case &c, const Output &test, const QList<Oper
         return broken;
     const bool ordinary = outcome.protocols.size() == 1
         && outcome.protocols.value(u"Result/"_s + Code + u".IM.txt"_s) == Placed;
-    if (!ordinary && test.starting(u"error"_s).isEmpty()
-        && !outcome.startLines.join(u'\n').contains(u"notice "_s))
+    const QString told = (test.starting(u"error"_s)
+                          + outcome.startLines.filter(QRegularExpression(u"^notice "_s)))
+                             .join(u'\n');
+    if (!ordinary && told.isEmpty())
         broken << NoWord;
+    // And told why, when a system call failed.
+    // The start's own error, when it was made to fail; else the test's.
+    const Case &failed = startFault.what.isEmpty() || startFault.kill() ? c : startFault;
+    const QStringList why = WordsFor(failed.what);
+    if (!ordinary && !told.isEmpty() && !failed.kill() && !failed.what.isEmpty()
+        && std::none_of(why.cbegin(), why.cend(),
+                        [&](const QString &w) { return told.contains(w); }))
+        broken << u"not told why: "_s + told;
     return broken;
 }
 
@@ -346,7 +379,7 @@ void SweepTest::everyStepFailingOrLast()
     const QString only = qEnvironmentVariable("KAVR_SWEEP_CASE");
     QList<Case> cases;
     for (const Operation &o : m_baseline)
-        for (const QString &what : ErrorsOf(o.op))
+        for (const QString &what : ErrorsOf(o.op, o.outcome))
             cases << Case{o.number, what};
     QStringList failures;
     QHash<QByteArray, Outcome> seen; // the starts' outcome of each distinct state
@@ -370,13 +403,15 @@ void SweepTest::everyStepFailingOrLast()
         auto known = seen.find(state);
         if (known == seen.end()) {
             const QByteArray shape = Shape(dir.path());
-            if (!shapes.contains(shape)) {
+            const bool keep = !shapes.contains(shape);
+            const QString kept = m_states.filePath(QString::number(m_kept.size()));
+            if (keep) {
                 shapes.insert(shape);
-                const QString kept = m_states.filePath(QString::number(m_kept.size()));
                 QVERIFY(CopyTree(dir.path(), kept));
-                m_kept << State{kept, c, test, log};
             }
             known = seen.insert(state, starts(dir.path()));
+            if (keep)
+                m_kept << State{kept, c, test, log, known->names};
         }
         const QStringList broken = mine ? check(c, test, log, *known) : QStringList();
         if (!broken.isEmpty())
@@ -414,7 +449,7 @@ void SweepTest::everyStartStepFailingOrLast()
         QFile::remove(logFile);
         operations.removeIf([](const Operation &o) { return o.number == 0; });
         for (const Operation &o : operations)
-            for (const QString &what : ErrorsOf(o.op)) {
+            for (const QString &what : ErrorsOf(o.op, o.outcome)) {
                 const Case c{o.number, what};
                 const QString name = state.made.name() + u'/' + c.name();
                 ++number;
@@ -425,7 +460,10 @@ void SweepTest::everyStartStepFailingOrLast()
                 QVERIFY(CopyTree(state.dir, dir.path()));
                 const Outcome outcome = starts(dir.path(), c.name());
                 // The invariants of the test's case that left the state, whose start this was.
-                const QStringList broken = check(state.made, state.test, state.log, outcome);
+                // Told why only where the start's fault changed what the starts leave.
+                const bool changed = outcome.names != state.cleanNames;
+                const QStringList broken = check(state.made, state.test, state.log, outcome,
+                                                 changed ? c : Case{});
                 if (broken.isEmpty())
                     continue;
                 const QString failure =
