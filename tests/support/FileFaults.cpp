@@ -164,16 +164,16 @@ FileStep::FileStep(const char *op, const char *path, int atFolder)
         && Absolute(path, atFolder, absolute, sizeof absolute) && OnFolder(absolute);
     if (counted)
         snprintf(m_path, sizeof m_path, "%s", absolute);
-    begin(op, m_path, counted);
+    begin(op, counted);
 }
 
 FileStep::FileStep(const char *op, int fd)
 {
     const bool counted = ThePlan().folderLength && TrackedPath(fd, m_path, sizeof m_path);
-    begin(op, m_path, counted);
+    begin(op, counted);
 }
 
-void FileStep::begin(const char *op, const char *, bool counted)
+void FileStep::begin(const char *op, bool counted)
 {
     m_op = op;
     if (!counted)

@@ -34,7 +34,7 @@ public:
     void detail(const void *bytes, std::size_t count);
 
 private:
-    void begin(const char *op, const char *path, bool counted);
+    void begin(const char *op, bool counted);
 
     const char *m_op = nullptr;
     char m_path[512] = {};

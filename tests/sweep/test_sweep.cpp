@@ -94,8 +94,6 @@ QList<Operation> ReadLog(const QString &file)
 struct Output
 {
     QStringList lines;
-    int exitCode = 0;
-    bool killed = false;
     QStringList starting(const QString &word) const
     {
         QStringList found;
@@ -106,14 +104,22 @@ struct Output
     }
 };
 
+// Everything below dir, hidden files and special ones included.
+QFileInfoList Tree(const QString &dir)
+{
+    QFileInfoList all;
+    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        all << it.nextFileInfo();
+    return all;
+}
+
 // The folder as it stands: every entry's path, kind and contents, times aside.
 QByteArray TreeHash(const QString &dir)
 {
     QStringList entries;
-    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QFileInfo info = it.nextFileInfo();
+    for (const QFileInfo &info : Tree(dir)) {
         const QString name = info.filePath().mid(dir.size());
         entries << name
                 + (info.isDir() ? u"/"_s
@@ -132,11 +138,8 @@ QByteArray TreeHash(const QString &dir)
 QByteArray Shape(const QString &dir)
 {
     QStringList entries;
-    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System,
-                    QDirIterator::Subdirectories);
     const QRegularExpression random(u"\\.[0-9a-f]{8}\\."_s);
-    while (it.hasNext()) {
-        const QFileInfo info = it.nextFileInfo();
+    for (const QFileInfo &info : Tree(dir)) {
         QString entry = info.filePath().mid(dir.size()).replace(random, u".X."_s);
         if (info.isFile() && info.size() == 0)
             entry += u" empty"_s;
@@ -183,7 +186,6 @@ struct Outcome
     QStringList secondStart;
     QStringList names; // every entry left after the second start
     QHash<QString, int> protocols; // of the code, by name: the figures each holds
-    int placed = -1; // the most figures a protocol of the code holds
     QStringList changedForeign;
 };
 
@@ -279,19 +281,15 @@ Output SweepTest::run(const QString &command, const QString &dir, const QString 
     process.waitForFinished(60'000);
     Output out;
     out.lines = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-    out.exitCode = process.exitCode();
-    out.killed = process.exitStatus() == QProcess::CrashExit;
     return out;
 }
 
 Outcome SweepTest::starts(const QString &dir, const QString &fault, const QString &log) const
 {
     // Long enough for whatever a killed program left to be stale: its files dated back.
-    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System,
-                    QDirIterator::Subdirectories);
     const QDateTime before = QDateTime::currentDateTime().addSecs(-5 * 60);
-    while (it.hasNext()) {
-        QFile file(it.next());
+    for (const QFileInfo &info : Tree(dir)) {
+        QFile file(info.filePath());
         if (file.open(QIODevice::ReadWrite) || file.open(QIODevice::ReadOnly))
             file.setFileTime(before, QFileDevice::FileModificationTime);
     }
@@ -300,16 +298,11 @@ Outcome SweepTest::starts(const QString &dir, const QString &fault, const QStrin
         outcome.startLines = run(u"start"_s, dir, fault, log).lines;
     outcome.startLines += run(u"start"_s, dir, {}, {}).lines;
     outcome.secondStart = run(u"start"_s, dir, {}, {}).lines;
-    QDirIterator left(dir, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System,
-                      QDirIterator::Subdirectories);
-    while (left.hasNext()) {
-        const QString path = left.next();
-        const QString name = path.mid(dir.size() + 1);
+    for (const QFileInfo &info : Tree(dir)) {
+        const QString name = info.filePath().mid(dir.size() + 1);
         outcome.names << name;
-        if (QFileInfo(path).fileName().startsWith(Code + u".IM."_s) && name.endsWith(u".txt"_s)) {
-            outcome.protocols.insert(name, PlacedIn(path));
-            outcome.placed = std::max(outcome.placed, PlacedIn(path));
-        }
+        if (info.fileName().startsWith(Code + u".IM."_s) && name.endsWith(u".txt"_s))
+            outcome.protocols.insert(name, PlacedIn(info.filePath()));
     }
     outcome.names.sort();
     for (auto f = m_foreign.cbegin(); f != m_foreign.cend(); ++f)
@@ -332,8 +325,10 @@ QStringList SweepTest::check(const Case &c, const Output &test, const QList<Oper
             ++written;
     }
     const int due = c.kill() ? int(written) : Placed;
-    if (due > 0 && outcome.placed < due)
-        broken << u"%1 placements written, the protocols hold %2"_s.arg(due).arg(outcome.placed);
+    const QList<int> held = outcome.protocols.values();
+    const int placed = held.isEmpty() ? -1 : *std::max_element(held.cbegin(), held.cend());
+    if (due > 0 && placed < due)
+        broken << u"%1 placements written, the protocols hold %2"_s.arg(due).arg(placed);
     // Nothing the program did not make is touched.
     if (!outcome.changedForeign.isEmpty())
         broken << u"changed: "_s + outcome.changedForeign.join(u", "_s);
